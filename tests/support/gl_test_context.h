@@ -1,0 +1,38 @@
+// A GL 1.x compatibility context for tests that draw, made once per test process.
+//
+// Runs headless: SDL's offscreen video driver (EGL on Mesa's software renderer) unless the
+// environment already names another driver. The drawable is 800x600, like the demo's window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Makes the context current (creating it on first use). Returns false, with the reason in
+// *why, when no context can be made; tests then skip.
+bool ensureGlContext(std::string* why = nullptr);
+
+// Resets the GL state a test may have changed back to the context's defaults plus the
+// demo's 800x600 viewport and identity matrices, and clears all buffers to black.
+void resetGlState();
+
+// RGB of one pixel of the back buffer; (0, 0) is the lower-left corner, as in GL.
+struct Rgb {
+    int r, g, b;
+};
+Rgb readPixel(int x, int y);
+
+// Writes the back buffer (800x600) as a PNG so a person can look at it.
+bool saveBackBufferPng(const std::string& path);
+
+}  // namespace testsupport
+
+// Use at the top of a test that needs GL.
+#define REQUIRE_GL()                                                  \
+    do {                                                              \
+        std::string why_;                                             \
+        if (!testsupport::ensureGlContext(&why_)) GTEST_SKIP() << why_; \
+        testsupport::resetGlState();                                  \
+    } while (0)
