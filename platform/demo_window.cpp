@@ -1,0 +1,163 @@
+#include "platform/demo_window.h"
+
+#include <SDL.h>
+
+#include "platform/gl_setup.h"
+
+DisplaySettings* displaySettings = new DisplaySettings;
+
+namespace {
+
+GLSetup glSetup;
+
+// Registered on first use; the quit message is an SDL user event carrying the exit code.
+Uint32 quitEventType() {
+    static const Uint32 type = SDL_RegisterEvents(1);
+    return type;
+}
+
+bool displayOffersMode(int width, int height) {
+    const int modes = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < modes; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) return true;
+    }
+    return false;
+}
+
+void requestPixelFormat(const PixelFormat& format) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffered ? 1 : 0);
+    SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, format.colorBits);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits);
+}
+
+}  // namespace
+
+void postQuitMessage(int code) {
+    SDL_Event event{};
+    event.type = quitEventType();
+    event.user.code = code;
+    SDL_PushEvent(&event);
+}
+
+DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* /*className*/,
+                             const char* title, std::string* error) {
+    auto fail = [&](const char* what) -> DemoWindow* {
+        if (error) *error = std::string(what) + ": " + SDL_GetError();
+        return nullptr;
+    };
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return fail("no display");
+    quitEventType();
+
+    const bool fullScreen = displayOffersMode(width, height);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    flags |= fullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+    requestPixelFormat(glSetup.setPixelFormat(displaySettings->bitsPerPixel, displaySettings->bitsPerPixel));
+
+    SDL_Window* window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+    if (!window) return fail("cannot open the window");
+    if (fullScreen) {
+        SDL_DisplayMode mode{};
+        mode.w = width;
+        mode.h = height;
+        mode.format = bitsPerPixel == 32 ? SDL_PIXELFORMAT_RGB888 : 0;
+        SDL_SetWindowDisplayMode(window, &mode);
+    }
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (!context) {
+        const char* reason = SDL_GetError();
+        SDL_DestroyWindow(window);
+        if (error) *error = std::string("cannot create an OpenGL context: ") + reason;
+        return nullptr;
+    }
+    SDL_GL_MakeCurrent(window, context);
+    // No vertical sync: the frame pacer alone sets the pace.
+    SDL_GL_SetSwapInterval(0);
+
+    auto* demoWindow = new DemoWindow;
+    demoWindow->window_ = window;
+    demoWindow->context_ = context;
+    demoWindow->fullScreen_ = fullScreen;
+    glSetup.initGLState();
+    return demoWindow;
+}
+
+DemoWindow::~DemoWindow() {
+    restoreDesktop();
+    if (context_) {
+        SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(context_);
+    }
+    if (window_) SDL_DestroyWindow(window_);
+}
+
+bool DemoWindow::peekMessage(Message& out) {
+    SDL_Event event;
+    if (!SDL_PollEvent(&event)) return false;
+    out = Message{};
+    if (event.type == quitEventType()) {
+        out.kind = MessageKind::Quit;
+        out.code = event.user.code;
+    } else if (event.type == SDL_KEYDOWN) {
+        out.kind = MessageKind::KeyDown;
+        out.key = event.key.keysym.sym;
+    } else if (event.type == SDL_QUIT ||
+               (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+        out.kind = MessageKind::Close;
+    } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        out.kind = MessageKind::Resize;
+        out.width = event.window.data1;
+        out.height = event.window.data2;
+    }
+    return true;
+}
+
+void DemoWindow::dispatchMessage(const Message& message) {
+    switch (message.kind) {
+        case MessageKind::KeyDown:
+            if (message.key == SDLK_ESCAPE) destroy();
+            break;
+        case MessageKind::Close:
+            destroy();
+            break;
+        case MessageKind::Resize:
+            if (context_) glSetup.setPerspective(static_cast<float>(message.width & 0xffff),
+                                                 static_cast<float>(message.height & 0xffff), 45.0f);
+            break;
+        case MessageKind::Quit:
+        case MessageKind::Other:
+            break;
+    }
+}
+
+void DemoWindow::swapBuffers() {
+    if (context_) SDL_GL_SwapWindow(window_);
+}
+
+void DemoWindow::show() {
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+void DemoWindow::restoreDesktop() {
+    // Leaving full screen is what puts the desktop's own display mode back.
+    if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
+    fullScreen_ = false;
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+void DemoWindow::destroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    restoreDesktop();
+    if (context_) {
+        SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(context_);
+        context_ = nullptr;
+    }
+    SDL_HideWindow(window_);
+    postQuitMessage(0);
+}
