@@ -1,0 +1,106 @@
+#include "fx/glow.h"
+
+#include <vector>
+
+#include "texture/jpeg_texture.h"
+
+namespace {
+
+constexpr float kFirstAlpha = 0.2f;
+
+// Transparent black 128x128, linear filters, no mipmaps: the copy target of each frame.
+GLuint makeCaptureTexture() {
+    const int size = GlowEffect::kCaptureSize;
+    const std::vector<unsigned char> zeros(size_t(size) * size * 4, 0);
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return name;
+}
+
+// Pixel coordinates with y growing downward, identity modelview; both previous matrices pushed.
+void beginPixelOverlay(int width, int height) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void endPixelOverlay() {
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
+
+}  // namespace
+
+bool GlowEffect::loadGlow(const char* picturePath, int width, int height) {
+    captureTexture = makeCaptureTexture();
+    const bool failed = loadJpegTexture(picturePath, pictureTexture);
+    viewWidth = width;
+    viewHeight = height;
+    return failed;
+}
+
+void GlowEffect::beginGlowCapture() const {
+    glEnable(GL_TEXTURE_2D);
+    glViewport(0, 0, kCaptureSize, kCaptureSize);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glLoadIdentity();
+}
+
+void GlowEffect::endGlowCapture() const {
+    glBindTexture(GL_TEXTURE_2D, captureTexture);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, kCaptureSize, kCaptureSize, 0);
+    glClearColor(0, 0, 0, 0.5f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glViewport(0, 0, viewWidth, viewHeight);
+}
+
+void GlowEffect::drawGlowBlur(int passes, float step) const {
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, captureTexture);
+    beginPixelOverlay(viewWidth, viewHeight);
+
+    const float w = static_cast<float>(viewWidth);
+    const float h = static_cast<float>(viewHeight);
+    // Each layer shows the capture between inset and 1 - inset; the block's top (t = 1) goes to
+    // the top of the screen (y = 0 here), so the glow lies upright over the scene.
+    float alpha = kFirstAlpha;
+    const float alphaStep = passes > 0 ? alpha / passes : 0.0f;
+    float inset = 0;
+    glBegin(GL_QUADS);
+    for (int k = 0; k < passes; ++k) {
+        glColor4f(1, 1, 1, alpha);
+        glTexCoord2f(inset, 1 - inset);
+        glVertex2f(0, 0);
+        glTexCoord2f(inset, inset);
+        glVertex2f(0, h);
+        glTexCoord2f(1 - inset, inset);
+        glVertex2f(w, h);
+        glTexCoord2f(1 - inset, 1 - inset);
+        glVertex2f(w, 0);
+        inset += step;
+        alpha -= alphaStep;
+    }
+    glEnd();
+
+    endPixelOverlay();
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, pictureTexture);
+    glFlush();
+}
