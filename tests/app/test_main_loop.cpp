@@ -1,0 +1,111 @@
+// The main loop and the window procedure, driven by synthetic events on SDL's offscreen
+// video driver.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_loop.h"
+
+namespace {
+
+class MainLoop : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        window = createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error);
+        if (!window) GTEST_SKIP() << "no window: " << error;
+        SDL_PumpEvents();
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+    void TearDown() override { delete window; }
+
+    static void pushKey(SDL_Keycode key) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
+    }
+    static int pendingEvents() {
+        SDL_PumpEvents();
+        return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    }
+
+    // Runs the loop; each frame records how many events were still waiting, and `onFrame`
+    // may queue more.
+    int run(std::function<void(int frame)> onFrame) {
+        FrameHooks hooks{[&] {
+                             pendingAtFrame.push_back(pendingEvents());
+                             onFrame(static_cast<int>(pendingAtFrame.size()));
+                         },
+                         [&] { return 0.01 * static_cast<double>(pendingAtFrame.size()); }};
+        return runMainLoop(*window, clock, timer, hooks);
+    }
+
+    DemoWindow* window = nullptr;
+    DemoClock clock;
+    FrameTimer timer;
+    std::vector<int> pendingAtFrame;
+};
+
+TEST_F(MainLoop, ContextIsCurrentWithTheInitialStateAndSurfaceSize) {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(window->sdlWindow(), &width, &height);
+    EXPECT_EQ(width, 800);
+    EXPECT_EQ(height, 600);
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(depthFunc, GL_LEQUAL);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(SDL_GetWindowFlags(window->sdlWindow()) & SDL_WINDOW_SHOWN, 0u) << "hidden until shown";
+}
+
+TEST_F(MainLoop, QueuedEventsAreAllDispatchedBeforeAFrameAndOtherKeysDoNothing) {
+    for (SDL_Keycode key : {SDLK_a, SDLK_SPACE, SDLK_RETURN}) pushKey(key);
+    const int code = run([](int frame) {
+        if (frame == 3) postQuitMessage(1);
+    });
+    EXPECT_EQ(code, 1);
+    ASSERT_EQ(pendingAtFrame.size(), 3u) << "no key ended the loop";
+    for (int pending : pendingAtFrame) EXPECT_EQ(pending, 0);
+    EXPECT_NEAR(clock.demoTime, 0.03, 1e-9) << "the clock is read after every frame";
+}
+
+TEST_F(MainLoop, EscapeRunsTheDestroyPathAndExitsWithZero) {
+    window->show();
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    const int code = run([](int frame) {
+        if (frame == 2) pushKey(SDLK_ESCAPE);
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(pendingAtFrame.size(), 2u) << "no frame after Escape";
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_FALSE(window->hasContext());
+}
+
+TEST_F(MainLoop, AWindowCloseEndsLikeEscape) {
+    SDL_Event event{};
+    event.type = SDL_QUIT;
+    SDL_PushEvent(&event);
+    EXPECT_EQ(run([](int) {}), 0);
+    EXPECT_TRUE(pendingAtFrame.empty());
+}
+
+TEST_F(MainLoop, AResizeSetsTheFortyFiveDegreeProjection) {
+    Message resize;
+    resize.kind = MessageKind::Resize;
+    resize.width = 640;
+    resize.height = 0;
+    window->dispatchMessage(resize);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 1) << "a height of 0 counts as 1";
+}
+
+}  // namespace
