@@ -1,0 +1,99 @@
+#include "scene/envelope.h"
+
+#include <cmath>
+
+double hermiteBasis1(double t) { return 2.0 * t * t * t - 3.0 * t * t + 1.0; }
+double hermiteBasis2(double t) { return -2.0 * t * t * t + 3.0 * t * t; }
+double hermiteBasis3(double t) { return t * t * t - 2.0 * t * t + t; }
+double hermiteBasis4(double t) { return t * t * t - t * t; }
+
+namespace {
+
+// Frames a span covers; NaN (from infinite key times) counts as an empty span.
+double spanFrames(const EnvelopeKey& from, const EnvelopeKey& to, int32_t framesPerSecond) {
+    const double n = static_cast<double>(framesPerSecond) * (to.time - from.time);
+    return std::isnan(n) ? 0.0 : n;
+}
+
+void appendHermiteSpan(const EnvelopeKey& from, const EnvelopeKey& to, double n,
+                       SampleArray& samples) {
+    const double p0 = from.value;
+    const double p1 = to.value;
+    const double m0 = from.param5;
+    const double m1 = to.param4;
+    for (int64_t i = 0; static_cast<double>(i) < n; ++i) {
+        if (static_cast<int64_t>(samples.size()) >= kMaxSamplesPerChannel) return;
+        const double t = static_cast<double>(i) / n;
+        samples.push_back(p0 * hermiteBasis1(t) + p1 * hermiteBasis2(t) + m0 * hermiteBasis3(t) +
+                          m1 * hermiteBasis4(t));
+    }
+}
+
+void appendLinearSpan(const EnvelopeKey& from, const EnvelopeKey& to, double n,
+                      SampleArray& samples) {
+    if (n < 1.0) return;
+    const double steps = std::trunc(n);
+    const double delta = (to.value - from.value) / n;
+    double v = from.value;
+    for (int64_t i = 0; static_cast<double>(i) < steps; ++i) {
+        if (static_cast<int64_t>(samples.size()) >= kMaxSamplesPerChannel) return;
+        v += delta;
+        samples.push_back(v);
+    }
+}
+
+using SpanBaker = void (*)(const EnvelopeKey&, const EnvelopeKey&, double, SampleArray&);
+
+BakedChannels bakeWith(const std::vector<EnvelopeChannel>& channels, int32_t framesPerSecond,
+                       SpanBaker bakeSpan) {
+    BakedChannels baked;
+    baked.reserve(channels.size());
+    for (const EnvelopeChannel& channel : channels) {
+        const std::vector<EnvelopeKey>& keys = channel.envelope.keys;
+        SampleArray samples;
+        for (size_t k = 0; k + 1 < keys.size(); ++k) {
+            bakeSpan(keys[k], keys[k + 1], spanFrames(keys[k], keys[k + 1], framesPerSecond),
+                     samples);
+        }
+        baked.push_back(std::move(samples));
+    }
+    return baked;
+}
+
+double channelValue(const MotionKey& key, size_t channel) {
+    return channel < key.values.size() ? key.values[channel] : 0.0;
+}
+
+int64_t frameNumber(const MotionKey& key) { return key.params.empty() ? 0 : key.params[0]; }
+
+}  // namespace
+
+BakedChannels bakeEnvelopes(const std::vector<EnvelopeChannel>& channels,
+                            int32_t framesPerSecond) {
+    return bakeWith(channels, framesPerSecond, appendHermiteSpan);
+}
+
+BakedChannels bakeEnvelopesLinear(const std::vector<EnvelopeChannel>& channels,
+                                  int32_t framesPerSecond) {
+    return bakeWith(channels, framesPerSecond, appendLinearSpan);
+}
+
+std::vector<MotionSample> interpolateMotionKeys(const MotionKey& from, const MotionKey& to) {
+    // 64-bit: two 32-bit frame numbers can differ by more than a 32-bit int holds.
+    const int64_t frames = frameNumber(to) - frameNumber(from);
+    std::vector<MotionSample> samples;
+    if (frames <= 0) return samples;
+    const int64_t count = frames < kMaxSamplesPerChannel ? frames : kMaxSamplesPerChannel;
+    MotionSample current;
+    double delta[9];
+    for (size_t c = 0; c < 9; ++c) {
+        current.channel[c] = channelValue(from, c);
+        delta[c] = (channelValue(to, c) - current.channel[c]) / static_cast<double>(frames);
+    }
+    samples.reserve(static_cast<size_t>(count));
+    for (int64_t i = 0; i < count; ++i) {
+        for (size_t c = 0; c < 9; ++c) current.channel[c] += delta[c];
+        samples.push_back(current);
+    }
+    return samples;
+}
