@@ -1,0 +1,167 @@
+#include "fx/particles.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/fx/fx_test_support.h"
+
+using namespace fxtest;
+using testsupport::readPixel;
+
+namespace {
+
+void expectVec(const Vec3& v, float x, float y, float z) {
+    EXPECT_FLOAT_EQ(v.x, x);
+    EXPECT_FLOAT_EQ(v.y, y);
+    EXPECT_FLOAT_EQ(v.z, z);
+}
+
+// One particle placed by hand, 10 units straight ahead of the eye, square facing the viewer.
+ParticleSystem oneParticleAhead(GLuint texture) {
+    ParticleSystem cloud;
+    cloud.scatterParticles(1, texture);
+    cloud.positions[0] = {55, 0, 110};
+    cloud.angles[0] = 0;
+    cloud.speeds[0] = 2.4f;
+    return cloud;
+}
+
+}  // namespace
+
+TEST(ParticleRandom, FollowsTheFixedSequenceFromStateOne) {
+    ParticleRandom random;
+    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962};
+    for (int value : expected) EXPECT_EQ(random.draw(), value);
+    for (int i = 0; i < 100000; ++i) {
+        const int v = random.draw();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, 32767);
+    }
+}
+
+TEST(ParticleSystem, ScattersTheFirstTwoParticlesInDrawOrder) {
+    ParticleSystem cloud;
+    cloud.scatterParticles(2, 17);
+    ASSERT_EQ(cloud.count, 2);
+    EXPECT_EQ(cloud.sprite.texture, 17u);
+    expectVec(cloud.positions[0], 41, 67, 34);
+    EXPECT_FLOAT_EQ(cloud.axes[0].x, 0);
+    EXPECT_FLOAT_EQ(cloud.axes[0].y, 1);
+    EXPECT_FLOAT_EQ(cloud.speeds[0], 9.4f);
+    EXPECT_FLOAT_EQ(cloud.angles[0], 198);
+    EXPECT_FLOAT_EQ(cloud.spins[0], -1);
+    expectVec(cloud.positions[1], 64, 5, 95);
+    EXPECT_FLOAT_EQ(cloud.axes[1].x, 1);
+    EXPECT_FLOAT_EQ(cloud.axes[1].y, 1);
+    EXPECT_FLOAT_EQ(cloud.speeds[1], 2.4f);
+    EXPECT_FLOAT_EQ(cloud.angles[1], 115);
+    EXPECT_FLOAT_EQ(cloud.spins[1], -1);
+}
+
+TEST(ParticleSystem, AllArraysGrowTogetherAndStayInRange) {
+    ParticleSystem cloud;
+    cloud.scatterParticles(1920, 1);
+    cloud.scatterParticles(-5, 1);
+    ASSERT_EQ(cloud.count, 1920);
+    for (size_t n : {cloud.positions.size(), cloud.axes.size(), cloud.speeds.size(),
+                     cloud.angles.size(), cloud.spins.size()}) {
+        EXPECT_EQ(n, 1920u);
+    }
+    for (int i = 0; i < cloud.count; ++i) {
+        ASSERT_LT(cloud.positions[i].x, 100);
+        ASSERT_LT(cloud.positions[i].z, 150);
+        ASSERT_TRUE(cloud.spins[i] == 1 || cloud.spins[i] == -1);
+        ASSERT_GE(cloud.speeds[i], 1.4f);
+        ASSERT_LE(cloud.speeds[i], 10.4f);
+    }
+}
+
+TEST(ParticleSystem, DrawAdvancesEveryParticleOneFrame) {
+    REQUIRE_GL();
+    ParticleSystem cloud;
+    cloud.scatterParticles(2, 1);
+    cloud.drawParticles(0.0f);  // a size of 0 still moves the cloud
+    EXPECT_FLOAT_EQ(cloud.positions[0].y, 67 - 9.4f * 0.05f);
+    EXPECT_FLOAT_EQ(cloud.angles[0], 198 + 9.4f);
+    EXPECT_FLOAT_EQ(cloud.positions[1].y, 5 - 2.4f * 0.05f);
+    EXPECT_FLOAT_EQ(cloud.positions[1].x, 64);
+    EXPECT_FLOAT_EQ(cloud.positions[1].z, 95);
+}
+
+TEST(ParticleSystem, WrapsFromBelowTheFloorToExactlyTheTop) {
+    REQUIRE_GL();
+    ParticleSystem cloud;
+    cloud.scatterParticles(2, 1);
+    cloud.positions[0].y = -99.99f;  // falls 0.47: below -100
+    cloud.positions[1].y = -100.0f;
+    cloud.speeds[1] = 0.0f;  // stays at -100, which is not below it
+    cloud.drawParticles(0.7f);
+    expectVec(cloud.positions[0], 41, 100, 34);
+    EXPECT_FLOAT_EQ(cloud.positions[1].y, -100.0f);
+}
+
+TEST(ParticleSystem, LeavesIdentityAlwaysDepthAndAdditiveSpriteState) {
+    REQUIRE_GL();
+    ParticleSystem cloud;
+    cloud.scatterParticles(3, 23);
+    glEnable(GL_CULL_FACE);
+    glDepthFunc(GL_LEQUAL);
+    cloud.drawParticles(0.7f);
+    EXPECT_TRUE(isIdentity(getMatrix(GL_MODELVIEW_MATRIX)));
+    EXPECT_EQ(getInt(GL_DEPTH_FUNC), GL_ALWAYS);
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(getInt(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE);
+    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), 23);
+}
+
+TEST(ParticleSystem, EmptyCloudOnlyResetsTheModelview) {
+    REQUIRE_GL();
+    ParticleSystem cloud;
+    cloud.scatterParticles(0, 5);
+    glTranslatef(1, 2, 3);
+    cloud.drawParticles(0.7f);
+    EXPECT_TRUE(isIdentity(getMatrix(GL_MODELVIEW_MATRIX)));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), 0);
+    EXPECT_TRUE(nearRgb(readPixel(400, 300), 0, 0, 0));
+}
+
+TEST(ParticleSystem, SpritesAddTheCallersColourWhateverTheDepth) {
+    REQUIRE_GL();
+    setDemoPerspective();
+    glEnable(GL_TEXTURE_2D);
+    glClearColor(0.2f, 0, 0, 0);
+    glClearDepth(0.0);  // nothing would pass an ordinary depth test
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    ParticleSystem cloud = oneParticleAhead(makeSolidTexture(kWhite));
+    glColor3f(0, 0.5f, 0);
+    cloud.drawParticles(2.0f);
+    EXPECT_TRUE(nearRgb(readPixel(400, 300), 51, 128, 0, 3));
+    // Edge 2 at distance 10: about 52 pixels half-width on a 600-pixel, 60-degree view.
+    EXPECT_TRUE(nearRgb(readPixel(440, 300), 51, 128, 0, 3));
+    EXPECT_TRUE(nearRgb(readPixel(470, 300), 51, 0, 0, 3));
+    glClearDepth(1.0);
+}
+
+TEST(CrossSprite, DrawsThreePerpendicularSquaresAboutTheOrigin) {
+    REQUIRE_GL();
+    CrossSprite sprite;
+    sprite.setSpriteTexture(3);
+    std::vector<float> v;
+    glRotatef(30, 1, 1, 0);
+    const int polygons = countFeedbackPolygons([&] { sprite.drawSprite(1.0f); }, &v);
+    const int perSquare = countFeedbackPolygons([] {
+        glBegin(GL_QUADS);
+        glVertex2f(0, 0), glVertex2f(0.1f, 0), glVertex2f(0.1f, 0.1f), glVertex2f(0, 0.1f);
+        glEnd();
+    });
+    EXPECT_EQ(polygons, 3 * perSquare);
+    float cx = 0, cy = 0;
+    for (size_t i = 0; i + 2 < v.size(); i += 3) cx += v[i], cy += v[i + 1];
+    const float n = static_cast<float>(v.size() / 3);
+    EXPECT_NEAR(cx / n, 400, 0.5) << "not centred on the origin";
+    EXPECT_NEAR(cy / n, 300, 0.5);
+    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), 3);
+}
