@@ -1,25 +1,11 @@
 #include "fx/glow.h"
 
-#include <vector>
-
+#include "fx/outline_font.h"
 #include "texture/jpeg_texture.h"
 
 namespace {
 
 constexpr float kFirstAlpha = 0.2f;
-
-// Transparent black 128x128, linear filters, no mipmaps: the copy target of each frame.
-GLuint makeCaptureTexture() {
-    const int size = GlowEffect::kCaptureSize;
-    const std::vector<unsigned char> zeros(size_t(size) * size * 4, 0);
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, zeros.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    return name;
-}
 
 // Pixel coordinates with y growing downward, identity modelview; both previous matrices pushed.
 void beginPixelOverlay(int width, int height) {
@@ -42,7 +28,8 @@ void endPixelOverlay() {
 }  // namespace
 
 bool GlowEffect::loadGlow(const char* picturePath, int width, int height) {
-    captureTexture = makeCaptureTexture();
+    // The same empty target as the scroller's: transparent black, linear, no mipmaps.
+    captureTexture = createCaptureTexture();
     const bool failed = loadJpegTexture(picturePath, pictureTexture);
     viewWidth = width;
     viewHeight = height;
