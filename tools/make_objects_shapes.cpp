@@ -48,7 +48,12 @@ constexpr int kTubeWallSegments = 16;  // along the length, per wall
 constexpr int kTubeEndSegments = 4;    // across each end ring
 constexpr double kTubeOuterRadius = 30.0;
 constexpr double kTubeInnerRadius = 22.0;
-constexpr double kTubeHalfLength = 40.0;
+constexpr double kTubeHalfLength = 140.0;
+// The tube lies beside its pivot rather than on it: the show spins it about the pivot's z
+// axis, and only an off-centre tube makes that spin visible (it then sweeps round the view
+// like a beam). The reader's negation puts it down and to the left of the pivot.
+constexpr double kTubeAxisX = 68.0;
+constexpr double kTubeAxisY = 51.0;
 
 struct ProfilePoint {
     double r, z;
@@ -108,7 +113,7 @@ ObjectModel makeTube() {
     for (const ProfilePoint& p : profile) {
         for (std::uint32_t s = 0; s < kTubeSides; ++s) {
             double phi = 2.0 * kPi * s / kTubeSides;
-            m.points.push_back(stored({p.r * std::cos(phi), p.r * std::sin(phi), p.z}));
+            m.points.push_back(stored({kTubeAxisX + p.r * std::cos(phi), kTubeAxisY + p.r * std::sin(phi), p.z}));
         }
     }
     m.triangles = gridTriangles(static_cast<std::uint32_t>(profile.size()), kTubeSides, true);
