@@ -1,0 +1,51 @@
+// The mesh model: drawable polygons built from a parsed LWO2 file.
+//
+// Building resolves point numbers to positions (all three coordinates negated, which turns the
+// file's left-handed axes into the engine's), attaches TXUV coordinates (v flipped to 1 - v:
+// texture row 0 is the picture's top) and later copies surface colours and texture flags.
+// Vertex-map look-ups go through per-map indexes (point -> first entry), so building is linear
+// in the number of corners and map entries. Colours are 0-1 floats.
+#pragma once
+
+#include "lwo/lwo_reader.h"
+#include "lwo/vec3.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One UV entry of a corner; the third value is carried but nothing reads it.
+struct MeshUv {
+    float u = 0.0f;
+    float v = 0.0f;
+    float unused = 0.0f;
+};
+
+struct MeshPolygon {
+    std::vector<Vec3> positions;  // one per corner, negated file coordinates
+    int32_t cornerCount = 0;  // 0-1023
+    // Entry j belongs to corner j when exactly one map covers every corner; shorter when a map
+    // lacks a corner, longer when several maps cover one.
+    std::vector<MeshUv> uvs;
+    bool textured = false;  // its surface has a texture block
+    int32_t layer = 0;  // LAYR chunks read before its POLS chunk
+    LwoColour colour = {1.0f, 1.0f, 1.0f};  // white until a surface says otherwise
+
+    // Corner j is drawn with texture coordinates: the surface is textured and a uv is there.
+    bool cornerTextured(size_t j) const { return textured && j < uvs.size(); }
+};
+
+// Where each polygon set's polygons start in the polygon list, per set (one build).
+using PolygonSetStarts = std::vector<int32_t>;
+
+// Appends a polygon for every polygon of every set. uvMap < 0 uses every TXUV map; otherwise
+// only map number uvMap and the per-polygon maps of the same name. True on failure (an index
+// out of range), with the located reason in *error.
+bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolygon>& polygons,
+                       PolygonSetStarts& setStarts, std::string* error);
+
+// Gives every polygon reached by a SURF polygon tag its surface's colour (or `colour` when
+// given) and sets `textured` when the surface has a texture block. Surfaces are found by the
+// tag's name. Returns the number of polygon tag sets.
+int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
+                        std::vector<MeshPolygon>& polygons, const LwoColour* colour = nullptr);
