@@ -43,8 +43,8 @@ LwoVertexMapKind classifyVertexMap(const std::string& type) {
 }
 
 LwoReader::LwoReader(std::vector<uint8_t> fileBytes, std::string name)
-    : bytes(std::move(fileBytes)), name_(std::move(name)) {
-    ByteCursor& c = cursor();
+    : bytes(std::move(fileBytes)), name_(std::move(name)), cursor_(bytes.data(), bytes.size()) {
+    ByteCursor& c = cursor_;
     c.setContext("FORM");
     if (bytes.size() < kFormHeaderSize) {
         c.fail(describe("file too short for a FORM header (%lld bytes, %lld needed)",
