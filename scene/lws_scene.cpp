@@ -1,0 +1,420 @@
+#include "scene/lws_scene.h"
+
+#include "scene/scene_tokens.h"
+#include "texture/jpeg_texture.h"
+
+#include <cmath>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+// Scene files are a few kilobytes; anything this large is not one.
+constexpr std::streamoff kMaxSceneBytes = 64 * 1024 * 1024;
+
+const char* const kVersion1Texture = "scenede.jpg";
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string fileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Samples a motion of K keys appends, bounded like every baked channel.
+void appendMotionSamples(std::vector<MotionSample>& samples, const std::vector<MotionSample>& more) {
+    for (const MotionSample& s : more) {
+        if (static_cast<int64_t>(samples.size()) >= kMaxSamplesPerChannel) return;
+        samples.push_back(s);
+    }
+}
+
+}  // namespace
+
+LwsScene::LwsScene() : progress(&std::cout) {}
+
+LwsScene::LwsScene(const std::string& path, std::string contentDir_)
+    : contentDir(contentDir_.empty() ? folderOf(path) : std::move(contentDir_)),
+      progress(&std::cout),
+      input_(path, std::ios::binary),
+      path_(path) {}
+
+LwsScene::~LwsScene() = default;
+
+bool LwsScene::load() {
+    const std::string name = fileNameOf(path_);
+    std::string text;
+    if (input_.is_open()) {
+        input_.seekg(0, std::ios::end);
+        const std::streamoff size = input_.tellg();
+        input_.seekg(0, std::ios::beg);
+        if (size >= 0 && size <= kMaxSceneBytes) {
+            text.assign(std::istreambuf_iterator<char>(input_), std::istreambuf_iterator<char>());
+        }
+        if (size < 0 || size > kMaxSceneBytes || input_.bad()) {
+            error_ = path_ + ": cannot be read as a scene file";
+            std::cerr << error_ << "\n";
+            return true;
+        }
+    } else {
+        error_ = path_ + ": cannot be opened";
+        std::cerr << error_ << "\n";
+        return true;
+    }
+    return loadFromText(std::move(text), name);
+}
+
+bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
+    error_.clear();
+    objectErrors_.clear();
+    tokens_ = std::make_unique<SceneTokens>(std::move(text), sourceName);
+    header.magic = readToken();
+    header.version = readInt();
+    if (header.version == 3) {
+        readVersion3();
+    } else if (header.version == 1) {
+        readVersion1();
+    } else if (!tokens_->failed()) {
+        error_ = sourceName + ": scene version " + std::to_string(header.version) +
+                 " is not read (only versions 1 and 3)";
+    }
+    if (tokens_->failed()) error_ = tokens_->error();
+    tokens_.reset();
+    if (loadObjects) loadMeshes();
+    if (header.version == 1) {
+        v1FieldOfView = computeFieldOfView(v1FrameWidth, v1FrameHeight, v1PixelAspect, v1ZoomFactor);
+    }
+    if (!error_.empty()) std::cerr << error_ << "\n";
+    return !error_.empty();
+}
+
+std::string LwsScene::readToken() {
+    std::string token;
+    if (tokens_) tokens_->next(token);
+    return token;
+}
+
+int32_t LwsScene::readInt() {
+    int32_t value = 0;
+    if (tokens_ && !tokens_->nextInt(value)) value = 0;
+    return value;
+}
+
+double LwsScene::readNumber() {
+    double value = 0.0;
+    if (tokens_ && !tokens_->nextNumber(value)) value = 0.0;
+    return value;
+}
+
+int LwsScene::keywordCodeV3(std::string token) {
+    static const char* const kKeywords[] = {
+        "FirstFrame",       "LastFrame",  "FrameStep", "FramesPerSecond",   "LoadObjectLayer",
+        nullptr,            "AddCamera",  "AddLight",  "PreviewFirstFrame", "PreviewLastFrame",
+        "PreviewFrameStep",
+    };
+    for (int code = 0; code < static_cast<int>(std::size(kKeywords)); ++code) {
+        if (kKeywords[code] && token == kKeywords[code]) return code;
+    }
+    return -1;
+}
+
+int LwsScene::keywordCodeV1(std::string token) {
+    struct Keyword {
+        const char* token;
+        int code;
+    };
+    static const Keyword kKeywords[] = {
+        {"FirstFrame", 0},  {"LastFrame", 0},   {"FrameStep", 2},   {"FramesPerSecond", 3},
+        {"LoadObject", 4},  {"CameraMotion", 5}, {"ZoomFactor", 11}, {"CustomSize", 12},
+        {"PixelAspectRatio", 13},
+    };
+    for (const Keyword& keyword : kKeywords) {
+        if (token == keyword.token) return keyword.code;
+    }
+    return -1;
+}
+
+float LwsScene::computeFieldOfView(float width, float height, float /*pixelAspect*/, float zoom) {
+    const double halfAngle = std::atan((width * 0.5) / (height * 0.5 * zoom));
+    return static_cast<float>(2.0 * halfAngle / 3.1415 * 180.0);
+}
+
+// ---- version 3 ----
+
+void LwsScene::readVersion3() {
+    std::string token;
+    while (tokens_->next(token)) {
+        switch (keywordCodeV3(token)) {
+            case 0:
+                firstFrame = readInt();
+                printSetting("\nFirstFrame: ", firstFrame);
+                break;
+            case 1:
+                lastFrame = readInt();
+                printSetting("\nLAstFrame: ", lastFrame);
+                break;
+            case 2:
+                frameStep = readInt();
+                printSetting("\nFrameStep: ", frameStep);
+                break;
+            case 3:
+                framesPerSecond = readInt();
+                printSetting("\nFramesPerSec: ", framesPerSecond);
+                break;
+            case 4: readObjectBlock(); break;
+            case 6: readCameraBlock(); break;
+            case 7:
+                readLightBlock();
+                printLightList();
+                break;
+            case 8: previewFirstFrame = readInt(); break;
+            case 9: previewLastFrame = readInt(); break;
+            case 10: previewFrameStep = readInt(); break;
+            default: skippedToken(); break;
+        }
+    }
+}
+
+void LwsScene::printSetting(const char* label, int32_t value) {
+    if (progress) *progress << label << value << "\n";
+}
+
+void LwsScene::skippedToken() {
+    if (progress) *progress << '.' << std::flush;
+}
+
+void LwsScene::readShowPair(int32_t (&pair)[2]) {
+    pair[0] = readInt();
+    pair[1] = readInt();
+}
+
+void LwsScene::readObjectBlock() {
+    SceneItem object;
+    object.layerNumber = readInt();
+    object.name = readToken();
+    bool countKnown = false;
+    std::string token;
+    while (tokens_->next(token)) {
+        if (token == "NumChannels") {
+            object.numChannels = readInt();
+            countKnown = true;
+        } else if (token == "ShowObject") {
+            readShowPair(object.showPair);
+        } else if (token == "Channel") {
+            readChannel(object.channels);
+        }
+        if (countKnown && static_cast<int64_t>(object.channels.size()) >= object.numChannels) break;
+    }
+    object.samples = bakeEnvelopes(object.channels, framesPerSecond);
+    objects.push_back(std::move(object));
+}
+
+bool LwsScene::readChannel(std::vector<EnvelopeChannel>& channels) {
+    EnvelopeChannel channel;
+    channel.channelIndex = readInt();
+    std::string token;
+    while (tokens_->next(token)) {
+        if (token == "Envelope") {
+            channel.envelope = readEnvelope();
+            channels.push_back(std::move(channel));
+            return true;
+        }
+    }
+    return false;
+}
+
+Envelope LwsScene::readEnvelope() {
+    Envelope envelope;
+    envelope.keyCount = readInt();
+    std::string token;
+    while (tokens_ && tokens_->next(token)) {
+        if (token == "Key") {
+            EnvelopeKey key;
+            double* const fields[] = {&key.value,  &key.time,   &key.shape,
+                                      &key.param1, &key.param2, &key.param3,
+                                      &key.param4, &key.param5, &key.param6};
+            for (double* field : fields) *field = readNumber();
+            // A key cut short by the end of the file is no key.
+            if (!tokens_->good()) break;
+            envelope.keys.push_back(key);
+        } else if (token == "Behaviors") {
+            envelope.preBehavior = readInt();
+            envelope.postBehavior = readInt();
+        }
+        if (static_cast<int64_t>(envelope.keys.size()) >= envelope.keyCount) break;
+    }
+    return envelope;
+}
+
+void LwsScene::readCameraBlock() {
+    SceneCamera newCamera;
+    std::string token;
+    while (tokens_->next(token)) {
+        if (token == "NumChannels") {
+            newCamera.numChannels = readInt();
+        } else if (token == "CameraName") {
+            newCamera.cameraName = readToken();
+        } else if (token == "ShowCamera") {
+            readShowPair(newCamera.showPair);
+        } else if (token == "Channel") {
+            readChannel(newCamera.channels);
+        } else if (token == "ZoomFactor") {
+            newCamera.zoomFactor = static_cast<float>(readNumber());
+        } else if (token == "FrameSize") {
+            newCamera.frameWidth = static_cast<float>(readNumber());
+            newCamera.frameHeight = static_cast<float>(readNumber());
+        } else if (token == "PixelAspect") {
+            newCamera.pixelAspect = static_cast<float>(readNumber());
+            break;
+        }
+    }
+    newCamera.samples = bakeEnvelopes(newCamera.channels, framesPerSecond);
+    newCamera.fieldOfView = computeFieldOfView(newCamera.frameWidth, newCamera.frameHeight,
+                                               newCamera.pixelAspect, newCamera.zoomFactor);
+    camera = std::move(newCamera);
+}
+
+void LwsScene::readLightBlock() {
+    SceneLight light;
+    std::string token;
+    while (tokens_->next(token)) {
+        if (token == "LightName") {
+            light.name = readToken();
+        } else if (token == "ShowLight") {
+            readShowPair(light.showPair);
+        } else if (token == "NumChannels") {
+            light.numChannels = readInt();
+        } else if (token == "Channel") {
+            readChannel(light.channels);
+        } else if (token == "LightColor") {
+            for (float& c : light.lightColour) c = static_cast<float>(readNumber());
+        } else if (token == "LightIntensity") {
+            light.lightIntensity = static_cast<float>(readNumber());
+        } else if (token == "LightType") {
+            light.lightType = static_cast<float>(readNumber());
+            break;
+        }
+    }
+    light.samples = bakeEnvelopes(light.channels, framesPerSecond);
+    lights.push_back(std::move(light));
+}
+
+void LwsScene::printLightList() {
+    if (!progress) return;
+    std::ostream& out = *progress;
+    for (const SceneLight& light : lights) {
+        out << "\n\n" << light.name << "\n";
+        out << "\n" << light.showPair[0] << " " << light.showPair[1] << "\n";
+        out << "nr channels: " << light.numChannels << "\n";
+        out << "channels size: " << light.channels.size() << "\n";
+        for (size_t j = 0; j < light.channels.size(); ++j) out << "channel nr: " << j << "\n";
+    }
+}
+
+// ---- version 1 ----
+
+void LwsScene::readVersion1() {
+    std::string token;
+    while (tokens_->next(token)) {
+        switch (keywordCodeV1(token)) {
+            case 2: v1FrameStep = readInt(); break;
+            case 3: v1FramesPerSecond = readInt(); break;
+            case 4: readObjectV1(); break;
+            case 5: readMotionV1(v1CameraMotion); break;
+            case 11: v1ZoomFactor = static_cast<float>(readNumber()); break;
+            case 12:
+                v1FrameWidth = static_cast<float>(readNumber());
+                v1FrameHeight = static_cast<float>(readNumber());
+                break;
+            case 13: v1PixelAspect = static_cast<float>(readNumber()); break;
+            default: break;  // FirstFrame and LastFrame too: their numbers go as tokens
+        }
+    }
+}
+
+void LwsScene::readObjectV1() {
+    SceneObjectV1 object;
+    object.name = readToken();
+    std::string token;
+    while (tokens_->next(token)) {
+        if (token == "ShowObject") {
+            readShowPair(object.showPair);
+        } else if (token == "ObjectMotion") {
+            readMotionV1(object.motion);
+            break;
+        }
+    }
+    v1Objects.push_back(std::move(object));
+}
+
+void LwsScene::readMotionV1(MotionV1& motion) {
+    motion.motionName = readToken();
+    motion.channelCount = readInt();
+    motion.keyCount = readInt();
+    for (int32_t k = 0; k < motion.keyCount && tokens_->good(); ++k) {
+        MotionKey key;
+        for (int32_t c = 0; c < motion.channelCount && tokens_->good(); ++c) {
+            key.values.push_back(readNumber());
+        }
+        for (int p = 0; p < 5; ++p) {
+            // Frame numbers are whole; a file that writes "10.0" still means frame 10.
+            const double number = readNumber();
+            key.params.push_back(static_cast<int32_t>(
+                std::fmax(-2147483648.0, std::fmin(2147483647.0, std::trunc(number)))));
+        }
+        if (!tokens_->good()) break;
+        motion.keys.push_back(std::move(key));
+    }
+    for (size_t k = 0; k + 1 < motion.keys.size(); ++k) {
+        appendMotionSamples(motion.samples, interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
+    }
+}
+
+// ---- objects ----
+
+std::string LwsScene::contentPath(const std::string& name) const {
+    // Scenes written on Windows name objects with backslashes.
+    std::string relative = name;
+    for (char& c : relative) {
+        if (c == '\\') c = '/';
+    }
+    if (!relative.empty() && relative[0] == '/') return relative;
+    return (contentDir.empty() ? std::string(".") : contentDir) + "/" + relative;
+}
+
+void LwsScene::loadMeshes() {
+    for (SceneItem& object : objects) loadMesh(object.mesh, object.name, nullptr);
+    for (SceneObjectV1& object : v1Objects) loadMesh(object.mesh, object.name, kVersion1Texture);
+}
+
+void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* textureName) {
+    // Clip pictures are looked up here, in the content folder, not where the process runs.
+    mesh.clipTextureLoader = nullptr;
+    const std::string path = contentPath(name);
+    if (mesh.load(path.c_str())) {
+        const std::string& why = mesh.lastError();
+        objectErrors_.push_back("object " + name + " not loaded: " +
+                                (why.empty() ? path + ": cannot be read" : why));
+        std::cerr << objectErrors_.back() << "\n";
+        return;
+    }
+    if (!loadTextures) return;
+    std::string texturePath;
+    bool textureFailed = false;
+    if (textureName) {
+        texturePath = contentPath(textureName);
+        textureFailed = loadJpegTextureMipmapped(texturePath.c_str(), mesh.texture, 1);
+    } else if (!mesh.reader.clips.empty()) {
+        texturePath = contentPath(mesh.reader.clips[0].fileName);
+        textureFailed = mesh.loadTexture(texturePath.c_str());
+    }
+    if (textureFailed) {
+        objectErrors_.push_back("object " + name + ": texture " + texturePath + " not loaded");
+        std::cerr << objectErrors_.back() << "\n";
+    }
+}

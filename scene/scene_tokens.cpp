@@ -1,0 +1,80 @@
+#include "scene/scene_tokens.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// Keeps error messages one short line whatever the token holds.
+std::string printable(const std::string& token) {
+    std::string shown;
+    for (char c : token.substr(0, 40)) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        shown += (u >= 0x20 && u < 0x7f) ? c : '?';
+    }
+    return token.size() > 40 ? shown + "..." : shown;
+}
+
+}  // namespace
+
+SceneTokens::SceneTokens(std::string text, std::string sourceName)
+    : text_(std::move(text)), sourceName_(std::move(sourceName)) {}
+
+bool SceneTokens::next(std::string& token) {
+    token.clear();
+    if (!good()) return false;
+    while (pos_ < text_.size() && isSpace(text_[pos_])) {
+        if (text_[pos_] == '\n') ++line_;
+        ++pos_;
+    }
+    if (pos_ >= text_.size()) {
+        exhausted_ = true;
+        return false;
+    }
+    tokenLine_ = line_;
+    const size_t start = pos_;
+    while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
+    token.assign(text_, start, pos_ - start);
+    return true;
+}
+
+bool SceneTokens::nextInt(int32_t& value) {
+    std::string token;
+    if (!next(token)) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(token.c_str(), &end, 10);
+    if (end == token.c_str() || *end != '\0' || errno == ERANGE ||
+        parsed < std::numeric_limits<int32_t>::min() ||
+        parsed > std::numeric_limits<int32_t>::max()) {
+        fail(token, "a whole number");
+        return false;
+    }
+    value = static_cast<int32_t>(parsed);
+    return true;
+}
+
+bool SceneTokens::nextNumber(double& value) {
+    std::string token;
+    if (!next(token)) return false;
+    char* end = nullptr;
+    const double parsed = std::strtod(token.c_str(), &end);
+    if (end == token.c_str() || *end != '\0' || !std::isfinite(parsed)) {
+        fail(token, "a number");
+        return false;
+    }
+    value = parsed;
+    return true;
+}
+
+void SceneTokens::fail(const std::string& token, const char* expected) {
+    failed_ = true;
+    error_ = sourceName_ + ": line " + std::to_string(tokenLine_) + ": expected " + expected +
+             ", found \"" + printable(token) + "\"";
+}

@@ -1,0 +1,40 @@
+// Whitespace-separated tokens of a scene file, with the line each came from.
+//
+// The scene reader is a keyword scanner: lines and indentation carry no meaning, so the only
+// structure here is "next token". Numbers are whole tokens: "12abc" is not 12. The first
+// malformed number stops the reader for good (every later read fails too), so no loop of the
+// scene reader can spin on a token it cannot consume; `error` says where it happened.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class SceneTokens {
+public:
+    // `sourceName` only labels error messages ("scene.lws: line 12: ...").
+    SceneTokens(std::string text, std::string sourceName);
+
+    // False once the text is used up or a number was malformed.
+    bool next(std::string& token);
+    bool nextInt(int32_t& value);
+    // Finite numbers only: "nan" and "inf" are malformed.
+    bool nextNumber(double& value);
+
+    // True while reads can still succeed.
+    bool good() const { return !failed_ && !exhausted_; }
+    bool failed() const { return failed_; }
+    const std::string& error() const { return error_; }
+
+private:
+    void fail(const std::string& token, const char* expected);
+
+    std::string text_;
+    std::string sourceName_;
+    size_t pos_ = 0;
+    int line_ = 1;
+    int tokenLine_ = 1;
+    bool exhausted_ = false;
+    bool failed_ = false;
+    std::string error_;
+};

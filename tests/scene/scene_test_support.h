@@ -1,0 +1,59 @@
+// Small scene texts and files for the scene tests.
+#pragma once
+
+#include "scene/lws_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace scenetest {
+
+// One "Channel" block whose envelope lists `keys` as (value, time) pairs.
+inline std::string channelText(int index, std::initializer_list<std::pair<double, double>> keys) {
+    std::ostringstream out;
+    out << "Channel " << index << "\n{ Envelope\n  " << keys.size() << "\n";
+    for (const auto& k : keys) out << "  Key " << k.first << " " << k.second << " 0 0 0 0 0 0 0\n";
+    out << "  Behaviors 1 1\n}\n";
+    return out.str();
+}
+
+// NumChannels n and n channels, each with the same keys.
+inline std::string channelsText(int n, std::initializer_list<std::pair<double, double>> keys) {
+    std::string text = "NumChannels " + std::to_string(n) + "\n";
+    for (int c = 0; c < n; ++c) text += channelText(c, keys);
+    return text;
+}
+
+// Reads `text` without touching files and without printing.
+inline bool loadText(LwsScene& scene, const std::string& text, std::ostream* progress = nullptr) {
+    scene.progress = progress;
+    scene.loadObjects = false;
+    return scene.loadFromText(text, "test.lws");
+}
+
+// Empty when the real-world test files are not there.
+inline std::string testdataDir() {
+    const std::string dir = DEMO_TESTDATA_DIR;
+    std::ifstream probe(dir + "/lws/simple_cube.lwo");
+    return probe ? dir : std::string();
+}
+
+// Written into a folder of its own, which holds no object files.
+inline std::string writeTempFile(const std::string& name, const std::string& text) {
+    const std::string dir = std::string(::testing::TempDir()) + "lws_scene_tests";
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+}  // namespace scenetest
+
+#define REQUIRE_TESTDATA()                                                                    \
+    do {                                                                                      \
+        if (scenetest::testdataDir().empty()) GTEST_SKIP() << "skipped: test data folder absent"; \
+    } while (0)

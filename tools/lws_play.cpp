@@ -1,0 +1,183 @@
+// lws-play: plays a scene with the engine's player.
+//
+//   lws-play FILE.lws [--content DIR] [--png DIR --frames N]
+//
+// Without --png it opens a window the size of the scene camera's frame and plays one scene
+// frame per shown frame at the scene's frames per second until Esc or the window is closed.
+// With --png it renders N frames offscreen (SDL's offscreen driver unless SDL_VIDEODRIVER
+// names another) and writes them as DIR/frame_000000.png, frame_000001.png, ...
+// Objects are looked up in DIR given by --content (default: the scene's folder).
+// Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
+// wrong command line.
+#include "scene/lws_scene.h"
+#include "texture/png_writer.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+namespace {
+
+struct Options {
+    std::string scenePath;
+    std::string contentDir;
+    std::string pngDir;
+    long frames = -1;
+};
+
+void usage() {
+    std::cerr << "usage: lws-play FILE.lws [--content DIR] [--png DIR --frames N]\n";
+}
+
+bool parseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--content" && hasValue) {
+            options.contentDir = argv[++i];
+        } else if (arg == "--png" && hasValue) {
+            options.pngDir = argv[++i];
+        } else if (arg == "--frames" && hasValue) {
+            char* end = nullptr;
+            options.frames = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || options.frames < 0) return false;
+        } else if (options.scenePath.empty() && !arg.empty() && arg[0] != '-') {
+            options.scenePath = arg;
+        } else {
+            return false;
+        }
+    }
+    const bool pngComplete = options.pngDir.empty() == (options.frames < 0);
+    return !options.scenePath.empty() && pngComplete;
+}
+
+struct Window {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    int width = 640;
+    int height = 480;
+
+    ~Window() {
+        if (context) SDL_GL_DeleteContext(context);
+        if (window) SDL_DestroyWindow(window);
+        SDL_Quit();
+    }
+};
+
+bool openWindow(Window& w, bool offscreen, const std::string& title) {
+    if (offscreen && !std::getenv("SDL_VIDEODRIVER")) {
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    const Uint32 flags = SDL_WINDOW_OPENGL | (offscreen ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+    w.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                w.width, w.height, flags);
+    if (!w.window) return false;
+    w.context = SDL_GL_CreateContext(w.window);
+    return w.context != nullptr;
+}
+
+// The window takes the camera's frame size, within what a screen or a buffer can hold.
+void chooseSize(const LwsScene& scene, Window& w) {
+    const bool v1 = scene.header.version == 1;
+    const float width = v1 ? scene.v1FrameWidth : scene.camera.frameWidth;
+    const float height = v1 ? scene.v1FrameHeight : scene.camera.frameHeight;
+    if (width >= 16.0f && height >= 16.0f && width <= 4096.0f && height <= 4096.0f) {
+        w.width = static_cast<int>(width);
+        w.height = static_cast<int>(height);
+    }
+}
+
+void setInitialState(const Window& w) {
+    glViewport(0, 0, w.width, w.height);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClearDepth(1.0);
+    // Untextured meshes bind texture 0, which has no image, so texturing may stay on.
+    glEnable(GL_TEXTURE_2D);
+}
+
+void drawFrame(LwsScene& scene) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    scene.play();
+}
+
+int writeFrames(LwsScene& scene, const Window& w, const Options& options) {
+    std::error_code made;
+    std::filesystem::create_directories(options.pngDir, made);
+    for (long frame = 0; frame < options.frames; ++frame) {
+        drawFrame(scene);
+        glFinish();
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame_%06ld.png", frame);
+        const std::string error = writePng(options.pngDir + name, w.width, w.height,
+                                           captureFramebufferRgb(w.width, w.height));
+        if (!error.empty()) {
+            std::cerr << error << "\n";
+            return 1;
+        }
+    }
+    std::cout << "wrote " << options.frames << " frames to " << options.pngDir << "\n";
+    return 0;
+}
+
+bool escapeOrClose() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) return true;
+        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) return true;
+    }
+    return false;
+}
+
+int playInWindow(LwsScene& scene, const Window& w) {
+    // Version 1 scenes pace themselves; version 3 frames are paced here.
+    const int32_t rate = scene.header.version == 3 ? scene.framesPerSecond : 0;
+    const Uint32 frameMs = rate > 0 ? static_cast<Uint32>(1000 / std::min(rate, 1000)) : 0;
+    while (!escapeOrClose()) {
+        const Uint32 start = SDL_GetTicks();
+        drawFrame(scene);
+        SDL_GL_SwapWindow(w.window);
+        const Uint32 spent = SDL_GetTicks() - start;
+        if (spent < frameMs) SDL_Delay(frameMs - spent);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        usage();
+        return 2;
+    }
+    const bool offscreen = !options.pngDir.empty();
+    // The file is read twice: once, without objects, for the camera's frame size, then for
+    // real with a GL context current so textures can be made.
+    LwsScene probe(options.scenePath, options.contentDir);
+    probe.progress = nullptr;
+    probe.loadObjects = false;
+    if (probe.load()) return 1;
+
+    Window w;
+    chooseSize(probe, w);
+    if (!openWindow(w, offscreen, "lws-play: " + options.scenePath)) {
+        std::cerr << "no GL context: " << SDL_GetError() << "\n";
+        return 1;
+    }
+    LwsScene scene(options.scenePath, options.contentDir);
+    if (scene.load()) return 1;
+    std::cout << "\n";
+    scene.prepareVertexArrays();
+    setInitialState(w);
+    return offscreen ? writeFrames(scene, w, options) : playInWindow(scene, w);
+}
