@@ -1,0 +1,49 @@
+// An MP3 file decoded as an endless loop of 16-bit stereo frames at a fixed rate.
+//
+// The whole file is held in memory (owned here), so the audio thread never touches the disk.
+// Decoding is gapless: the encoder's delay and padding, when the file's LAME/Xing tag names
+// them, are not part of the music, so frame 0 is the first sample of music and one pass is
+// exactly the encoded music. Mono files are played on both channels.
+// Threads: opened on the caller's thread, then read by one thread at a time.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct mpg123_handle_struct;
+
+class Mp3Stream {
+public:
+    // Decodes `bytes` at `sampleRate`; null with the reason in `error` when the data holds
+    // no decodable MPEG audio at that rate.
+    static std::unique_ptr<Mp3Stream> open(std::vector<unsigned char> bytes, int sampleRate,
+                                           std::string& error);
+    ~Mp3Stream();
+    Mp3Stream(const Mp3Stream&) = delete;
+    Mp3Stream& operator=(const Mp3Stream&) = delete;
+
+    // Fills all `frames` interleaved stereo frames, starting over at the end of the stream.
+    // A stream that breaks off mid-way, or yields nothing in a whole pass, fills silence.
+    void read(int16_t* out, int64_t frames);
+
+    // Frames in one pass through the music; 0 until the first pass has been decoded.
+    int64_t loopFrames() const { return loopFrames_; }
+
+    // mpg123's reader callbacks work on this cursor.
+    struct Cursor {
+        std::vector<unsigned char> bytes;
+        size_t position = 0;
+    };
+
+private:
+    Mp3Stream() = default;
+    bool restart();
+
+    mpg123_handle_struct* handle_ = nullptr;
+    std::unique_ptr<Cursor> cursor_;
+    int64_t passFrames_ = 0;
+    int64_t loopFrames_ = 0;
+    bool broken_ = false;
+};

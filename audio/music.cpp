@@ -1,0 +1,40 @@
+#include "audio/music.h"
+
+#include <cstdio>
+#include <string>
+
+#include "audio/music_player.h"
+
+namespace {
+
+// The one sound output of the process; the stream and module entries share it.
+MusicPlayer& player() {
+    static MusicPlayer instance;
+    return instance;
+}
+
+int reportStart(bool started, const std::string& error) {
+    if (started) {
+        return 0;
+    }
+    std::fprintf(stderr, "music: %s\n", error.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int startMusic(const char* fileName) {
+    std::string error;
+    return reportStart(player().startStream(fileName, error), error);
+}
+
+double musicTimeSeconds() { return player().positionSeconds(); }
+
+void stopMusic() { player().stop(); }
+
+int startModuleMusic(const char* fileName) {
+    std::string error;
+    return reportStart(player().startModule(fileName, error), error);
+}
+
+double moduleTimeSeconds() { return wholeSecondsFromMilliseconds(player().positionMilliseconds()); }

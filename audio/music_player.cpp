@@ -1,0 +1,177 @@
+#include "audio/music_player.h"
+
+#include <SDL.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "audio/module_stream.h"
+#include "audio/mp3_stream.h"
+
+namespace {
+
+constexpr size_t kMaxMusicBytes = size_t{256} << 20;
+constexpr int kChannels = 2;
+
+// Drivers that consume a buffer while the next is being made; real devices keep about
+// one buffer queued behind the one being filled.
+bool consumesWhileFilling(const char* driver) {
+    return driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+}
+
+}  // namespace
+
+bool readWholeFile(const char* fileName, size_t maxBytes, std::vector<unsigned char>& bytes,
+                   std::string& error) {
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) {
+        error = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    unsigned char chunk[65536];
+    bool ok = true;
+    for (;;) {
+        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        if (bytes.size() + got > maxBytes) {
+            error = "larger than " + std::to_string(maxBytes >> 20) + " MiB";
+            ok = false;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (got < sizeof chunk) {
+            if (std::ferror(file)) {
+                error = std::string("cannot read: ") + std::strerror(errno);
+                ok = false;
+            }
+            break;
+        }
+    }
+    std::fclose(file);
+    return ok;
+}
+
+MusicPlayer::MusicPlayer() = default;
+
+MusicPlayer::~MusicPlayer() { stop(); }
+
+void MusicPlayer::setObserver(Observer observer, void* user) {
+    observer_ = observer;
+    observerUser_ = user;
+}
+
+bool MusicPlayer::openDevice(std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        error = std::string("no audio device (") + SDL_GetError() +
+                "); to run without sound set SDL_AUDIODRIVER=dummy";
+        return false;
+    }
+    subsystemOpen_ = true;
+    SDL_AudioSpec wanted{};
+    wanted.freq = kSampleRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = kChannels;
+    wanted.samples = kBufferFrames;
+    wanted.callback = fillDevice;
+    wanted.userdata = this;
+    SDL_AudioSpec obtained{};
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+    if (device_ == 0) {
+        error = std::string("no audio device (") + SDL_GetError() +
+                "); to run without sound set SDL_AUDIODRIVER=dummy";
+        closeDevice();
+        return false;
+    }
+    const int64_t queued = consumesWhileFilling(SDL_GetCurrentAudioDriver()) ? 0 : obtained.samples;
+    clock_ = std::make_unique<StreamClock>(kSampleRate, queued);
+    handed_ = 0;
+    return true;
+}
+
+void MusicPlayer::closeDevice() {
+    if (device_ != 0) {
+        SDL_CloseAudioDevice(device_);  // joins the audio thread
+        device_ = 0;
+    }
+    stream_.reset();
+    module_.reset();
+    clock_.reset();
+    if (subsystemOpen_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        subsystemOpen_ = false;
+    }
+}
+
+bool MusicPlayer::startStream(const char* fileName, std::string& error) {
+    stop();
+    if (!openDevice(error)) {
+        return false;
+    }
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(fileName, kMaxMusicBytes, bytes, error)) {
+        error = std::string(fileName) + ": " + error;
+        closeDevice();
+        return false;
+    }
+    stream_ = Mp3Stream::open(std::move(bytes), kSampleRate, error);
+    if (!stream_) {
+        error = std::string(fileName) + ": " + error;
+        closeDevice();
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+bool MusicPlayer::startModule(const char* fileName, std::string& error) {
+    stop();
+    if (!openDevice(error)) {
+        return false;
+    }
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(fileName, kMaxMusicBytes, bytes, error)) {
+        error = std::string(fileName) + ": " + error;
+        closeDevice();
+        return false;
+    }
+    module_ = ModuleStream::open(bytes, kSampleRate, error);
+    if (!module_) {
+        error = std::string(fileName) + ": " + error;
+        closeDevice();
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
+}
+
+void MusicPlayer::stop() { closeDevice(); }
+
+double MusicPlayer::positionSeconds() {
+    return clock_ ? clock_->positionSeconds(steadyNowNs()) : 0.0;
+}
+
+int64_t MusicPlayer::positionMilliseconds() {
+    return clock_ ? clock_->positionMilliseconds(steadyNowNs()) : 0;
+}
+
+void MusicPlayer::fillDevice(void* self, uint8_t* bytes, int length) {
+    const int64_t nowNs = steadyNowNs();
+    auto* player = static_cast<MusicPlayer*>(self);
+    auto* out = reinterpret_cast<int16_t*>(bytes);
+    const int64_t frames = length / static_cast<int>(kChannels * sizeof(int16_t));
+    int64_t loopFrames = 0;
+    if (player->stream_) {
+        player->stream_->read(out, frames);
+        loopFrames = player->stream_->loopFrames();
+    } else if (player->module_) {
+        player->module_->read(out, frames);
+    } else {
+        std::memset(bytes, 0, static_cast<size_t>(length));
+    }
+    player->clock_->deviceConsumed(nowNs, frames, loopFrames);
+    if (player->observer_ != nullptr) {
+        player->observer_(player->observerUser_, nowNs, player->handed_, frames);
+    }
+    player->handed_ += frames;
+}

@@ -1,0 +1,79 @@
+// Sound output for the demo: one SDL audio device playing either an MP3 stream (looping)
+// or a tracker module, and the position of what has been heard so far.
+//
+// Device: 44100 Hz, 16-bit stereo, full volume, 882-frame (20 ms) buffers. The buffer is a
+// whole number of milliseconds because SDL's dummy and disk drivers pace themselves by
+// sleeping buffer-length milliseconds, truncated; other sizes make them run fast.
+//
+// Threads. The caller's thread (the main loop) starts, stops and reads the position; SDL's
+// audio thread runs `fillDevice`. While the device plays, the audio thread alone touches the
+// decoder (`stream_` or `module_`) and the writer side of `clock_`; the caller's thread
+// touches only the reader side of `clock_` (StreamClock's sequence-locked atomics). The
+// decoder and clock are created before the device is unpaused and destroyed only after
+// SDL_CloseAudioDevice has joined the audio thread, so neither outlives nor precedes it.
+// The observer is set before starting and called on the audio thread.
+//
+// SDL's audio subsystem is initialised by start and shut by stop (or by a failed start),
+// reference-counted by SDL, so it coexists with the video subsystem owned elsewhere.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/stream_clock.h"
+
+class Mp3Stream;
+class ModuleStream;
+
+class MusicPlayer {
+public:
+    static constexpr int kSampleRate = 44100;
+    static constexpr int kBufferFrames = 882;
+
+    // Called on the audio thread after each buffer: steady time of the request, frames
+    // handed to the device before this buffer, frames in this buffer.
+    using Observer = void (*)(void* user, int64_t nowNs, int64_t handedBefore, int64_t frames);
+
+    MusicPlayer();
+    ~MusicPlayer();
+    MusicPlayer(const MusicPlayer&) = delete;
+    MusicPlayer& operator=(const MusicPlayer&) = delete;
+
+    // Start an MP3 stream or a module. False, with the cause in `error` and everything this
+    // call opened closed again, when no device opens or the file cannot be read or decoded.
+    // A player that is already playing is stopped first.
+    bool startStream(const char* fileName, std::string& error);
+    bool startModule(const char* fileName, std::string& error);
+
+    // Closes the device, the decoder and the audio subsystem; harmless when not playing.
+    void stop();
+
+    bool playing() const { return device_ != 0; }
+
+    // What has been heard so far: the stream wraps to 0 at each loop; a module counts on.
+    // 0 when nothing plays.
+    double positionSeconds();
+    int64_t positionMilliseconds();
+
+    void setObserver(Observer observer, void* user);
+
+private:
+    bool openDevice(std::string& error);
+    void closeDevice();
+    static void fillDevice(void* self, uint8_t* bytes, int length);
+
+    uint32_t device_ = 0;
+    bool subsystemOpen_ = false;
+    std::unique_ptr<Mp3Stream> stream_;
+    std::unique_ptr<ModuleStream> module_;
+    std::unique_ptr<StreamClock> clock_;
+    int64_t handed_ = 0;  // audio thread only
+    Observer observer_ = nullptr;
+    void* observerUser_ = nullptr;
+};
+
+// The whole file, or false with the cause in `error`. Files above `maxBytes` are refused.
+bool readWholeFile(const char* fileName, size_t maxBytes, std::vector<unsigned char>& bytes,
+                   std::string& error);

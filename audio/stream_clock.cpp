@@ -1,0 +1,79 @@
+#include "audio/stream_clock.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+StreamClock::StreamClock(int sampleRate, int64_t queuedFrames)
+    : rate_(sampleRate > 0 ? sampleRate : 1), queued_(queuedFrames > 0 ? queuedFrames : 0) {}
+
+void StreamClock::deviceConsumed(int64_t nowNs, int64_t frames, int64_t loopFrames) {
+    Anchor a;
+    a.timeNs = nowNs;
+    a.heard = std::max<int64_t>(0, handed_ - queued_);
+    handed_ += std::max<int64_t>(0, frames);
+    a.nextHeard = std::max<int64_t>(0, handed_ - queued_);
+    a.loopFrames = std::max<int64_t>(0, loopFrames);
+    a.valid = true;
+    publish(a);
+}
+
+void StreamClock::publish(const Anchor& a) {
+    seq_.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    timeNs_.store(a.timeNs, std::memory_order_relaxed);
+    heard_.store(a.heard, std::memory_order_relaxed);
+    nextHeard_.store(a.nextHeard, std::memory_order_relaxed);
+    loopFrames_.store(a.loopFrames, std::memory_order_relaxed);
+    valid_.store(a.valid, std::memory_order_relaxed);
+    seq_.fetch_add(1, std::memory_order_release);
+}
+
+StreamClock::Anchor StreamClock::load() const {
+    Anchor a;
+    for (;;) {
+        const uint64_t before = seq_.load(std::memory_order_acquire);
+        if (before & 1u) {
+            continue;
+        }
+        a.timeNs = timeNs_.load(std::memory_order_relaxed);
+        a.heard = heard_.load(std::memory_order_relaxed);
+        a.nextHeard = nextHeard_.load(std::memory_order_relaxed);
+        a.loopFrames = loopFrames_.load(std::memory_order_relaxed);
+        a.valid = valid_.load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (seq_.load(std::memory_order_relaxed) == before) {
+            return a;
+        }
+    }
+}
+
+double StreamClock::positionFrames(int64_t nowNs) {
+    const Anchor a = load();
+    if (!a.valid) {
+        return 0.0;
+    }
+    const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - a.timeNs));
+    const double extrapolated = static_cast<double>(a.heard) + sinceNs * 1e-9 * rate_;
+    floor_ = std::max(floor_, std::min(extrapolated, static_cast<double>(a.nextHeard)));
+    if (a.loopFrames > 0) {
+        return std::fmod(floor_, static_cast<double>(a.loopFrames));
+    }
+    return floor_;
+}
+
+double StreamClock::positionSeconds(int64_t nowNs) { return positionFrames(nowNs) / rate_; }
+
+int64_t StreamClock::positionMilliseconds(int64_t nowNs) {
+    return static_cast<int64_t>(std::floor(positionFrames(nowNs) * 1000.0 / rate_));
+}
+
+int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double wholeSecondsFromMilliseconds(int64_t milliseconds) {
+    return static_cast<double>(milliseconds / 1000);
+}

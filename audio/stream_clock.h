@@ -1,0 +1,73 @@
+// The music position as it is heard, derived from what the audio device has consumed.
+//
+// The audio thread reports each device callback: the steady-clock time at which the device
+// asked for more sound and how many sample frames it was handed. Everything handed before
+// that request, less what still waits in the device's own queue, has been heard; between two
+// requests the position advances with the steady clock, capped at what the next request will
+// report, so it runs smoothly and never backwards. Once the decoder has found the length of
+// one pass through the stream, the position wraps to 0 at each loop.
+//
+// Units: times in steady-clock nanoseconds, positions in sample frames at the device rate.
+// Threads: `deviceConsumed` and `setLoopLength` belong to the audio thread; `positionFrames`
+// and the conversions belong to one reader thread (the main loop). The two meet only in
+// the published anchor, a sequence-locked set of atomics; the reader's monotonic floor is
+// its own. Times are passed in, so tests drive the clock without a device.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+class StreamClock {
+public:
+    // sampleRate: device frames per second. queuedFrames: frames the device keeps queued
+    // after it asks for more (0 for devices that consume a buffer while the next is made).
+    StreamClock(int sampleRate, int64_t queuedFrames);
+
+    // Audio thread: at steady time nowNs the device took `frames` more frames of music.
+    // loopFrames is the length of one pass of the stream once known, else 0.
+    void deviceConsumed(int64_t nowNs, int64_t frames, int64_t loopFrames);
+
+    // Reader thread: frames of music heard at steady time nowNs, fraction kept, wrapped
+    // into the loop once its length is known. 0 until the device has asked for sound.
+    double positionFrames(int64_t nowNs);
+    double positionSeconds(int64_t nowNs);
+    // Whole milliseconds heard (truncated), as a position query in milliseconds reports it.
+    int64_t positionMilliseconds(int64_t nowNs);
+
+    int sampleRate() const { return rate_; }
+
+private:
+    struct Anchor {
+        int64_t timeNs = 0;
+        int64_t heard = 0;      // frames heard when the device asked at timeNs
+        int64_t nextHeard = 0;  // frames heard when it asks next: the extrapolation cap
+        int64_t loopFrames = 0;
+        bool valid = false;
+    };
+    void publish(const Anchor& a);
+    Anchor load() const;
+
+    const int rate_;
+    const int64_t queued_;
+
+    // Audio thread only.
+    int64_t handed_ = 0;
+
+    // Published by the audio thread; odd sequence numbers mark a write in progress.
+    std::atomic<uint64_t> seq_{0};
+    std::atomic<int64_t> timeNs_{0};
+    std::atomic<int64_t> heard_{0};
+    std::atomic<int64_t> nextHeard_{0};
+    std::atomic<int64_t> loopFrames_{0};
+    std::atomic<bool> valid_{false};
+
+    // Reader thread only: the furthest point already reported, in unwrapped frames.
+    double floor_ = 0.0;
+};
+
+// Steady-clock now in nanoseconds, the time base the clock is fed with in playback.
+int64_t steadyNowNs();
+
+// Whole seconds of a millisecond position: integer division first, then conversion,
+// so 1500 ms gives 1.0 (the module entry's reporting).
+double wholeSecondsFromMilliseconds(int64_t milliseconds);
