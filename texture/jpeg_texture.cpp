@@ -105,6 +105,36 @@ std::unique_ptr<DecodedImage> decodeWith(AttachSource attachSource, size_t maxPi
     return image;
 }
 
+// The size GLU's mipmap builder scales a side to.
+int largestPowerOfTwoAtMost(int size) {
+    int power = 1;
+    while (power <= size / 2) power *= 2;
+    return power;
+}
+
+// Pixel rows are packed tightly while it lives (both directions, as the rescaler reads and
+// writes client memory); the caller's alignments come back afterwards. With the default 4-byte
+// alignment a row whose length is not a multiple of 4 bytes would be read skewed.
+class TightPixelRows {
+public:
+    TightPixelRows() {
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack_);
+        glGetIntegerv(GL_PACK_ALIGNMENT, &pack_);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    }
+    ~TightPixelRows() {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, unpack_);
+        glPixelStorei(GL_PACK_ALIGNMENT, pack_);
+    }
+    TightPixelRows(const TightPixelRows&) = delete;
+    TightPixelRows& operator=(const TightPixelRows&) = delete;
+
+private:
+    GLint unpack_ = 4;
+    GLint pack_ = 4;
+};
+
 }  // namespace
 
 void readJpegPixels(jpeg_decompress_struct& decompressor, DecodedImage& image, size_t maxPixels) {
@@ -182,14 +212,19 @@ GLuint uploadMipmappedTexture(const DecodedImage& image) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    // Rows are packed tightly; with the default 4-byte alignment a width whose row is not a
-    // multiple of 4 bytes would be read skewed.
-    GLint alignment = 4;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, image.width, image.height, GL_RGB, GL_UNSIGNED_BYTE,
-                      image.pixels.data());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+    const TightPixelRows tight;
+    const int width = largestPowerOfTwoAtMost(image.width);
+    const int height = largestPowerOfTwoAtMost(image.height);
+    if (width == image.width && height == image.height) {
+        gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
+        return name;
+    }
+    // The mipmap builder would rescale to these very sizes itself, but when only one side
+    // changes it leaves the last row of the base level black; its plain rescaler does not.
+    std::vector<unsigned char> scaled(static_cast<size_t>(width) * height * 3);
+    gluScaleImage(GL_RGB, image.width, image.height, GL_UNSIGNED_BYTE, image.pixels.data(), width, height,
+                  GL_UNSIGNED_BYTE, scaled.data());
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 3, width, height, GL_RGB, GL_UNSIGNED_BYTE, scaled.data());
     return name;
 }
 

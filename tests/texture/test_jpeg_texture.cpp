@@ -1,0 +1,415 @@
+// JPEG decoding and texture loading: real files from other encoders, damaged data, colour
+// spaces, orientation and the GL state the loaders leave.
+#include "texture/jpeg_texture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iterator>
+
+#include <jpeglib.h>
+
+#include "tests/support/gl_test_context.h"
+#include "texture/png_writer.h"
+
+namespace {
+
+const std::string kTestData = std::string(DEMO_TESTDATA_DIR) + "/jpeg/";
+
+bool haveTestData() { return std::ifstream(kTestData + "FACTS.json").good(); }
+
+#define REQUIRE_TESTDATA() \
+    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent"
+
+std::vector<unsigned char> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string writeTemp(const std::string& name, const std::vector<unsigned char>& bytes) {
+    const std::string path = testing::TempDir() + "texture_" + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return path;
+}
+
+struct Rgb8 {
+    unsigned char r, g, b;
+};
+
+// Encodes a picture painted by `paint` (x, y from the top-left) at high quality.
+std::vector<unsigned char> encodeJpeg(int width, int height, const std::function<Rgb8(int, int)>& paint) {
+    std::vector<unsigned char> rgb;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb8 p = paint(x, y);
+            rgb.insert(rgb.end(), {p.r, p.g, p.b});
+        }
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = &rgb[static_cast<size_t>(info.next_scanline) * width * 3];
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<unsigned char> bytes(buffer, buffer + size);
+    free(buffer);
+    return bytes;
+}
+
+// Red above, blue below: tells which row came first.
+std::vector<unsigned char> redOverBlue(int width, int height) {
+    return encodeJpeg(width, height, [height](int, int y) {
+        return y < height / 2 ? Rgb8{230, 20, 20} : Rgb8{20, 20, 230};
+    });
+}
+
+bool isRed(const unsigned char* p) { return p[0] > 180 && p[1] < 70 && p[2] < 70; }
+bool isBlue(const unsigned char* p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
+
+std::vector<unsigned char> baseLevel(GLuint texture, int* width, int* height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, height);
+    std::vector<unsigned char> texels(static_cast<size_t>(*width) * *height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    return texels;
+}
+
+GLint textureParameter(GLenum name) {
+    GLint value = 0;
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
+}
+
+GLint boundTexture() {
+    GLint name = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+    return name;
+}
+
+// ---- Decoding ----
+
+TEST(JpegDecode, RealColourFileHasItsOwnSizeAndTightRows) {
+    REQUIRE_TESTDATA();
+    std::string error;
+    const auto image = decodeJpegFile((kTestData + "testorig.jpg").c_str(), &error);
+    ASSERT_TRUE(image) << error;
+    EXPECT_EQ(image->width, 227);
+    EXPECT_EQ(image->height, 149);
+    EXPECT_EQ(image->rowBytes, 227 * 3);
+    EXPECT_EQ(image->pixels.size(), size_t(227) * 3 * 149);
+}
+
+TEST(JpegDecode, MemoryAndFileGiveTheSamePixels) {
+    REQUIRE_TESTDATA();
+    const std::string path = kTestData + "testimgint.jpg";
+    const std::vector<unsigned char> bytes = readBytes(path);
+    const auto fromMemory = decodeJpegMemory(bytes.data(), bytes.size());
+    const auto fromFile = decodeJpegFile(path.c_str());
+    ASSERT_TRUE(fromMemory && fromFile);
+    EXPECT_EQ(fromMemory->pixels, fromFile->pixels);
+}
+
+TEST(JpegDecode, TopRowComesFirst) {
+    const std::vector<unsigned char> bytes = redOverBlue(32, 32);
+    const auto image = decodeJpegMemory(bytes.data(), bytes.size());
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(isRed(&image->pixels[0]));
+    EXPECT_TRUE(isBlue(&image->pixels[static_cast<size_t>(31) * image->rowBytes]));
+}
+
+TEST(JpegDecode, GreyscaleBecomesRgbWithEqualChannels) {
+    REQUIRE_TESTDATA();
+    const auto image = decodeJpegFile((kTestData + "gray.jpg").c_str());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 32);
+    EXPECT_EQ(image->height, 32);
+    EXPECT_EQ(image->rowBytes, 32 * 3);
+    ASSERT_EQ(image->pixels.size(), size_t(32) * 32 * 3);
+    int distinct = 0;
+    for (size_t i = 0; i < image->pixels.size(); i += 3) {
+        ASSERT_EQ(image->pixels[i], image->pixels[i + 1]) << "pixel " << i / 3;
+        ASSERT_EQ(image->pixels[i], image->pixels[i + 2]) << "pixel " << i / 3;
+        distinct += image->pixels[i] != image->pixels[0];
+    }
+    EXPECT_GT(distinct, 0) << "a flat picture would hide a widening that repeats one byte";
+}
+
+TEST(JpegDecode, CmykIsRefusedWithAReason) {
+    REQUIRE_TESTDATA();
+    const std::vector<unsigned char> bytes = readBytes(kTestData + "cmyk.jpg");
+    std::string error;
+    EXPECT_FALSE(decodeJpegMemory(bytes.data(), bytes.size(), &error));
+    EXPECT_NE(error.find("colour space"), std::string::npos) << error;
+}
+
+TEST(JpegDecode, TruncatedFileFailsWithOneLineNamingTheFile) {
+    REQUIRE_TESTDATA();
+    const std::string path = kTestData + "testorig_truncated.jpg";
+    std::string error;
+    testing::internal::CaptureStderr();
+    const auto image = decodeJpegFile(path.c_str(), &error);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(image);
+    EXPECT_EQ(printed, error + "\n");
+    EXPECT_EQ(printed.find(path + ": "), 0u) << printed;
+    EXPECT_NE(printed.find("Premature end"), std::string::npos) << printed;
+}
+
+TEST(JpegDecode, DamagedDataFailsInsteadOfEndingTheProcess) {
+    const std::vector<unsigned char> good = redOverBlue(64, 64);
+    // Not a JPEG at all, an empty buffer, only the start-of-image marker.
+    const std::vector<unsigned char> text{'h', 'e', 'l', 'l', 'o'};
+    const std::vector<unsigned char> soiOnly{0xFF, 0xD8};
+    for (const auto& bytes : {text, soiOnly}) {
+        std::string error;
+        EXPECT_FALSE(decodeJpegMemory(bytes.data(), bytes.size(), &error));
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_FALSE(decodeJpegMemory(good.data(), 0));
+    // Every cut through the file fails cleanly (most inside the entropy-coded data).
+    for (size_t cut = 0; cut < good.size(); cut += 37)
+        EXPECT_FALSE(decodeJpegMemory(good.data(), cut)) << "cut at " << cut;
+}
+
+TEST(JpegDecode, ScrambledScanDataFails) {
+    std::vector<unsigned char> bytes = encodeJpeg(64, 64, [](int x, int y) {
+        return Rgb8{static_cast<unsigned char>(x * 4), static_cast<unsigned char>(y * 4), 128};
+    });
+    // In scan data every 0xFF must be followed by a stuffed 0x00; a run of bare 0xFF bytes
+    // reads as a string of bogus markers in the middle of the scan.
+    for (size_t i = bytes.size() - 200; i < bytes.size() - 120; ++i) bytes[i] = 0xFF;
+    std::string error;
+    EXPECT_FALSE(decodeJpegMemory(bytes.data(), bytes.size(), &error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(JpegDecode, OversizedPictureIsRefusedBeforeAllocating) {
+    const std::vector<unsigned char> bytes = redOverBlue(64, 48);
+    std::string error;
+    EXPECT_FALSE(decodeJpegMemory(bytes.data(), bytes.size(), &error, 64 * 48 - 1));
+    EXPECT_EQ(error, "picture too large");
+    EXPECT_TRUE(decodeJpegMemory(bytes.data(), bytes.size(), &error, 64 * 48));
+    // A header claiming 65000 x 65000 pixels (about 12 GB of RGB) with the ordinary limit.
+    std::vector<unsigned char> huge = bytes;
+    for (size_t i = 0; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = huge[i + 7] = 0xFD;
+            huge[i + 6] = huge[i + 8] = 0xE8;
+            break;
+        }
+    EXPECT_FALSE(decodeJpegMemory(huge.data(), huge.size(), &error));
+    EXPECT_EQ(error, "picture too large");
+}
+
+TEST(JpegDecode, MissingFileIsSilent) {
+    std::string error;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(decodeJpegFile("/nonexistent/picture.jpg", &error));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_NE(error.find("cannot open"), std::string::npos);
+}
+
+// ---- Loading into textures ----
+
+TEST(JpegTexture, TopRowOfTheFileIsTextureRowZero) {
+    REQUIRE_GL();
+    const std::string path = writeTemp("red_over_blue.jpg", redOverBlue(64, 64));
+    GLuint texture = 0;
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
+    int width = 0, height = 0;
+    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    ASSERT_EQ(width, 64);
+    EXPECT_TRUE(isRed(&texels[0]));
+    EXPECT_TRUE(isBlue(&texels[static_cast<size_t>(height - 1) * width * 3]));
+
+    // Drawn with t = 0 at the bottom of the screen, red is at the bottom.
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(-1, -1);
+    glTexCoord2f(1, 0);
+    glVertex2f(1, -1);
+    glTexCoord2f(1, 1);
+    glVertex2f(1, 1);
+    glTexCoord2f(0, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    const testsupport::Rgb bottom = testsupport::readPixel(400, 20);
+    const testsupport::Rgb top = testsupport::readPixel(400, 580);
+    EXPECT_GT(bottom.r, 180);
+    EXPECT_LT(bottom.b, 70);
+    EXPECT_GT(top.b, 180);
+    EXPECT_LT(top.r, 70);
+}
+
+TEST(JpegTexture, RowsWhoseLengthIsNotAMultipleOfFourAreNotSkewed) {
+    REQUIRE_GL();
+    // 33 pixels = 99 bytes a row: read with 4-byte alignment every row would slide one byte.
+    const std::string path = writeTemp("odd_width.jpg", encodeJpeg(33, 32, [](int x, int) {
+        return x < 16 ? Rgb8{230, 20, 20} : Rgb8{20, 20, 230};
+    }));
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 2);
+    glPixelStorei(GL_PACK_ALIGNMENT, 8);
+    GLuint texture = 0;
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
+    GLint unpack = 0, pack = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    EXPECT_EQ(unpack, 2) << "the caller's alignments are restored";
+    EXPECT_EQ(pack, 8) << "the caller's alignments are restored";
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    int width = 0, height = 0;
+    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    ASSERT_GT(width, 8);
+    for (int y = 0; y < height; ++y) {
+        const unsigned char* row = &texels[static_cast<size_t>(y) * width * 3];
+        EXPECT_TRUE(isRed(row)) << "row " << y;
+        EXPECT_TRUE(isBlue(row + (width - 1) * 3)) << "row " << y;
+    }
+}
+
+TEST(JpegTexture, RescalingOneSideKeepsTheLastRow) {
+    REQUIRE_GL();
+    // 48 x 32: only the width is rescaled, a case in which the mipmap builder alone leaves the
+    // base level's last row black.
+    const std::string path = writeTemp("one_side.jpg", redOverBlue(48, 32));
+    GLuint texture = 0;
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
+    int width = 0, height = 0;
+    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    ASSERT_EQ(width, 32);
+    ASSERT_EQ(height, 32);
+    for (int x = 0; x < width; ++x) {
+        EXPECT_TRUE(isRed(&texels[x * 3])) << "column " << x;
+        EXPECT_TRUE(isBlue(&texels[(static_cast<size_t>(height - 1) * width + x) * 3])) << "column " << x;
+    }
+}
+
+TEST(JpegTexture, TwoLoadsGiveTwoNamesAndLeaveTheLastBound) {
+    REQUIRE_GL();
+    const std::string path = writeTemp("twice.jpg", redOverBlue(16, 16));
+    GLuint first = 0, second = 0;
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), first));
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), second));
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(second, 0u);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(boundTexture(), static_cast<GLint>(second));
+}
+
+TEST(JpegTexture, FiltersOfBothLoaders) {
+    REQUIRE_GL();
+    const std::string path = writeTemp("filters.jpg", redOverBlue(128, 128));
+    GLuint texture = 0;
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
+    GLint levelSeven = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 7, GL_TEXTURE_WIDTH, &levelSeven);
+    EXPECT_EQ(levelSeven, 1) << "the whole mipmap chain is built";
+
+    struct Case {
+        int flag;
+        GLint minFilter;
+    };
+    for (const Case c : {Case{1, GL_LINEAR_MIPMAP_LINEAR}, Case{0, GL_NEAREST_MIPMAP_LINEAR},
+                         Case{0x100, GL_NEAREST_MIPMAP_LINEAR}, Case{0x1FF, GL_LINEAR_MIPMAP_LINEAR}}) {
+        ASSERT_FALSE(loadJpegTextureMipmapped(path.c_str(), texture, c.flag));
+        EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), c.minFilter) << "flag " << c.flag;
+        EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR) << "flag " << c.flag;
+    }
+}
+
+TEST(JpegTexture, FailuresReturnTrueAndLeaveTheVariableAndBindingAlone) {
+    REQUIRE_GL();
+    std::vector<std::string> paths{"/nonexistent/picture.jpg",
+                                   writeTemp("garbage.jpg", {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'})};
+    if (haveTestData()) {
+        paths.push_back(kTestData + "testorig_truncated.jpg");
+        paths.push_back(kTestData + "cmyk.jpg");
+    }
+    GLuint bound = 0;
+    glGenTextures(1, &bound);
+    glBindTexture(GL_TEXTURE_2D, bound);
+    for (const std::string& path : paths) {
+        GLuint texture = 12345;
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(loadJpegTexture(path.c_str(), texture)) << path;
+        EXPECT_TRUE(loadJpegTextureMipmapped(path.c_str(), texture, 1)) << path;
+        testing::internal::GetCapturedStderr();
+        EXPECT_EQ(texture, 12345u) << path;
+        EXPECT_EQ(boundTexture(), static_cast<GLint>(bound)) << path;
+    }
+}
+
+TEST(JpegTexture, GreyscaleFileLoadsAsGreyTexture) {
+    REQUIRE_GL();
+    REQUIRE_TESTDATA();
+    GLuint texture = 0;
+    ASSERT_FALSE(loadJpegTexture((kTestData + "gray.jpg").c_str(), texture));
+    int width = 0, height = 0;
+    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    ASSERT_EQ(width, 32);
+    for (size_t i = 0; i < texels.size(); i += 3) {
+        ASSERT_EQ(texels[i], texels[i + 1]);
+        ASSERT_EQ(texels[i], texels[i + 2]);
+    }
+}
+
+TEST(JpegTexture, FullScreenPictureIsRescaledWhole) {
+    REQUIRE_GL();
+    // Four coloured quadrants at 800x600: after rescaling to powers of two every corner keeps
+    // its own colour, so nothing was cropped.
+    const std::string path = writeTemp("quadrants.jpg", encodeJpeg(800, 600, [](int x, int y) {
+        if (y < 300) return x < 400 ? Rgb8{230, 20, 20} : Rgb8{20, 230, 20};
+        return x < 400 ? Rgb8{20, 20, 230} : Rgb8{230, 230, 20};
+    }));
+    GLuint texture = 0;
+    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
+    glEnable(GL_TEXTURE_2D);
+    // t = 1 (the picture's bottom) at the screen's bottom, so the picture appears upright.
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1);
+    glVertex2f(-1, -1);
+    glTexCoord2f(1, 1);
+    glVertex2f(1, -1);
+    glTexCoord2f(1, 0);
+    glVertex2f(1, 1);
+    glTexCoord2f(0, 0);
+    glVertex2f(-1, 1);
+    glEnd();
+    testsupport::saveBackBufferPng(testing::TempDir() + "texture_quadrants.png");
+    const testsupport::Rgb topLeft = testsupport::readPixel(10, 590);
+    const testsupport::Rgb topRight = testsupport::readPixel(790, 590);
+    const testsupport::Rgb bottomLeft = testsupport::readPixel(10, 10);
+    const testsupport::Rgb bottomRight = testsupport::readPixel(790, 10);
+    EXPECT_GT(topLeft.r, 180);
+    EXPECT_LT(topLeft.g, 70);
+    EXPECT_GT(topRight.g, 180);
+    EXPECT_LT(topRight.r, 70);
+    EXPECT_GT(bottomLeft.b, 180);
+    EXPECT_LT(bottomLeft.r, 70);
+    EXPECT_GT(bottomRight.r, 180);
+    EXPECT_GT(bottomRight.g, 180);
+    EXPECT_LT(bottomRight.b, 70);
+}
+
+}  // namespace
