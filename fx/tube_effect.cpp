@@ -1,0 +1,80 @@
+#include "fx/tube_effect.h"
+
+#include <utility>
+
+namespace {
+
+// The tube shares its origin with the particle cloud.
+constexpr float kOriginX = -40.0f;
+constexpr float kOriginZ = -120.0f;
+// Sprites sit shifted left of the morph points they mark.
+constexpr float kSpriteShiftX = -15.0f;
+
+constexpr float kZOffsetStep = 1.0f;
+constexpr float kZScaleStep = 0.01f;
+constexpr float kZScaleLimit = 40.0f;
+constexpr float kSpriteShrink = 0.002f;
+constexpr float kMorphSteps = 250.0f;
+constexpr int32_t kBrighteningBlend = 1;  // drawVertexArrayBlended mode (GL_DST_COLOR, GL_ONE)
+
+}  // namespace
+
+bool TubeEffect::loadTubeEffect(const char* fileName, GLuint particleTexture) {
+    return finishLoad(mesh.load(fileName), particleTexture);
+}
+
+bool TubeEffect::loadTubeEffectFromMemory(const uint8_t* data, size_t size,
+                                          const std::string& name, GLuint particleTexture) {
+    return finishLoad(mesh.loadFromMemory(data, size, name), particleTexture);
+}
+
+bool TubeEffect::finishLoad(bool failed, GLuint particleTexture) {
+    morphPending = true;
+    sprite.setSpriteTexture(particleTexture);
+    mesh.prepareVertexArray();
+    spinAngle = 0.0f;
+    spinSpeed = 0.0f;
+    spriteSize = 0.7f;
+    zOffset = 100.0f;
+    zScale = 1.0f;
+    return failed;
+}
+
+void TubeEffect::startTubeMorph(PositionList points) {
+    if (!morphPending) return;
+    morphPending = false;
+    mesh.startMorph(std::move(points), mesh.collectPositions());
+}
+
+void TubeEffect::drawMorphSprites() {
+    for (const Vec3& p : mesh.morphCurrent) {
+        // Push/pop rather than translating back: thousands of round trips would drift.
+        glPushMatrix();
+        glTranslatef(p.x + kSpriteShiftX, p.y, p.z);
+        sprite.drawSprite(spriteSize);
+        glPopMatrix();
+    }
+}
+
+void TubeEffect::drawTubeEffect() {
+    glLoadIdentity();
+    glDepthFunc(GL_ALWAYS);
+    glTranslatef(kOriginX, 0.0f, kOriginZ);
+    // This frame turns by the angle from before the call: the first frame is never turned.
+    glRotatef(spinAngle, 0.0f, 0.0f, 1.0f);
+    spinAngle += spinSpeed;
+
+    if (spriteSize > 0.0f) drawMorphSprites();
+
+    glTranslatef(0.0f, 0.0f, zOffset);
+    glScalef(1.0f, 1.0f, zScale);
+    mesh.drawVertexArrayBlended(kBrighteningBlend);
+    if (zOffset > 0.0f) zOffset -= kZOffsetStep;
+    if (zScale < kZScaleLimit) zScale += kZScaleStep;
+
+    // The morph points are drawn in eye space, and the sprites go on shrinking past zero.
+    glLoadIdentity();
+    spriteSize -= kSpriteShrink;
+    mesh.drawMorphStep(kMorphSteps);
+    glLoadIdentity();
+}
