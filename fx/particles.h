@@ -29,8 +29,9 @@ public:
     void scatterParticles(int count, GLuint texture);
 
     // Draws every particle as a sprite of edge `size` and advances each by one frame. Expects
-    // the identity modelview; leaves it loaded, the depth function at GL_ALWAYS and the
-    // sprite's state (culling off, additive blending, sprite texture bound) when any was drawn.
+    // the identity modelview; leaves it loaded, the depth function at GL_ALWAYS and, when any
+    // particle was drawn, the state drawSprite leaves (culling off, additive blending, the
+    // sprite texture bound, front face clockwise).
     void drawParticles(float size);
 
     std::vector<Vec3> positions;

@@ -81,11 +81,15 @@ inline bool nearRgb(testsupport::Rgb p, int r, int g, int b, int tolerance = 8) 
 }
 
 // Runs `draw` in feedback mode and returns how many polygons reached rasterisation (so after
-// culling), with their window-space vertices (x, y, z) flattened into *vertices when given.
+// culling), with their vertices flattened into *vertices when given: window x, y, z, and with
+// `withTexture` also the colour (4) and texture coordinates (4) of each.
 template <typename Draw>
-int countFeedbackPolygons(Draw draw, std::vector<float>* vertices = nullptr) {
+int countFeedbackPolygons(Draw draw, std::vector<float>* vertices = nullptr,
+                          bool withTexture = false) {
+    const GLint perVertex = withTexture ? 11 : 3;
     std::vector<GLfloat> buffer(1 << 16);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()),
+                     withTexture ? GL_3D_COLOR_TEXTURE : GL_3D, buffer.data());
     glRenderMode(GL_FEEDBACK);
     draw();
     const GLint used = glRenderMode(GL_RENDER);
@@ -94,13 +98,13 @@ int countFeedbackPolygons(Draw draw, std::vector<float>* vertices = nullptr) {
         const GLint token = static_cast<GLint>(buffer[i++]);
         if (token != GL_POLYGON_TOKEN) {
             const bool line = token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN;
-            i += token == GL_PASS_THROUGH_TOKEN ? 1 : line ? 6 : 3;
+            i += token == GL_PASS_THROUGH_TOKEN ? 1 : (line ? 2 : 1) * perVertex;
             continue;
         }
         ++polygons;
         const GLint n = static_cast<GLint>(buffer[i++]);
-        if (vertices) vertices->insert(vertices->end(), &buffer[i], &buffer[i] + 3 * n);
-        i += 3 * n;
+        if (vertices) vertices->insert(vertices->end(), &buffer[i], &buffer[i] + perVertex * n);
+        i += perVertex * n;
     }
     return polygons;
 }

@@ -165,3 +165,46 @@ TEST(CrossSprite, DrawsThreePerpendicularSquaresAboutTheOrigin) {
     EXPECT_NEAR(cy / n, 300, 0.5);
     EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), 3);
 }
+
+TEST(CrossSprite, BatchEmitsWhatDrawSpriteDrawsAtThatPlacement) {
+    REQUIRE_GL();
+    CrossSprite sprite;
+    sprite.setSpriteTexture(4);
+    SpritePlacement placements[3];
+    placements[0].offset = {0.1f, -0.2f, 0.3f};
+    placements[0].axis = {1, 1, 1};
+    placements[0].degrees = -297;
+    placements[1].offset = {-0.3f, 0.25f, 0};
+    placements[1].axis = {0, 0, 1};
+    placements[1].degrees = 40;
+    placements[2].axis = {1, 0, 1};
+    placements[2].degrees = 0;
+    glRotatef(25, 1, 0.5f, 0);  // an arbitrary view, shared by both ways
+
+    std::vector<float> oneByOne, batched;
+    countFeedbackPolygons([&] {
+        for (const SpritePlacement& p : placements) {
+            glPushMatrix();
+            glTranslatef(p.offset.x, p.offset.y, p.offset.z);
+            glRotatef(p.degrees, p.axis.x, p.axis.y, p.axis.z);
+            sprite.drawSprite(0.4f);
+            glPopMatrix();
+        }
+    }, &oneByOne, true);
+    glEnable(GL_CULL_FACE);
+    glBlendFunc(GL_ONE, GL_ZERO);
+    glFrontFace(GL_CCW);
+    countFeedbackPolygons([&] {
+        sprite.beginSpriteBatch();
+        for (const SpritePlacement& p : placements) sprite.batchSprite(0.4f, p);
+        sprite.endSpriteBatch();
+    }, &batched, true);
+
+    ASSERT_FALSE(oneByOne.empty());
+    ASSERT_EQ(batched.size(), oneByOne.size());
+    for (size_t i = 0; i < batched.size(); ++i) ASSERT_NEAR(batched[i], oneByOne[i], 1e-3) << i;
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(getInt(GL_BLEND_DST), GL_ONE);
+    EXPECT_EQ(getInt(GL_FRONT_FACE), GL_CW);
+    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), 4);
+}

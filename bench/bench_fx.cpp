@@ -1,0 +1,162 @@
+// Time of one call of each effect at 800x600 on the current GL implementation.
+//
+// Each sample is one call followed by glFinish, so it holds our CPU work, the driver's and the
+// rasteriser's. Every effect is timed twice: with the full 800x600 view and with the view shrunk
+// to 8x6 pixels. The second figure is what remains without fill work (our calls, vertex work and
+// the driver); what the first adds is fill. Run with SDL_VIDEODRIVER=offscreen when headless.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fx/glow.h"
+#include "fx/image_layer.h"
+#include "fx/particles.h"
+#include "fx/shapes.h"
+#include "fx/waving_sheet.h"
+#include "tests/support/gl_test_context.h"
+#include "texture/jpeg_texture.h"
+
+namespace {
+
+constexpr int kSamples = 60;
+constexpr int kWarmUp = 5;
+
+struct Scale {
+    int width, height;
+};
+constexpr Scale kFull{800, 600};
+constexpr Scale kTiny{8, 6};
+
+double medianMs(const std::function<void()>& setUp, const std::function<void()>& call) {
+    std::vector<double> ms;
+    for (int i = 0; i < kWarmUp + kSamples; ++i) {
+        setUp();
+        glFinish();
+        const auto start = std::chrono::steady_clock::now();
+        call();
+        glFinish();
+        const auto end = std::chrono::steady_clock::now();
+        if (i >= kWarmUp) ms.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+    return ms[ms.size() / 2];
+}
+
+// The frame state the script sets before its effects: 60-degree projection, texturing on,
+// additive blending, depth test with GL_LEQUAL, culling off.
+void frameStart(Scale view) {
+    glViewport(0, 0, view.width, view.height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 800.0f / 600.0f, double(0.1f), 10000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_TEXTURE_2D);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glColor4f(0.8f, 0.8f, 0.8f, 0.8f);
+}
+
+GLuint loadPicture(const char* name, GLuint fallback) {
+    GLuint texture = fallback;
+    loadJpegTexture((std::string(DEMO_SOURCE_DIR) + "/assets/data/" + name).c_str(), texture);
+    return texture;
+}
+
+// A soft round spot, for when the demo's particle picture is not at hand.
+GLuint makeSpotTexture() {
+    constexpr int kSize = 128;
+    std::vector<unsigned char> rgb(kSize * kSize * 3);
+    for (int y = 0; y < kSize; ++y) {
+        for (int x = 0; x < kSize; ++x) {
+            const float dx = (x - 63.5f) / 64, dy = (y - 63.5f) / 64;
+            const float v = std::max(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy));
+            for (int c = 0; c < 3; ++c) rgb[(y * kSize + x) * 3 + c] = static_cast<unsigned char>(255 * v * v);
+        }
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kSize, kSize, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return name;
+}
+
+struct Effect {
+    const char* name;
+    std::function<void(Scale)> setUp;
+    std::function<void()> call;
+};
+
+void report(const Effect& effect) {
+    const double full = medianMs([&] { effect.setUp(kFull); }, effect.call);
+    const double tiny = medianMs([&] { effect.setUp(kTiny); }, effect.call);
+    const double fill = std::max(0.0, full - tiny);
+    std::printf("%-26s %9.3f %9.3f %9.3f   %s\n", effect.name, full, tiny, fill,
+                fill > tiny ? "fill-bound" : "CPU-bound");
+}
+
+}  // namespace
+
+int main() {
+    std::string why;
+    if (!testsupport::ensureGlContext(&why)) {
+        std::fprintf(stderr, "bench_fx: %s\n", why.c_str());
+        return 1;
+    }
+    testsupport::resetGlState();
+    const GLuint spot = loadPicture("pic04.jpg", makeSpotTexture());
+    const GLuint backdrop = loadPicture("pic01.jpg", spot);
+
+    ParticleSystem cloud;
+    cloud.scatterParticles(1920, spot);
+    WavingSheet sheet;
+    sheet.buildSheetGrid(4.0f);
+    GlowEffect glow;
+    glow.loadGlow((std::string(DEMO_SOURCE_DIR) + "/assets/data/pic09.jpg").c_str(), 800, 600);
+
+    const auto glowFrame = [&](int passes) {
+        return [&glow, passes] {
+            glow.beginGlowCapture();
+            glow.endGlowCapture();
+            glow.drawGlowBlur(passes, 0.02f);
+        };
+    };
+    const auto glowSetUp = [&](Scale view) {
+        frameStart(view);
+        glow.viewWidth = view.width;
+        glow.viewHeight = view.height;
+    };
+
+    const std::vector<Effect> effects = {
+        {"particle cloud (1920)", frameStart, [&] { cloud.drawParticles(0.7f); }},
+        {"waving sheet (banner)",
+         [&](Scale view) {
+             frameStart(view);
+             glTranslatef(0, 4, -13);
+             glScalef(3, 2, 1);
+             glRotatef(30, 1, 0, 0);
+         },
+         [&] { sheet.drawWavingSheet(backdrop, 2); }},
+        {"glow, 1 pass", glowSetUp, glowFrame(1)},
+        {"glow, 10 passes", glowSetUp, glowFrame(10)},
+        {"image layer", frameStart, [&] { drawImageLayer(backdrop); }},
+    };
+
+    std::printf("median ms of one call, %d samples, glFinish inside the timing\n", kSamples);
+    std::printf("%-26s %9s %9s %9s\n", "effect", "800x600", "8x6", "fill");
+    for (const Effect& effect : effects) report(effect);
+    return 0;
+}
