@@ -72,6 +72,7 @@ bool LwsScene::load() {
 bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     error_.clear();
     objectErrors_.clear();
+    sourceName_ = sourceName;
     tokens_ = std::make_unique<SceneTokens>(std::move(text), sourceName);
     header.magic = readToken();
     header.version = readInt();
@@ -398,7 +399,7 @@ void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* te
     const std::string path = contentPath(name);
     if (mesh.load(path.c_str())) {
         const std::string& why = mesh.lastError();
-        objectErrors_.push_back("object " + name + " not loaded: " +
+        objectErrors_.push_back(sourceName_ + ": object " + name + " not loaded: " +
                                 (why.empty() ? path + ": cannot be read" : why));
         std::cerr << objectErrors_.back() << "\n";
         return;
@@ -414,7 +415,8 @@ void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* te
         textureFailed = mesh.loadTexture(texturePath.c_str());
     }
     if (textureFailed) {
-        objectErrors_.push_back("object " + name + ": texture " + texturePath + " not loaded");
+        objectErrors_.push_back(sourceName_ + ": object " + name + ": texture " + texturePath +
+                                " not loaded");
         std::cerr << objectErrors_.back() << "\n";
     }
 }

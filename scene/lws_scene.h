@@ -181,6 +181,7 @@ private:
 
     std::ifstream input_;
     std::string path_;
+    std::string sourceName_;
     std::unique_ptr<SceneTokens> tokens_;
     std::string error_;
     std::vector<std::string> objectErrors_;

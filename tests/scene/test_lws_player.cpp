@@ -106,10 +106,11 @@ TEST(LwsPlayer, ObjectsCycleThroughTheirOwnKeys) {
                         objectText("still.lwo", kStill));
     ASSERT_EQ(scene.objects.size(), 3u);
     std::vector<int32_t> ten, three;
+    // A counter wraps when the next frame starts, so the key a frame used is its count - 1.
     for (int i = 0; i < 12; ++i) {
-        ten.push_back(scene.objects[0].frameCounter);
-        three.push_back(scene.objects[1].frameCounter);
         scene.playImmediate(100);
+        ten.push_back(scene.objects[0].frameCounter - 1);
+        three.push_back(scene.objects[1].frameCounter - 1);
     }
     EXPECT_EQ(ten, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1}));
     EXPECT_EQ(three, (std::vector<int32_t>{0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2}));

@@ -363,7 +363,8 @@ TEST(LwsRealFiles, OtherVersionsYieldAnEmptyScene) {
 
 TEST(LwsContentFolder, ObjectsAreLookedUpInTheNamedFolderNotTheWorkingDirectory) {
     REQUIRE_TESTDATA();
-    const std::string text = "LWSC 1\nLoadObject simple_cube.lwo\nLoadObject missing.lwo\n";
+    const std::string text = "LWSC 1\nLoadObject simple_cube.lwo ObjectMotion m 9 0\n"
+                             "LoadObject missing.lwo ObjectMotion m 9 0\n";
     const std::string path = scenetest::writeTempFile("content_v1.lws", text);
 
     LwsScene beside(path);  // the scene's own folder holds no objects
