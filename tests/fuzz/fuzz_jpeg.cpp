@@ -1,0 +1,29 @@
+// libFuzzer target: any bytes through the JPEG decoder. It must return an image or a reason,
+// never crash, read out of bounds, leak, or hang.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "texture/jpeg_texture.h"
+
+namespace {
+
+// Keeps each input quick: the decoder's cost grows with the picture, not the input size.
+constexpr size_t kFuzzMaxPixels = size_t(1) << 20;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string error;
+    const auto image = decodeJpegMemory(data, size, &error, kFuzzMaxPixels);
+    if (image) {
+        // Touch every byte so a short buffer shows up under AddressSanitizer.
+        unsigned sum = 0;
+        for (unsigned char byte : image->pixels) sum += byte;
+        if (image->pixels.size() != static_cast<size_t>(image->rowBytes) * image->height || sum == 1u << 31)
+            __builtin_trap();
+    } else if (error.empty()) {
+        __builtin_trap();  // a failure without a reason
+    }
+    return 0;
+}
