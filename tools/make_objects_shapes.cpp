@@ -43,6 +43,9 @@ std::vector<std::array<std::uint32_t, 3>> gridTriangles(std::uint32_t rows, std:
 
 // --- Tube01 ---------------------------------------------------------------------------
 
+// The show stretches the tube along z up to 40 times and, in the finale, turns it every way
+// 400 units in front of the eye: everything stays within 200 units of the pivot so that it
+// never leaves the 60-degree view there.
 constexpr std::uint32_t kTubeSides = 24;
 constexpr int kTubeWallSegments = 16;  // along the length, per wall
 constexpr int kTubeEndSegments = 4;    // across each end ring
@@ -79,6 +82,10 @@ std::vector<ProfilePoint> tubeProfile() {
 
 // --- Torus Knot -----------------------------------------------------------------------
 
+// The show draws the knot moved by (-150, -333) inside a tenfold z stretch, from 500 units
+// behind the eye to 3500 in front. Centred on its pivot with a reach of 150 to 370 units, the
+// knot runs a strand across the line of sight (365 units from its centre) as it passes the
+// viewer, and fits the view whole once it has receded.
 constexpr std::uint32_t kKnotRings = 138;
 constexpr std::uint32_t kKnotSides = 12;
 constexpr double kKnotP = 2.0;  // turns about the knot's axis (z)

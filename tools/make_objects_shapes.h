@@ -10,8 +10,9 @@
 
 namespace makeobjects {
 
-// A thick-walled tube along z: 24 sides times a 40-point wall profile (outer wall, end
-// ring, inner wall, end ring) = 960 points and 1920 triangles, closed like a torus.
+// A thick-walled tube along z, beside its pivot: 24 sides times a 40-point wall profile
+// (outer wall, end ring, inner wall, end ring) = 960 points and 1920 triangles, closed like
+// a torus.
 ObjectModel makeTube();
 
 // A (2, 3) torus knot tube: 138 rings of 12 sides = 1656 points. The last ring repeats the
