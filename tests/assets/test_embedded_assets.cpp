@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -209,18 +210,48 @@ TEST(AssetFiles, FullDiskIsNotReportedAsWritten) {
     EXPECT_FALSE(writeAssetFile("/dev/full", asset.bytes, asset.size));
 }
 
+// Draws one texture upright into a cell of the 800x600 view (pixels, origin bottom-left).
+void drawCell(GLuint texture, int x, int y, int size) {
+    const float x0 = x / 400.0f - 1, y0 = y / 300.0f - 1;
+    const float x1 = (x + size) / 400.0f - 1, y1 = (y + size) / 300.0f - 1;
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 1);  // the picture's last row at the cell's bottom
+    glVertex2f(x0, y0);
+    glTexCoord2f(1, 1);
+    glVertex2f(x1, y0);
+    glTexCoord2f(1, 0);
+    glVertex2f(x1, y1);
+    glTexCoord2f(0, 0);
+    glVertex2f(x0, y1);
+    glEnd();
+}
+
 TEST(AssetFiles, EveryPictureLoadsThroughTheScratchFileAsAtStartUp) {
     REQUIRE_GL();
     const std::string path = scratchPath("pl");
+    glEnable(GL_TEXTURE_2D);
+    constexpr int kCell = 190;
     for (int i = 0; i < assetTubeObject; ++i) {
         const EmbeddedAsset& asset = embeddedAsset(i);
         GLuint texture = 0;
         ASSERT_TRUE(writeAssetFile(path.c_str(), asset.bytes, asset.size));
         EXPECT_FALSE(loadJpegTexture(path.c_str(), texture)) << asset.name;
         EXPECT_TRUE(deleteAssetFile(path.c_str()));
-        EXPECT_NE(texture, 0u) << asset.name;
+        ASSERT_NE(texture, 0u) << asset.name;
+        const int x = 10 + (i % 4) * 200, y = 600 - 200 * (i / 4 + 1);
+        drawCell(texture, x, y, kCell);
+        // Every picture shows something somewhere along its cell's diagonal.
+        int brightest = 0;
+        for (int step = 0; step < kCell; step += 5) {
+            const testsupport::Rgb p = testsupport::readPixel(x + step, y + step);
+            brightest = std::max({brightest, p.r, p.g, p.b});
+        }
+        EXPECT_GT(brightest, 60) << asset.name;
     }
     EXPECT_FALSE(fileExists(path));
+    // A contact sheet to look at: pictures 1-4 on the top row, 9-11 at the bottom.
+    testsupport::saveBackBufferPng(testing::TempDir() + "assets_contact_sheet.png");
 }
 
 }  // namespace
