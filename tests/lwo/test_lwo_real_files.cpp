@@ -200,6 +200,8 @@ void frameObject(const LwoObject& object) {
     glRotatef(25, 1, 0, 0);
     glRotatef(35, 0, 1, 0);
     glTranslatef(-(lo.x + hi.x) / 2, -(lo.y + hi.y) / 2, -(lo.z + hi.z) / 2);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
 }
 
 GLuint checkerTexture() {
@@ -268,4 +270,31 @@ TEST(LwoRealFiles, DrawnObjectsFillTheirFrame) {
     EXPECT_GT(litPixels(), 100);
     testsupport::saveBackBufferPng("/tmp/lwo/uvtest_array.png");
     glDeleteTextures(1, &uvtest->object.texture);
+}
+
+namespace {
+
+float centreDepth() {
+    float depth = 1.0f;
+    glReadPixels(400, 300, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+}  // namespace
+
+TEST(LwoRealFiles, NegatedObjectsShowTheirOutsideWithClockwiseFronts) {
+    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    REQUIRE_GL();
+    auto sphere = loadReal("sphere_with_gradient.lwo");
+    ASSERT_FALSE(sphere->failed);
+    frameObject(sphere->object);
+    sphere->object.drawMesh();
+    const float shown = centreDepth();
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glCullFace(GL_FRONT);  // what the far side would look like
+    sphere->object.drawMesh();
+    glCullFace(GL_BACK);
+    const float hidden = centreDepth();
+    EXPECT_LT(shown, 1.0f);
+    EXPECT_LT(shown, hidden);
 }
