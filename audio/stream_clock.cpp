@@ -14,8 +14,26 @@ void StreamClock::deviceConsumed(int64_t nowNs, int64_t frames, int64_t loopFram
     handed_ += std::max<int64_t>(0, frames);
     a.nextHeard = std::max<int64_t>(0, handed_ - queued_);
     a.loopFrames = std::max<int64_t>(0, loopFrames);
+    a.framesPerNs = measuredRate(nowNs, a.heard);
     a.valid = true;
     publish(a);
+}
+
+double StreamClock::measuredRate(int64_t nowNs, int64_t heard) {
+    const double nominal = rate_ * 1e-9;
+    const int slot = static_cast<int>(requests_ % kRateWindow);
+    const bool windowFull = requests_ >= kRateWindow;
+    const int64_t oldTime = windowTimeNs_[slot];
+    const int64_t oldHeard = windowHeard_[slot];
+    windowTimeNs_[slot] = nowNs;
+    windowHeard_[slot] = heard;
+    ++requests_;
+    if (!windowFull || nowNs <= oldTime || heard <= oldHeard) {
+        return nominal;
+    }
+    // Bounded, so a stall or a burst of requests cannot make the position race or crawl.
+    const double measured = static_cast<double>(heard - oldHeard) / static_cast<double>(nowNs - oldTime);
+    return std::clamp(measured, 0.9 * nominal, 1.1 * nominal);
 }
 
 void StreamClock::publish(const Anchor& a) {
@@ -25,6 +43,7 @@ void StreamClock::publish(const Anchor& a) {
     heard_.store(a.heard, std::memory_order_relaxed);
     nextHeard_.store(a.nextHeard, std::memory_order_relaxed);
     loopFrames_.store(a.loopFrames, std::memory_order_relaxed);
+    framesPerNs_.store(a.framesPerNs, std::memory_order_relaxed);
     valid_.store(a.valid, std::memory_order_relaxed);
     seq_.fetch_add(1, std::memory_order_release);
 }
@@ -40,6 +59,7 @@ StreamClock::Anchor StreamClock::load() const {
         a.heard = heard_.load(std::memory_order_relaxed);
         a.nextHeard = nextHeard_.load(std::memory_order_relaxed);
         a.loopFrames = loopFrames_.load(std::memory_order_relaxed);
+        a.framesPerNs = framesPerNs_.load(std::memory_order_relaxed);
         a.valid = valid_.load(std::memory_order_relaxed);
         std::atomic_thread_fence(std::memory_order_acquire);
         if (seq_.load(std::memory_order_relaxed) == before) {
@@ -54,7 +74,7 @@ double StreamClock::positionFrames(int64_t nowNs) {
         return 0.0;
     }
     const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - a.timeNs));
-    const double extrapolated = static_cast<double>(a.heard) + sinceNs * 1e-9 * rate_;
+    const double extrapolated = static_cast<double>(a.heard) + sinceNs * a.framesPerNs;
     floor_ = std::max(floor_, std::min(extrapolated, static_cast<double>(a.nextHeard)));
     if (a.loopFrames > 0) {
         return std::fmod(floor_, static_cast<double>(a.loopFrames));

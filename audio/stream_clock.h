@@ -4,7 +4,10 @@
 // asked for more sound and how many sample frames it was handed. Everything handed before
 // that request, less what still waits in the device's own queue, has been heard; between two
 // requests the position advances with the steady clock, capped at what the next request will
-// report, so it runs smoothly and never backwards. Once the decoder has found the length of
+// report, so it runs smoothly and never backwards. The extrapolation runs at the rate the
+// device has really been taking frames over its last requests (a dummy device that
+// oversleeps is slow; a sound card's crystal is not exactly nominal), so late requests
+// rarely leave it waiting at the cap. Once the decoder has found the length of
 // one pass through the stream, the position wraps to 0 at each loop.
 //
 // Units: times in steady-clock nanoseconds, positions in sample frames at the device rate.
@@ -42,8 +45,12 @@ private:
         int64_t heard = 0;      // frames heard when the device asked at timeNs
         int64_t nextHeard = 0;  // frames heard when it asks next: the extrapolation cap
         int64_t loopFrames = 0;
+        double framesPerNs = 0.0;
         bool valid = false;
     };
+    // Requests remembered for the rate estimate: about a third of a second of buffers.
+    static constexpr int kRateWindow = 16;
+    double measuredRate(int64_t nowNs, int64_t heard);
     void publish(const Anchor& a);
     Anchor load() const;
 
@@ -52,6 +59,9 @@ private:
 
     // Audio thread only.
     int64_t handed_ = 0;
+    int64_t requests_ = 0;
+    int64_t windowTimeNs_[kRateWindow] = {};
+    int64_t windowHeard_[kRateWindow] = {};
 
     // Published by the audio thread; odd sequence numbers mark a write in progress.
     std::atomic<uint64_t> seq_{0};
@@ -59,6 +69,7 @@ private:
     std::atomic<int64_t> heard_{0};
     std::atomic<int64_t> nextHeard_{0};
     std::atomic<int64_t> loopFrames_{0};
+    std::atomic<double> framesPerNs_{0.0};
     std::atomic<bool> valid_{false};
 
     // Reader thread only: the furthest point already reported, in unwrapped frames.

@@ -1,6 +1,7 @@
 // The heard-position clock, driven by hand: device requests and reads at chosen times.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <random>
@@ -63,6 +64,29 @@ TEST(StreamClock, JitteryCallbacksGiveAMonotonicPositionCloseToTheDevice) {
         clock.deviceConsumed(callback, kBuffer, 0);
     }
     EXPECT_GT(last, 400.0 * kBuffer);
+}
+
+TEST(StreamClock, ExtrapolatesAtTheRateTheDeviceReallyTakesFrames) {
+    // A device that oversleeps: 882 frames (20 ms of music) every 21 ms.
+    StreamClock clock(kRate, 0);
+    int64_t t = kStart;
+    for (int k = 0; k < 40; ++k, t += 21 * kMs) {
+        clock.deviceConsumed(t, kBuffer, 0);
+    }
+    const double atRequest = clock.positionFrames(t - 21 * kMs);
+    const double halfway = clock.positionFrames(t - 21 * kMs + 21 * kMs / 2);
+    EXPECT_NEAR(halfway - atRequest, kBuffer / 2.0, 2.0);
+
+    // A burst of requests (a device refilling its queue at once) cannot make it race: the
+    // rate is bounded near nominal. Here the last third of a second held 16 buffers'
+    // worth of requests in 180 ms.
+    StreamClock bursty(kRate, 0);
+    for (int k = 0; k < 24; ++k) {
+        bursty.deviceConsumed(kStart + std::min(k, 16) * 20 * kMs, kBuffer, 0);
+    }
+    const int64_t last = kStart + 16 * 20 * kMs;
+    const double base = bursty.positionFrames(last);
+    EXPECT_LE(bursty.positionFrames(last + 10 * kMs) - base, 1.1 * 441.0 + 1e-6);
 }
 
 TEST(StreamClock, WrapsToZeroWhenTheStreamLoops) {
