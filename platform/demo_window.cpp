@@ -93,9 +93,21 @@ DemoWindow::~DemoWindow() {
     if (window_) SDL_DestroyWindow(window_);
 }
 
+namespace {
+
+// SDL ends each poll cycle with a sentinel and then reports an empty queue once, although
+// messages may still wait; the loop must not draw a frame before they are all taken.
+bool pollEvent(SDL_Event& event) {
+    if (SDL_PollEvent(&event)) return true;
+    return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0 &&
+           SDL_PollEvent(&event);
+}
+
+}  // namespace
+
 bool DemoWindow::peekMessage(Message& out) {
     SDL_Event event;
-    if (!SDL_PollEvent(&event)) return false;
+    if (!pollEvent(event)) return false;
     out = Message{};
     if (event.type == quitEventType()) {
         out.kind = MessageKind::Quit;

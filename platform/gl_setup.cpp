@@ -2,6 +2,8 @@
 
 #include <GL/glu.h>
 
+#include <initializer_list>
+
 const PixelFormat& GLSetup::setPixelFormat(int colorBits, int depthBits) {
     if (!filled_) {
         descriptor_ = PixelFormat{colorBits, depthBits, 1, true};

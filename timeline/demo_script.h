@@ -1,11 +1,28 @@
 // The show: one hard-coded frame function driven only by the music clock.
+//
+// `renderFrame` reads `demoTime` and `measuredFps` from the clock, decides from fixed time
+// thresholds what to draw and advances the script's own variables. Levels are colour values
+// (0..1, not clamped: GL clamps them when used); angles are degrees; positions are view units.
+// Quantities with a speed per second advance by speed / measuredFps each frame; the others by a
+// fixed amount per frame, so their speed follows the frame rate. Nothing is ever reset.
 #pragma once
 
+#include <GL/gl.h>
+
 #include "timeline/demo_clock.h"
+#include "timeline/show.h"
+
+// The invitation that scrolls across the banner: 167 printable ASCII characters.
+extern const char invitationText[];
+
+// Beat times of the finale, seconds; each opens a flash window of `beatWindow` seconds.
+extern const double beatTimes[37];
+constexpr float beatWindow = 0.4f;
+bool insideBeatWindow(double demoTime);
 
 class DemoScript {
 public:
-    explicit DemoScript(DemoClock& clock) : clock_(clock) {}
+    DemoScript(DemoClock& clock, Show& show) : clock_(clock), show_(show) {}
 
     // Draws one frame into the back buffer; the caller swaps.
     void renderFrame();
@@ -14,13 +31,55 @@ public:
     bool quitRequested() const { return quitRequested_; }
     int quitCode() const { return quitCode_; }
 
-    float finaleAngle = 0.0f;  // degrees, advanced at 60 per second in every frame
+    // First act.
+    float layerCLevel = 0.0f;
+    int pulseDirection = 1;
+    float layerBLevel = 0.0f;
+    float layerALevel = 0.0f;
+    float scrollPosition = 0.0f;
+    float bannerPhase = 0.0f;
+    float knotDepth = 0.0f;
+
+    // Finale and frame tail.
+    float finaleAngle = 0.0f;
+    GLuint finaleBackdrop = finaleTextures[0];
+
+    // What the last frame did, for tests and the capture tool's checks.
+    struct FrameReport {
+        bool firstAct = false;
+        bool backdropC = false;
+        bool particles = false;
+        bool tube = false;
+        bool scrollerCapture = false;
+        bool banner = false;
+        bool knot = false;
+        bool thumbnailStrip = false;
+        bool insideView = false;
+        int glowPasses = 0;
+    };
+    const FrameReport& lastFrame() const { return report_; }
 
 private:
     void frameStart();
+    void firstAct();
+    void captureScroller();
+    void advanceLayerC();
+    void secondBackdropAndCloud();
+    void tubeObject();
+    void thirdBackdrop();
+    void banner();
+    void knotFlight();
+    void finale();
+    void drawTubeInGlowBlock();
+    void backdropLayers();
     void frameTail();
 
+    bool scrollerRunning() const;
+    double now() const { return clock_.demoTime; }
+
     DemoClock& clock_;
+    Show& show_;
+    FrameReport report_;
     bool quitRequested_ = false;
     int quitCode_ = 0;
 };
