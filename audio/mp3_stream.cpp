@@ -14,6 +14,9 @@ ssize_t readCursor(void* handle, void* buffer, size_t count) {
     auto* cursor = static_cast<Mp3Stream::Cursor*>(handle);
     const size_t left = cursor->bytes.size() - cursor->position;
     const size_t n = std::min(count, left);
+    if (n == 0) {
+        return 0;
+    }
     std::memcpy(buffer, cursor->bytes.data() + cursor->position, n);
     cursor->position += n;
     return static_cast<ssize_t>(n);
