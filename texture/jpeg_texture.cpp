@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>
@@ -75,34 +76,49 @@ void widenGreyRow(unsigned char* row, int width) {
     }
 }
 
-// Sets up a decompressor with the jumping error manager, lets `attachSource` give it its data,
-// and decodes. The decompressor is destroyed on every road; the caller owns the data source.
-template <typename AttachSource>
-std::unique_ptr<DecodedImage> decodeWith(AttachSource attachSource, size_t maxPixels,
-                                         std::string* error) {
-    // Made before setjmp and never reassigned afterwards, so it survives the long jump intact.
-    std::unique_ptr<DecodedImage> image(new DecodedImage);
+// Everything the library touches during one decode. It lives in the frame that calls
+// runDecode, not in the frame that calls setjmp, so its contents stay well defined after a jump.
+struct DecodeSession {
     jpeg_decompress_struct decompressor;
     JumpingErrorManager manager;
-    decompressor.err = jpeg_std_error(&manager.base);
-    manager.base.error_exit = jumpOnError;
-    manager.base.emit_message = emitMessage;
-    manager.ownReason = nullptr;
-    manager.reason[0] = '\0';
     jpeg_progress_mgr progress;
-    progress.progress_monitor = limitScans;
+};
 
-    if (setjmp(manager.jump)) {
-        jpeg_destroy_decompress(&decompressor);
-        if (error) *error = manager.ownReason ? manager.ownReason : manager.reason;
-        return nullptr;
+// Creates the decompressor, lets `attachSource` give it its data and decodes into `image`.
+// False when the library or our checks gave up; the reason is in the session's manager.
+// Nothing here needs destroying, so a long jump out of the library skips no destructor.
+template <typename AttachSource>
+bool runDecode(DecodeSession& session, const AttachSource& attachSource, DecodedImage& image,
+               size_t maxPixels) {
+    if (setjmp(session.manager.jump)) return false;
+    jpeg_create_decompress(&session.decompressor);
+    session.decompressor.progress = &session.progress;
+    attachSource(session.decompressor);
+    readJpegPixels(session.decompressor, image, maxPixels);
+    return true;
+}
+
+// Decodes with the jumping error manager; the decompressor is destroyed on every road and the
+// caller keeps owning the data source.
+template <typename AttachSource>
+std::unique_ptr<DecodedImage> decodeWith(const AttachSource& attachSource, size_t maxPixels,
+                                         std::string* error) {
+    auto image = std::make_unique<DecodedImage>();
+    DecodeSession session{};
+    session.decompressor.err = jpeg_std_error(&session.manager.base);
+    session.manager.base.error_exit = jumpOnError;
+    session.manager.base.emit_message = emitMessage;
+    session.progress.progress_monitor = limitScans;
+    bool decoded = false;
+    try {
+        decoded = runDecode(session, attachSource, *image, maxPixels);
+    } catch (const std::bad_alloc&) {
+        session.manager.ownReason = "out of memory";
     }
-    jpeg_create_decompress(&decompressor);
-    decompressor.progress = &progress;
-    attachSource(decompressor);
-    readJpegPixels(decompressor, *image, maxPixels);
-    jpeg_destroy_decompress(&decompressor);
-    return image;
+    jpeg_destroy_decompress(&session.decompressor);
+    if (decoded) return image;
+    if (error) *error = session.manager.ownReason ? session.manager.ownReason : session.manager.reason;
+    return nullptr;
 }
 
 // The size GLU's mipmap builder scales a side to.

@@ -39,7 +39,8 @@ struct Rgb8 {
 };
 
 // Encodes a picture painted by `paint` (x, y from the top-left) at high quality.
-std::vector<unsigned char> encodeJpeg(int width, int height, const std::function<Rgb8(int, int)>& paint) {
+std::vector<unsigned char> encodeJpeg(int width, int height, const std::function<Rgb8(int, int)>& paint,
+                                      const std::function<void(jpeg_compress_struct&)>& adjust = {}) {
     std::vector<unsigned char> rgb;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -59,6 +60,7 @@ std::vector<unsigned char> encodeJpeg(int width, int height, const std::function
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, 95, TRUE);
+    if (adjust) adjust(info);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < info.image_height) {
         JSAMPROW row = &rgb[static_cast<size_t>(info.next_scanline) * width * 3];
@@ -234,6 +236,32 @@ TEST(JpegDecode, OversizedPictureIsRefusedBeforeAllocating) {
         }
     EXPECT_FALSE(decodeJpegMemory(huge.data(), huge.size(), &error));
     EXPECT_EQ(error, "picture too large");
+}
+
+TEST(JpegDecode, ProgressiveFileWithHundredsOfScansIsRefused) {
+    // Every AC coefficient of every component in its own scan, sent in three bit steps:
+    // 2 + 3 * 63 * 3 = 569 scans, each a pass over the whole picture.
+    std::vector<jpeg_scan_info> script;
+    script.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 1});
+    script.push_back({3, {0, 1, 2, 0}, 0, 0, 1, 0});
+    for (int component = 0; component < 3; ++component)
+        for (int k = 1; k < 64; ++k)
+            for (const auto& [high, low] : {std::pair{0, 2}, std::pair{2, 1}, std::pair{1, 0}})
+                script.push_back({1, {component, 0, 0, 0}, k, k, high, low});
+    const auto paint = [](int x, int y) {
+        return Rgb8{static_cast<unsigned char>(x * 8), static_cast<unsigned char>(y * 8), 99};
+    };
+    const std::vector<unsigned char> manyScans = encodeJpeg(16, 16, paint, [&script](jpeg_compress_struct& info) {
+        info.scan_info = script.data();
+        info.num_scans = static_cast<int>(script.size());
+    });
+    std::string error;
+    EXPECT_FALSE(decodeJpegMemory(manyScans.data(), manyScans.size(), &error));
+    EXPECT_EQ(error, "too many scans in a progressive file");
+
+    const std::vector<unsigned char> ordinary =
+        encodeJpeg(16, 16, paint, [](jpeg_compress_struct& info) { jpeg_simple_progression(&info); });
+    EXPECT_TRUE(decodeJpegMemory(ordinary.data(), ordinary.size(), &error)) << error;
 }
 
 TEST(JpegDecode, MissingFileIsSilent) {
