@@ -161,3 +161,22 @@ TEST(Shapes, PartialDiskLiesInZeroPlaneBetweenItsRadii) {
         EXPECT_GE(y, -1e-3);
     }
 }
+
+TEST(Shapes, FreeQuadTakesItsOffsetsInInterleavedOrder) {
+    REQUIRE_GL();
+    // Corners (x1, y1), (x1 + a, y1 + c), (x2, y2), (x2 - b, y2 + d) with a..d = .5, .4, -.1, .2.
+    const auto quad = [] { drawFreeQuad(-0.5f, 0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.4f, -0.1f, 0.2f, 0, 0); };
+    std::vector<float> v;
+    countFeedbackPolygons(quad, &v);
+    const float corners[4][2] = {{-0.5f, 0.5f}, {0.0f, 0.4f}, {0.5f, -0.5f}, {0.1f, -0.3f}};
+    for (const auto& c : corners) {
+        bool found = false;
+        for (size_t i = 0; i + 2 < v.size(); i += 3) {
+            found = found || (std::abs(v[i] - (c[0] + 1) * 400) < 0.5f &&
+                              std::abs(v[i + 1] - (c[1] + 1) * 300) < 0.5f);
+        }
+        EXPECT_TRUE(found) << "corner (" << c[0] << ", " << c[1] << ") missing";
+    }
+    EXPECT_EQ(getInt(GL_FRONT_FACE), GL_CW);
+    EXPECT_GT(visiblePolygons(quad), 0) << "clockwise on screen is its front";
+}
