@@ -27,17 +27,20 @@ struct FaceLocation {
     int index = 0;
 };
 
+// A private configuration, destroyed after the look-up: the library's global one is never
+// released.
 FaceLocation locateFace() {
-    if (!FcInit()) return {};
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return {};
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kFaceName));
     FcPatternAddDouble(pattern, FC_WEIGHT, FcWeightFromOpenTypeDouble(kFaceWeight));
     FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     FaceLocation location;
     FcChar8* file = nullptr;
@@ -46,6 +49,7 @@ FaceLocation locateFace() {
         FcPatternGetInteger(match, FC_INDEX, 0, &location.index);
     }
     if (match) FcPatternDestroy(match);
+    FcConfigDestroy(config);
     return location;
 }
 
