@@ -46,14 +46,16 @@ void TubeEffect::startTubeMorph(PositionList points) {
     mesh.startMorph(std::move(points), mesh.collectPositions());
 }
 
+// One batch instead of a matrix change per point: a morph of the whole tube has 5760 points.
 void TubeEffect::drawMorphSprites() {
+    SpritePlacement placement;
+    placement.axis = {0.0f, 0.0f, 1.0f};
+    sprite.beginSpriteBatch();
     for (const Vec3& p : mesh.morphCurrent) {
-        // Push/pop rather than translating back: thousands of round trips would drift.
-        glPushMatrix();
-        glTranslatef(p.x + kSpriteShiftX, p.y, p.z);
-        sprite.drawSprite(spriteSize);
-        glPopMatrix();
+        placement.offset = {p.x + kSpriteShiftX, p.y, p.z};
+        sprite.batchSprite(spriteSize, placement);
     }
+    sprite.endSpriteBatch();
 }
 
 void TubeEffect::drawTubeEffect() {
