@@ -65,7 +65,8 @@ struct Style {
     float padGain;
     float padCutoff;
     float bassGain;
-    bool kick;
+    float bassCutoff;
+    float kickGain;  // 0: no kick
     bool clap;
     bool sixteenthHats;
     bool openHats;
@@ -93,13 +94,13 @@ void playBar(Buses& b, const Section& s, int bar, const Style& style) {
             note = chord.root + 7;
         }
         if (style.bassGain > 0.0f) {
-            bassNote(b.pumped, t, beat * 0.45, note, style.bassGain, 320.0f);
+            bassNote(b.pumped, t, beat * 0.45, note, style.bassGain, style.bassCutoff);
         }
     }
     for (int q = 0; q < 4; ++q) {
         const double t = barStart + beat * q;
-        if (style.kick) {
-            kick(b.drums, t, 0.95f);
+        if (style.kickGain > 0.0f) {
+            kick(b.drums, t, style.kickGain);
             b.kicks.push_back(t);
         }
         if (style.clap && (q == 1 || q == 3)) {
@@ -166,7 +167,7 @@ void buildInto(Buses& b, const Section& s, float gain) {
 }
 
 void beatSection(Buses& b) {
-    const Style plain{&kVerse, 1, 0.2f, 1100.0f, 0.42f, true, false, false, false, 0.0f, false};
+    const Style plain{&kVerse, 1, 0.17f, 1100.0f, 0.36f, 300.0f, 0.7f, false, false, false, 0.0f, false};
     Style withClap = plain;
     withClap.clap = true;
     crash(b.drums, kPulseEnd, 0.45f);
@@ -176,30 +177,33 @@ void beatSection(Buses& b) {
 }
 
 void liftSection(Buses& b) {
-    const Style lift{&kLiftChords, 1, 0.22f, 2000.0f, 0.45f, true, true, true, true, 0.1f, false};
+    const Style lift{&kLiftChords, 1, 0.22f, 2000.0f, 0.45f, 340.0f, 0.85f, true, true, true, 0.1f, false};
     crash(b.drums, kLift, 0.55f);
     impact(b.drums, kLift, kF.voicing, 0.45f);
     playSection(b, kLiftSection, lift, 0, 15);
     Style tension = lift;
-    tension.kick = false;
+    tension.kickGain = 0.0f;
     playSection(b, kLiftSection, tension, 15, 16);
     buildInto(b, kLiftSection, 0.5f);
 }
 
 void dropSection(Buses& b) {
-    const Style drop{&kVerse, 1, 0.28f, 3200.0f, 0.55f, true, true, true, true, 0.13f, false};
+    const Style drop{&kVerse, 1, 0.3f, 3200.0f, 0.6f, 480.0f, 1.0f, true, true, true, 0.13f, false};
     impact(b.drums, kDrop, kAm.voicing, 0.8f);
+    crash(b.drums, kDrop, 0.5f);
     playSection(b, kDropSection, drop, 0, 16);
     riser(b.music, kDropSection.time(56), kFinale, 0.14f);
 }
 
 void finaleSection(Buses& b) {
-    const Style finale{&kFinaleChords, 1, 0.3f, 3800.0f, 0.55f, true, true, true, true, 0.12f, true};
+    const Style finale{&kFinaleChords, 1, 0.3f, 3800.0f, 0.58f, 420.0f, 1.0f, true, true, true, 0.12f, true};
     impact(b.drums, kFinale, kF.voicing, 0.8f);
+    crash(b.drums, kFinale, 0.5f);
     playSection(b, kFinaleSection, finale, 0, 14);
     // Two bars of breath before the hits: pad and lead only, and a riser into the first hit.
     Style breath = finale;
-    breath.kick = breath.clap = breath.sixteenthHats = breath.openHats = false;
+    breath.kickGain = 0.0f;
+    breath.clap = breath.sixteenthHats = breath.openHats = false;
     breath.bassGain = 0.0f;
     breath.arpGain = 0.0f;
     playSection(b, kFinaleSection, breath, 14, 16);
@@ -214,9 +218,14 @@ void hitSection(Buses& b) {
         const double t = hits[i];
         const double next = i + 1 < hits.size() ? hits[i + 1] : kLengthSeconds - 0.5;
         const Chord& chord = *kHitChords[(i / 2) % kHitChords.size()];
-        impact(b.drums, t, chord.voicing, 1.0f);
-        impact(b.reverbSend, t, chord.voicing, 0.2f);
         const double gap = next - t;
+        impact(b.drums, t, chord.voicing, 1.0f, gap);
+        impact(b.reverbSend, t, chord.voicing, 0.2f, gap);
+        const double sincePrevious = i > 0 ? t - hits[i - 1] : 10.0;
+        if (sincePrevious < 0.6 || gap < 0.6) {
+            // A quick run of hits: toms climbing through it, like a drum fill.
+            tom(b.drums, t, 110.0f + 30.0f * static_cast<float>(i % 4), 0.7f, -0.3f + 0.2f * static_cast<float>(i % 4));
+        }
         if (gap > 2.0) {
             // A long gap: a riser carries the tension into the next hit.
             riser(b.music, t + 0.6, next, 0.2f);

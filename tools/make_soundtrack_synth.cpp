@@ -109,6 +109,8 @@ float envelope(double age, double duration, double attack, double release) {
 
 }  // namespace
 
+static void impactLayers(StereoBus& bus, const std::vector<int>& chord, float gain);
+
 StereoBus::StereoBus(double seconds)
     : left(static_cast<size_t>(std::ceil(seconds * kRate)), 0.0f), right(left.size(), 0.0f) {}
 
@@ -142,7 +144,7 @@ void kick(StereoBus& bus, double t, float gain) {
         const float age = static_cast<float>(i) / kRate;
         const float hz = 46.0f + 120.0f * std::exp(-age / 0.035f);
         phase += kTwoPi * hz / kRate;
-        const float body = std::sin(phase) * std::exp(-age / 0.32f) * std::min(1.0f, age / 0.002f);
+        const float body = std::sin(phase) * std::exp(-age / 0.22f) * std::min(1.0f, age / 0.002f);
         const float click = 0.35f * noise.next() * std::exp(-age / 0.004f);
         bus.add(start + i, gain * std::tanh(1.6f * body + click), 0.0f);
     }
@@ -330,8 +332,35 @@ void leadNote(StereoBus& bus, double t, double duration, int midi, float gain) {
     }
 }
 
-void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain) {
+void tom(StereoBus& bus, double t, float hz, float gain, float pan) {
     const long start = frameAt(t);
+    float phase = 0.0f;
+    for (long i = 0; i < frameAt(0.5); ++i) {
+        const float age = static_cast<float>(i) / kRate;
+        phase += kTwoPi * hz * (1.0f + 0.5f * std::exp(-age / 0.03f)) / kRate;
+        const float level = std::min(1.0f, age / 0.002f) * std::exp(-age / 0.14f);
+        bus.add(start + i, gain * level * std::sin(phase), pan);
+    }
+}
+
+void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain, double lengthSeconds) {
+    // Rendered on its own, then cut and added, so every layer ends together.
+    // The fade ends a little early, leaving a short dip the next hit rises from.
+    const double length = std::clamp(lengthSeconds, 0.05, 1.5);
+    StereoBus hit(length);
+    impactLayers(hit, chord, gain);
+    const long start = frameAt(t);
+    const long end = frameAt(length - std::min(0.015, 0.1 * length));
+    const long fade = frameAt(std::min(0.08, 0.35 * length));
+    for (long i = 0; i < end; ++i) {
+        const float tail = std::min(1.0f, static_cast<float>(end - i) / static_cast<float>(fade));
+        bus.addStereo(start + i, tail * hit.left[static_cast<size_t>(i)], tail * hit.right[static_cast<size_t>(i)]);
+    }
+}
+
+static void impactLayers(StereoBus& bus, const std::vector<int>& chord, float gain) {
+    const double t = 0.0;
+    const long start = 0;
     // Boom: a sine falling from 80 to 36 Hz under a long decay.
     float phase = 0.0f;
     for (long i = 0; i < frameAt(1.2); ++i) {

@@ -44,8 +44,12 @@ void padChord(StereoBus& bus, double t, double duration, const std::vector<int>&
               float gain, float cutoffHz);
 void pluck(StereoBus& bus, double t, int midi, float gain, float pan, float cutoffHz);
 void leadNote(StereoBus& bus, double t, double duration, int midi, float gain);
-// The beat hit: a deep boom, a bright chord stab and a wide noise burst together.
-void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain);
+// The beat hit: a deep boom, a bright chord stab and a wide noise burst together, cut off
+// (with a short fade) after `lengthSeconds` so that a hit close behind stands out.
+void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain,
+            double lengthSeconds = 1.5);
+// A pitched drum, for quick runs of hits.
+void tom(StereoBus& bus, double t, float hz, float gain, float pan);
 
 // Effects over whole buses.
 void reverb(const StereoBus& send, StereoBus& out, float wet);
