@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The demo binary, whole, inside a virtual X server with silent audio:
+#   escape      Escape sent after 2 s of show -> exit 0
+#   no-music    started where there is no inv2.mp3 -> exit 1, one line on stderr, no frame
+# usage: demo_end_to_end.sh escape|no-music DEMO SOUNDTRACK
+set -u
+case_name=$1 demo=$2 soundtrack=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export SDL_AUDIODRIVER=dummy
+unset SDL_VIDEODRIVER
+
+run_in_xvfb() {  # command... ; runs with DISPLAY set, returns the command's status
+  xvfb-run -a -s "-screen 0 800x600x24" "$@"
+}
+
+case $case_name in
+escape)
+  cp "$soundtrack" "$work/inv2.mp3"
+  cat > "$work/drive.sh" <<DRIVE
+#!/usr/bin/env bash
+cd "$work"
+"$demo" 2> "$work/stderr" &
+pid=\$!
+# Start-up (fonts, pictures, objects) comes first; give the show 2 s once the window is up.
+for _ in \$(seq 1 300); do
+  xdotool search --name "demo engine" >/dev/null 2>&1 && break
+  sleep 0.1
+done
+sleep 2
+xdotool mousemove 400 300 key Escape
+for _ in \$(seq 1 100); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+if kill -0 \$pid 2>/dev/null; then echo "demo still running after Escape" >&2; kill \$pid; exit 99; fi
+wait \$pid
+DRIVE
+  chmod +x "$work/drive.sh"
+  run_in_xvfb "$work/drive.sh"
+  status=$?
+  cat "$work/stderr" >&2
+  [ $status -eq 0 ] || { echo "expected exit 0 after Escape, got $status" >&2; exit 1; }
+  ;;
+no-music)
+  cd "$work"
+  run_in_xvfb "$demo" 2> "$work/stderr"
+  status=$?
+  cat "$work/stderr" >&2
+  [ $status -eq 1 ] || { echo "expected exit 1 without inv2.mp3, got $status" >&2; exit 1; }
+  lines=$(wc -l < "$work/stderr")
+  [ "$lines" -eq 1 ] || { echo "expected one line on stderr, got $lines" >&2; exit 1; }
+  grep -q "inv2.mp3" "$work/stderr" || { echo "the message does not name inv2.mp3" >&2; exit 1; }
+  ;;
+*)
+  echo "unknown case $case_name" >&2; exit 2 ;;
+esac
+exit 0
