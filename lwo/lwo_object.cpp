@@ -45,6 +45,8 @@ bool LwoObject::readMemory(const uint8_t* data, size_t size, const std::string& 
     formLength = parsed.formLength;
     bool failed = parsed.parseChunks(12);
     loadError = parsed.error();
+    currentChunkId = parsed.currentChunkId;
+    currentChunkKind = static_cast<int32_t>(parsed.currentChunkKind);
     reader = std::move(parsed);
     return failed;
 }

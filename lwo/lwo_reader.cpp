@@ -141,10 +141,11 @@ bool LwoReader::parseChunks(int32_t start) {
                             static_cast<long long>(walkEnd_ - chunkStart), kChunkHeaderSize));
             break;
         }
-        std::string id = c.readId4();
-        c.setContext(id);
+        currentChunkId = c.readId4();
+        currentChunkKind = classifyChunk(currentChunkId);
+        c.setContext(currentChunkId);
         int32_t lengthOffset = static_cast<int32_t>(c.position());
-        switch (classifyChunk(id)) {
+        switch (currentChunkKind) {
             case LwoChunkKind::Tags: readTags(lengthOffset); break;
             case LwoChunkKind::Layer: readLayer(lengthOffset); break;
             case LwoChunkKind::Points: readPoints(lengthOffset); break;
@@ -173,7 +174,7 @@ bool LwoReader::beginChunk(int32_t offset, size_t& end) {
     if (c.failed()) return false;
     size_t limit = walkEnd_ ? walkEnd_ : bytes.size();
     if (length > limit - c.position()) {
-        c.failAt(static_cast<size_t>(offset),
+        c.failAt(static_cast<size_t>(offset) - 4,
                  describe("chunk length %lld runs past the end of the form (%lld bytes left)",
                           length, static_cast<long long>(limit - c.position())));
         return false;

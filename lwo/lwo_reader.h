@@ -189,6 +189,10 @@ public:
     std::vector<LwoVertexMap> discVertexMaps;  // TXUV VMAD chunks
     std::vector<LwoClip> clips;
 
+    // The chunk being (or last) dispatched by the walk.
+    std::string currentChunkId;
+    LwoChunkKind currentChunkKind = LwoChunkKind::Unknown;
+
     // Where "\n cos opuszczem!!!\n" goes when a vertex map is skipped.
     std::ostream* diagnostics = nullptr;  // null: standard output
     // Makes CLIP textures; null skips them (tools and fuzzing, which have no GL context).
