@@ -222,8 +222,9 @@ TEST(OutlineFont, PrintKeepsTheListBaseAndNullTextChangesNothing) {
     glLoadIdentity();
     glClear(GL_COLOR_BUFFER_BIT);
     glColor3f(0.2f, 0.3f, 0.4f);
-    const char* nullText = nullptr;
-    printOutlineText(nullText);
+    // Through a plain pointer: the compiler's format check would rightly object to a null text.
+    void (*print)(const char*, ...) = printOutlineText;
+    print(nullptr);
     EXPECT_EQ(listBase(), 7);
     EXPECT_EQ(modelviewX(), 0.0f);
     EXPECT_EQ(inkIn(0, 0, 800, 600), 0);
