@@ -2,6 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/gl_setup.h"
 
 DisplaySettings* displaySettings = new DisplaySettings;
@@ -14,6 +17,15 @@ GLSetup glSetup;
 Uint32 quitEventType() {
     static const Uint32 type = SDL_RegisterEvents(1);
     return type;
+}
+
+// SDL falls back to a driver that draws nowhere when there is no display. That is right
+// for capture and tests, which ask for it by name, and wrong for someone who wants to watch.
+bool drawsNowhereUnasked() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0)) return false;
+    const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    return !requested || !std::strstr(requested, driver);
 }
 
 bool displayOffersMode(int width, int height) {
@@ -45,10 +57,18 @@ void postQuitMessage(int code) {
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* /*className*/,
                              const char* title, std::string* error) {
     auto fail = [&](const char* what) -> DemoWindow* {
-        if (error) *error = std::string(what) + ": " + SDL_GetError();
+        const char* reason = *SDL_GetError() ? SDL_GetError() : "DISPLAY is not set; run it inside xvfb-run to play headless";
+        if (error) *error = std::string(what) + ": " + reason;
         return nullptr;
     };
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return fail("no display");
+    const bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+                           !SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (noDisplay || SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return fail("no display");
+    if (drawsNowhereUnasked()) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+        if (error) *error = "no display (DISPLAY is not set); run it inside xvfb-run to play headless";
+        return nullptr;
+    }
     quitEventType();
 
     const bool fullScreen = displayOffersMode(width, height);

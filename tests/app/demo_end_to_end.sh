@@ -2,7 +2,8 @@
 # The demo binary, whole, inside a virtual X server with silent audio:
 #   escape      Escape sent after 2 s of show -> exit 0
 #   no-music    started where there is no inv2.mp3 -> exit 1, one line on stderr, no frame
-# usage: demo_end_to_end.sh escape|no-music DEMO SOUNDTRACK
+#   no-display  started with no display at all -> non-zero exit, one line on stderr
+# usage: demo_end_to_end.sh escape|no-music|no-display DEMO SOUNDTRACK
 set -u
 case_name=$1 demo=$2 soundtrack=$3
 work=$(mktemp -d)
@@ -48,6 +49,14 @@ no-music)
   lines=$(wc -l < "$work/stderr")
   [ "$lines" -eq 1 ] || { echo "expected one line on stderr, got $lines" >&2; exit 1; }
   grep -q "inv2.mp3" "$work/stderr" || { echo "the message does not name inv2.mp3" >&2; exit 1; }
+  ;;
+no-display)
+  cd "$work"
+  env -u DISPLAY -u WAYLAND_DISPLAY "$demo" 2> "$work/stderr"
+  status=$?
+  cat "$work/stderr" >&2
+  [ $status -ne 0 ] || { echo "expected a failure without a display" >&2; exit 1; }
+  [ "$(wc -l < "$work/stderr")" -eq 1 ] || { echo "expected one line on stderr" >&2; exit 1; }
   ;;
 *)
   echo "unknown case $case_name" >&2; exit 2 ;;
