@@ -4,9 +4,9 @@
 #include "texture/jpeg_texture.h"
 
 #include <cmath>
+#include <filesystem>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 
 namespace {
 
@@ -24,6 +24,18 @@ std::string folderOf(const std::string& path) {
 std::string fileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Null on success, else why the file could not be read.
+const char* readWholeFile(std::ifstream& input, std::string& text) {
+    if (!input.is_open()) return "cannot be opened";
+    input.seekg(0, std::ios::end);
+    const std::streamoff size = input.tellg();
+    input.seekg(0, std::ios::beg);
+    if (size < 0 || !input) return "cannot be read";
+    if (size > kMaxSceneBytes) return "too large for a scene file";
+    text.assign(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
+    return input.bad() ? "cannot be read" : nullptr;
 }
 
 // Samples a motion of K keys appends, bounded like every baked channel.
@@ -47,26 +59,16 @@ LwsScene::LwsScene(const std::string& path, std::string contentDir_)
 LwsScene::~LwsScene() = default;
 
 bool LwsScene::load() {
-    const std::string name = fileNameOf(path_);
     std::string text;
-    if (input_.is_open()) {
-        input_.seekg(0, std::ios::end);
-        const std::streamoff size = input_.tellg();
-        input_.seekg(0, std::ios::beg);
-        if (size >= 0 && size <= kMaxSceneBytes) {
-            text.assign(std::istreambuf_iterator<char>(input_), std::istreambuf_iterator<char>());
-        }
-        if (size < 0 || size > kMaxSceneBytes || input_.bad()) {
-            error_ = path_ + ": cannot be read as a scene file";
-            std::cerr << error_ << "\n";
-            return true;
-        }
-    } else {
-        error_ = path_ + ": cannot be opened";
+    std::error_code ignored;
+    const char* why = std::filesystem::is_directory(path_, ignored) ? "is a folder, not a scene file"
+                                                                    : readWholeFile(input_, text);
+    if (why) {
+        error_ = path_ + ": " + why;
         std::cerr << error_ << "\n";
         return true;
     }
-    return loadFromText(std::move(text), name);
+    return loadFromText(std::move(text), fileNameOf(path_));
 }
 
 bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {

@@ -254,6 +254,10 @@ TEST(LwsDamage, MissingFileGivesAnEmptySceneAndAReason) {
     EXPECT_NE(scene.error().find("/nonexistent/folder/none.lws"), std::string::npos);
     EXPECT_EQ(scene.header.version, 0);
     EXPECT_TRUE(scene.objects.empty());
+
+    LwsScene folder(::testing::TempDir());
+    EXPECT_TRUE(folder.load());
+    EXPECT_NE(folder.error().find("is a folder"), std::string::npos);
 }
 
 TEST(LwsDamage, TruncatedFilesKeepTheItemsReadSoFar) {
