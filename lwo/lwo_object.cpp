@@ -2,21 +2,38 @@
 
 #include "texture/jpeg_texture.h"
 
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
-#include <iterator>
 #include <utility>
 
 namespace {
 
-bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
-    std::ifstream file(fileName, std::ios::binary | std::ios::ate);
-    if (!file) return false;
-    std::streamoff size = file.tellg();
-    if (size < 0) return false;
-    bytes.resize(static_cast<size_t>(size));
-    file.seekg(0);
-    return size == 0 || static_cast<bool>(file.read(reinterpret_cast<char*>(bytes.data()), size));
+// Objects are a few hundred kilobytes; anything past this is not an object file (or is an
+// endless device) and is not read into memory.
+constexpr size_t kMaxFileBytes = size_t(256) << 20;
+
+// Reads until the end of the file (pipes and devices included). Returns the reason on failure.
+std::string readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (!file) return "cannot open the file";
+    std::string error;
+    uint8_t block[65536];
+    for (;;) {
+        size_t got = std::fread(block, 1, sizeof block, file);
+        bytes.insert(bytes.end(), block, block + got);
+        if (bytes.size() > kMaxFileBytes) {
+            error = "larger than " + std::to_string(kMaxFileBytes) + " bytes, not an object file";
+            break;
+        }
+        if (got < sizeof block) {
+            if (std::ferror(file)) error = std::string("cannot read the file (") + std::strerror(errno) + ")";
+            break;
+        }
+    }
+    std::fclose(file);
+    return error;
 }
 
 void glColour(const LwoColour& c) { glColor3f(c[0], c[1], c[2]); }
@@ -29,10 +46,11 @@ LwoObject::LwoObject(const char* fileName) : LwoObject() { load(fileName); }
 
 bool LwoObject::readFile(const char* fileName) {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(fileName, bytes)) {
+    const std::string error = readWholeFile(fileName, bytes);
+    if (!error.empty()) {
         (diagnostics ? *diagnostics : std::cout) << "nie ma go!!!" << std::flush;
         reader = LwoReader();
-        loadError = std::string(fileName) + ": cannot open the file";
+        loadError = std::string(fileName) + ": " + error;
         return true;
     }
     return readMemory(bytes.data(), bytes.size(), fileName);

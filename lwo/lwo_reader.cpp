@@ -173,10 +173,10 @@ bool LwoReader::beginChunk(int32_t offset, size_t& end) {
     uint32_t length = c.readU4();
     if (c.failed()) return false;
     size_t limit = walkEnd_ ? walkEnd_ : bytes.size();
-    if (length > limit - c.position()) {
+    if (c.position() > limit || length > limit - c.position()) {
         c.failAt(static_cast<size_t>(offset) - 4,
                  describe("chunk length %lld runs past the end of the form (%lld bytes left)",
-                          length, static_cast<long long>(limit - c.position())));
+                          length, static_cast<long long>(c.position() > limit ? 0 : limit - c.position())));
         return false;
     }
     end = c.position() + length;

@@ -401,3 +401,14 @@ TEST(LwoFailures, AFailedLoadLeavesAUsableObject) {
     EXPECT_TRUE(object.lastError().empty());
     EXPECT_EQ(object.polygons.size(), 2u);
 }
+
+TEST(LwoFailures, DirectoriesAndEndlessDevicesAreNotObjects) {
+    std::ostringstream said;
+    LwoObject object;
+    object.diagnostics = &said;
+    EXPECT_TRUE(object.load("/tmp"));
+    EXPECT_EQ(said.str(), "nie ma go!!!");
+    EXPECT_NE(object.lastError().find("/tmp: cannot read the file"), std::string::npos);
+    EXPECT_TRUE(object.load("/dev/null"));
+    EXPECT_NE(object.lastError().find("/dev/null: FORM at 0x0: file too short"), std::string::npos);
+}
