@@ -12,6 +12,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 constexpr GLsizei kOutlineFontListCount = 256;  // code 255 is reserved and stays empty
