@@ -373,7 +373,9 @@ void LwsScene::readMotionV1(MotionV1& motion) {
         if (!tokens_->good()) break;
         motion.keys.push_back(std::move(key));
     }
-    for (size_t k = 0; k + 1 < motion.keys.size(); ++k) {
+    for (size_t k = 0; k + 1 < motion.keys.size() &&
+                       static_cast<int64_t>(motion.samples.size()) < kMaxSamplesPerChannel;
+         ++k) {
         appendMotionSamples(motion.samples, interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
     }
 }
