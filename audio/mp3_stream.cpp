@@ -41,6 +41,9 @@ off_t seekCursor(void* handle, off_t offset, int whence) {
 }
 
 std::string describe(mpg123_handle* handle, int code) {
+    if (code == MPG123_DONE) {
+        return "no MPEG audio frames found";  // the decoder's own words for this are odd
+    }
     return handle != nullptr && code == MPG123_ERR ? mpg123_strerror(handle)
                                                    : mpg123_plain_strerror(code);
 }
