@@ -104,45 +104,46 @@ void MusicPlayer::closeDevice() {
 }
 
 bool MusicPlayer::startStream(const char* fileName, std::string& error) {
+    std::vector<unsigned char> bytes;
+    if (!openDeviceAndRead(fileName, bytes, error)) {
+        return false;
+    }
+    stream_ = Mp3Stream::open(std::move(bytes), kSampleRate, error);
+    return play(stream_ != nullptr, fileName, error);
+}
+
+bool MusicPlayer::startModule(const char* fileName, std::string& error) {
+    std::vector<unsigned char> bytes;
+    if (!openDeviceAndRead(fileName, bytes, error)) {
+        return false;
+    }
+    module_ = ModuleStream::open(bytes, kSampleRate, error);
+    return play(module_ != nullptr, fileName, error);
+}
+
+// The device is opened before the file is read: a machine without sound fails on that,
+// whatever the file.
+bool MusicPlayer::openDeviceAndRead(const char* fileName, std::vector<unsigned char>& bytes,
+                                    std::string& error) {
     stop();
     if (!openDevice(error)) {
         return false;
     }
-    std::vector<unsigned char> bytes;
-    if (!readWholeFile(fileName, kMaxMusicBytes, bytes, error)) {
-        error = std::string(fileName) + ": " + error;
-        closeDevice();
-        return false;
-    }
-    stream_ = Mp3Stream::open(std::move(bytes), kSampleRate, error);
-    if (!stream_) {
-        error = std::string(fileName) + ": " + error;
-        closeDevice();
-        return false;
+    return readWholeFile(fileName, kMaxMusicBytes, bytes, error) || fail(fileName, error);
+}
+
+bool MusicPlayer::play(bool decoderReady, const char* fileName, std::string& error) {
+    if (!decoderReady) {
+        return fail(fileName, error);
     }
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }
 
-bool MusicPlayer::startModule(const char* fileName, std::string& error) {
-    stop();
-    if (!openDevice(error)) {
-        return false;
-    }
-    std::vector<unsigned char> bytes;
-    if (!readWholeFile(fileName, kMaxMusicBytes, bytes, error)) {
-        error = std::string(fileName) + ": " + error;
-        closeDevice();
-        return false;
-    }
-    module_ = ModuleStream::open(bytes, kSampleRate, error);
-    if (!module_) {
-        error = std::string(fileName) + ": " + error;
-        closeDevice();
-        return false;
-    }
-    SDL_PauseAudioDevice(device_, 0);
-    return true;
+bool MusicPlayer::fail(const char* fileName, std::string& error) {
+    error = std::string(fileName) + ": " + error;
+    closeDevice();
+    return false;
 }
 
 void MusicPlayer::stop() { closeDevice(); }

@@ -8,7 +8,7 @@
 //
 // Threads. The caller's thread (the main loop) starts, stops and reads the position; SDL's
 // audio thread runs `fillDevice`. While the device plays, the audio thread alone touches the
-// decoder (`stream_` or `module_`) and the writer side of `clock_`; the caller's thread
+// decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`; the caller's thread
 // touches only the reader side of `clock_` (StreamClock's sequence-locked atomics). The
 // decoder and clock are created before the device is unpaused and destroyed only after
 // SDL_CloseAudioDevice has joined the audio thread, so neither outlives nor precedes it.
@@ -61,6 +61,9 @@ public:
     void setObserver(Observer observer, void* user);
 
 private:
+    bool openDeviceAndRead(const char* fileName, std::vector<unsigned char>& bytes, std::string& error);
+    bool play(bool decoderReady, const char* fileName, std::string& error);
+    bool fail(const char* fileName, std::string& error);  // closes everything; false
     bool openDevice(std::string& error);
     void closeDevice();
     static void fillDevice(void* self, uint8_t* bytes, int length);
