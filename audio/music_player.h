@@ -8,9 +8,9 @@
 //
 // Threads. The caller's thread (the main loop) starts, stops and reads the position; SDL's
 // audio thread runs `fillDevice`. While the device plays, the audio thread alone touches the
-// decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`; the caller's thread
-// touches only the reader side of `clock_` (StreamClock's sequence-locked atomics). The
-// decoder and clock are created before the device is unpaused and destroyed only after
+// decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`; the caller's
+// thread touches only the reader side of `clock_` (StreamClock's sequence-locked atomics).
+// The decoder and clock are created before the device is unpaused and destroyed only after
 // SDL_CloseAudioDevice has joined the audio thread, so neither outlives nor precedes it.
 // The observer is set before starting and called on the audio thread.
 //
