@@ -8,11 +8,12 @@ std::unique_ptr<ModuleStream> ModuleStream::open(const std::vector<unsigned char
                                                  int sampleRate, std::string& error) {
     int code = 0;
     const char* message = nullptr;
-    openmpt_module* module = openmpt_module_create_from_memory2(
-        bytes.data(), bytes.size(), openmpt_log_func_silent, nullptr, nullptr, nullptr, &code,
-        &message, nullptr);
+    openmpt_module* module =
+        openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent,
+                                           nullptr, nullptr, nullptr, &code, &message, nullptr);
     if (module == nullptr) {
-        error = std::string("not a playable module (") + (message ? message : "unknown format") + ")";
+        error =
+            std::string("not a playable module (") + (message ? message : "unknown format") + ")";
         openmpt_free_string(message);
         return nullptr;
     }

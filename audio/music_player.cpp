@@ -17,7 +17,8 @@ constexpr int kChannels = 2;
 // Drivers that consume a buffer while the next is being made; real devices keep about
 // one buffer queued behind the one being filled.
 bool consumesWhileFilling(const char* driver) {
-    return driver != nullptr && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+    return driver != nullptr &&
+           (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
 }
 
 }  // namespace

@@ -61,7 +61,8 @@ public:
     void setObserver(Observer observer, void* user);
 
 private:
-    bool openDeviceAndRead(const char* fileName, std::vector<unsigned char>& bytes, std::string& error);
+    bool openDeviceAndRead(const char* fileName, std::vector<unsigned char>& bytes,
+                           std::string& error);
     bool play(bool decoderReady, const char* fileName, std::string& error);
     bool fail(const char* fileName, std::string& error);  // closes everything; false
     bool openDevice(std::string& error);

@@ -32,7 +32,8 @@ double StreamClock::measuredRate(int64_t nowNs, int64_t heard) {
         return nominal;
     }
     // Bounded, so a stall or a burst of requests cannot make the position race or crawl.
-    const double measured = static_cast<double>(heard - oldHeard) / static_cast<double>(nowNs - oldTime);
+    const double measured =
+        static_cast<double>(heard - oldHeard) / static_cast<double>(nowNs - oldTime);
     return std::clamp(measured, 0.9 * nominal, 1.1 * nominal);
 }
 

@@ -69,7 +69,8 @@ double consumedAt(const std::vector<Request>& requests, size_t count, int64_t ti
         return std::nan("");
     }
     const Request& current = *(next - 1);
-    const double share = static_cast<double>(timeNs - current.timeNs) / (next->timeNs - current.timeNs);
+    const double share =
+        static_cast<double>(timeNs - current.timeNs) / (next->timeNs - current.timeNs);
     return (current.handedBefore + share * current.frames) / MusicPlayer::kSampleRate;
 }
 
@@ -78,7 +79,8 @@ double consumedAt(const std::vector<Request>& requests, size_t count, int64_t ti
 int main(int argc, char** argv) {
     const std::string file = argc > 1 ? argv[1] : DEMO_SOUNDTRACK;
     const double seconds = argc > 2 ? std::atof(argv[2]) : 20.0;
-    setenv("SDL_AUDIODRIVER", std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "dummy", 1);
+    setenv("SDL_AUDIODRIVER",
+           std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "dummy", 1);
 
     RequestLog log;
     log.requests.resize(static_cast<size_t>(seconds * 200) + 1000);
@@ -126,14 +128,17 @@ int main(int argc, char** argv) {
     }
 
     std::printf("driver %s, %zu reads over %.2f s (frame %.2f ms mean, %.2f..%.2f)\n",
-                std::getenv("SDL_AUDIODRIVER"), samples.size(), wall, frame.mean(), frame.min, frame.max);
-    std::printf("device requests: %zu of %d frames, every %.2f ms (min %.2f, max %.2f)\n", log.count,
-                MusicPlayer::kBufferFrames, period.mean(), period.min, period.max);
+                std::getenv("SDL_AUDIODRIVER"), samples.size(), wall, frame.mean(), frame.min,
+                frame.max);
+    std::printf("device requests: %zu of %d frames, every %.2f ms (min %.2f, max %.2f)\n",
+                log.count, MusicPlayer::kBufferFrames, period.mean(), period.min, period.max);
     std::printf("device rate: %.1f frames/s (position %.4f s over %.4f s of steady clock)\n",
                 played / wall * MusicPlayer::kSampleRate, played, wall);
     std::printf("backward steps: %d\n", backward);
     std::printf("step error (ms): min %+.3f max %+.3f RMS %.3f\n", step.min, step.max, step.rms());
-    std::printf("offset to the sample being consumed (ms): mean %+.3f min %+.3f max %+.3f RMS %.3f (%zu reads)\n",
-                offset.mean(), offset.min, offset.max, offset.rms(), offset.n);
+    std::printf(
+        "offset to the sample being consumed (ms): mean %+.3f min %+.3f max %+.3f RMS %.3f (%zu "
+        "reads)\n",
+        offset.mean(), offset.min, offset.max, offset.rms(), offset.n);
     return 0;
 }

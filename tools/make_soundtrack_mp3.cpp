@@ -46,12 +46,13 @@ bool encodeMp3(const std::vector<int16_t>& pcm, const Mp3Settings& settings,
         int written = 0;
         if (settings.channels == 2) {
             // The encoder takes a non-const pointer but does not write through it.
-            written = lame_encode_buffer_interleaved(
-                gf, const_cast<short*>(pcm.data() + start * 2), static_cast<int>(n),
-                buffer.data(), static_cast<int>(buffer.size()));
+            written = lame_encode_buffer_interleaved(gf, const_cast<short*>(pcm.data() + start * 2),
+                                                     static_cast<int>(n), buffer.data(),
+                                                     static_cast<int>(buffer.size()));
         } else {
-            written = lame_encode_buffer(gf, pcm.data() + start, pcm.data() + start, static_cast<int>(n),
-                                         buffer.data(), static_cast<int>(buffer.size()));
+            written =
+                lame_encode_buffer(gf, pcm.data() + start, pcm.data() + start, static_cast<int>(n),
+                                   buffer.data(), static_cast<int>(buffer.size()));
         }
         if (written < 0) {
             error = "the MP3 encoder failed (code " + std::to_string(written) + ")";

@@ -48,8 +48,12 @@ const std::array<const Chord*, 4> kFinaleChords{&kF, &kC, &kG, &kAm};
 const std::array<const Chord*, 8> kHitChords{&kAm, &kF, &kC, &kG, &kDm, &kF, &kG, &kAm};
 
 struct Buses {
-    Buses() : drums(kLengthSeconds), music(kLengthSeconds), pumped(kLengthSeconds),
-              reverbSend(kLengthSeconds), echoSend(kLengthSeconds) {}
+    Buses()
+        : drums(kLengthSeconds),
+          music(kLengthSeconds),
+          pumped(kLengthSeconds),
+          reverbSend(kLengthSeconds),
+          echoSend(kLengthSeconds) {}
     StereoBus drums;
     StereoBus music;   // not ducked
     StereoBus pumped;  // ducked by the kick
@@ -84,7 +88,8 @@ void playBar(Buses& b, const Section& s, int bar, const Style& style) {
     if (chordStarts) {
         const double length = beat * 4 * style.barsPerChord + 0.5;
         padChord(b.pumped, barStart, length, chord.voicing, style.padGain, style.padCutoff);
-        padChord(b.reverbSend, barStart, length, chord.voicing, style.padGain * 0.6f, style.padCutoff);
+        padChord(b.reverbSend, barStart, length, chord.voicing, style.padGain * 0.6f,
+                 style.padCutoff);
     }
     for (int step = 0; step < 8; ++step) {
         const double t = barStart + beat * 0.5 * step;
@@ -107,7 +112,8 @@ void playBar(Buses& b, const Section& s, int bar, const Style& style) {
             clap(b.drums, t, 0.55f);
             clap(b.reverbSend, t, 0.5f);
         }
-        hat(b.drums, t + beat * 0.5, style.openHats ? 0.2f : 0.16f, style.openHats ? 0.09f : 0.035f, 0.3f);
+        hat(b.drums, t + beat * 0.5, style.openHats ? 0.2f : 0.16f, style.openHats ? 0.09f : 0.035f,
+            0.3f);
         if (style.sixteenthHats) {
             hat(b.drums, t + beat * 0.25, 0.07f, 0.02f, -0.4f);
             hat(b.drums, t + beat * 0.75, 0.07f, 0.02f, -0.4f);
@@ -145,8 +151,10 @@ void playSection(Buses& b, const Section& s, const Style& style, int firstBar, i
 void intro(Buses& b) {
     for (int chord = 0; chord < 4; ++chord) {
         const double t = kIntro.time(chord * 8);
-        padChord(b.music, t, kIntro.beat * 8 + 0.8, kVerse[static_cast<size_t>(chord)]->voicing, 0.16f, 650.0f);
-        padChord(b.reverbSend, t, kIntro.beat * 8 + 0.8, kVerse[static_cast<size_t>(chord)]->voicing, 0.12f, 650.0f);
+        padChord(b.music, t, kIntro.beat * 8 + 0.8, kVerse[static_cast<size_t>(chord)]->voicing,
+                 0.16f, 650.0f);
+        padChord(b.reverbSend, t, kIntro.beat * 8 + 0.8,
+                 kVerse[static_cast<size_t>(chord)]->voicing, 0.12f, 650.0f);
     }
     for (int beat = 0; beat < kIntro.beats; beat += 2) {
         thump(b.drums, kIntro.time(beat), 0.32f);
@@ -167,7 +175,8 @@ void buildInto(Buses& b, const Section& s, float gain) {
 }
 
 void beatSection(Buses& b) {
-    const Style plain{&kVerse, 1, 0.17f, 1100.0f, 0.36f, 300.0f, 0.7f, false, false, false, 0.0f, false};
+    const Style plain{&kVerse, 1,     0.17f, 1100.0f, 0.36f, 300.0f,
+                      0.7f,    false, false, false,   0.0f,  false};
     Style withClap = plain;
     withClap.clap = true;
     crash(b.drums, kPulseEnd, 0.45f);
@@ -177,7 +186,8 @@ void beatSection(Buses& b) {
 }
 
 void liftSection(Buses& b) {
-    const Style lift{&kLiftChords, 1, 0.22f, 2000.0f, 0.45f, 340.0f, 0.85f, true, true, true, 0.1f, false};
+    const Style lift{&kLiftChords, 1,    0.22f, 2000.0f, 0.45f, 340.0f,
+                     0.85f,        true, true,  true,    0.1f,  false};
     crash(b.drums, kLift, 0.55f);
     impact(b.drums, kLift, kF.voicing, 0.45f);
     playSection(b, kLiftSection, lift, 0, 15);
@@ -196,7 +206,8 @@ void dropSection(Buses& b) {
 }
 
 void finaleSection(Buses& b) {
-    const Style finale{&kFinaleChords, 1, 0.3f, 3800.0f, 0.58f, 420.0f, 1.0f, true, true, true, 0.12f, true};
+    const Style finale{&kFinaleChords, 1,    0.3f, 3800.0f, 0.58f, 420.0f,
+                       1.0f,           true, true, true,    0.12f, true};
     impact(b.drums, kFinale, kF.voicing, 0.8f);
     crash(b.drums, kFinale, 0.5f);
     playSection(b, kFinaleSection, finale, 0, 14);
@@ -224,7 +235,8 @@ void hitSection(Buses& b) {
         const double sincePrevious = i > 0 ? t - hits[i - 1] : 10.0;
         if (sincePrevious < 0.6 || gap < 0.6) {
             // A quick run of hits: toms climbing through it, like a drum fill.
-            tom(b.drums, t, 110.0f + 30.0f * static_cast<float>(i % 4), 0.7f, -0.3f + 0.2f * static_cast<float>(i % 4));
+            tom(b.drums, t, 110.0f + 30.0f * static_cast<float>(i % 4), 0.7f,
+                -0.3f + 0.2f * static_cast<float>(i % 4));
         }
         if (gap > 2.0) {
             // A long gap: a riser carries the tension into the next hit.
@@ -242,16 +254,17 @@ void hitSection(Buses& b) {
         }
     }
     // The last hit's chord holds and fades out by the end.
-    padChord(b.music, hits.back() + 0.2, kLengthSeconds - hits.back() - 0.3, kAm.voicing, 0.22f, 1500.0f);
+    padChord(b.music, hits.back() + 0.2, kLengthSeconds - hits.back() - 0.3, kAm.voicing, 0.22f,
+             1500.0f);
 }
 
 }  // namespace
 
 const std::vector<double>& beatTimes() {
     static const std::vector<double> times{
-        138.225, 139.6,   140.45,  141.425, 142.325, 143.325, 144.3,   145.075, 146.175, 149.15,
-        150.05,  150.975, 151.925, 152.975, 153.225, 153.45,  154.0,   154.95,  155.85,  156.8,
-        157.725, 158.725, 159.65,  161.05,  162.05,  163.3,   164.35,  165.4,   166.375, 167.325,
+        138.225, 139.6,   140.45,  141.425, 142.325, 143.325, 144.3,  145.075, 146.175, 149.15,
+        150.05,  150.975, 151.925, 152.975, 153.225, 153.45,  154.0,  154.95,  155.85,  156.8,
+        157.725, 158.725, 159.65,  161.05,  162.05,  163.3,   164.35, 165.4,   166.375, 167.325,
         168.75,  170.1,   171.125, 172.125, 173.075, 173.975, 174.925};
     return times;
 }

@@ -16,7 +16,8 @@ double midiHz(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0);
 // xorshift32 seeded by the note's start frame and a voice number.
 class Noise {
 public:
-    Noise(long frame, uint32_t voice) : state_(static_cast<uint32_t>(frame) * 2654435761u ^ (voice * 40503u + 0x9e3779b9u)) {
+    Noise(long frame, uint32_t voice)
+        : state_(static_cast<uint32_t>(frame) * 2654435761u ^ (voice * 40503u + 0x9e3779b9u)) {
         if (state_ == 0) {
             state_ = 1;
         }
@@ -64,7 +65,8 @@ private:
 // Band-limited sawtooth (polyBLEP), phase in [0, 1).
 class Saw {
 public:
-    explicit Saw(double hz, float startPhase = 0.0f) : step_(static_cast<float>(hz / kRate)), phase_(startPhase) {}
+    explicit Saw(double hz, float startPhase = 0.0f)
+        : step_(static_cast<float>(hz / kRate)), phase_(startPhase) {}
     float next() {
         float value = 2.0f * phase_ - 1.0f - blep(phase_);
         phase_ += step_;
@@ -265,8 +267,8 @@ void bassNote(StereoBus& bus, double t, double duration, int midi, float gain, f
     }
 }
 
-void padChord(StereoBus& bus, double t, double duration, const std::vector<int>& midi,
-              float gain, float cutoffHz) {
+void padChord(StereoBus& bus, double t, double duration, const std::vector<int>& midi, float gain,
+              float cutoffHz) {
     const long start = frameAt(t);
     const long length = frameAt(duration);
     constexpr float kDetuneCents[3] = {-9.0f, 0.0f, 8.0f};
@@ -276,7 +278,8 @@ void padChord(StereoBus& bus, double t, double duration, const std::vector<int>&
             std::vector<Saw> voices;
             for (int v = 0; v < 3; ++v) {
                 const float cents = kDetuneCents[v] * (side == 0 ? 1.0f : -0.8f);
-                voices.emplace_back(midiHz(midi[n] + cents / 100.0), 0.31f * static_cast<float>(v + side + n));
+                voices.emplace_back(midiHz(midi[n] + cents / 100.0),
+                                    0.31f * static_cast<float>(v + side + n));
             }
             Svf filter;
             filter.tune(cutoffHz, 0.15f);
@@ -343,7 +346,8 @@ void tom(StereoBus& bus, double t, float hz, float gain, float pan) {
     }
 }
 
-void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain, double lengthSeconds) {
+void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain,
+            double lengthSeconds) {
     // Rendered on its own, then cut and added, so every layer ends together.
     // The fade ends a little early, leaving a short dip the next hit rises from.
     const double length = std::clamp(lengthSeconds, 0.05, 1.5);
@@ -354,7 +358,8 @@ void impact(StereoBus& bus, double t, const std::vector<int>& chord, float gain,
     const long fade = frameAt(std::min(0.08, 0.35 * length));
     for (long i = 0; i < end; ++i) {
         const float tail = std::min(1.0f, static_cast<float>(end - i) / static_cast<float>(fade));
-        bus.addStereo(start + i, tail * hit.left[static_cast<size_t>(i)], tail * hit.right[static_cast<size_t>(i)]);
+        bus.addStereo(start + i, tail * hit.left[static_cast<size_t>(i)],
+                      tail * hit.right[static_cast<size_t>(i)]);
     }
 }
 
@@ -377,7 +382,9 @@ static void impactLayers(StereoBus& bus, const std::vector<int>& chord, float ga
         Saw a(midiHz(chord[n] + 12 + 0.08));
         Saw b(midiHz(chord[n] + 12 - 0.08), 0.4f);
         Svf filter;
-        const float pan = chord.size() > 1 ? -0.6f + 1.2f * static_cast<float>(n) / static_cast<float>(chord.size() - 1) : 0.0f;
+        const float pan = chord.size() > 1 ? -0.6f + 1.2f * static_cast<float>(n) /
+                                                         static_cast<float>(chord.size() - 1)
+                                           : 0.0f;
         for (long i = 0; i < frameAt(0.7); ++i) {
             const float age = static_cast<float>(i) / kRate;
             const float env = std::exp(-age / 0.16f);
@@ -445,7 +452,8 @@ void echo(const StereoBus& send, StereoBus& out, double delaySeconds, float feed
     }
 }
 
-void duck(StereoBus& bus, const std::vector<double>& kickTimes, float depth, double releaseSeconds) {
+void duck(StereoBus& bus, const std::vector<double>& kickTimes, float depth,
+          double releaseSeconds) {
     for (double t : kickTimes) {
         const long start = frameAt(t);
         const long length = frameAt(releaseSeconds * 4.0);

@@ -40,8 +40,8 @@ void riser(StereoBus& bus, double t0, double t1, float gain);
 
 // Tonal voices.
 void bassNote(StereoBus& bus, double t, double duration, int midi, float gain, float cutoffHz);
-void padChord(StereoBus& bus, double t, double duration, const std::vector<int>& midi,
-              float gain, float cutoffHz);
+void padChord(StereoBus& bus, double t, double duration, const std::vector<int>& midi, float gain,
+              float cutoffHz);
 void pluck(StereoBus& bus, double t, int midi, float gain, float pan, float cutoffHz);
 void leadNote(StereoBus& bus, double t, double duration, int midi, float gain);
 // The beat hit: a deep boom, a bright chord stab and a wide noise burst together, cut off

@@ -91,7 +91,8 @@ TEST(Mp3Stream, LoopsBackToTheFirstSampleOfMusic) {
     // The second and third passes are the first one again, sample for sample.
     for (size_t pass = 1; pass < 3; ++pass) {
         for (size_t i = 0; i < frames * 2; i += 97) {
-            ASSERT_EQ(decoded[pass * frames * 2 + i], decoded[i]) << "pass " << pass << " sample " << i;
+            ASSERT_EQ(decoded[pass * frames * 2 + i], decoded[i])
+                << "pass " << pass << " sample " << i;
         }
     }
 }

@@ -1,9 +1,8 @@
 // The music entries on SDL's dummy audio driver: failures close what they opened and say
 // why, the position follows the device and starts at the first sample, the stream loops,
 // and the module entry reports whole seconds.
-#include <gtest/gtest.h>
-
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
@@ -33,7 +32,8 @@ protected:
 
     static std::string mp3File(const std::string& name, double seconds) {
         const auto frames = static_cast<size_t>(seconds * audiotest::kRate);
-        return audiotest::writeTempFile(name, audiotest::encodeTestMp3(audiotest::testSignal(frames, 2), 2));
+        return audiotest::writeTempFile(
+            name, audiotest::encodeTestMp3(audiotest::testSignal(frames, 2), 2));
     }
 
     // Waits (at most two seconds) until the device has started taking music.
@@ -57,7 +57,8 @@ TEST_F(Music, MissingFileFailsWithTheAudioSubsystemClosedAndSaysWhy) {
 }
 
 TEST_F(Music, UndecodableFileFailsClosed) {
-    const std::string path = audiotest::writeTempFile("garbage.mp3", std::vector<unsigned char>(3000, 0x41));
+    const std::string path =
+        audiotest::writeTempFile("garbage.mp3", std::vector<unsigned char>(3000, 0x41));
     testing::internal::CaptureStderr();
     EXPECT_EQ(startMusic(path.c_str()), 1);
     const std::string said = testing::internal::GetCapturedStderr();
@@ -169,11 +170,13 @@ TEST_F(Music, PositionIsTheSoundTheDeviceHasTakenCountedFromTheFirstSample) {
             const RequestLog::Request& next = *(current + 1);
             const double share = static_cast<double>(read.beforeNs - current->requestNs) /
                                  static_cast<double>(next.requestNs - current->requestNs);
-            misses.push_back(std::fabs(read.frames - (current->handedBefore + share * current->frames)));
+            misses.push_back(
+                std::fabs(read.frames - (current->handedBefore + share * current->frames)));
         }
     }
     ASSERT_FALSE(misses.empty());
-    std::nth_element(misses.begin(), misses.begin() + static_cast<long>(misses.size() / 2), misses.end());
+    std::nth_element(misses.begin(), misses.begin() + static_cast<long>(misses.size() / 2),
+                     misses.end());
     EXPECT_LT(misses[misses.size() / 2], 0.002 * MusicPlayer::kSampleRate);  // median under 2 ms
 }
 
@@ -222,7 +225,8 @@ TEST_F(Music, ModuleEntryPlaysAndReportsWholeSeconds) {
 }
 
 TEST_F(Music, ModuleEntryFailsClosedOnANonModule) {
-    const std::string path = audiotest::writeTempFile("not.mod", std::vector<unsigned char>(100, 7));
+    const std::string path =
+        audiotest::writeTempFile("not.mod", std::vector<unsigned char>(100, 7));
     testing::internal::CaptureStderr();
     EXPECT_EQ(startModuleMusic(path.c_str()), 1);
     const std::string said = testing::internal::GetCapturedStderr();

@@ -12,9 +12,9 @@
 namespace {
 
 constexpr int kRate = 44100;
-constexpr int64_t kBuffer = 882;          // 20 ms
-constexpr int64_t kMs = 1000000;          // nanoseconds per millisecond
-constexpr int64_t kStart = 5000 * kMs;    // an arbitrary steady-clock origin
+constexpr int64_t kBuffer = 882;        // 20 ms
+constexpr int64_t kMs = 1000000;        // nanoseconds per millisecond
+constexpr int64_t kStart = 5000 * kMs;  // an arbitrary steady-clock origin
 
 TEST(StreamClock, ZeroUntilTheDeviceAsksThenCountsFromTheFirstSample) {
     StreamClock clock(kRate, 0);
@@ -97,7 +97,8 @@ TEST(StreamClock, WrapsToZeroWhenTheStreamLoops) {
     // The third buffer crosses the loop point; the decoder now knows the pass length.
     clock.deviceConsumed(kStart + 40 * kMs, kBuffer, loop);
     EXPECT_NEAR(clock.positionFrames(kStart + 40 * kMs), 2 * kBuffer, 1e-6);
-    const double justBefore = clock.positionFrames(kStart + 40 * kMs + (loop - 2 * kBuffer - 1) * kMs / 44.1);
+    const double justBefore =
+        clock.positionFrames(kStart + 40 * kMs + (loop - 2 * kBuffer - 1) * kMs / 44.1);
     EXPECT_GT(justBefore, loop - 2.0);
     EXPECT_LT(justBefore, static_cast<double>(loop));
     EXPECT_NEAR(clock.positionFrames(kStart + 60 * kMs), 3 * kBuffer - loop, 1e-6);
