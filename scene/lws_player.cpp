@@ -1,9 +1,10 @@
 // Scene playback: one frame per call, counters advanced by one step per call.
 //
-// Version 3 channels hold radians, turned into degrees with 180 / 3.1415 (the single-precision
-// value the scenes were made to look right with); version 1 channels hold degrees. Where a
-// counter would index past the end of a shorter key or sample array, the array's last entry
-// is held instead, so channels of different lengths never read out of bounds.
+// Version 3 channels hold radians, turned into degrees with 57.2974694313457: 180 / 3.1415 in
+// single precision, the engine's coarse pi, kept so scenes turn exactly as they always have.
+// Version 1 channels hold degrees. Where a counter would index past the end of a shorter key
+// or sample array, the array's last entry is held instead, so channels of different lengths
+// never read out of bounds.
 #include "scene/lws_scene.h"
 
 #include <GL/gl.h>

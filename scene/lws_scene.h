@@ -109,13 +109,22 @@ public:
     // Degrees. Pi is taken as 3.1415 and pixelAspect does not enter the result.
     static float computeFieldOfView(float width, float height, float pixelAspect, float zoom);
 
-    // Playback (one frame per call, a current GL context; the caller clears and swaps).
+    // Playback: one frame per call with a current GL context; the caller clears and swaps.
+    // Version 3 objects are placed from their raw keys, one key per frame, and the camera from
+    // its baked samples (a camera whose position channels baked none stays at the origin).
     void prepareVertexArrays();
+    // Version 3: vertex-array drawing (prepareVertexArrays first), the camera wrapping at
+    // previewLastFrame; returns the camera's counter. Version 1: playV1, returns 1. Other
+    // versions draw nothing and return 1.
     int32_t play();
+    // As play, but version 3 draws in immediate mode and its camera wraps at `limit` or at the
+    // end of its samples.
     int32_t playLimited(int32_t limit);
+    // Version 3 only: the camera runs from 0 up to previewLastFrame and back down.
     int32_t playPingPong();
     void playWithArrays();
     void playImmediate(int32_t limit);
+    // Waits on frameTimer for the scene's rate, draws every version 1 object; returns how many.
     int32_t playV1();
 
     // Why the last load failed; empty after a clean one.
