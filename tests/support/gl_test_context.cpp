@@ -74,6 +74,7 @@ void resetGlState() {
     glDepthFunc(GL_LESS);
     glDisable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
+    glCullFace(GL_BACK);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
