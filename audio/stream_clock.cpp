@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 StreamClock::StreamClock(int sampleRate, int64_t queuedFrames)
     : rate_(sampleRate > 0 ? sampleRate : 1), queued_(queuedFrames > 0 ? queuedFrames : 0) {}
@@ -54,6 +55,8 @@ StreamClock::Anchor StreamClock::load() const {
     for (;;) {
         const uint64_t before = seq_.load(std::memory_order_acquire);
         if (before & 1u) {
+            // The audio thread is mid-write; on a busy machine it may have been preempted.
+            std::this_thread::yield();
             continue;
         }
         a.timeNs = timeNs_.load(std::memory_order_relaxed);
