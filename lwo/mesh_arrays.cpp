@@ -68,7 +68,8 @@ std::vector<PositionList> buildMorphFrameList(const PositionList& start, const P
     if (target.empty()) return frames;
     PositionList deltas;
     deltas.reserve(start.size());
-    for (size_t i = 0; i < start.size(); ++i) deltas.push_back(stepDelta(start[i], targetPoint(target, i), steps));
+    for (size_t i = 0; i < start.size(); ++i)
+        deltas.push_back(stepDelta(start[i], targetPoint(target, i), steps));
     PositionList current = start;
     for (uint64_t k = 0; static_cast<float>(k) < steps; ++k) {
         for (size_t i = 0; i < current.size(); ++i) add(current[i], deltas[i]);

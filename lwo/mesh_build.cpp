@@ -70,8 +70,8 @@ std::vector<UvSource> uvSources(const LwoReader& reader, int uvMap) {
 }
 
 // The uv entries of one corner, map by map in file order.
-void addCornerUvs(const std::vector<UvSource>& sources, int32_t pointSet, int32_t point,
-                  int32_t polygon, std::vector<MeshUv>& uvs) {
+void addCornerUvs(const std::vector<UvSource>& sources, int32_t pointSet, int32_t point, int32_t polygon,
+                  std::vector<MeshUv>& uvs) {
     for (const UvSource& source : sources) {
         if (source.map->pointSetIndex != pointSet) continue;
         bool haveEntry = false;
@@ -88,8 +88,10 @@ void addCornerUvs(const std::vector<UvSource>& sources, int32_t pointSet, int32_
             if (!uvOf(source.discMaps[d]->entries[found->second], uv)) continue;
             // Replace this corner's entry from the continuous map; without one there is
             // nothing of this corner's to replace, so the entry is added.
-            if (haveEntry) uvs.back() = uv;
-            else uvs.push_back(uv);
+            if (haveEntry)
+                uvs.back() = uv;
+            else
+                uvs.push_back(uv);
             haveEntry = true;
         }
     }
@@ -109,8 +111,8 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
     setStarts.clear();
     if (uvMap >= 0 && !reader.vertexMaps.empty() && static_cast<size_t>(uvMap) >= reader.vertexMaps.size()) {
         if (error) {
-            *error = "UV map " + std::to_string(uvMap) + " >= " +
-                     std::to_string(reader.vertexMaps.size()) + " maps";
+            *error = "UV map " + std::to_string(uvMap) + " >= " + std::to_string(reader.vertexMaps.size()) +
+                     " maps";
         }
         return true;
     }
@@ -119,7 +121,9 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
         setStarts.push_back(static_cast<int32_t>(polygons.size()));
         if (set.cornerCounts.empty()) continue;
         if (set.pointSetIndex < 0 || static_cast<size_t>(set.pointSetIndex) >= reader.pointSets.size()) {
-            if (error) *error = located(set, "polygons without a point set (%lld of %lld)", set.pointSetIndex, reader.pointSets.size());
+            if (error)
+                *error = located(set, "polygons without a point set (%lld of %lld)", set.pointSetIndex,
+                                 reader.pointSets.size());
             return true;
         }
         const std::vector<Vec3>& points = reader.pointSets[set.pointSetIndex].points;

@@ -6,8 +6,6 @@
 // The reader's own texts go to standard error so they never split a JSON line. Exit status 0
 // when every file loaded, 1 otherwise, 2 for a usage error. Clip pictures are not loaded
 // (there is no GL context here).
-#include "lwo/lwo_object.h"
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +14,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "lwo/lwo_object.h"
 
 namespace {
 
@@ -60,7 +60,9 @@ std::string number(float value) {
     return text;
 }
 
-std::string boolean(bool value) { return value ? "true" : "false"; }
+std::string boolean(bool value) {
+    return value ? "true" : "false";
+}
 
 template <typename T, typename F>
 std::string list(const std::vector<T>& items, F each) {
@@ -78,21 +80,23 @@ std::map<int, int> cornerHistogram(const LwoPolygonSet& set) {
 std::string polygonSetJson(const LwoPolygonSet& set) {
     std::string corners = "{";
     for (const auto& [count, polygons] : cornerHistogram(set)) {
-        corners += (corners.size() > 1 ? "," : "") + quoted(std::to_string(count)) + ":" + std::to_string(polygons);
+        corners +=
+            (corners.size() > 1 ? "," : "") + quoted(std::to_string(count)) + ":" + std::to_string(polygons);
     }
     return "{\"type\":" + quoted(set.type) + ",\"polygons\":" + std::to_string(set.cornerCounts.size()) +
            ",\"corners\":" + corners + "}}";
 }
 
 std::string surfaceJson(const LwoSurface& s) {
-    return "{\"name\":" + quoted(s.name) + ",\"colour\":[" + number(s.colour[0]) + "," + number(s.colour[1]) + "," +
-           number(s.colour[2]) + "],\"hasTransparency\":" + boolean(s.hasTransparency) +
+    return "{\"name\":" + quoted(s.name) + ",\"colour\":[" + number(s.colour[0]) + "," + number(s.colour[1]) +
+           "," + number(s.colour[2]) + "],\"hasTransparency\":" + boolean(s.hasTransparency) +
            ",\"hasBlock\":" + boolean(s.hasBlock) + "}";
 }
 
 std::string vertexMapJson(const LwoVertexMap& m) {
-    return "{\"type\":" + quoted(m.type) + ",\"name\":" + quoted(m.name) + ",\"dimension\":" +
-           std::to_string(m.dimension) + ",\"entries\":" + std::to_string(m.entries.size()) + "}";
+    return "{\"type\":" + quoted(m.type) + ",\"name\":" + quoted(m.name) +
+           ",\"dimension\":" + std::to_string(m.dimension) +
+           ",\"entries\":" + std::to_string(m.entries.size()) + "}";
 }
 
 std::string toJson(const std::string& file, bool ok, const LwoObject& object) {
@@ -100,7 +104,8 @@ std::string toJson(const std::string& file, bool ok, const LwoObject& object) {
     std::string out = "{\"file\":" + quoted(file) + ",\"ok\":" + boolean(ok);
     if (!ok) out += ",\"error\":" + quoted(object.lastError());
     out += ",\"layers\":" + std::to_string(r.layers.size());
-    out += ",\"points\":" + list(r.pointSets, [](const LwoPointSet& s) { return std::to_string(s.points.size()); });
+    out += ",\"points\":" +
+           list(r.pointSets, [](const LwoPointSet& s) { return std::to_string(s.points.size()); });
     out += ",\"polygonSets\":" + list(r.polygonSets, polygonSetJson);
     out += ",\"tags\":" + list(r.tagList.tags, quoted);
     out += ",\"surfaces\":" + list(r.surfaces, surfaceJson);
@@ -122,18 +127,22 @@ std::string summary(const std::string& file, bool ok, const LwoObject& object) {
         if (layer.hasParent) out << " under " << layer.parent;
     }
     out << (r.layers.empty() ? "\n" : ")\n");
-    out << "  point sets: " << list(r.pointSets, [](const LwoPointSet& s) { return std::to_string(s.points.size()); }) << "\n";
+    out << "  point sets: "
+        << list(r.pointSets, [](const LwoPointSet& s) { return std::to_string(s.points.size()); }) << "\n";
     for (const LwoPolygonSet& set : r.polygonSets) {
         out << "  polygons " << set.type << ": " << set.cornerCounts.size();
-        for (const auto& [count, polygons] : cornerHistogram(set)) out << ", " << polygons << " with " << count << " corners";
+        for (const auto& [count, polygons] : cornerHistogram(set))
+            out << ", " << polygons << " with " << count << " corners";
         out << "\n";
     }
     out << "  tags: " << r.tagList.tags.size() << ", surfaces: " << r.surfaces.size() << "\n";
     for (const LwoSurface& s : r.surfaces) {
-        out << "    \"" << s.name << "\" colour (" << s.colour[0] << ", " << s.colour[1] << ", " << s.colour[2] << ")"
-            << (s.hasTransparency ? ", transparent" : "") << (s.hasBlock ? ", texture block" : "") << "\n";
+        out << "    \"" << s.name << "\" colour (" << s.colour[0] << ", " << s.colour[1] << ", "
+            << s.colour[2] << ")" << (s.hasTransparency ? ", transparent" : "")
+            << (s.hasBlock ? ", texture block" : "") << "\n";
     }
-    for (const LwoVertexMap& m : r.vertexMaps) out << "  UV map \"" << m.name << "\": " << m.entries.size() << " entries\n";
+    for (const LwoVertexMap& m : r.vertexMaps)
+        out << "  UV map \"" << m.name << "\": " << m.entries.size() << " entries\n";
     for (const LwoVertexMap& m : r.discVertexMaps) {
         out << "  per-polygon UV map \"" << m.name << "\": " << m.entries.size() << " entries\n";
     }
@@ -147,8 +156,10 @@ int main(int argc, char** argv) {
     bool json = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0) json = true;
-        else files.push_back(argv[i]);
+        if (std::strcmp(argv[i], "--json") == 0)
+            json = true;
+        else
+            files.push_back(argv[i]);
     }
     if (files.empty()) {
         std::cerr << "usage: lwo-info [--json] file.lwo...\n";

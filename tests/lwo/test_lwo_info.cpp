@@ -1,7 +1,6 @@
 // lwo-info run over the real files: one JSON line per file with the agreed keys, reader texts
 // kept off those lines, and an exit status that says whether every file loaded.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -35,26 +34,35 @@ ToolRun run(const std::string& arguments) {
     return r;
 }
 
-bool has(const std::string& line, const std::string& part) { return line.find(part) != std::string::npos; }
+bool has(const std::string& line, const std::string& part) {
+    return line.find(part) != std::string::npos;
+}
 
 }  // namespace
 
 TEST(LwoInfo, JsonLinesForEveryRealFile) {
     if (!std::filesystem::exists(kDir + "uvtest.lwo")) GTEST_SKIP() << "skipped: test data folder absent";
-    ToolRun good = run("--json " + kDir + "uvtest.lwo " + kDir + "ModoExport_vertNormals.lwo " + kDir + "hierarchy.lwo");
+    ToolRun good =
+        run("--json " + kDir + "uvtest.lwo " + kDir + "ModoExport_vertNormals.lwo " + kDir + "hierarchy.lwo");
     EXPECT_EQ(good.status, 0);
     ASSERT_EQ(good.lines.size(), 3u);
     const std::string& uv = good.lines[0];
-    EXPECT_EQ(uv.rfind("{\"file\":\"" + kDir + "uvtest.lwo\",\"ok\":true,\"layers\":1,\"points\":[64],", 0), 0u) << uv;
-    EXPECT_TRUE(has(uv, "\"polygonSets\":[{\"type\":\"FACE\",\"polygons\":16,\"corners\":{\"4\":16}}]")) << uv;
-    EXPECT_TRUE(has(uv, "{\"name\":\"surface1\",\"colour\":[1,1,1],\"hasTransparency\":false,\"hasBlock\":true}"));
-    EXPECT_TRUE(has(uv, "\"vertexMaps\":[{\"type\":\"TXUV\",\"name\":\"uvtest\",\"dimension\":2,\"entries\":64}]"));
+    EXPECT_EQ(uv.rfind("{\"file\":\"" + kDir + "uvtest.lwo\",\"ok\":true,\"layers\":1,\"points\":[64],", 0),
+              0u)
+        << uv;
+    EXPECT_TRUE(has(uv, "\"polygonSets\":[{\"type\":\"FACE\",\"polygons\":16,\"corners\":{\"4\":16}}]"))
+        << uv;
+    EXPECT_TRUE(
+        has(uv, "{\"name\":\"surface1\",\"colour\":[1,1,1],\"hasTransparency\":false,\"hasBlock\":true}"));
+    EXPECT_TRUE(
+        has(uv, "\"vertexMaps\":[{\"type\":\"TXUV\",\"name\":\"uvtest\",\"dimension\":2,\"entries\":64}]"));
     EXPECT_TRUE(has(uv, "\"discVertexMaps\":[],\"clips\":1,\"meshPolygons\":16}"));
     EXPECT_TRUE(has(good.lines[1], "\"corners\":{\"3\":48,\"4\":240}"));  // reader texts went elsewhere
     EXPECT_TRUE(has(good.lines[2], "\"points\":[8,266,8,8]"));
     EXPECT_FALSE(has(uv, "\"error\""));
 
-    ToolRun bad = run("--json " + kDir + "empty.lwo " + kDir + "lwob_formatDetection.lwo " + kDir + "uvtest.lwo");
+    ToolRun bad =
+        run("--json " + kDir + "empty.lwo " + kDir + "lwob_formatDetection.lwo " + kDir + "uvtest.lwo");
     EXPECT_EQ(bad.status, 1);
     ASSERT_EQ(bad.lines.size(), 3u);
     EXPECT_TRUE(has(bad.lines[0], "\"ok\":false,\"error\":\"" + kDir + "empty.lwo: FORM at 0x0:"));

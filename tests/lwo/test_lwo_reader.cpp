@@ -1,12 +1,12 @@
 // The LWO2 reader: primitive forms, chunk records, what is skipped, and damaged files of every
 // kind ending in a located error without a crash.
-#include "lwo/lwo_object.h"
-#include "tests/lwo/lwo_test_writer.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
+
+#include "lwo/lwo_object.h"
+#include "tests/lwo/lwo_test_writer.h"
 
 using lwotest::Bytes;
 using lwotest::LwoWriter;
@@ -29,7 +29,9 @@ std::unique_ptr<Parsed> parse(const std::vector<uint8_t>& bytes, const char* nam
     return p;
 }
 
-const LwoReader& readerOf(const std::unique_ptr<Parsed>& p) { return p->object.reader; }
+const LwoReader& readerOf(const std::unique_ptr<Parsed>& p) {
+    return p->object.reader;
+}
 
 LwoWriter cube(bool withSurfaces = true) {
     LwoWriter w;
@@ -289,7 +291,8 @@ TEST(LwoFailures, IndexErrorsAreLocated) {
     LwoWriter badPolygon = cube(false);
     badPolygon.polygonTags("SURF", {{2, 0}});
     EXPECT_NE(parse(badPolygon.file())->object.lastError().find("PTAG at 0x"), std::string::npos);
-    EXPECT_NE(parse(badPolygon.file())->object.lastError().find(": polygon 2 >= 2 polygons"), std::string::npos);
+    EXPECT_NE(parse(badPolygon.file())->object.lastError().find(": polygon 2 >= 2 polygons"),
+              std::string::npos);
 
     LwoWriter badTag = cube(false);
     badTag.polygonTags("SURF", {{1, 1}});
