@@ -9,8 +9,10 @@
 // earlier frame; only frames whose time lies in [from, to] are written, every K-th of them.
 // Rendering stops when the script posts its quit or the time passes --to. Same arguments,
 // same pictures: nothing here reads a real clock.
+#include <GL/gl.h>
 #include <SDL.h>
 
+#include <csignal>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -95,6 +97,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<VideoWriter> video;
     if (options.output == CaptureOutput::Video) {
+        // A failing ffmpeg is reported by the failed write, not by a silent SIGPIPE death.
+        std::signal(SIGPIPE, SIG_IGN);
         video = std::make_unique<VideoWriter>(options, &error);
         if (!error.empty()) return fail(error);
     }
