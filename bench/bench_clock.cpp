@@ -74,6 +74,22 @@ double consumedAt(const std::vector<Request>& requests, size_t count, int64_t ti
     return (current.handedBefore + share * current.frames) / MusicPlayer::kSampleRate;
 }
 
+// Whether the device went more than half a buffer past its due time for a request that
+// falls in, or spans, [fromNs, toNs]: then the sound really stopped, and a step error over
+// that frame is the device's, not the clock's.
+bool deviceStalled(const RequestLog& log, int64_t fromNs, int64_t toNs) {
+    const double bufferNs = 1e9 * MusicPlayer::kBufferFrames / MusicPlayer::kSampleRate;
+    for (size_t k = 1; k < log.count; ++k) {
+        const Request& previous = log.requests[k - 1];
+        const Request& current = log.requests[k];
+        const bool overlaps = current.timeNs >= fromNs && previous.timeNs <= toNs;
+        if (overlaps && current.timeNs - previous.timeNs > 1.5 * bufferNs) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,6 +121,7 @@ int main(int argc, char** argv) {
 
     int backward = 0;
     Stats step;
+    Stats steadyStep;  // frames during which the device itself kept its pace
     Stats frame;
     Stats offset;
     for (size_t i = 1; i < samples.size(); ++i) {
@@ -113,6 +130,9 @@ int main(int argc, char** argv) {
         backward += dp < 0.0;
         step.add((dp - dt) * 1000.0);
         frame.add(dt * 1000.0);
+        if (!deviceStalled(log, samples[i - 1].timeNs, samples[i].timeNs)) {
+            steadyStep.add((dp - dt) * 1000.0);
+        }
     }
     for (const Sample& s : samples) {
         const double consumed = consumedAt(log.requests, log.count, s.timeNs);
@@ -136,6 +156,8 @@ int main(int argc, char** argv) {
                 played / wall * MusicPlayer::kSampleRate, played, wall);
     std::printf("backward steps: %d\n", backward);
     std::printf("step error (ms): min %+.3f max %+.3f RMS %.3f\n", step.min, step.max, step.rms());
+    std::printf("  over the %zu frames without a device stall: min %+.3f max %+.3f RMS %.3f\n",
+                steadyStep.n, steadyStep.min, steadyStep.max, steadyStep.rms());
     std::printf(
         "offset to the sample being consumed (ms): mean %+.3f min %+.3f max %+.3f RMS %.3f (%zu "
         "reads)\n",
