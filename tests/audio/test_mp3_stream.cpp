@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "audio/mp3_stream.h"
@@ -134,6 +135,28 @@ TEST(Mp3Stream, TruncatedFileLoopsOverWhatIsThere) {
     EXPECT_GT(stream->loopFrames(), 0);
     EXPECT_LT(stream->loopFrames(), 30000);
     EXPECT_EQ(decoded.size(), size_t{140000});
+}
+
+TEST(Mp3Stream, DamagedBytesNeverCrashOrStall) {
+    const std::vector<unsigned char> clean =
+        audiotest::encodeTestMp3(audiotest::testSignal(12000, 2), 2);
+    std::mt19937 random(11);
+    for (int trial = 0; trial < 20; ++trial) {
+        std::vector<unsigned char> damaged = clean;
+        std::uniform_int_distribution<size_t> where(0, damaged.size() - 1);
+        for (int flip = 0; flip < 40; ++flip) {
+            damaged[where(random)] = static_cast<unsigned char>(random());
+        }
+        std::string error;
+        auto stream = openBytes(damaged, error);
+        if (stream) {
+            // Three passes' worth: whatever decodes, reading ends and fills every frame.
+            const std::vector<int16_t> decoded = readFrames(*stream, 36000);
+            EXPECT_EQ(decoded.size(), size_t{72000});
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
 }
 
 }  // namespace
