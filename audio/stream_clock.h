@@ -7,14 +7,14 @@
 // report, so it runs smoothly and never backwards. The extrapolation runs at the rate the
 // device has really been taking frames over its last requests (a dummy device that
 // oversleeps is slow; a sound card's crystal is not exactly nominal), so late requests
-// rarely leave it waiting at the cap. Once the decoder has found the length of
-// one pass through the stream, the position wraps to 0 at each loop.
+// rarely leave it waiting at the cap. Once the decoder has found the length of one pass
+// through the stream, the position wraps to 0 at each loop.
 //
 // Units: times in steady-clock nanoseconds, positions in sample frames at the device rate.
-// Threads: `deviceConsumed` and `setLoopLength` belong to the audio thread; `positionFrames`
-// and the conversions belong to one reader thread (the main loop). The two meet only in
-// the published anchor, a sequence-locked set of atomics; the reader's monotonic floor is
-// its own. Times are passed in, so tests drive the clock without a device.
+// Threads: `deviceConsumed` belongs to the audio thread; `positionFrames` and the
+// conversions belong to one reader thread (the main loop). The two meet only in the
+// published anchor, a sequence-locked set of atomics; the reader's monotonic floor is its
+// own. Times are passed in, so tests drive the clock without a device.
 #pragma once
 
 #include <atomic>
