@@ -39,7 +39,8 @@ const char* readWholeFile(std::ifstream& input, std::string& text) {
 }
 
 // Samples a motion of K keys appends, bounded like every baked channel.
-void appendMotionSamples(std::vector<MotionSample>& samples, const std::vector<MotionSample>& more) {
+void appendMotionSamples(std::vector<MotionSample>& samples,
+                         const std::vector<MotionSample>& more) {
     for (const MotionSample& s : more) {
         if (static_cast<int64_t>(samples.size()) >= kMaxSamplesPerChannel) return;
         samples.push_back(s);
@@ -61,8 +62,9 @@ LwsScene::~LwsScene() = default;
 bool LwsScene::load() {
     std::string text;
     std::error_code ignored;
-    const char* why = std::filesystem::is_directory(path_, ignored) ? "is a folder, not a scene file"
-                                                                    : readWholeFile(input_, text);
+    const char* why = std::filesystem::is_directory(path_, ignored)
+                          ? "is a folder, not a scene file"
+                          : readWholeFile(input_, text);
     if (why) {
         error_ = path_ + ": " + why;
         std::cerr << error_ << "\n";
@@ -90,7 +92,8 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     tokens_.reset();
     if (loadObjects) loadMeshes();
     if (header.version == 1) {
-        v1FieldOfView = computeFieldOfView(v1FrameWidth, v1FrameHeight, v1PixelAspect, v1ZoomFactor);
+        v1FieldOfView =
+            computeFieldOfView(v1FrameWidth, v1FrameHeight, v1PixelAspect, v1ZoomFactor);
     }
     if (!error_.empty()) std::cerr << error_ << "\n";
     return !error_.empty();
@@ -376,7 +379,8 @@ void LwsScene::readMotionV1(MotionV1& motion) {
     for (size_t k = 0; k + 1 < motion.keys.size() &&
                        static_cast<int64_t>(motion.samples.size()) < kMaxSamplesPerChannel;
          ++k) {
-        appendMotionSamples(motion.samples, interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
+        appendMotionSamples(motion.samples,
+                            interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
     }
 }
 

@@ -285,7 +285,8 @@ TEST(LwsDamage, TruncatedFilesKeepTheItemsReadSoFar) {
 TEST(LwsDamage, MalformedNumbersStopTheReaderWithALocatedReason) {
     LwsScene scene;
     EXPECT_TRUE(loadText(scene, "LWSC 3\nFramesPerSecond 30\nLoadObjectLayer 1 a.lwo\n"
-                                "NumChannels 1\nChannel 0\n{ Envelope 1\nKey 1 nan 0 0 0 0 0 0 0\n}\n"
+                                "NumChannels 1\nChannel 0\n{ Envelope 1\n"
+                                "Key 1 nan 0 0 0 0 0 0 0\n}\n"
                                 "LoadObjectLayer 1 b.lwo\nNumChannels 0\n"));
     EXPECT_EQ(scene.error(), "test.lws: line 7: expected a number, found \"nan\"");
     ASSERT_EQ(scene.objects.size(), 1u);
