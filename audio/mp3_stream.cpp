@@ -64,6 +64,8 @@ std::unique_ptr<Mp3Stream> Mp3Stream::open(std::vector<unsigned char> bytes, int
     }
     stream->handle_ = handle;
     mpg123_param(handle, MPG123_FLAGS, MPG123_GAPLESS | MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
+    // Files at other rates (48 kHz, 22.05 kHz) are resampled rather than refused.
+    mpg123_param(handle, MPG123_FORCE_RATE, sampleRate, 0.0);
     mpg123_format_none(handle);
     code = mpg123_format(handle, sampleRate, MPG123_STEREO, MPG123_ENC_SIGNED_16);
     if (code == MPG123_OK) {

@@ -3,7 +3,8 @@
 // The whole file is held in memory (owned here), so the audio thread never touches the disk.
 // Decoding is gapless: the encoder's delay and padding, when the file's LAME/Xing tag names
 // them, are not part of the music, so frame 0 is the first sample of music and one pass is
-// exactly the encoded music. Mono files are played on both channels.
+// exactly the encoded music. Mono files are played on both channels; files at another
+// sample rate are resampled.
 // Threads: opened on the caller's thread, then read by one thread at a time.
 #pragma once
 

@@ -27,8 +27,10 @@ std::vector<int16_t> testSignal(size_t frames, int channels) {
     return pcm;
 }
 
-std::vector<unsigned char> encodeTestMp3(const std::vector<int16_t>& pcm, int channels) {
+std::vector<unsigned char> encodeTestMp3(const std::vector<int16_t>& pcm, int channels,
+                                         int sampleRate) {
     Mp3Settings settings;
+    settings.sampleRate = sampleRate;
     settings.channels = channels;
     settings.kbps = channels == 2 ? 256 : 128;
     std::vector<unsigned char> mp3;

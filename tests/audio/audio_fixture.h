@@ -15,7 +15,8 @@ constexpr int kRate = 44100;
 std::vector<int16_t> testSignal(size_t frames, int channels);
 
 // The signal encoded at 44.1 kHz with a LAME tag; fails the calling test on error.
-std::vector<unsigned char> encodeTestMp3(const std::vector<int16_t>& pcm, int channels);
+std::vector<unsigned char> encodeTestMp3(const std::vector<int16_t>& pcm, int channels,
+                                         int sampleRate = kRate);
 
 // A one-pattern four-channel module playing a looped square wave.
 std::vector<unsigned char> minimalModule();

@@ -111,6 +111,16 @@ TEST(Mp3Stream, MonoPlaysOnBothChannels) {
     }
 }
 
+TEST(Mp3Stream, OtherSampleRatesAreResampledToTheDeviceRate) {
+    // One second at 48 kHz lasts one second at 44.1 kHz.
+    const std::vector<int16_t> original = audiotest::testSignal(48000, 2);
+    std::string error;
+    auto stream = openBytes(audiotest::encodeTestMp3(original, 2, 48000), error);
+    ASSERT_TRUE(stream) << error;
+    readFrames(*stream, 50000);
+    EXPECT_NEAR(static_cast<double>(stream->loopFrames()), 44100.0, 10.0);
+}
+
 TEST(Mp3Stream, RefusesDataThatHoldsNoMpegAudio) {
     std::string error;
     EXPECT_FALSE(openBytes({}, error));
