@@ -396,6 +396,16 @@ std::string LwsScene::contentPath(const std::string& name) const {
     return (contentDir.empty() ? std::string(".") : contentDir) + "/" + relative;
 }
 
+// Objects name their pictures as they lay on the modeller's machine ("Q:Images/sky.jpg"); where
+// that path is not in the content folder, the picture is looked for there by its own name.
+std::string LwsScene::clipPath(const std::string& name) const {
+    const std::string asGiven = contentPath(name);
+    std::error_code ignored;
+    const size_t cut = name.find_last_of("/\\:");
+    if (cut == std::string::npos || std::filesystem::exists(asGiven, ignored)) return asGiven;
+    return contentPath(name.substr(cut + 1));
+}
+
 void LwsScene::loadMeshes() {
     for (SceneItem& object : objects) loadMesh(object.mesh, object.name, nullptr);
     for (SceneObjectV1& object : v1Objects) loadMesh(object.mesh, object.name, kVersion1Texture);
@@ -419,7 +429,7 @@ void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* te
         texturePath = contentPath(textureName);
         textureFailed = loadJpegTextureMipmapped(texturePath.c_str(), mesh.texture, 1);
     } else if (!mesh.reader.clips.empty()) {
-        texturePath = contentPath(mesh.reader.clips[0].fileName);
+        texturePath = clipPath(mesh.reader.clips[0].fileName);
         textureFailed = mesh.loadTexture(texturePath.c_str());
     }
     if (textureFailed) {

@@ -180,6 +180,7 @@ private:
     void loadMeshes();
     void loadMesh(LwoObject& mesh, const std::string& name, const char* textureName);
     std::string contentPath(const std::string& name) const;
+    std::string clipPath(const std::string& name) const;
 
     enum class CameraRule { WrapAtPreviewEnd, WrapAtLimit, PingPong };
     void playVersion3(CameraRule rule, int32_t limit, bool withArrays);

@@ -283,3 +283,37 @@ TEST(LwsPlayerFiles, RealVersionThreeScenePlaysItsKeysFrameByFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LwsPlayerFiles, ClipPicturesAreFoundInTheContentFolderByTheirOwnName) {
+    REQUIRE_GL();
+    REQUIRE_TESTDATA();
+    namespace fs = std::filesystem;
+    const fs::path content = fs::path(::testing::TempDir()) / "lws_clip_content";
+    fs::remove_all(content);
+    fs::create_directories(content);
+    const std::string data = scenetest::testdataDir();
+    fs::copy_file(data + "/lwo/earth_uv_cylindrical_y.lwo", content / "earth.lwo");
+    const std::string text = "LWSC 3\nLoadObjectLayer 1 earth.lwo\nNumChannels 0\n";
+
+    // The object names "Q:ASSIMP/.../earthCylindric.jpg", a path on its author's machine.
+    LwsScene without;
+    without.progress = nullptr;
+    without.contentDir = content.string();
+    EXPECT_FALSE(without.loadFromText(text, "earth.lws"));
+    ASSERT_EQ(without.objectErrors().size(), 1u);
+    EXPECT_NE(without.objectErrors()[0].find("earthCylindric.jpg"), std::string::npos);
+    EXPECT_EQ(without.objects.at(0).mesh.texture, 0u);
+
+    fs::copy_file(data + "/jpeg/testorig.jpg", content / "earthCylindric.jpg");
+    LwsScene with;
+    with.progress = nullptr;
+    with.contentDir = content.string();
+    EXPECT_FALSE(with.loadFromText(text, "earth.lws"));
+    EXPECT_TRUE(with.objectErrors().empty());
+    EXPECT_NE(with.objects.at(0).mesh.texture, 0u);
+    fs::remove_all(content);
+}
+
+}  // namespace
