@@ -388,6 +388,11 @@ void LwoReader::readVertexMapChunk(int32_t offset, bool perPolygon) {
         endChunk(offset, end);
         return;
     }
+    if (!perPolygon && vertexMaps.size() >= kMaxUvMaps) {
+        cursor_.failAt(static_cast<size_t>(offset) - 4,
+                       describe("more than %lld UV maps (%lld read)", kMaxUvMaps, vertexMaps.size()));
+        return;
+    }
     size_t dimensionAt = cursor_.position();
     map.dimension = cursor_.readU2();
     map.name = cursor_.readPaddedString();

@@ -134,6 +134,9 @@ struct LwoClip {
     GLuint texture = 0;  // made from a STIL file name; 0 when none was loaded
 };
 
+// More TXUV VMAP chunks than this fail the read: every corner is looked up in every map.
+constexpr size_t kMaxUvMaps = 256;
+
 // Loads a picture file into a texture name; true on failure (the texture loaders' convention).
 using ClipTextureLoader = bool (*)(const char* path, GLuint& texture);
 

@@ -1,37 +1,58 @@
 #include "lwo/mesh_build.h"
 
 #include <cstdio>
+#include <map>
 #include <unordered_map>
+#include <utility>
 
 namespace {
 
 constexpr int32_t kNoEntry = -1;
 
-// Point number -> first entry of a VMAP with that vertex.
-std::vector<int32_t> indexByVertex(const LwoVertexMap& map, size_t pointCount) {
-    std::vector<int32_t> first(pointCount, kNoEntry);
-    for (size_t e = 0; e < map.entries.size(); ++e) {
-        int32_t vertex = map.entries[e].vertex;
-        if (vertex >= 0 && static_cast<size_t>(vertex) < pointCount && first[vertex] == kNoEntry) {
-            first[vertex] = static_cast<int32_t>(e);
+// Point number -> first entry of a VMAP with that vertex: a table when the map covers a fair
+// share of its points, a hash otherwise, so memory follows the map's size, not the mesh's.
+class VertexIndex {
+public:
+    VertexIndex(const LwoVertexMap& map, size_t pointCount) {
+        const bool dense = map.entries.size() * 4 >= pointCount;
+        if (dense) table_.assign(pointCount, kNoEntry);
+        for (size_t e = map.entries.size(); e-- > 0;) {  // backwards: the first entry wins
+            const int32_t vertex = map.entries[e].vertex;
+            if (vertex < 0 || static_cast<size_t>(vertex) >= pointCount) continue;
+            if (dense) table_[vertex] = static_cast<int32_t>(e);
+            else sparse_[vertex] = static_cast<int32_t>(e);
         }
     }
-    return first;
-}
+    int32_t find(int32_t point) const {
+        if (!table_.empty()) return static_cast<size_t>(point) < table_.size() ? table_[point] : kNoEntry;
+        auto found = sparse_.find(point);
+        return found == sparse_.end() ? kNoEntry : found->second;
+    }
+
+private:
+    std::vector<int32_t> table_;
+    std::unordered_map<int32_t, int32_t> sparse_;
+};
 
 uint64_t cornerKey(int32_t vertex, int32_t polygon) {
     return (uint64_t(uint32_t(vertex)) << 32) | uint32_t(polygon);
 }
 
-// (point, polygon) -> first entry of a VMAD with that pair.
-std::unordered_map<uint64_t, int32_t> indexByCorner(const LwoVertexMap& map) {
-    std::unordered_map<uint64_t, int32_t> first;
-    first.reserve(map.entries.size());
-    for (size_t e = 0; e < map.entries.size(); ++e) {
-        const LwoVertexMapEntry& entry = map.entries[e];
-        first.emplace(cornerKey(entry.vertex, entry.polygon), static_cast<int32_t>(e));
+// (point, polygon) -> the entry that ends up on that corner from all per-polygon maps of one
+// name and point set. Each such map replaces what the previous one put there, so the last map
+// holding the pair wins, with its first entry for it.
+using CornerIndex = std::unordered_map<uint64_t, const LwoVertexMapEntry*>;
+
+CornerIndex indexByCorner(const LwoReader& reader, const std::string& name, int32_t pointSet) {
+    CornerIndex index;
+    for (const LwoVertexMap& disc : reader.discVertexMaps) {
+        if (disc.name != name || disc.pointSetIndex != pointSet) continue;
+        for (size_t e = disc.entries.size(); e-- > 0;) {
+            const LwoVertexMapEntry& entry = disc.entries[e];
+            index[cornerKey(entry.vertex, entry.polygon)] = &entry;
+        }
     }
-    return first;
+    return index;
 }
 
 bool uvOf(const LwoVertexMapEntry& entry, MeshUv& uv) {
@@ -44,58 +65,57 @@ bool uvOf(const LwoVertexMapEntry& entry, MeshUv& uv) {
 // One TXUV map with the per-polygon maps of the same name that override it.
 struct UvSource {
     const LwoVertexMap* map;
-    std::vector<int32_t> byVertex;
-    std::vector<const LwoVertexMap*> discMaps;
-    std::vector<std::unordered_map<uint64_t, int32_t>> discByCorner;
+    VertexIndex byVertex;
+    const CornerIndex* byCorner;
 };
 
-std::vector<UvSource> uvSources(const LwoReader& reader, int uvMap) {
-    std::vector<UvSource> sources;
-    for (size_t m = 0; m < reader.vertexMaps.size(); ++m) {
-        if (uvMap >= 0 && static_cast<size_t>(uvMap) != m) continue;
-        const LwoVertexMap& map = reader.vertexMaps[m];
-        size_t pointCount = 0;
-        if (map.pointSetIndex >= 0 && static_cast<size_t>(map.pointSetIndex) < reader.pointSets.size()) {
-            pointCount = reader.pointSets[map.pointSetIndex].points.size();
+class UvSources {
+public:
+    UvSources(const LwoReader& reader, int uvMap) {
+        for (size_t m = 0; m < reader.vertexMaps.size(); ++m) {
+            if (uvMap >= 0 && static_cast<size_t>(uvMap) != m) continue;
+            const LwoVertexMap& map = reader.vertexMaps[m];
+            size_t pointCount = 0;
+            if (map.pointSetIndex >= 0 && static_cast<size_t>(map.pointSetIndex) < reader.pointSets.size()) {
+                pointCount = reader.pointSets[map.pointSetIndex].points.size();
+            }
+            auto key = std::make_pair(map.name, map.pointSetIndex);
+            auto cached = cornerIndexes_.find(key);
+            if (cached == cornerIndexes_.end()) {
+                cached = cornerIndexes_.emplace(key, indexByCorner(reader, map.name, map.pointSetIndex)).first;
+            }
+            bySet_[map.pointSetIndex].push_back(UvSource{&map, VertexIndex(map, pointCount), &cached->second});
         }
-        UvSource source{&map, indexByVertex(map, pointCount), {}, {}};
-        for (const LwoVertexMap& disc : reader.discVertexMaps) {
-            if (disc.name != map.name) continue;
-            source.discMaps.push_back(&disc);
-            source.discByCorner.push_back(indexByCorner(disc));
-        }
-        sources.push_back(std::move(source));
     }
-    return sources;
-}
 
-// The uv entries of one corner, map by map in file order.
-void addCornerUvs(const std::vector<UvSource>& sources, int32_t pointSet, int32_t point, int32_t polygon,
-                  std::vector<MeshUv>& uvs) {
-    for (const UvSource& source : sources) {
-        if (source.map->pointSetIndex != pointSet) continue;
-        bool haveEntry = false;
-        MeshUv uv;
-        int32_t e = static_cast<size_t>(point) < source.byVertex.size() ? source.byVertex[point] : kNoEntry;
-        if (e != kNoEntry && uvOf(source.map->entries[e], uv)) {
-            uvs.push_back(uv);
-            haveEntry = true;
+    // Appends the uv entries of one corner, map by map in file order; returns how many.
+    size_t addCornerUvs(int32_t pointSet, int32_t point, int32_t polygon, std::vector<MeshUv>& uvs) const {
+        auto sources = bySet_.find(pointSet);
+        if (sources == bySet_.end()) return 0;
+        size_t added = 0;
+        for (const UvSource& source : sources->second) {
+            MeshUv uv;
+            const int32_t e = source.byVertex.find(point);
+            const bool continuous = e != kNoEntry && uvOf(source.map->entries[e], uv);
+            if (continuous) uvs.push_back(uv);
+            auto disc = source.byCorner->find(cornerKey(point, polygon));
+            if (disc != source.byCorner->end() && uvOf(*disc->second, uv)) {
+                // Replaces this corner's entry from the continuous map; without one there is
+                // nothing of this corner's to replace, so the entry is added.
+                if (continuous) uvs.back() = uv;
+                else uvs.push_back(uv);
+                added += 1;
+            } else {
+                added += continuous ? 1 : 0;
+            }
         }
-        for (size_t d = 0; d < source.discMaps.size(); ++d) {
-            if (source.discMaps[d]->pointSetIndex != pointSet) continue;
-            auto found = source.discByCorner[d].find(cornerKey(point, polygon));
-            if (found == source.discByCorner[d].end()) continue;
-            if (!uvOf(source.discMaps[d]->entries[found->second], uv)) continue;
-            // Replace this corner's entry from the continuous map; without one there is
-            // nothing of this corner's to replace, so the entry is added.
-            if (haveEntry)
-                uvs.back() = uv;
-            else
-                uvs.push_back(uv);
-            haveEntry = true;
-        }
+        return added;
     }
-}
+
+private:
+    std::map<std::pair<std::string, int32_t>, CornerIndex> cornerIndexes_;
+    std::map<int32_t, std::vector<UvSource>> bySet_;
+};
 
 std::string located(const LwoPolygonSet& set, const char* format, long long a, long long b) {
     char text[192];
@@ -116,7 +136,7 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
         }
         return true;
     }
-    const std::vector<UvSource> sources = uvSources(reader, uvMap);
+    const UvSources sources(reader, uvMap);
     for (const LwoPolygonSet& set : reader.polygonSets) {
         setStarts.push_back(static_cast<int32_t>(polygons.size()));
         if (set.cornerCounts.empty()) continue;
@@ -141,7 +161,15 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
                 }
                 const Vec3& p = points[n];
                 polygon.positions.push_back(Vec3{-p.x, -p.y, -p.z});
-                addCornerUvs(sources, set.pointSetIndex, n, static_cast<int32_t>(j), polygon.uvs);
+                const size_t added =
+                    sources.addCornerUvs(set.pointSetIndex, n, static_cast<int32_t>(j), polygon.uvs);
+                if (added > kMaxUvEntriesPerCorner) {
+                    if (error) {
+                        *error = located(set, "polygon %lld has a corner with more than %lld UV entries",
+                                         static_cast<long long>(j), kMaxUvEntriesPerCorner);
+                    }
+                    return true;
+                }
             }
             polygons.push_back(std::move(polygon));
         }

@@ -35,6 +35,10 @@ struct MeshPolygon {
     bool cornerTextured(size_t j) const { return textured && j < uvs.size(); }
 };
 
+// More UV entries than this on one corner (one per covering map) fail the build: no real object
+// layers that many maps on a point, and it bounds the memory a small file can ask for.
+constexpr size_t kMaxUvEntriesPerCorner = 8;
+
 // Where each polygon set's polygons start in the polygon list, per set (one build).
 using PolygonSetStarts = std::vector<int32_t>;
 

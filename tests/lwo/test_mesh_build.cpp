@@ -217,3 +217,30 @@ TEST(MeshBuild, OptionsLoadClearsTransparencyUnlessKept) {
     EXPECT_TRUE(kept.reader.surfaces[0].hasTransparency);
     unlink(path);
 }
+
+TEST(MeshBuild, LaterPerPolygonMapsOfTheSameNameWin) {
+    LwoWriter w = twoQuads();
+    w.vertexMap("VMAP", "TXUV", "uv", 2, {{0, 0, {0, 0}}});
+    finishTwoQuads(w);
+    w.vertexMap("VMAD", "TXUV", "uv", 2, {{0, 0, {0.25f, 0.5f}}, {0, 0, {0.75f, 0.5f}}});
+    w.vertexMap("VMAD", "TXUV", "uv", 2, {{0, 0, {0.5f, 0.5f}}, {0, 0, {1.0f, 1.0f}}});
+    LwoObject object;
+    ASSERT_FALSE(loadInto(object, w)) << object.lastError();
+    EXPECT_EQ(uvList(object.polygons[0]), (std::vector<float>{0.5f, 0.5f}));
+}
+
+TEST(MeshBuild, UvMapCountsThatOnlyAttacksWouldHaveFail) {
+    LwoWriter many = twoQuads();
+    for (int m = 0; m <= 256; ++m) many.vertexMap("VMAP", "TXUV", "m" + std::to_string(m), 2, {});
+    LwoObject tooManyMaps;
+    EXPECT_TRUE(loadInto(tooManyMaps, many));
+    EXPECT_NE(tooManyMaps.lastError().find("more than 256 UV maps"), std::string::npos);
+
+    LwoWriter stacked = twoQuads();
+    for (int m = 0; m < 9; ++m) stacked.vertexMap("VMAP", "TXUV", "s" + std::to_string(m), 2, {{1, 0, {0, 0}}});
+    finishTwoQuads(stacked);
+    LwoObject tooManyLayers;
+    EXPECT_TRUE(loadInto(tooManyLayers, stacked));
+    EXPECT_NE(tooManyLayers.lastError().find("polygon 0 has a corner with more than 8 UV entries"),
+              std::string::npos);
+}
