@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libmpg123-dev libopenmpt-dev libmp3lame-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth sox ffmpeg
+  xvfb xauth xdotool sox ffmpeg
 )
 
 missing=()
