@@ -1,5 +1,6 @@
 #include "lwo/lwo_reader.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <utility>
@@ -49,6 +50,11 @@ LwoReader::LwoReader(std::vector<uint8_t> fileBytes, std::string name)
     if (bytes.size() < kFormHeaderSize) {
         c.fail(describe("file too short for a FORM header (%lld bytes, %lld needed)",
                         static_cast<long long>(bytes.size()), kFormHeaderSize));
+        return;
+    }
+    // Offsets are 32-bit, as in the format itself.
+    if (bytes.size() > size_t(INT32_MAX)) {
+        c.fail("file larger than 2 GiB");
         return;
     }
     formLength = static_cast<int32_t>(readU4(4));
