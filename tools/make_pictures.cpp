@@ -52,24 +52,24 @@ std::vector<unsigned char> encodeJpeg(const Canvas& canvas, const std::vector<un
     return bytes;
 }
 
-std::string fillerComment(const PictureSpec& spec, size_t length) {
-    std::string text = std::string("invitation demo picture ") + spec.name;
+std::string fillerComment(const PictureRecipe& recipe, size_t length) {
+    std::string text = std::string("invitation demo picture ") + recipe.name;
     text.resize(length, ' ');
     return text;
 }
 
 // Returns an empty vector when no quality fits the size with a comment of allowed length.
-std::vector<unsigned char> encodeToSize(const PictureSpec& spec, const Canvas& canvas, int* qualityUsed) {
+std::vector<unsigned char> encodeToSize(const PictureRecipe& recipe, const Canvas& canvas, int* qualityUsed) {
     const std::vector<unsigned char> rgb = canvas.toRgb8();
     for (int quality = 100; quality >= 5; --quality) {
         const long plain = static_cast<long>(encodeJpeg(canvas, rgb, quality, "").size());
-        const long filler = spec.fileBytes - plain - kCommentOverhead;
+        const long filler = recipe.fileBytes - plain - kCommentOverhead;
         if (filler < 0) continue;
         if (filler > kMaxCommentBytes) return {};
         *qualityUsed = quality;
         // A zero-length comment would not be written; one byte of filler is the least.
         if (filler == 0) continue;
-        return encodeJpeg(canvas, rgb, quality, fillerComment(spec, static_cast<size_t>(filler)));
+        return encodeJpeg(canvas, rgb, quality, fillerComment(recipe, static_cast<size_t>(filler)));
     }
     return {};
 }
@@ -89,25 +89,25 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string outDir = argv[1];
-    for (const PictureSpec& spec : pictureSpecs()) {
-        const Canvas canvas = spec.paint();
+    for (const PictureRecipe& recipe : pictureRecipes()) {
+        const Canvas canvas = recipe.paint();
         int quality = 0;
-        const std::vector<unsigned char> jpeg = encodeToSize(spec, canvas, &quality);
-        if (jpeg.size() != static_cast<size_t>(spec.fileBytes)) {
-            std::fprintf(stderr, "%s: cannot meet %d bytes (content too rich or too plain)\n", spec.name,
-                         spec.fileBytes);
+        const std::vector<unsigned char> jpeg = encodeToSize(recipe, canvas, &quality);
+        if (jpeg.size() != static_cast<size_t>(recipe.fileBytes)) {
+            std::fprintf(stderr, "%s: cannot meet %d bytes (content too rich or too plain)\n", recipe.name,
+                         recipe.fileBytes);
             return 1;
         }
-        const std::string path = outDir + "/" + spec.name + ".jpg";
+        const std::string path = outDir + "/" + recipe.name + ".jpg";
         if (!writeFile(path, jpeg)) {
             std::fprintf(stderr, "%s: cannot write\n", path.c_str());
             return 1;
         }
-        std::printf("%s: %dx%d, %d bytes, quality %d\n", path.c_str(), spec.width, spec.height, spec.fileBytes,
+        std::printf("%s: %dx%d, %d bytes, quality %d\n", path.c_str(), recipe.width, recipe.height, recipe.fileBytes,
                     quality);
         if (argc == 3) {
             const std::string error =
-                writePng(std::string(argv[2]) + "/" + spec.name + ".png", canvas.width, canvas.height, canvas.toRgb8());
+                writePng(std::string(argv[2]) + "/" + recipe.name + ".png", canvas.width, canvas.height, canvas.toRgb8());
             if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
         }
     }

@@ -428,8 +428,8 @@ float fractalNoise(float x, float y, int octaves, uint32_t seed) {
     return sum / weight;
 }
 
-const std::vector<PictureSpec>& pictureSpecs() {
-    static const std::vector<PictureSpec> specs{
+const std::vector<PictureRecipe>& pictureRecipes() {
+    static const std::vector<PictureRecipe> recipes{
         {"pic01", 800, 600, 43935, paintNebula},    {"pic02", 800, 600, 56134, paintGridRings},
         {"pic03", 800, 600, 29095, paintBokeh},     {"pic04", 128, 128, 1055, paintSpriteGlow},
         {"pic05", 320, 200, 16821, paintHall},      {"pic06", 320, 200, 8355, paintStage},
@@ -437,5 +437,5 @@ const std::vector<PictureSpec>& pictureSpecs() {
         {"pic09", 800, 600, 50873, paintSunburst},  {"pic10", 800, 600, 80566, paintJulia},
         {"pic11", 800, 600, 42429, paintAurora},
     };
-    return specs;
+    return recipes;
 }

@@ -43,7 +43,7 @@ float fractalNoise(float x, float y, int octaves, uint32_t seed);
 // A uniform number in [0, 1) for an integer point.
 float hashUnit(int x, int y, uint32_t seed);
 
-struct PictureSpec {
+struct PictureRecipe {
     const char* name;  // file stem: pic01 ... pic11
     int width;
     int height;
@@ -52,4 +52,4 @@ struct PictureSpec {
 };
 
 // In the order the demo loads them.
-const std::vector<PictureSpec>& pictureSpecs();
+const std::vector<PictureRecipe>& pictureRecipes();
