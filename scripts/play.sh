@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
+cmake -S . -B build >/dev/null
 cmake --build build -j "$(nproc)" --target demo soundtrack
 cd build
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
