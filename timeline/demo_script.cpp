@@ -207,7 +207,7 @@ void DemoScript::banner() {
     glLoadIdentity();
     glBindTexture(GL_TEXTURE_2D, scrollerTexture);
     glTranslatef(0.0f, 4.0f, -13.0f);
-    glScalef(3.0f, 2.0f + 0.6f * std::sin(0.05f * bannerPhase), 1.0f);
+    glScalef(3.0f, static_cast<float>(2.0 + 0.6 * std::sin(0.05 * bannerPhase)), 1.0f);
     bannerPhase += clock_.perSecond(kBannerPhasePerSecond);
     glRotatef(30.0f, 1.0f, 0.0f, 0.0f);
     show_.sheet.drawWavingSheet(scrollerTexture, 2);
@@ -284,7 +284,7 @@ void DemoScript::backdropLayers() {
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
     for (float s = 0.0f; s < 0.3f; s += 0.08f) {
         glColor3f(s + 0.1f, s + 0.1f, s + 0.1f);
-        const float sway = 0.1f * s * std::sin(0.01f * finaleAngle);
+        const float sway = static_cast<float>(0.1 * s * std::sin(0.01 * finaleAngle));
         glTranslatef(sway, 0.0f, 0.0f);
         drawImageLayer(finaleBackdrop);
         glTranslatef(-sway, 0.0f, 0.0f);
