@@ -44,7 +44,7 @@ bool fileExists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-std::string scratchPath(const char* name) { return testing::TempDir() + "assets_" + name; }
+std::string scratchPath(const char* name) { return testsupport::uniqueTempPath(std::string("assets_") + name); }
 
 // What the markers of a JPEG say, walked without the decoder.
 struct JpegFacts {

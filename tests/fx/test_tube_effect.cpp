@@ -72,7 +72,7 @@ std::vector<uint8_t> twoTriangleLwo() {
 }
 
 std::string writeTestObject() {
-    const std::string path = ::testing::TempDir() + "tube_effect_test.lwo";
+    const std::string path = testsupport::uniqueTempPath("tube_effect_test.lwo");
     const std::vector<uint8_t> bytes = twoTriangleLwo();
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 std::streamsize(bytes.size()));

@@ -198,6 +198,9 @@ struct Expected {
     std::vector<std::string> subChunks;
 };
 
+// Keeps test listings short: a parameter prints as its file name.
+void PrintTo(const Expected& expected, std::ostream* out) { *out << expected.file; }
+
 const Expected kTube{"tube.lwo", 34760, "Tube01", "surface", 960, 1920, {1.0f, 1.0f, 1.0f},
                      {"COLR", "DIFF", "SPEC", "LUMI", "SMAN", "GLOS", "REFL"}};
 const Expected kKnot{"knot.lwo", 59552, "Torus Knot", "1 - Default", 1656, 3288, {0.0f, 162.0f / 255.0f, 1.0f},
@@ -450,7 +453,7 @@ TEST(ObjectDrawing, ClockwiseFrontFacesShowTheOutsideAfterNegation) {
 // --- The tool ------------------------------------------------------------------------------
 
 TEST(MakeObjectsTool, RegeneratesTheCommittedFilesByteForByte) {
-    std::string out = ::testing::TempDir() + "make_objects_out";
+    std::string out = testsupport::uniqueTempPath("make_objects_out");
     std::string command = "mkdir -p '" + out + "' && '" + MAKE_OBJECTS_TOOL + "' '" + out + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const char* name : {"tube.lwo", "knot.lwo"}) {

@@ -3,6 +3,9 @@
 #include <SDL.h>
 #include <GL/gl.h>
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "texture/png_writer.h"
@@ -93,6 +96,10 @@ Rgb readPixel(int x, int y) {
     glReadBuffer(GL_BACK);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
+}
+
+std::string uniqueTempPath(const std::string& name) {
+    return ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
 }
 
 bool saveBackBufferPng(const std::string& path) {

@@ -24,6 +24,10 @@ struct Rgb {
 };
 Rgb readPixel(int x, int y);
 
+// A path for a scratch file of this test process. ctest runs test cases in parallel
+// processes, so a fixed name in the shared temporary folder would be raced over.
+std::string uniqueTempPath(const std::string& name);
+
 // Writes the back buffer (800x600) as a PNG so a person can look at it.
 bool saveBackBufferPng(const std::string& path);
 

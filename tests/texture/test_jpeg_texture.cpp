@@ -29,7 +29,7 @@ std::vector<unsigned char> readBytes(const std::string& path) {
 }
 
 std::string writeTemp(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = testing::TempDir() + "texture_" + name;
+    const std::string path = testsupport::uniqueTempPath(std::string("texture_") + name);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return path;
 }
