@@ -159,6 +159,15 @@ void LwoObject::prologue(GLuint textureName) {
     glBindTexture(GL_TEXTURE_2D, textureName);
 }
 
+// Blending off with the additive function left set, depth testing on with GL_LEQUAL: what
+// every immediate-mode variant but the plain one leaves behind.
+void LwoObject::endBlendedDraw() {
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDisable(GL_BLEND);
+    glDepthFunc(GL_LEQUAL);
+    glEnable(GL_DEPTH_TEST);
+}
+
 void LwoObject::drawPolygons(bool whiteForTextured, const float* rgba) {
     if (rgba) glColor4fv(rgba);
     for (const MeshPolygon& polygon : polygons) {
@@ -207,10 +216,7 @@ void LwoObject::drawMeshBlended(int32_t mode) {
         glEnable(GL_DEPTH_TEST);
     }
     drawPolygons(true, nullptr);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_BLEND);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
+    endBlendedDraw();
 }
 
 void LwoObject::drawMeshColoured(std::string option, float r, float g, float b, float a) {
@@ -218,10 +224,7 @@ void LwoObject::drawMeshColoured(std::string option, float r, float g, float b, 
     if (option == "CULL_FACE_OFF") glDisable(GL_CULL_FACE);
     const float rgba[4] = {r, g, b, a};
     drawPolygons(false, rgba);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_BLEND);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
+    endBlendedDraw();
     glEnable(GL_CULL_FACE);
 }
 
@@ -229,10 +232,7 @@ void LwoObject::drawMeshTextured(GLuint textureName, float r, float g, float b, 
     prologue(textureName);
     const float rgba[4] = {r, g, b, a};
     drawPolygons(false, rgba);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glDisable(GL_BLEND);
-    glDepthFunc(GL_LEQUAL);
-    glEnable(GL_DEPTH_TEST);
+    endBlendedDraw();
     glEnable(GL_CULL_FACE);
 }
 

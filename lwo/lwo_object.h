@@ -105,6 +105,7 @@ private:
     int build(int uvMap, bool clearFirst);
     void prologue(GLuint textureName);
     // The shared polygon loop; rgba null colours each polygon with its own colour.
+    void endBlendedDraw();
     void drawPolygons(bool whiteForTextured, const float* rgba);
     void drawPositions(const PositionList& points) const;
 };
