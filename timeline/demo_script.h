@@ -44,7 +44,7 @@ public:
     float finaleAngle = 0.0f;
     GLuint finaleBackdrop = finaleTextures[0];
 
-    // What the last frame did, for tests and the capture tool's checks.
+    // What the last frame did: for tests and the show benchmark.
     struct FrameReport {
         bool firstAct = false;
         bool backdropC = false;
