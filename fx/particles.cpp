@@ -4,9 +4,6 @@
 
 namespace {
 
-constexpr float kOriginX = -40.0f;
-constexpr float kOriginZ = -120.0f;
-constexpr float kShiftX = -15.0f;
 constexpr float kFallPerSpeed = 0.05f;
 constexpr float kSpinPerAngle = 1.5f;
 constexpr float kFloor = -100.0f;
@@ -42,7 +39,7 @@ void ParticleSystem::scatterParticles(int newCount, GLuint texture) {
 }
 
 void ParticleSystem::drawParticles(float size) {
-    glTranslatef(kOriginX, 0, kOriginZ);
+    glTranslatef(kCloudOriginX, 0, kCloudOriginZ);
     glDepthFunc(GL_ALWAYS);
     if (count > 0) {
         // One batch instead of a translate and rotate per particle: the same vertices, but
@@ -51,7 +48,7 @@ void ParticleSystem::drawParticles(float size) {
         for (int i = 0; i < count; ++i) {
             Vec3& p = positions[i];
             SpritePlacement placement;
-            placement.offset = {p.x + kShiftX, p.y, p.z};
+            placement.offset = {p.x + kSpriteShiftX, p.y, p.z};
             placement.axis = {axes[i].x, axes[i].y, 1};
             placement.degrees = angles[i] * spins[i] * kSpinPerAngle;
             sprite.batchSprite(size, placement);

@@ -22,6 +22,12 @@ private:
     std::uint32_t state = 1;
 };
 
+// Where the cloud hangs in the view; the tube effect shares it. Sprites sit shifted left of
+// the points they mark.
+constexpr float kCloudOriginX = -40.0f;
+constexpr float kCloudOriginZ = -120.0f;
+constexpr float kSpriteShiftX = -15.0f;
+
 class ParticleSystem {
 public:
     // Points the sprite at `texture` and appends `count` particles (none when count <= 0),

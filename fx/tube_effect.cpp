@@ -2,13 +2,9 @@
 
 #include <utility>
 
-namespace {
+#include "fx/particles.h"
 
-// The tube shares its origin with the particle cloud.
-constexpr float kOriginX = -40.0f;
-constexpr float kOriginZ = -120.0f;
-// Sprites sit shifted left of the morph points they mark.
-constexpr float kSpriteShiftX = -15.0f;
+namespace {
 
 constexpr float kZOffsetStep = 1.0f;
 constexpr float kZScaleStep = 0.01f;
@@ -61,7 +57,7 @@ void TubeEffect::drawMorphSprites() {
 void TubeEffect::drawTubeEffect() {
     glLoadIdentity();
     glDepthFunc(GL_ALWAYS);
-    glTranslatef(kOriginX, 0.0f, kOriginZ);
+    glTranslatef(kCloudOriginX, 0.0f, kCloudOriginZ);
     // This frame turns by the angle from before the call: the first frame is never turned.
     glRotatef(spinAngle, 0.0f, 0.0f, 1.0f);
     spinAngle += spinSpeed;

@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-
 #include "texture/png_writer.h"
+#include "tools/jpeg_encoder.h"
 #include "tools/make_pictures_art.h"
 
 namespace {
@@ -22,34 +21,12 @@ constexpr int kMaxCommentBytes = 65533;
 
 std::vector<unsigned char> encodeJpeg(const Canvas& canvas, const std::vector<unsigned char>& rgb, int quality,
                                       const std::string& comment) {
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = canvas.width;
-    info.image_height = canvas.height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
+    JpegEncoding encoding;
+    encoding.quality = quality;
+    encoding.comment = comment;
     // Tables fitted to the picture: still baseline, and the small sprite keeps its quality.
-    info.optimize_coding = TRUE;
-    jpeg_start_compress(&info, TRUE);
-    if (!comment.empty())
-        jpeg_write_marker(&info, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
-                          static_cast<unsigned>(comment.size()));
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&rgb[static_cast<size_t>(info.next_scanline) * canvas.width * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<unsigned char> bytes(buffer, buffer + size);
-    free(buffer);
-    return bytes;
+    encoding.adjust = [](jpeg_compress_struct& info) { info.optimize_coding = TRUE; };
+    return encodeRgbJpeg(canvas.width, canvas.height, rgb, encoding);
 }
 
 std::string fillerComment(const PictureRecipe& recipe, size_t length) {

@@ -12,6 +12,7 @@
 #include <jpeglib.h>
 
 #include "tests/support/gl_test_context.h"
+#include "tools/jpeg_encoder.h"
 #include "texture/png_writer.h"
 
 namespace {
@@ -47,30 +48,9 @@ std::vector<unsigned char> encodeJpeg(int width, int height, const std::function
             const Rgb8 p = paint(x, y);
             rgb.insert(rgb.end(), {p.r, p.g, p.b});
         }
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
-    if (adjust) adjust(info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = &rgb[static_cast<size_t>(info.next_scanline) * width * 3];
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::vector<unsigned char> bytes(buffer, buffer + size);
-    free(buffer);
-    return bytes;
+    JpegEncoding encoding;
+    encoding.adjust = adjust;
+    return encodeRgbJpeg(width, height, rgb, encoding);
 }
 
 // Red above, blue below: tells which row came first.
