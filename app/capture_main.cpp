@@ -21,6 +21,7 @@
 #include "app/capture_options.h"
 #include "app/startup.h"
 #include "platform/demo_window.h"
+#include "platform/drawing_surface.h"
 #include "texture/png_writer.h"
 #include "timeline/demo_script.h"
 
@@ -91,6 +92,8 @@ int main(int argc, char** argv) {
     if (!window) return fail(error);
     error = loadShow(show);
     if (!error.empty()) return fail(error);
+    DrawingSurface surface;
+    if (!surface.create(show.frame, &error)) std::fprintf(stderr, "demo-capture: %s; drawing into the window\n", error.c_str());
 
     std::unique_ptr<VideoWriter> video;
     if (options.output == CaptureOutput::Video) {
@@ -107,8 +110,7 @@ int main(int argc, char** argv) {
         demoClock.demoTime = options.frameTime(frame);
         script.renderFrame();
         if (options.writes(frame)) {
-            glReadBuffer(GL_BACK);
-            const std::vector<unsigned char> rgb = captureFramebufferRgb(kWidth, kHeight);
+            const std::vector<unsigned char> rgb = surface.readRgb();
             if (video && !video->write(rgb)) return fail("ffmpeg stopped taking frames");
             if (options.output == CaptureOutput::Png) {
                 error = writePng(options.framePath(frame), kWidth, kHeight, rgb);

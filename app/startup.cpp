@@ -17,8 +17,6 @@ namespace {
 
 constexpr int kParticleCount = 1920;
 constexpr float kSheetAmplitude = 4.0f;
-constexpr int kGlowViewWidth = 800;
-constexpr int kGlowViewHeight = 600;
 
 // A directory only this user can enter, with the two fixed scratch names inside; removed,
 // with whatever is left in it, when it goes out of scope.
@@ -82,7 +80,7 @@ void loadPictures(Show& show, const std::string& path) {
         writeScratch(path, asset);
         loadJpegTexture(path.c_str(), *pictureSlot(asset));
         // The glow keeps its own copy of the first finale picture, read while the file exists.
-        if (asset == assetFinale0) show.glow.loadGlow(path.c_str(), kGlowViewWidth, kGlowViewHeight);
+        if (asset == assetFinale0) show.glow.loadGlow(path.c_str(), show.frame);
         deleteAssetFile(path.c_str());
     }
 }
@@ -112,7 +110,7 @@ std::string loadShow(Show& show, const StartupOptions& options) {
 
     buildOutlineFont();
     loadPictures(show, scratch.picturePath());
-    scrollerTexture = createCaptureTexture();
+    scrollerTexture = createCaptureTexture(show.frame.block);
     show.particles.scatterParticles(kParticleCount, particleTexture);
     show.sheet.buildSheetGrid(kSheetAmplitude);
     loadObjects(show, scratch.objectPath());

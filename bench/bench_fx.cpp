@@ -147,7 +147,8 @@ int main() {
     WavingSheet sheet;
     sheet.buildSheetGrid(4.0f);
     GlowEffect glow;
-    glow.loadGlow((std::string(DEMO_SOURCE_DIR) + "/assets/data/pic09.jpg").c_str(), 800, 600);
+    FrameSize glowView;
+    glow.loadGlow((std::string(DEMO_SOURCE_DIR) + "/assets/data/pic09.jpg").c_str(), glowView);
 
     const auto glowFrame = [&](int passes) {
         return [&glow, passes] {
@@ -158,8 +159,8 @@ int main() {
     };
     const auto glowSetUp = [&](Scale view) {
         frameStart(view);
-        glow.viewWidth = view.width;
-        glow.viewHeight = view.height;
+        glowView.width = view.width;
+        glowView.height = view.height;
     };
 
     const std::vector<Effect> effects = {

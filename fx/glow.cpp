@@ -27,28 +27,30 @@ void endPixelOverlay() {
 
 }  // namespace
 
-bool GlowEffect::loadGlow(const char* picturePath, int width, int height) {
+const FrameSize GlowEffect::kDesignFrame;
+
+bool GlowEffect::loadGlow(const char* picturePath, const FrameSize& frameSize) {
     // The same empty target as the scroller's: transparent black, linear, no mipmaps.
-    captureTexture = createCaptureTexture();
+    captureTexture = createCaptureTexture(frameSize.block);
     const bool failed = loadJpegTexture(picturePath, pictureTexture);
-    viewWidth = width;
-    viewHeight = height;
+    frame = &frameSize;
     return failed;
 }
 
 void GlowEffect::beginGlowCapture() const {
     glEnable(GL_TEXTURE_2D);
-    glViewport(0, 0, kCaptureSize, kCaptureSize);
+    glViewport(0, 0, frame->block, frame->block);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glLoadIdentity();
 }
 
 void GlowEffect::endGlowCapture() const {
     glBindTexture(GL_TEXTURE_2D, captureTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, kCaptureSize, kCaptureSize, 0);
+    // The copy gives the texture the block's size, whatever size it had before.
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, frame->block, frame->block, 0);
     glClearColor(0, 0, 0, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, viewWidth, viewHeight);
+    glViewport(0, 0, frame->width, frame->height);
 }
 
 void GlowEffect::drawGlowBlur(int passes, float step) const {
@@ -59,10 +61,10 @@ void GlowEffect::drawGlowBlur(int passes, float step) const {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, captureTexture);
-    beginPixelOverlay(viewWidth, viewHeight);
+    beginPixelOverlay(frame->width, frame->height);
 
-    const float w = static_cast<float>(viewWidth);
-    const float h = static_cast<float>(viewHeight);
+    const float w = static_cast<float>(frame->width);
+    const float h = static_cast<float>(frame->height);
     // Each layer shows the capture between inset and 1 - inset; the block's top (t = 1) goes to
     // the top of the screen (y = 0 here), so the glow lies upright over the scene.
     float alpha = kFirstAlpha;

@@ -1,21 +1,24 @@
-// The finale's radial glow: a scene drawn into a 128x128 block at the lower-left corner of the
-// frame is copied into a texture, wiped away, and laid over the whole view in additive layers,
-// each zoomed further about the centre and fainter than the one before.
+// The finale's radial glow: a scene drawn into the capture block at the lower-left corner of
+// the frame (128x128 at the designed size) is copied into a texture, wiped away, and laid over
+// the whole view in additive layers, each zoomed further about the centre and fainter than the
+// one before.
 //
 // Per frame: beginGlowCapture, the caller's drawing, endGlowCapture, then drawGlowBlur. Sizes
-// are pixels. The effect owns its two texture names for the whole run (never deleted).
+// are pixels, asked of the frame size the effect was loaded with (the show's, which may change
+// between frames). The effect owns its two texture names for the whole run (never deleted).
 #pragma once
 
 #include <GL/gl.h>
 
+#include "platform/frame_size.h"
+
 class GlowEffect {
 public:
-    static constexpr int kCaptureSize = 128;
-
     // Makes the empty capture texture, loads the picture that drawGlowBlur leaves bound and
-    // remembers the full viewport. True on failure (the picture could not be loaded; the
-    // capture texture and sizes are set regardless and pictureTexture stays as it was).
-    bool loadGlow(const char* picturePath, int width, int height);
+    // remembers the frame whose sizes it draws with; `frame` must outlive the effect. True on
+    // failure (the picture could not be loaded; the capture texture and frame are set regardless
+    // and pictureTexture stays as it was).
+    bool loadGlow(const char* picturePath, const FrameSize& frame);
 
     // Enables 2D texturing, narrows the viewport to the capture block, clears colour, depth and
     // stencil and loads the identity modelview. The projection is left alone: the full view is
@@ -33,7 +36,9 @@ public:
     void drawGlowBlur(int passes, float step) const;
 
     GLuint pictureTexture = 0;
-    int viewWidth = 0;
-    int viewHeight = 0;
     GLuint captureTexture = 0;
+    const FrameSize* frame = &kDesignFrame;
+
+private:
+    static const FrameSize kDesignFrame;
 };

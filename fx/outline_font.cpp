@@ -249,12 +249,12 @@ void deleteOutlineFont() {
     fontBase = 0;
 }
 
-GLuint createCaptureTexture() {
-    const std::vector<unsigned char> blank(kCaptureTextureSize * kCaptureTextureSize * 4, 0);
+GLuint createCaptureTexture(GLsizei size) {
+    const std::vector<unsigned char> blank(static_cast<size_t>(size) * size * 4, 0);
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, kCaptureTextureSize, kCaptureTextureSize, 0, GL_RGBA,
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, size, size, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, blank.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -1,5 +1,5 @@
 // The invitation text's font: flat, very thin solid glyphs, one display list per character
-// code, and the empty 128x128 texture the script copies the rendered text into.
+// code, and the empty texture (128x128 at the designed frame size) the script copies the rendered text into.
 //
 // Glyphs come from the face fontconfig picks for "Arial" at its thinnest weight, read with
 // FreeType. Sizes are in em units: a glyph is one unit high per em, lies in the x-y plane,
@@ -47,8 +47,8 @@ void printOutlineText(const char* format, ...) __attribute__((format(printf, 1, 
 // Frees the lists; fontBase becomes 0, so a second call does nothing.
 void deleteOutlineFont();
 
-// A new 128x128 RGBA texture, all (0, 0, 0, 0), linear filters, no mipmaps. Left bound.
-GLuint createCaptureTexture();
+// A new size x size RGBA texture, all (0, 0, 0, 0), linear filters, no mipmaps. Left bound.
+GLuint createCaptureTexture(GLsizei size = kCaptureTextureSize);
 
 // Font file fontconfig offers for the face, or empty when it offers none.
 std::string findOutlineFontFile();

@@ -30,8 +30,6 @@ bool insideBeatWindow(double demoTime) {
 namespace {
 
 constexpr GLbitfield kClearAll = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT;
-constexpr float kViewWidth = 800.0f;
-constexpr float kViewHeight = 600.0f;
 constexpr float kViewFov = 60.0f;
 
 // The first act's timeline, seconds of music, in the order the steps run.
@@ -93,8 +91,12 @@ void DemoScript::renderFrame() {
 void DemoScript::frameStart() {
     glClear(kClearAll);
     glLoadIdentity();
-    setPerspective(kViewWidth, kViewHeight, kViewFov);
+    fullView();
     clock_.measureFrameRate();
+}
+
+void DemoScript::fullView() const {
+    setPerspective(static_cast<float>(show_.frame.width), static_cast<float>(show_.frame.height), kViewFov);
 }
 
 bool DemoScript::scrollerRunning() const { return now() >= kScrollerStart && scrollPosition < kScrollEnd; }
@@ -129,11 +131,13 @@ void DemoScript::firstAct() {
     }
 }
 
-// The text is drawn into the 128x128 corner with the frame's 4:3 projection (so it comes out
-// squeezed), copied into the scroller texture and wiped before anything visible is drawn.
+// The text is drawn into the square block in the corner with the frame's 4:3 projection (so it
+// comes out squeezed), copied into the scroller texture and wiped before anything visible is
+// drawn. The copy gives the texture the block's size.
 void DemoScript::captureScroller() {
+    const int block = show_.frame.block;
     glEnable(GL_TEXTURE_2D);
-    glViewport(0, 0, 128, 128);
+    glViewport(0, 0, block, block);
     glClear(kClearAll);
     glLoadIdentity();
     glColor3f(0.6f, 0.6f, 0.9f);
@@ -142,10 +146,10 @@ void DemoScript::captureScroller() {
     scrollPosition += kScrollEnd / (kScrollSeconds * clock_.measuredFps);
     glLoadIdentity();
     glBindTexture(GL_TEXTURE_2D, scrollerTexture);
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, 128, 128, 0);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, block, block, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glViewport(0, 0, static_cast<GLsizei>(kViewWidth), static_cast<GLsizei>(kViewHeight));
+    glViewport(0, 0, show_.frame.width, show_.frame.height);
     report_.scrollerCapture = true;
 }
 
@@ -239,7 +243,7 @@ void DemoScript::finale() {
     show_.glow.drawGlowBlur(report_.glowPasses, kGlowStep);
 
     glLoadIdentity();
-    setPerspective(kViewWidth, kViewHeight, kViewFov);
+    fullView();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, finaleBackdrop);
     if (now() > kSecondFinaleBackdrop) finaleBackdrop = finaleTextures[1];
@@ -259,8 +263,9 @@ void DemoScript::drawTubeInGlowBlock() {
     glTranslatef(0.0f, 0.0f, kTubeDistance);
     if (now() < kInsideViewStart) return;
 
-    // From inside: the eye at the tube's own origin, a 120-degree lens, turned both ways.
-    glViewport(0, 0, 128, 128);
+    // From inside: the eye at the tube's own origin, a 120-degree lens, turned both ways, drawn
+    // into the glow's block.
+    glViewport(0, 0, show_.frame.block, show_.frame.block);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(120.0, 1.0, static_cast<double>(0.1f), 10000.0);

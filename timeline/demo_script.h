@@ -75,6 +75,8 @@ private:
     void frameTail();
 
     bool scrollerRunning() const;
+    // The 60-degree projection over the whole frame.
+    void fullView() const;
     double now() const { return clock_.demoTime; }
 
     DemoClock& clock_;

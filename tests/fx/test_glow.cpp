@@ -12,11 +12,12 @@ using testsupport::readPixel;
 
 namespace {
 
-constexpr int kBlock = GlowEffect::kCaptureSize;
+const FrameSize kDesignFrame;
+constexpr int kBlock = FrameSize::kDesignBlock;
 
 GlowEffect makeGlow() {
     GlowEffect glow;
-    glow.loadGlow("/nonexistent/glow.jpg", 800, 600);
+    glow.loadGlow("/nonexistent/glow.jpg", kDesignFrame);
     glow.pictureTexture = makeSolidTexture(kBlue);
     return glow;
 }
@@ -51,10 +52,9 @@ std::vector<Texel> captureContents(const GlowEffect& glow) {
 TEST(GlowEffect, LoadMakesAnEmptyCaptureAndReportsAMissingPicture) {
     REQUIRE_GL();
     GlowEffect glow;
-    EXPECT_TRUE(glow.loadGlow("/nonexistent/glow.jpg", 800, 600));
+    EXPECT_TRUE(glow.loadGlow("/nonexistent/glow.jpg", kDesignFrame));
     EXPECT_EQ(glow.pictureTexture, 0u);
-    EXPECT_EQ(glow.viewWidth, 800);
-    EXPECT_EQ(glow.viewHeight, 600);
+    EXPECT_EQ(glow.frame, &kDesignFrame);
     ASSERT_NE(glow.captureTexture, 0u);
     glBindTexture(GL_TEXTURE_2D, glow.captureTexture);
     GLint width = 0, minFilter = 0;
@@ -73,7 +73,7 @@ TEST(GlowEffect, LoadsThePicture) {
     if (!std::filesystem::exists(picture)) GTEST_SKIP() << "skipped: test data folder absent";
     REQUIRE_GL();
     GlowEffect glow;
-    EXPECT_FALSE(glow.loadGlow(picture.c_str(), 640, 480));
+    EXPECT_FALSE(glow.loadGlow(picture.c_str(), kDesignFrame));
     EXPECT_NE(glow.pictureTexture, 0u);
     EXPECT_NE(glow.pictureTexture, glow.captureTexture);
 }
