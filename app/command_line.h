@@ -1,0 +1,27 @@
+// The command-line conventions every program here follows: --help and --version, one line and
+// the usage for a wrong command line (exit code 2), and "--" to end the options. No SDL, no GL,
+// so the file tools can share it with the demo.
+#pragma once
+
+#include <string>
+
+// What a program says about itself: its name (for messages) and its usage text (ends in \n).
+struct ProgramInfo {
+    const char* name;
+    const char* usage;
+};
+
+// The project's version, from the build ("1.1.0").
+const char* programVersion();
+
+// Scans argv for --help / --version (before a "--"): prints the usage (to stdout) or
+// "NAME VERSION\n" and returns 0 as the exit code to leave with; returns -1 when neither is
+// present.
+int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv);
+
+// One line "NAME: MESSAGE" then the usage, both on stderr; returns 2 (the exit code for bad usage).
+int usageError(const ProgramInfo& program, const std::string& message);
+
+// True for an argument that looks like an option ("-x", "--xyz"; not "-" alone, which names
+// stdin/stdout).
+bool looksLikeOption(const char* argument);
