@@ -1,16 +1,29 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the headless run need.
+# Installs the Debian 12 packages one set needs:
+#   play  building the demo and playing it (on a screen, in Xvfb, or into a video file)
+#   test  all of play, and the test, fuzzing and benchmark toolchain
 # Only what is missing is installed; nothing happens when everything is there.
+# usage: install-deps.sh play|test
 set -euo pipefail
 
-packages=(
-  build-essential cmake pkg-config clang-14 libclang-rt-14-dev
+play=(
+  build-essential cmake pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
   libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev fonts-liberation
   libmpg123-dev libopenmpt-dev libmp3lame-dev
-  libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool sox ffmpeg
+  xvfb xauth ffmpeg
 )
+# The end-to-end tests drive the demo with xdotool inside Xvfb; ffprobe comes with ffmpeg.
+test=(
+  "${play[@]}"
+  clang-14 libclang-rt-14-dev libgtest-dev libbenchmark-dev xdotool sox
+)
+
+case "${1:-}" in
+  play) packages=("${play[@]}") ;;
+  test) packages=("${test[@]}") ;;
+  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,13 +3,13 @@
 # fuzzers for a bounded time each. Needs no display, GPU or sound card.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 
 jobs=$(nproc)
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
 
 echo "== build and test ==" >&2
-cmake -S . -B build -DDEMO_WERROR=ON >/dev/null
+cmake -S . -B build -DDEMO_WERROR=ON -DDEMO_TESTS=ON -DDEMO_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

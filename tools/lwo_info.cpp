@@ -1,6 +1,6 @@
 // lwo-info: what an LWO2 file holds, as the engine's reader and mesh model see it.
 //
-//   lwo-info [--json] file...
+//   lwo-info [--json] [--] FILE.lwo...
 //
 // For each file: a short summary for a person, or with --json one JSON object on one line.
 // The reader's own texts go to standard error so they never split a JSON line. Exit status 0
@@ -15,9 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "lwo/lwo_object.h"
 
 namespace {
+
+const ProgramInfo kProgram = {
+    "lwo-info",
+    "usage: lwo-info [--json] [--] FILE.lwo...\n"
+    "Says what LWO2 objects hold, or why they fail to load.\n"
+    "  --json     one JSON object per file, one line each\n"
+    "  --help     this text\n"
+    "  --version  the version\n"
+    "Exit status: 0 when every file loaded, 1 when one did not, 2 for a wrong command line.\n"};
 
 bool validUtf8(const std::string& text) {
     size_t i = 0;
@@ -153,18 +163,22 @@ std::string summary(const std::string& file, bool ok, const LwoObject& object) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     bool json = false;
+    bool optionsEnded = false;
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--json") == 0)
-            json = true;
-        else
+        if (optionsEnded || !looksLikeOption(argv[i])) {
             files.push_back(argv[i]);
+        } else if (std::strcmp(argv[i], "--") == 0) {
+            optionsEnded = true;
+        } else if (std::strcmp(argv[i], "--json") == 0) {
+            json = true;
+        } else {
+            return usageError(kProgram, std::string("unknown option ") + argv[i]);
+        }
     }
-    if (files.empty()) {
-        std::cerr << "usage: lwo-info [--json] file.lwo...\n";
-        return 2;
-    }
+    if (files.empty()) return usageError(kProgram, "no file given");
     bool allLoaded = true;
     for (const std::string& file : files) {
         LwoObject object;

@@ -1,6 +1,6 @@
 // lws-info: reads a scene with the engine's reader (objects included) and prints what it read.
 //
-//   lws-info [--json] FILE.lws [--content DIR]
+//   lws-info [--json] [--content DIR] [--] FILE.lws
 //
 // The reader's own progress printout comes first, as the engine prints it. Then either a
 // listing for people or, with --json, one JSON object on the last line of standard output.
@@ -8,6 +8,7 @@
 // context here). For a version 1 scene, framesPerSecond is its "FramesPerSecond" setting.
 // Exit status: 0 when the scene was read, 1 when it could not be (the output still describes
 // the empty scene), 2 for a wrong command line.
+#include "app/command_line.h"
 #include "scene/lws_scene.h"
 
 #include <charconv>
@@ -18,9 +19,15 @@
 
 namespace {
 
-void usage() {
-    std::cerr << "usage: lws-info [--json] FILE.lws [--content DIR]\n";
-}
+const ProgramInfo kProgram = {
+    "lws-info",
+    "usage: lws-info [--json] [--content DIR] [--] FILE.lws\n"
+    "Reads a LightWave scene, objects included, and says what it holds.\n"
+    "  --json         one JSON object on the last line\n"
+    "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
+    "  --help         this text\n"
+    "  --version      the version\n"
+    "Exit status: 0 when the scene was read, 1 when it could not be, 2 for a wrong command line.\n"};
 
 template <typename T>
 std::string number(T value) {
@@ -149,26 +156,29 @@ void printListing(const LwsScene& scene) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     bool json = false;
+    bool optionsEnded = false;
     std::string path;
     std::string contentDir;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--json") {
-            json = true;
-        } else if (arg == "--content" && i + 1 < argc) {
-            contentDir = argv[++i];
-        } else if (path.empty() && !arg.empty() && arg[0] != '-') {
+        if (optionsEnded || !looksLikeOption(argv[i])) {
+            if (!path.empty()) return usageError(kProgram, "one scene at a time, not also " + arg);
             path = arg;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--content") {
+            if (i + 1 >= argc || looksLikeOption(argv[i + 1]))
+                return usageError(kProgram, "--content needs a folder");
+            contentDir = argv[++i];
         } else {
-            usage();
-            return 2;
+            return usageError(kProgram, "unknown option " + arg);
         }
     }
-    if (path.empty()) {
-        usage();
-        return 2;
-    }
+    if (path.empty()) return usageError(kProgram, "no scene file given");
     LwsScene scene(path, contentDir);
     scene.loadTextures = false;
     const bool failed = scene.load();

@@ -1,6 +1,6 @@
 // lws-play: plays a scene with the engine's player.
 //
-//   lws-play FILE.lws [--content DIR] [--png DIR --frames N]
+//   lws-play [--content DIR] [--png DIR --frames N] [--] FILE.lws
 //
 // Without --png it opens a window the size of the scene camera's frame and plays one scene
 // frame per shown frame at the scene's frames per second until Esc or the window is closed.
@@ -9,6 +9,7 @@
 // Objects are looked up in DIR given by --content (default: the scene's folder).
 // Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
 // wrong command line.
+#include "app/command_line.h"
 #include "scene/lws_scene.h"
 #include "texture/png_writer.h"
 
@@ -16,8 +17,10 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -31,30 +34,54 @@ struct Options {
     long frames = -1;
 };
 
-void usage() {
-    std::cerr << "usage: lws-play FILE.lws [--content DIR] [--png DIR --frames N]\n";
+const ProgramInfo kProgram = {
+    "lws-play",
+    "usage: lws-play [--content DIR] [--png DIR --frames N] [--] FILE.lws\n"
+    "Plays a LightWave scene in a window until Esc, or renders N frames offscreen.\n"
+    "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
+    "  --png DIR      write DIR/frame_000000.png, ... instead of opening a window\n"
+    "  --frames N     how many frames --png writes (0 or more)\n"
+    "  --help         this text\n"
+    "  --version      the version\n"
+    "Exit status: 0 after playing, 1 when the scene or a GL context could not be had,\n"
+    "2 for a wrong command line.\n"};
+
+bool parseCount(const char* text, long& count) {
+    const char* end = text + std::strlen(text);
+    const auto result = std::from_chars(text, end, count);
+    return result.ec == std::errc() && result.ptr == end && count >= 0;
 }
 
-bool parseOptions(int argc, char** argv, Options& options) {
+// Returns what is wrong with the command line, or an empty text.
+std::string parseOptions(int argc, char** argv, Options& options) {
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--content" && hasValue) {
-            options.contentDir = argv[++i];
-        } else if (arg == "--png" && hasValue) {
-            options.pngDir = argv[++i];
-        } else if (arg == "--frames" && hasValue) {
-            char* end = nullptr;
-            options.frames = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || options.frames < 0) return false;
-        } else if (options.scenePath.empty() && !arg.empty() && arg[0] != '-') {
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (optionsEnded || !looksLikeOption(argv[i])) {
+            if (!options.scenePath.empty()) return "one scene at a time, not also " + arg;
             options.scenePath = arg;
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--content" || arg == "--png") {
+            if (!value || looksLikeOption(value)) return arg + " needs a folder";
+            (arg == "--content" ? options.contentDir : options.pngDir) = value;
+            ++i;
+        } else if (arg == "--frames") {
+            // "-3" is taken as the value here, so the message says what is wrong with it.
+            if (!value) return "--frames needs a number of frames";
+            if (!parseCount(value, options.frames)) {
+                return "--frames wants a whole number of frames, 0 or more, not \"" + std::string(value) + "\"";
+            }
+            ++i;
         } else {
-            return false;
+            return "unknown option " + arg;
         }
     }
-    const bool pngComplete = options.pngDir.empty() == (options.frames < 0);
-    return !options.scenePath.empty() && pngComplete;
+    if (options.scenePath.empty()) return "no scene file given";
+    if (!options.pngDir.empty() && options.frames < 0) return "--png needs --frames N";
+    if (options.pngDir.empty() && options.frames >= 0) return "--frames needs --png DIR";
+    return "";
 }
 
 struct Window {
@@ -155,10 +182,10 @@ int playInWindow(LwsScene& scene, const Window& w) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (!parseOptions(argc, argv, options)) {
-        usage();
-        return 2;
+    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
+        return usageError(kProgram, error);
     }
     const bool offscreen = !options.pngDir.empty();
     // The file is read twice: once, without objects, for the camera's frame size, then for
