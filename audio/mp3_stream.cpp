@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kChannels = 2;
+constexpr int64_t kSkipChunkFrames = 4096;
 
 ssize_t readCursor(void* handle, void* buffer, size_t count) {
     auto* cursor = static_cast<Mp3Stream::Cursor*>(handle);
@@ -46,6 +47,11 @@ std::string describe(mpg123_handle* handle, int code) {
     }
     return handle != nullptr && code == MPG123_ERR ? mpg123_strerror(handle)
                                                    : mpg123_plain_strerror(code);
+}
+
+// An error that yielded nothing: a stream that breaks off mid-way goes silent there.
+bool failed(int code, int64_t got) {
+    return code != MPG123_OK && code != MPG123_NEW_FORMAT && code != MPG123_DONE && got == 0;
 }
 
 }  // namespace
@@ -98,6 +104,24 @@ Mp3Stream::~Mp3Stream() {
     }
 }
 
+int64_t Mp3Stream::lengthFrames() const {
+    if (loopFrames_ > 0) {
+        return loopFrames_;
+    }
+    return std::max<int64_t>(0, mpg123_length(handle_));
+}
+
+// One decoder call into `out`: `got` frames of the current pass, and the decoder's code.
+int Mp3Stream::decode(int16_t* out, int64_t frames, int64_t& got) {
+    const size_t frameBytes = kChannels * sizeof(int16_t);
+    size_t bytes = 0;
+    const int code = mpg123_read(handle_, reinterpret_cast<unsigned char*>(out),
+                                 static_cast<size_t>(frames) * frameBytes, &bytes);
+    got = static_cast<int64_t>(bytes / frameBytes);
+    passFrames_ += got;
+    return code;
+}
+
 bool Mp3Stream::restart() {
     if (passFrames_ == 0) {
         return false;  // a pass without music: looping would spin forever
@@ -105,25 +129,53 @@ bool Mp3Stream::restart() {
     if (loopFrames_ == 0) {
         loopFrames_ = passFrames_;
     }
+    return rewind();
+}
+
+// Back to the first sample of music by opening the bytes afresh: the decoder's own seek
+// to 0 keeps filter state that makes mono and resampled passes differ from the first by a
+// step in some samples.
+bool Mp3Stream::rewind() {
     passFrames_ = 0;
-    return mpg123_seek(handle_, 0, SEEK_SET) >= 0;
+    mpg123_close(handle_);
+    cursor_->position = 0;
+    broken_ = mpg123_open_handle(handle_, cursor_.get()) != MPG123_OK;
+    return !broken_;
 }
 
 void Mp3Stream::read(int16_t* out, int64_t frames) {
-    const size_t frameBytes = kChannels * sizeof(int16_t);
-    auto* cursor = reinterpret_cast<unsigned char*>(out);
-    size_t wanted = static_cast<size_t>(frames) * frameBytes;
-    while (wanted > 0 && !broken_) {
-        size_t got = 0;
-        const int code = mpg123_read(handle_, cursor, wanted, &got);
-        cursor += got;
-        wanted -= got;
-        passFrames_ += static_cast<int64_t>(got / frameBytes);
+    int64_t done = 0;
+    while (done < frames && !broken_) {
+        int64_t got = 0;
+        const int code = decode(out + done * kChannels, frames - done, got);
+        done += got;
         if (code == MPG123_DONE) {
             broken_ = !restart();
-        } else if (code != MPG123_OK && code != MPG123_NEW_FORMAT && got == 0) {
+        } else if (failed(code, got)) {
             broken_ = true;
         }
     }
-    std::memset(cursor, 0, wanted);
+    std::memset(out + done * kChannels, 0,
+                static_cast<size_t>(frames - done) * kChannels * sizeof(int16_t));
+}
+
+bool Mp3Stream::seek(int64_t frame) {
+    if ((frame < passFrames_ || broken_) && !rewind()) {
+        return false;
+    }
+    int16_t scratch[kSkipChunkFrames * kChannels];
+    while (passFrames_ < frame) {
+        int64_t got = 0;
+        const int64_t wanted = std::min(kSkipChunkFrames, frame - passFrames_);
+        const int code = decode(scratch, wanted, got);
+        if (code == MPG123_DONE) {
+            broken_ = !restart();  // the pass just ended: its length is now known
+            return false;
+        }
+        if (failed(code, got)) {
+            broken_ = true;
+            return false;
+        }
+    }
+    return true;
 }

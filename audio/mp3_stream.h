@@ -5,7 +5,11 @@
 // them, are not part of the music, so frame 0 is the first sample of music and one pass is
 // exactly the encoded music. Mono files are played on both channels; files at another
 // sample rate are resampled.
-// Threads: opened on the caller's thread, then read by one thread at a time.
+// Each pass, and each jump, starts from the decoder opened afresh and decodes up to where
+// it is going, so a position yields the same samples however it was reached. The decoder's
+// own seek lands on the right sample but, for mono or resampled files, not always on the
+// same values, as the filter state it leaves is not the one reading through leaves.
+// Threads: opened on the caller's thread, then used by one thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +36,17 @@ public:
     // Frames in one pass through the music; 0 until the first pass has been decoded.
     int64_t loopFrames() const { return loopFrames_; }
 
+    // Frames in one pass as far as known without decoding it: loopFrames once found, else
+    // the count the file's LAME/Xing tag gives (exact), else an estimate from the file's
+    // size. 0 when the decoder cannot tell.
+    int64_t lengthFrames() const;
+
+    // The next read starts at `frame` of the music, sample for sample what reading through
+    // would give there, and the pass goes on to its usual end. Costs decoding time up to
+    // `frame` (from the start when it lies behind). False when the music ends before
+    // `frame`, leaving the stream at its start, or when the decoder fails.
+    bool seek(int64_t frame);
+
     // mpg123's reader callbacks work on this cursor.
     struct Cursor {
         std::vector<unsigned char> bytes;
@@ -40,11 +55,13 @@ public:
 
 private:
     Mp3Stream() = default;
+    int decode(int16_t* out, int64_t frames, int64_t& got);
     bool restart();
+    bool rewind();
 
     mpg123_handle_struct* handle_ = nullptr;
     std::unique_ptr<Cursor> cursor_;
-    int64_t passFrames_ = 0;
+    int64_t passFrames_ = 0;  // the frame of the music the next read starts with
     int64_t loopFrames_ = 0;
     bool broken_ = false;
 };

@@ -23,12 +23,19 @@ int reportStart(bool started, const std::string& error) {
 
 }  // namespace
 
-int startMusic(const char* fileName) {
+int startMusic(const char* fileName, double startSeconds) {
     std::string error;
-    return reportStart(player().startStream(fileName, error), error);
+    return reportStart(player().startStream(fileName, startSeconds, error), error);
 }
 
 double musicTimeSeconds() { return player().positionSeconds(); }
+
+void seekMusic(double seconds) {
+    std::string error;
+    if (!player().seek(seconds, error) && !error.empty()) {
+        std::fprintf(stderr, "music: %s\n", error.c_str());
+    }
+}
 
 void stopMusic() { player().stop(); }
 

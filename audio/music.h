@@ -2,20 +2,34 @@
 // tracker-module entry the show does not use.
 //
 // Call order: startMusic once at the end of start-up, musicTimeSeconds once per frame,
-// stopMusic once after the main loop. All three run on the main thread; the decoding runs
-// on SDL's audio thread, which shares with the main thread only the position clock's
-// atomics (see audio/music_player.h and audio/stream_clock.h for that contract).
-// Units: seconds of music heard, counted from the stream's first sample of music.
+// seekMusic when the show jumps, stopMusic once after the main loop. All run on the main
+// thread; the decoding runs on SDL's audio thread, which shares with the main thread only
+// the position clock's atomics, except while seekMusic holds the audio device locked (see
+// audio/music_player.h and audio/stream_clock.h for that contract).
+// Units: seconds of music, counted from the stream's first sample of music, wherever
+// playback started.
 #pragma once
 
-// Plays `fileName` (an MP3) as a looping stereo stream at full volume. 0 when it plays;
-// 1 when no audio device opens or the file is missing, unreadable or not MP3, after closing
-// everything it opened and printing one line naming the cause on stderr.
-int startMusic(const char* fileName);
+// Plays `fileName` (an MP3) as a looping stereo stream at full volume, beginning with the
+// sample at `startSeconds` of the music. 0 when it plays; 1 when no audio device opens,
+// the file is missing, unreadable or not MP3, or `startSeconds` is negative, not finite or
+// at or past the end of the music, after closing everything it opened and printing one line
+// naming the cause on stderr.
+int startMusic(const char* fileName, double startSeconds = 0.0);
 
-// Seconds of the stream heard so far, fraction kept; advances smoothly from frame to frame,
-// never backwards, and wraps to 0 when the stream starts over. 0.0 when nothing plays.
+// Seconds of the stream heard so far, fraction kept: startSeconds until the device has taken
+// sound, then advancing smoothly from frame to frame, never backwards, and wrapping to 0
+// when the stream starts over. The one other step back is seekMusic's. 0.0 when nothing
+// plays.
 double musicTimeSeconds();
+
+// Jumps playback to `seconds` of the music; from the moment it returns, musicTimeSeconds
+// counts from there (no position from before the jump is reported after it), backwards
+// too. A position startMusic would refuse leaves playback as it was, with one line on
+// stderr (unless the music proves shorter than its file's header said: then it goes on
+// from its start). Does nothing when no stream plays. Jumping far ahead or back holds the
+// sound up for as long as decoding to there takes; the start (0) is reached at once.
+void seekMusic(double seconds);
 
 // Closes the stream, a module if one was started, and the sound output. Safe to repeat.
 void stopMusic();

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -19,6 +20,34 @@ constexpr int kChannels = 2;
 bool consumesWhileFilling(const char* driver) {
     return driver != nullptr &&
            (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
+}
+
+std::string secondsText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+}
+
+std::string pastTheEnd(double seconds, int64_t length) {
+    return "music position " + secondsText(seconds) + " is at or past the end of the music (" +
+           secondsText(static_cast<double>(length) / MusicPlayer::kSampleRate) + ")";
+}
+
+// The frame at `seconds` when it lies inside music of `length` frames (the first frame
+// always does: any stream that decodes can start there). Compared as doubles first, so
+// huge times never reach the integer conversion.
+bool frameInMusic(double seconds, int64_t length, int64_t& frame, std::string& error) {
+    if (!std::isfinite(seconds) || seconds < 0.0) {
+        error = "music position " + secondsText(seconds) + " is not a time in the music";
+        return false;
+    }
+    const double frames = std::floor(seconds * MusicPlayer::kSampleRate);
+    if (frames > 0.0 && frames >= static_cast<double>(length)) {
+        error = pastTheEnd(seconds, length);
+        return false;
+    }
+    frame = static_cast<int64_t>(frames);
+    return true;
 }
 
 }  // namespace
@@ -104,13 +133,40 @@ void MusicPlayer::closeDevice() {
     }
 }
 
-bool MusicPlayer::startStream(const char* fileName, std::string& error) {
+bool MusicPlayer::startStream(const char* fileName, double startSeconds, std::string& error) {
     std::vector<unsigned char> bytes;
     if (!openDeviceAndRead(fileName, bytes, error)) {
         return false;
     }
     stream_ = Mp3Stream::open(std::move(bytes), kSampleRate, error);
-    return play(stream_ != nullptr, fileName, error);
+    return play(stream_ != nullptr && moveStream(startSeconds, error), fileName, error);
+}
+
+bool MusicPlayer::seek(double seconds, std::string& error) {
+    if (device_ == 0 || !stream_) {
+        return false;
+    }
+    SDL_LockAudioDevice(device_);
+    const bool moved = moveStream(seconds, error);
+    SDL_UnlockAudioDevice(device_);
+    return moved;
+}
+
+// Decoder and clock move together, so the position always names what the decoder plays.
+bool MusicPlayer::moveStream(double seconds, std::string& error) {
+    int64_t frame = 0;
+    if (!frameInMusic(seconds, stream_->lengthFrames(), frame, error)) {
+        return false;
+    }
+    if (stream_->seek(frame)) {
+        clock_->restartAt(frame);
+        return true;
+    }
+    // The music ended (or broke off) short of the length the file's header promised; the
+    // stream went back to its start.
+    clock_->restartAt(0);
+    error = pastTheEnd(seconds, stream_->lengthFrames());
+    return false;
 }
 
 bool MusicPlayer::startModule(const char* fileName, std::string& error) {

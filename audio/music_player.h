@@ -6,13 +6,17 @@
 // power-of-two buffer's length in whole milliseconds; with 882 frames they took 882 frames
 // every 23 ms and ran 14 % slow, with 1024 they run within 0.2 % of real time.
 //
-// Threads. The caller's thread (the main loop) starts, stops and reads the position; SDL's
-// audio thread runs `fillDevice`. While the device plays, the audio thread alone touches the
-// decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`; the caller's
-// thread touches only the reader side of `clock_` (StreamClock's sequence-locked atomics).
-// The decoder and clock are created before the device is unpaused and destroyed only after
-// SDL_CloseAudioDevice has joined the audio thread, so neither outlives nor precedes it.
-// The observer is set before starting and called on the audio thread.
+// Threads. The caller's thread (the main loop) starts, stops, seeks and reads the position;
+// SDL's audio thread runs `fillDevice`. While the device plays, the audio thread alone
+// touches the decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`;
+// the caller's thread touches only the reader side of `clock_` (StreamClock's
+// sequence-locked atomics). The one exception is `seek`, which moves the decoder and
+// restarts the clock with the device locked: SDL holds that lock around every callback, so
+// the audio thread is not inside `fillDevice` meanwhile and its next request sees the moved
+// state. The decoder and clock are created, and moved to the start position, before the
+// device is unpaused, and destroyed only after SDL_CloseAudioDevice has joined the audio
+// thread, so neither outlives nor precedes it. The observer is set before starting and
+// called on the audio thread.
 //
 // SDL's audio subsystem is initialised by start and shut by stop (or by a failed start),
 // reference-counted by SDL, so it coexists with the video subsystem owned elsewhere.
@@ -42,19 +46,30 @@ public:
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;
 
-    // Start an MP3 stream or a module. False, with the cause in `error` and everything this
-    // call opened closed again, when no device opens or the file cannot be read or decoded.
-    // A player that is already playing is stopped first.
-    bool startStream(const char* fileName, std::string& error);
+    // Start an MP3 stream, at `startSeconds` of the music, or a module. False, with the
+    // cause in `error` and everything this call opened closed again, when no device opens,
+    // the file cannot be read or decoded, or the start lies outside the music (negative,
+    // not finite, at or past its end). A player that is already playing is stopped first.
+    bool startStream(const char* fileName, std::string& error) {
+        return startStream(fileName, 0.0, error);
+    }
+    bool startStream(const char* fileName, double startSeconds, std::string& error);
     bool startModule(const char* fileName, std::string& error);
+
+    // Moves the stream to `seconds` of the music; the position counts from there once this
+    // returns. False when no stream plays (`error` left empty) or the position lies outside
+    // the music (the cause in `error`; playback goes on as it was, unless the music turned
+    // out to end before it: then it goes on from its start). The audio thread waits while
+    // the decoder gets there, so a far jump can cost the device a buffer of sound.
+    bool seek(double seconds, std::string& error);
 
     // Closes the device, the decoder and the audio subsystem; harmless when not playing.
     void stop();
 
     bool playing() const { return device_ != 0; }
 
-    // What has been heard so far: the stream wraps to 0 at each loop; a module counts on.
-    // 0 when nothing plays.
+    // What has been heard so far, counted from the stream's first sample: the stream wraps
+    // to 0 at each loop; a module counts on. 0 when nothing plays.
     double positionSeconds();
     int64_t positionMilliseconds();
 
@@ -64,6 +79,7 @@ private:
     bool openDeviceAndRead(const char* fileName, std::vector<unsigned char>& bytes,
                            std::string& error);
     bool play(bool decoderReady, const char* fileName, std::string& error);
+    bool moveStream(double seconds, std::string& error);
     bool fail(const char* fileName, std::string& error);  // closes everything; false
     bool openDevice(std::string& error);
     void closeDevice();

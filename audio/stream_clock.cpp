@@ -15,9 +15,20 @@ void StreamClock::deviceConsumed(int64_t nowNs, int64_t frames, int64_t loopFram
     handed_ += std::max<int64_t>(0, frames);
     a.nextHeard = std::max<int64_t>(0, handed_ - queued_);
     a.loopFrames = std::max<int64_t>(0, loopFrames);
+    a.origin = startFrame_;
     a.framesPerNs = measuredRate(nowNs, a.heard);
     a.valid = true;
     publish(a);
+}
+
+void StreamClock::restartAt(int64_t frame) {
+    handed_ = 0;
+    requests_ = 0;  // the rate window would mix frames counted from two origins
+    startFrame_ = std::max<int64_t>(0, frame);
+    Anchor a;
+    a.origin = startFrame_;
+    publish(a);
+    floor_ = 0.0;
 }
 
 double StreamClock::measuredRate(int64_t nowNs, int64_t heard) {
@@ -45,6 +56,7 @@ void StreamClock::publish(const Anchor& a) {
     heard_.store(a.heard, std::memory_order_relaxed);
     nextHeard_.store(a.nextHeard, std::memory_order_relaxed);
     loopFrames_.store(a.loopFrames, std::memory_order_relaxed);
+    origin_.store(a.origin, std::memory_order_relaxed);
     framesPerNs_.store(a.framesPerNs, std::memory_order_relaxed);
     valid_.store(a.valid, std::memory_order_relaxed);
     seq_.fetch_add(1, std::memory_order_release);
@@ -63,6 +75,7 @@ StreamClock::Anchor StreamClock::load() const {
         a.heard = heard_.load(std::memory_order_relaxed);
         a.nextHeard = nextHeard_.load(std::memory_order_relaxed);
         a.loopFrames = loopFrames_.load(std::memory_order_relaxed);
+        a.origin = origin_.load(std::memory_order_relaxed);
         a.framesPerNs = framesPerNs_.load(std::memory_order_relaxed);
         a.valid = valid_.load(std::memory_order_relaxed);
         std::atomic_thread_fence(std::memory_order_acquire);
@@ -74,16 +87,16 @@ StreamClock::Anchor StreamClock::load() const {
 
 double StreamClock::positionFrames(int64_t nowNs) {
     const Anchor a = load();
-    if (!a.valid) {
-        return 0.0;
+    if (a.valid) {
+        const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - a.timeNs));
+        const double extrapolated = static_cast<double>(a.heard) + sinceNs * a.framesPerNs;
+        floor_ = std::max(floor_, std::min(extrapolated, static_cast<double>(a.nextHeard)));
     }
-    const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - a.timeNs));
-    const double extrapolated = static_cast<double>(a.heard) + sinceNs * a.framesPerNs;
-    floor_ = std::max(floor_, std::min(extrapolated, static_cast<double>(a.nextHeard)));
+    const double position = static_cast<double>(a.origin) + floor_;
     if (a.loopFrames > 0) {
-        return std::fmod(floor_, static_cast<double>(a.loopFrames));
+        return std::fmod(position, static_cast<double>(a.loopFrames));
     }
-    return floor_;
+    return position;
 }
 
 double StreamClock::positionSeconds(int64_t nowNs) { return positionFrames(nowNs) / rate_; }

@@ -7,14 +7,19 @@
 // report, so it runs smoothly and never backwards. The extrapolation runs at the rate the
 // device has really been taking frames over its last requests (a dummy device that
 // oversleeps is slow; a sound card's crystal is not exactly nominal), so late requests
-// rarely leave it waiting at the cap. Once the decoder has found the length of one pass
-// through the stream, the position wraps to 0 at each loop.
+// rarely leave it waiting at the cap. Positions count from the frame of the stream where
+// the device's sound began (the origin: 0 unless playback started or jumped elsewhere).
+// Once the decoder has found the length of one pass through the stream, the position wraps
+// to 0 at each loop.
 //
 // Units: times in steady-clock nanoseconds, positions in sample frames at the device rate.
 // Threads: `deviceConsumed` belongs to the audio thread; `positionFrames` and the
 // conversions belong to one reader thread (the main loop). The two meet only in the
 // published anchor, a sequence-locked set of atomics; the reader's monotonic floor is its
-// own. Times are passed in, so tests drive the clock without a device.
+// own. `restartAt` is the reader's, but writes the audio thread's side too, so it may run
+// only while `deviceConsumed` cannot: before the device starts, or with the device locked
+// (the lock orders those writes before the audio thread's next request). Times are passed
+// in, so tests drive the clock without a device.
 #pragma once
 
 #include <atomic>
@@ -30,8 +35,15 @@ public:
     // loopFrames is the length of one pass of the stream once known, else 0.
     void deviceConsumed(int64_t nowNs, int64_t frames, int64_t loopFrames);
 
-    // Reader thread: frames of music heard at steady time nowNs, fraction kept, wrapped
-    // into the loop once its length is known. 0 until the device has asked for sound.
+    // Reader thread, audio thread held off: the device's sound from here on begins at
+    // `frame` of the stream. What was handed before is forgotten, as sound still queued in
+    // the device is not the stream at its new place, and the floor starts again: the one
+    // step back the position takes besides the loop's wrap.
+    void restartAt(int64_t frame);
+
+    // Reader thread: frames of music heard at steady time nowNs, counted from the stream's
+    // first frame, fraction kept, wrapped into the loop once its length is known. The
+    // origin until the device has asked for sound.
     double positionFrames(int64_t nowNs);
     double positionSeconds(int64_t nowNs);
     // Whole milliseconds heard (truncated), as a position query in milliseconds reports it.
@@ -45,6 +57,7 @@ private:
         int64_t heard = 0;      // frames heard when the device asked at timeNs
         int64_t nextHeard = 0;  // frames heard when it asks next: the extrapolation cap
         int64_t loopFrames = 0;
+        int64_t origin = 0;
         double framesPerNs = 0.0;
         bool valid = false;
     };
@@ -57,8 +70,9 @@ private:
     const int rate_;
     const int64_t queued_;
 
-    // Audio thread only.
+    // Audio thread only (and restartAt).
     int64_t handed_ = 0;
+    int64_t startFrame_ = 0;
     int64_t requests_ = 0;
     int64_t windowTimeNs_[kRateWindow] = {};
     int64_t windowHeard_[kRateWindow] = {};
@@ -69,10 +83,12 @@ private:
     std::atomic<int64_t> heard_{0};
     std::atomic<int64_t> nextHeard_{0};
     std::atomic<int64_t> loopFrames_{0};
+    std::atomic<int64_t> origin_{0};
     std::atomic<double> framesPerNs_{0.0};
     std::atomic<bool> valid_{false};
 
-    // Reader thread only: the furthest point already reported, in unwrapped frames.
+    // Reader thread only: the furthest point already reported, in frames heard since the
+    // origin.
     double floor_ = 0.0;
 };
 

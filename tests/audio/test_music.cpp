@@ -1,6 +1,7 @@
 // The music entries on SDL's dummy audio driver: failures close what they opened and say
-// why, the position follows the device and starts at the first sample, the stream loops,
-// and the module entry reports whole seconds.
+// why, the position follows the device and starts at the first sample (or the chosen start,
+// still counted from the first), jumps follow at once, the stream loops, and the module
+// entry reports whole seconds.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -8,14 +9,18 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "audio/music.h"
+#include "audio/mp3_stream.h"
 #include "audio/music_player.h"
 #include "audio_fixture.h"
+#include "tests/support/gl_test_context.h"
 
 namespace {
 
@@ -120,6 +125,50 @@ struct RequestLog {
     }
 };
 
+// Positions read every few milliseconds for `duration`, in frames, each with the steady
+// times just before and just after the read.
+struct Read {
+    int64_t beforeNs;
+    double frames;
+    int64_t afterNs;
+};
+
+std::vector<Read> readPositions(MusicPlayer& player, std::chrono::milliseconds duration) {
+    std::vector<Read> reads;
+    const auto until = Clock::now() + duration;
+    while (Clock::now() < until) {
+        const int64_t before = steadyNowNs();
+        const double seconds = player.positionSeconds();
+        reads.push_back(Read{before, seconds * MusicPlayer::kSampleRate, steadyNowNs()});
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    return reads;
+}
+
+// Where a read may lie, in frames the device took: at least what had been taken at the last
+// request the clock surely knew of, at most the end of the buffer taken at the last request
+// before the read ended (`current`, or null when there was none).
+struct Heard {
+    double lower = 0.0;
+    double upper = 0.0;
+    const RequestLog::Request* current = nullptr;
+};
+
+Heard heardAround(const RequestLog& log, size_t count, const Read& read) {
+    Heard heard;
+    for (size_t k = 0; k < count; ++k) {
+        const RequestLog::Request& r = log.requests[k];
+        if (r.publishedNs <= read.beforeNs) {
+            heard.lower = static_cast<double>(r.handedBefore);
+        }
+        if (r.requestNs <= read.afterNs) {
+            heard.upper = static_cast<double>(r.handedBefore + r.frames);
+            heard.current = &r;
+        }
+    }
+    return heard;
+}
+
 TEST_F(Music, PositionIsTheSoundTheDeviceHasTakenCountedFromTheFirstSample) {
     RequestLog log;
     MusicPlayer player;
@@ -127,44 +176,19 @@ TEST_F(Music, PositionIsTheSoundTheDeviceHasTakenCountedFromTheFirstSample) {
     std::string error;
     const std::string path = mp3File("heard.mp3", 2.0);
     ASSERT_TRUE(player.startStream(path.c_str(), error)) << error;
-    struct Read {
-        int64_t beforeNs;
-        double frames;
-        int64_t afterNs;
-    };
-    std::vector<Read> reads;
-    const auto until = Clock::now() + std::chrono::milliseconds(600);
-    while (Clock::now() < until) {
-        const int64_t before = steadyNowNs();
-        const double seconds = player.positionSeconds();
-        reads.push_back(Read{before, seconds * MusicPlayer::kSampleRate, steadyNowNs()});
-        std::this_thread::sleep_for(std::chrono::milliseconds(3));
-    }
+    const std::vector<Read> reads = readPositions(player, std::chrono::milliseconds(600));
     player.stop();  // joins the audio thread: the log is complete
     const size_t count = log.count.load(std::memory_order_acquire);
     ASSERT_GT(count, 3u);
     EXPECT_EQ(log.requests[0].handedBefore, 0);
 
-    // Every read lies between what had been taken at the last request the clock surely knew
-    // of and the end of the buffer taken at the last request before the read ended: the
-    // first sample is position 0, and the position never runs ahead of the device.
+    // The first sample is position 0, and the position never runs ahead of the device.
     std::vector<double> misses;
     for (const Read& read : reads) {
-        double lower = 0.0;
-        double upper = 0.0;
-        const RequestLog::Request* current = nullptr;
-        for (size_t k = 0; k < count; ++k) {
-            const RequestLog::Request& r = log.requests[k];
-            if (r.publishedNs <= read.beforeNs) {
-                lower = static_cast<double>(r.handedBefore);
-            }
-            if (r.requestNs <= read.afterNs) {
-                upper = static_cast<double>(r.handedBefore + r.frames);
-                current = &r;
-            }
-        }
-        ASSERT_GE(read.frames, lower - 1e-6);
-        ASSERT_LE(read.frames, upper + 1e-6);
+        const Heard heard = heardAround(log, count, read);
+        ASSERT_GE(read.frames, heard.lower - 1e-6);
+        ASSERT_LE(read.frames, heard.upper + 1e-6);
+        const RequestLog::Request* current = heard.current;
         if (current != nullptr && current + 1 < log.requests.data() + count) {
             // The sample being consumed, if the buffer plays evenly until the next request.
             const RequestLog::Request& next = *(current + 1);
@@ -178,6 +202,118 @@ TEST_F(Music, PositionIsTheSoundTheDeviceHasTakenCountedFromTheFirstSample) {
     std::nth_element(misses.begin(), misses.begin() + static_cast<long>(misses.size() / 2),
                      misses.end());
     EXPECT_LT(misses[misses.size() / 2], 0.002 * MusicPlayer::kSampleRate);  // median under 2 ms
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        const char* old = std::getenv(name);
+        had_ = old != nullptr;
+        old_ = had_ ? old : "";
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() { had_ ? setenv(name_, old_.c_str(), 1) : unsetenv(name_); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+TEST_F(Music, StartingPartWayPlaysFromThereAndCountsFromTheStreamsStart) {
+    const auto frames = static_cast<size_t>(3.0 * audiotest::kRate);
+    const std::vector<unsigned char> mp3 =
+        audiotest::encodeTestMp3(audiotest::testSignal(frames, 2), 2);
+    const std::string path = audiotest::writeTempFile("partway.mp3", mp3);
+    const double start = 2.0;
+    const auto startFrame = static_cast<size_t>(start * audiotest::kRate);
+
+    // SDL's disk driver keeps what the device was handed, paced like the dummy driver.
+    const std::string raw = testsupport::uniqueTempPath("audio_test_partway.raw");
+    std::vector<Read> reads;
+    RequestLog log;
+    {
+        ScopedEnv driver("SDL_AUDIODRIVER", "disk");
+        ScopedEnv output("SDL_DISKAUDIOFILE", raw);
+        MusicPlayer player;
+        player.setObserver(RequestLog::record, &log);
+        std::string error;
+        ASSERT_TRUE(player.startStream(path.c_str(), start, error)) << error;
+        reads = readPositions(player, std::chrono::milliseconds(300));
+        player.stop();
+    }
+    const size_t count = log.count.load(std::memory_order_acquire);
+    ASSERT_GT(count, 3u);
+    double last = start * audiotest::kRate;
+    for (const Read& read : reads) {
+        const Heard heard = heardAround(log, count, read);
+        ASSERT_GE(read.frames - startFrame, heard.lower - 1e-6);
+        ASSERT_LE(read.frames - startFrame, heard.upper + 1e-6);
+        ASSERT_GE(read.frames, last);
+        last = read.frames;
+    }
+    EXPECT_GT(last, start * audiotest::kRate);
+
+    // The device's first buffers are the music from that sample on, as reading through
+    // the stream gives it. The file holds one buffer per request, after the silence the
+    // driver wrote while the device was still paused.
+    std::string error;
+    auto through = Mp3Stream::open(mp3, audiotest::kRate, error);
+    ASSERT_TRUE(through) << error;
+    const size_t compared = 2 * MusicPlayer::kBufferFrames;
+    std::vector<int16_t> reference((startFrame + compared) * 2);
+    through->read(reference.data(), static_cast<int64_t>(startFrame + compared));
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(readWholeFile(raw.c_str(), size_t{1} << 26, bytes, error)) << error;
+    std::remove(raw.c_str());
+    const size_t bufferBytes = MusicPlayer::kBufferFrames * 2 * sizeof(int16_t);
+    ASSERT_EQ(bytes.size() % bufferBytes, 0u);
+    ASSERT_GE(bytes.size() / bufferBytes, count);
+    const size_t paused = bytes.size() / bufferBytes - count;
+    std::vector<int16_t> handed(compared * 2);
+    std::memcpy(handed.data(), bytes.data() + paused * bufferBytes,
+                handed.size() * sizeof(int16_t));
+    EXPECT_TRUE(std::equal(handed.begin(), handed.end(), reference.begin() + startFrame * 2));
+}
+
+TEST_F(Music, StartOutsideTheMusicFailsClosedAndSaysWhy) {
+    const std::string path = mp3File("short.mp3", 0.5);
+    for (double start : {0.5, 9.0, -1.0, std::nan(""), HUGE_VAL}) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(startMusic(path.c_str(), start), 1) << start;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+        EXPECT_EQ(musicTimeSeconds(), 0.0);
+        EXPECT_NE(said.find("music position"), std::string::npos) << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
+    EXPECT_EQ(startMusic(path.c_str(), 0.49), 0);  // its last moments still play
+}
+
+TEST_F(Music, SeekingBackToTheStartCountsFromThereAtOnce) {
+    seekMusic(1.0);  // nothing plays: nothing happens
+    EXPECT_EQ(musicTimeSeconds(), 0.0);
+    const std::string path = mp3File("again.mp3", 3.0);
+    ASSERT_EQ(startMusic(path.c_str()), 0);
+    const auto deadline = Clock::now() + std::chrono::seconds(3);
+    while (musicTimeSeconds() < 0.3 && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_GE(musicTimeSeconds(), 0.3);
+    seekMusic(0.0);
+    const double first = musicTimeSeconds();
+    EXPECT_LT(first, 0.1);  // at most what the device took since, never the old place
+    double last = first;
+    for (int frame = 0; frame < 30; ++frame) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const double p = musicTimeSeconds();
+        ASSERT_GE(p, last);
+        last = p;
+    }
+    EXPECT_GT(last, first);
 }
 
 TEST_F(Music, StreamWrapsToZeroWhenItLoops) {

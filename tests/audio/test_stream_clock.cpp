@@ -104,6 +104,24 @@ TEST(StreamClock, WrapsToZeroWhenTheStreamLoops) {
     EXPECT_NEAR(clock.positionFrames(kStart + 60 * kMs), 3 * kBuffer - loop, 1e-6);
 }
 
+TEST(StreamClock, RestartCountsFromTheNewPlaceOnceTheQueuedSoundHasPlayed) {
+    const int64_t loop = 3000;
+    StreamClock clock(kRate, kBuffer);  // a device keeping one buffer queued
+    for (int k = 0; k < 3; ++k) {
+        clock.deviceConsumed(kStart + k * 20 * kMs, kBuffer, loop);
+    }
+    EXPECT_NEAR(clock.positionFrames(kStart + 50 * kMs), kBuffer + 441.0, 1e-6);
+    clock.restartAt(2500);
+    EXPECT_EQ(clock.positionFrames(kStart + 50 * kMs), 2500.0);  // nothing from before
+    // The buffer queued before the restart is the old place's sound: it plays first.
+    clock.deviceConsumed(kStart + 60 * kMs, kBuffer, loop);
+    EXPECT_EQ(clock.positionFrames(kStart + 70 * kMs), 2500.0);
+    clock.deviceConsumed(kStart + 80 * kMs, kBuffer, loop);
+    EXPECT_NEAR(clock.positionFrames(kStart + 90 * kMs), 2500.0 + 441.0, 1e-6);
+    // Counted on from the new place, the loop point wraps it as before.
+    EXPECT_NEAR(clock.positionFrames(kStart + 95 * kMs), 2500.0 + 661.5 - loop, 1e-6);
+}
+
 TEST(StreamClock, ModuleEntryReportsWholeSecondsOnly) {
     StreamClock clock(kRate, 0);
     clock.deviceConsumed(kStart, 1500 * 441 / 10, 0);  // 1.5 s of frames in one buffer
