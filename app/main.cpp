@@ -1,14 +1,20 @@
-// The demo: opens the full-screen window, loads what the show needs, starts the music and
-// plays until Escape or a close (exit 0) or the end of the show (exit 1). No command line.
-// Every exit path puts the desktop's display mode and cursor back first.
+// The demo: opens the window, loads what the show needs, starts the music and plays until
+// Escape or a close (exit 0) or the end of the show (exit 1; with --loop it starts over).
+// Every exit path puts the desktop's display mode and cursor back first. See demoUsage() for
+// the command line.
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/command_line.h"
+#include "app/demo_options.h"
 #include "app/main_loop.h"
+#include "app/show_start_state.h"
 #include "app/startup.h"
 #include "audio/music.h"
 #include "platform/demo_window.h"
+#include "platform/drawing_surface.h"
 #include "timeline/demo_script.h"
 
 namespace {
@@ -20,29 +26,102 @@ Show show;
 constexpr int kExitNoDisplay = 2;
 constexpr int kExitNoMusic = 1;
 
+// A sharp show is never drawn smaller than this, however small the window gets.
+constexpr int kSmallestSharpWidth = 160;
+
+int fail(const std::string& message, int code) {
+    std::fprintf(stderr, "demo: %s\n", message.c_str());
+    return code;
+}
+
+// The frame rate the show would have had over the frames it skips: the display's refresh
+// with vsync, else the pacer's limit.
+double fastForwardRate(const DemoWindow& window, bool vsync) {
+    const int refresh = window.refreshRate();
+    return vsync && refresh > 0 && refresh < kFramePacingRate ? refresh : kFramePacingRate;
+}
+
+// Brings the show's state to `seconds` by running the script over the frames before it, at
+// `rate` frames per second, touching no pixel. The first frame shown is then the one the show
+// has at that time.
+void fastForward(DemoScript& script, DrawingSurface& surface, double seconds, double rate) {
+    surface.setRasterising(false);
+    for (long frame = 0; frame / rate < seconds; ++frame) {
+        demoClock.demoTime = frame / rate;
+        script.renderFrame();
+    }
+    surface.setRasterising(true);
+    demoClock.demoTime = seconds;
+}
+
+// With --sharp the surface follows the letterboxed area of the window.
+void followWindowSize(const DemoWindow& window, DrawingSurface& surface) {
+    int width = 0, height = 0;
+    window.drawableSize(width, height);
+    const FrameSize wanted = FrameSize::fitting(width, height);
+    if (wanted.width < kSmallestSharpWidth || wanted == show.frame) return;
+    show.frame = wanted;
+    std::string why;
+    if (!surface.create(show.frame, &why)) std::fprintf(stderr, "demo: %s\n", why.c_str());
+}
+
 }  // namespace
 
-int main() {
-    std::string error;
-    std::unique_ptr<DemoWindow> window(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error));
-    if (!window) {
-        std::fprintf(stderr, "demo: %s\n", error.c_str());
-        return kExitNoDisplay;
-    }
-    error = loadShow(show);
-    if (!error.empty()) {
-        std::fprintf(stderr, "demo: %s\n", error.c_str());
-        return kExitNoDisplay;
-    }
-    window->show();
-    if (startMusic("inv2.mp3") != 0) return kExitNoMusic;
+int main(int argc, char** argv) {
+    const ProgramInfo program{"demo", demoUsage()};
+    const int helpCode = handleHelpAndVersion(program, argc, argv);
+    if (helpCode >= 0) return helpCode;
+    DemoOptions options;
+    std::string error = parseDemoOptions(argc, argv, options);
+    if (!error.empty()) return usageError(program, error);
 
+    std::unique_ptr<DemoWindow> window(
+        createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
+    if (!window) return fail(error, kExitNoDisplay);
+    error = loadShow(show);
+    if (!error.empty()) return fail(error, kExitNoDisplay);
+    DrawingSurface surface;
+    if (!surface.create(show.frame, &error))
+        std::fprintf(stderr, "demo: %s; drawing straight into the window\n", error.c_str());
+    if (options.sharp && surface.offscreen()) followWindowSize(*window, surface);
+
+    const std::unique_ptr<ShowStartState> startState(options.loop ? new ShowStartState(show) : nullptr);
     // Made after start-up: the first finale backdrop is read when the script is created.
-    DemoScript script(demoClock, show);
+    std::optional<DemoScript> script(std::in_place, demoClock, show);
+    if (options.start > 0.0) {
+        // Seconds of waiting for a late start: worth a word before the screen stays dark.
+        std::fprintf(stderr, "demo: bringing the show to %.1f s\n", options.start);
+        fastForward(*script, surface, options.start, fastForwardRate(*window, options.window.vsync));
+    }
+
+    window->show();
+    if (startMusic("inv2.mp3", options.start) != 0) {
+        window->restoreDesktop();
+        return kExitNoMusic;
+    }
+
+    bool startOver = false;
     const FrameHooks hooks{
         [&] {
-            script.renderFrame();
-            if (script.quitRequested()) postQuitMessage(script.quitCode());
+            if (startOver) {
+                // As after start-up: the same state, the clock at 0, the music from its start.
+                startState->restore(show);
+                demoClock = DemoClock{};
+                script.emplace(demoClock, show);
+                seekMusic(0.0);
+                startOver = false;
+            }
+            if (options.sharp && surface.offscreen()) followWindowSize(*window, surface);
+            surface.bind();
+            script->renderFrame();
+            int width = 0, height = 0;
+            window->drawableSize(width, height);
+            surface.present(width, height);
+            if (!script->quitRequested()) return;
+            if (options.loop)
+                startOver = true;
+            else
+                postQuitMessage(script->quitCode());
         },
         [] { return musicTimeSeconds(); },
     };

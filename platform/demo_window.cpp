@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,6 +38,43 @@ bool displayOffersMode(int width, int height) {
     return false;
 }
 
+// Adaptive vsync where the driver has it (a late frame is shown at once instead of waiting a
+// whole refresh), plain vsync otherwise.
+void chooseSwapInterval(bool vsync) {
+    if (!vsync) {
+        SDL_GL_SetSwapInterval(0);
+        return;
+    }
+    if (SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+}
+
+Uint32 windowFlags(DisplayMode mode) {
+    const Uint32 common = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+    switch (mode) {
+        case DisplayMode::Window: return common | SDL_WINDOW_RESIZABLE;
+        case DisplayMode::ModeSwitch: return common | SDL_WINDOW_FULLSCREEN;
+        case DisplayMode::Desktop: break;
+    }
+    return common | SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+// Full screen on the desktop's resolution is a window state that the window manager carries
+// out; on a bare X server (a kiosk, a virtual screen) nobody does, so the window is also given
+// the display's whole area itself, while it is still an ordinary window (SDL ignores a new
+// size for a full-screen one).
+SDL_Rect displayArea(SDL_Window* window) {
+    SDL_Rect bounds{0, 0, 800, 600};
+    const int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
+    SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds);
+    return bounds;
+}
+
+void coverDisplay(SDL_Window* window) {
+    const SDL_Rect bounds = displayArea(window);
+    SDL_SetWindowPosition(window, bounds.x, bounds.y);
+    SDL_SetWindowSize(window, bounds.w, bounds.h);
+}
+
 void requestPixelFormat(const PixelFormat& format) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffered ? 1 : 0);
@@ -55,7 +93,7 @@ void postQuitMessage(int code) {
 }
 
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* /*className*/,
-                             const char* title, std::string* error) {
+                             const char* title, std::string* error, const WindowOptions& options) {
     auto fail = [&](const char* what) -> DemoWindow* {
         const char* reason = *SDL_GetError() ? SDL_GetError() : "DISPLAY is not set; run it inside xvfb-run to play headless";
         if (error) *error = std::string(what) + ": " + reason;
@@ -71,19 +109,29 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
     }
     quitEventType();
 
-    const bool fullScreen = displayOffersMode(width, height);
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    flags |= fullScreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+    DisplayMode mode = options.mode;
+    if (mode == DisplayMode::ModeSwitch && !displayOffersMode(width, height)) {
+        // A window in the corner of a larger desktop would be worse than scaling the show up.
+        std::fprintf(stderr, "the display offers no %dx%d mode; playing full screen at its own resolution\n",
+                     width, height);
+        mode = DisplayMode::Desktop;
+    }
+    const int windowWidth = options.windowWidth > 0 ? options.windowWidth : width;
+    const int windowHeight = options.windowHeight > 0 ? options.windowHeight : height;
     requestPixelFormat(glSetup.setPixelFormat(displaySettings->bitsPerPixel, displaySettings->bitsPerPixel));
 
-    SDL_Window* window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+    const bool windowed = mode == DisplayMode::Window;
+    SDL_Rect area{0, 0, width, height};
+    if (windowed) area = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowWidth, windowHeight};
+    if (mode == DisplayMode::Desktop) area = displayArea(nullptr);
+    SDL_Window* window = SDL_CreateWindow(title, area.x, area.y, area.w, area.h, windowFlags(mode));
     if (!window) return fail("cannot open the window");
-    if (fullScreen) {
-        SDL_DisplayMode mode{};
-        mode.w = width;
-        mode.h = height;
-        mode.format = bitsPerPixel == 32 ? SDL_PIXELFORMAT_RGB888 : 0;
-        SDL_SetWindowDisplayMode(window, &mode);
+    if (mode == DisplayMode::ModeSwitch) {
+        SDL_DisplayMode displayMode{};
+        displayMode.w = width;
+        displayMode.h = height;
+        displayMode.format = bitsPerPixel == 32 ? SDL_PIXELFORMAT_RGB888 : 0;
+        SDL_SetWindowDisplayMode(window, &displayMode);
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
@@ -93,13 +141,15 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
         return nullptr;
     }
     SDL_GL_MakeCurrent(window, context);
-    // No vertical sync: the frame pacer alone sets the pace.
-    SDL_GL_SetSwapInterval(0);
+    chooseSwapInterval(options.vsync);
 
     auto* demoWindow = new DemoWindow;
     demoWindow->window_ = window;
     demoWindow->context_ = context;
-    demoWindow->fullScreen_ = fullScreen;
+    demoWindow->fullScreen_ = !windowed;
+    demoWindow->switchedMode_ = mode == DisplayMode::ModeSwitch;
+    demoWindow->windowWidth_ = windowWidth;
+    demoWindow->windowHeight_ = windowHeight;
     glSetup.initGLState();
     return demoWindow;
 }
@@ -135,6 +185,7 @@ bool DemoWindow::peekMessage(Message& out) {
     } else if (event.type == SDL_KEYDOWN) {
         out.kind = MessageKind::KeyDown;
         out.key = event.key.keysym.sym;
+        out.keyModifiers = event.key.keysym.mod;
     } else if (event.type == SDL_QUIT ||
                (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
         out.kind = MessageKind::Close;
@@ -150,6 +201,8 @@ void DemoWindow::dispatchMessage(const Message& message) {
     switch (message.kind) {
         case MessageKind::KeyDown:
             if (message.key == SDLK_ESCAPE) destroy();
+            if (message.key == SDLK_F11 || (message.key == SDLK_RETURN && (message.keyModifiers & KMOD_ALT)))
+                toggleFullScreen();
             break;
         case MessageKind::Close:
             destroy();
@@ -171,13 +224,45 @@ void DemoWindow::swapBuffers() {
 void DemoWindow::show() {
     SDL_ShowWindow(window_);
     SDL_RaiseWindow(window_);
-    SDL_ShowCursor(SDL_DISABLE);
+    showCursorUnlessFullScreen();
+}
+
+void DemoWindow::showCursorUnlessFullScreen() const { SDL_ShowCursor(fullScreen_ ? SDL_DISABLE : SDL_ENABLE); }
+
+void DemoWindow::toggleFullScreen() {
+    if (!window_ || destroyed_) return;
+    if (fullScreen_) {
+        SDL_SetWindowFullscreen(window_, 0);
+        SDL_SetWindowSize(window_, windowWidth_, windowHeight_);
+        SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        SDL_SetWindowResizable(window_, SDL_TRUE);
+    } else {
+        SDL_GetWindowSize(window_, &windowWidth_, &windowHeight_);
+        SDL_SetWindowResizable(window_, SDL_FALSE);
+        coverDisplay(window_);
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
+    fullScreen_ = !fullScreen_;
+    switchedMode_ = false;  // leaving full screen put the desktop's mode back
+    showCursorUnlessFullScreen();
+}
+
+void DemoWindow::drawableSize(int& width, int& height) const {
+    width = height = 0;
+    if (window_) SDL_GL_GetDrawableSize(window_, &width, &height);
+}
+
+int DemoWindow::refreshRate() const {
+    SDL_DisplayMode mode{};
+    const int display = window_ ? SDL_GetWindowDisplayIndex(window_) : 0;
+    return SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0 ? mode.refresh_rate : 0;
 }
 
 void DemoWindow::restoreDesktop() {
     // Leaving full screen is what puts the desktop's own display mode back.
     if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
     fullScreen_ = false;
+    switchedMode_ = false;
     SDL_ShowCursor(SDL_ENABLE);
 }
 

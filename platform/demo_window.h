@@ -1,9 +1,12 @@
 // The window, display mode, GL context and message queue, on SDL2.
 //
-// Shaped after the program's original windowing: one full-screen 800x600 window with a
-// double-buffered RGBA GL context, a queue from which the main loop takes at most one message
-// per pass without waiting, a quit message carrying the exit code, and a destroy path that
-// puts the desktop back (display mode, cursor) and posts quit code 0.
+// Shaped after the program's original windowing: one window with a double-buffered RGBA GL
+// context, a queue from which the main loop takes at most one message per pass without
+// waiting, a quit message carrying the exit code, and a destroy path that puts the desktop back
+// (display mode, cursor) and posts quit code 0. The show draws into a surface of its own and is
+// scaled into whatever the window has (see platform/drawing_surface.h), so the window can be
+// full screen at the desktop's own resolution, a resizable window, or the original 800x600
+// display mode.
 //
 // Single-threaded: every call comes from the main thread. This is the only place, with audio/
 // and app/, that talks to SDL.
@@ -35,8 +38,23 @@ struct Message {
     MessageKind kind = MessageKind::Other;
     int code = 0;
     int32_t key = 0;
+    uint16_t keyModifiers = 0;  // SDL's KMOD_ bits
     int width = 0;
     int height = 0;
+};
+
+enum class DisplayMode {
+    Desktop,     // full screen at the desktop's own resolution; no display-mode change
+    Window,      // a normal resizable window
+    ModeSwitch,  // an 800x600 full-screen display mode where the display offers one
+};
+
+struct WindowOptions {
+    // Programs that only draw offscreen (capture, tests) take the plain window.
+    DisplayMode mode = DisplayMode::Window;
+    int windowWidth = 0;  // the window's size in Window mode; 0: the drawing size
+    int windowHeight = 0;
+    bool vsync = true;    // swap on the display's refresh (adaptive where the driver can)
 };
 
 class DemoWindow {
@@ -47,13 +65,24 @@ public:
     bool peekMessage(Message& out);
 
     // The window procedure: Escape and a close run the destroy path; a resize resets the
-    // 45-degree projection; every other key is swallowed.
+    // 45-degree projection; F11 and Alt+Enter switch between full screen and a window; every
+    // other key is swallowed.
     void dispatchMessage(const Message& message);
 
     void swapBuffers();
 
-    // Shows the window, takes the focus and hides the cursor (end of start-up).
+    // Shows the window and takes the focus (end of start-up); the cursor is hidden while the
+    // window is full screen.
     void show();
+
+    // Between full screen on the desktop's resolution and a window of the last window size.
+    void toggleFullScreen();
+
+    // Pixels the GL context draws to in the window (what a present scales into).
+    void drawableSize(int& width, int& height) const;
+
+    // The display's refresh rate in Hz, 0 when unknown.
+    int refreshRate() const;
 
     // Puts the desktop back: leaves the temporary display mode and shows the cursor. Safe to
     // call more than once; every exit path of the program calls it.
@@ -63,16 +92,24 @@ public:
     void destroy();
 
     bool isFullScreen() const { return fullScreen_; }
+    // Whether the display runs a mode of ours that restoreDesktop must undo.
+    bool switchedMode() const { return switchedMode_; }
     bool hasContext() const { return context_ != nullptr; }
     SDL_Window* sdlWindow() const { return window_; }
 
 private:
-    friend DemoWindow* createDemoWindow(int, int, int, const char*, const char*, std::string*);
+    friend DemoWindow* createDemoWindow(int, int, int, const char*, const char*, std::string*,
+                                        const WindowOptions&);
+
+    void showCursorUnlessFullScreen() const;
 
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;
     bool fullScreen_ = false;
+    bool switchedMode_ = false;
     bool destroyed_ = false;
+    int windowWidth_ = 800;  // the size a window returns to from full screen
+    int windowHeight_ = 600;
 };
 
 extern DisplaySettings* displaySettings;
@@ -80,11 +117,13 @@ extern DisplaySettings* displaySettings;
 // Posts the quit message with `code`; the main loop ends when it takes it.
 void postQuitMessage(int code);
 
-// Switches the display to width x height (full screen) where the display offers that mode,
-// otherwise opens a borderless width x height window at the top-left corner, so the drawing
-// surface is always width x height. The window stays hidden until `show`. The GL context
-// (colour and depth bits from `displaySettings->bitsPerPixel`, one stencil bit, compatibility
-// profile) is current when this returns, with the initial GL state set.
+// Opens the window in `options.mode`: full screen on the desktop's resolution, a resizable
+// window (options' size, else width x height), or the display switched to width x height where
+// it offers that mode (else, one line on stderr, full screen on the desktop's resolution). The
+// window stays hidden until `show`. The GL context (colour and depth bits from
+// `displaySettings->bitsPerPixel`, one stencil bit, compatibility profile) is current when this
+// returns, with the initial GL state set and the swap interval chosen.
 // Returns null, with the reason in *error, when there is no display or no GL context.
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* className,
-                             const char* title, std::string* error);
+                             const char* title, std::string* error,
+                             const WindowOptions& options = WindowOptions{});

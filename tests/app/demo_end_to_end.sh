@@ -3,7 +3,10 @@
 #   escape      Escape sent after 2 s of show -> exit 0
 #   no-music    started where there is no inv2.mp3 -> exit 1, one line on stderr, no frame
 #   no-display  started with no display at all -> non-zero exit, one line on stderr
-# usage: demo_end_to_end.sh escape|no-music|no-display DEMO SOUNDTRACK
+#   desktop     on a 1920x1080 screen: full screen at that size, the show letterboxed; Esc -> 0
+#   window      --window 1024x768 on that screen: a window of that size; Esc -> 0
+# usage: demo_end_to_end.sh CASE DEMO SOUNDTRACK
+# DEMO_TEST_FRAMES=DIR keeps a screenshot of each on-screen case there, for looking at.
 set -u
 case_name=$1 demo=$2 soundtrack=$3
 work=$(mktemp -d)
@@ -11,24 +14,36 @@ trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=dummy
 unset SDL_VIDEODRIVER
 
+screen=800x600
 run_in_xvfb() {  # command... ; runs with DISPLAY set, returns the command's status
-  xvfb-run -a -s "-screen 0 800x600x24" "$@"
+  xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
 }
 
-case $case_name in
-escape)
+# Starts the demo with the given arguments inside the virtual screen, waits for its window and
+# 2 s of show, checks the window's size, takes a screenshot, sends Escape and expects exit 0.
+play_and_escape() {  # expected-window-size demo-arguments...
+  local expected=$1
+  shift
   cp "$soundtrack" "$work/inv2.mp3"
   cat > "$work/drive.sh" <<DRIVE
 #!/usr/bin/env bash
 cd "$work"
-"$demo" 2> "$work/stderr" &
+"$demo" $* 2> "$work/stderr" &
 pid=\$!
-# Start-up (fonts, pictures, objects) comes first; give the show 2 s once the window is up.
 for _ in \$(seq 1 300); do
   xdotool search --name "demo engine" >/dev/null 2>&1 && break
   sleep 0.1
 done
 sleep 2
+if [ -n "$expected" ]; then
+  id=\$(xdotool search --name "demo engine" | head -1)
+  size=\$(xdotool getwindowgeometry "\$id" | sed -n 's/.*Geometry: //p')
+  [ "\$size" = "$expected" ] || { echo "window is \$size, expected $expected" >&2; kill \$pid; exit 98; }
+  if [ -n "\${DEMO_TEST_FRAMES:-}" ]; then
+    ffmpeg -v error -y -f x11grab -video_size $screen -i "\$DISPLAY" -frames:v 1 \
+      "\$DEMO_TEST_FRAMES/screen_${case_name}.png" || true
+  fi
+fi
 xdotool mousemove 400 300 key Escape
 for _ in \$(seq 1 100); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 \$pid 2>/dev/null; then echo "demo still running after Escape" >&2; kill \$pid; exit 99; fi
@@ -39,6 +54,19 @@ DRIVE
   status=$?
   cat "$work/stderr" >&2
   [ $status -eq 0 ] || { echo "expected exit 0 after Escape, got $status" >&2; exit 1; }
+}
+
+case $case_name in
+escape)
+  play_and_escape ""
+  ;;
+desktop)
+  screen=1920x1080
+  play_and_escape 1920x1080
+  ;;
+window)
+  screen=1920x1080
+  play_and_escape 1024x768 --window 1024x768
   ;;
 no-music)
   cd "$work"

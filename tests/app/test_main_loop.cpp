@@ -76,8 +76,9 @@ TEST_F(MainLoop, QueuedEventsAreAllDispatchedBeforeAFrameAndOtherKeysDoNothing) 
 }
 
 TEST_F(MainLoop, EscapeRunsTheDestroyPathAndExitsWithZero) {
+    window->toggleFullScreen();
     window->show();
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE) << "no cursor over a full-screen show";
     const int code = run([](int frame) {
         if (frame == 2) pushKey(SDLK_ESCAPE);
     });

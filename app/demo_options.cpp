@@ -1,0 +1,73 @@
+#include "app/demo_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "timeline/demo_clock.h"
+
+namespace {
+
+// "1280x720": two whole numbers and nothing else.
+bool parseSize(const std::string& text, int& width, int& height) {
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%5dx%5d%n", &width, &height, &consumed) != 2) return false;
+    return consumed == static_cast<int>(text.size()) && text[0] >= '0' && text[0] <= '9';
+}
+
+bool parseSeconds(const char* text, double& seconds) {
+    char* end = nullptr;
+    errno = 0;
+    seconds = std::strtod(text, &end);
+    return errno == 0 && end != text && *end == '\0' && std::isfinite(seconds);
+}
+
+bool looksLikeSize(const char* text) { return text && text[0] >= '0' && text[0] <= '9'; }
+
+}  // namespace
+
+const char* demoUsage() {
+    return "usage: demo [--window [WxH]] [--mode-switch] [--no-vsync] [--sharp] [--start SECONDS] [--loop]\n"
+           "  (default)        full screen at the desktop's own resolution, the show scaled to fit\n"
+           "  --window [WxH]   a resizable window, 800x600 unless given\n"
+           "  --mode-switch    switch the display to 800x600 where it offers that mode\n"
+           "  --no-vsync       do not wait for the display's refresh\n"
+           "  --sharp          render at the screen's resolution instead of scaling 800x600 up\n"
+           "  --start SECONDS  start the show (and the music) there, 0 to 175.5\n"
+           "  --loop           start over at the end; Esc ends\n"
+           "  F11 or Alt+Enter switches between full screen and a window; Esc ends the show.\n";
+}
+
+std::string parseDemoOptions(int argc, char** argv, DemoOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string flag = argv[i];
+        if (flag == "--window") {
+            options.window.mode = DisplayMode::Window;
+            if (i + 1 < argc && looksLikeSize(argv[i + 1])) {
+                const std::string size = argv[++i];
+                int& width = options.window.windowWidth;
+                int& height = options.window.windowHeight;
+                if (!parseSize(size, width, height) || width < kMinWindowWidth || height < kMinWindowHeight ||
+                    width > kMaxWindowWidth || height > kMaxWindowHeight)
+                    return "--window: not a size from 160x120 to 7680x4320: " + size;
+            }
+        } else if (flag == "--mode-switch") {
+            options.window.mode = DisplayMode::ModeSwitch;
+        } else if (flag == "--no-vsync") {
+            options.window.vsync = false;
+        } else if (flag == "--sharp") {
+            options.sharp = true;
+        } else if (flag == "--loop") {
+            options.loop = true;
+        } else if (flag == "--start") {
+            if (i + 1 >= argc) return "--start needs a value";
+            const char* value = argv[++i];
+            if (!parseSeconds(value, options.start) || options.start < 0.0 || showIsOver(options.start))
+                return std::string("--start: not a time from 0 to 175.5 seconds: ") + value;
+        } else {
+            return "unknown argument: " + flag;
+        }
+    }
+    return {};
+}
