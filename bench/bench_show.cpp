@@ -1,9 +1,11 @@
 // The whole show rendered offscreen against a simulated 60 fps clock, without writing
 // anything: frame times per act, start-up time, peak memory, and how much of a frame is the
 // main thread's own CPU work (the script, the effects' CPU side and the GL front end; the
-// software rasteriser's own threads are not counted there).
+// software rasteriser's own threads are not counted there). Then what the ways to the screen
+// cost: presenting each frame scaled into a window of --window's size (a full-HD screen unless
+// given), and bringing the show to --to by frames computed without pixels instead of drawn.
 //
-//   bench_show [--fps RATE] [--to SECONDS]
+//   bench_show [--fps RATE] [--to SECONDS] [--window WxH]
 #include <SDL.h>
 #include <sys/resource.h>
 
@@ -19,6 +21,7 @@
 
 #include "app/startup.h"
 #include "platform/demo_window.h"
+#include "platform/drawing_surface.h"
 #include "timeline/demo_script.h"
 
 namespace {
@@ -59,13 +62,19 @@ Show show;
 
 int main(int argc, char** argv) {
     double fps = 60.0, to = 176.0;
+    WindowOptions screen;
+    screen.windowWidth = 1920;
+    screen.windowHeight = 1080;
+    screen.vsync = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--fps")) fps = std::atof(argv[i + 1]);
         if (!std::strcmp(argv[i], "--to")) to = std::atof(argv[i + 1]);
+        if (!std::strcmp(argv[i], "--window")) std::sscanf(argv[i + 1], "%dx%d", &screen.windowWidth, &screen.windowHeight);
     }
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     std::string error;
-    std::unique_ptr<DemoWindow> window(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error));
+    std::unique_ptr<DemoWindow> window(
+        createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, screen));
     if (!window) {
         std::fprintf(stderr, "bench_show: %s\n", error.c_str());
         return 1;
@@ -75,9 +84,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_show: %s\n", error.c_str());
         return 1;
     }
+    DrawingSurface surface;
+    if (!surface.create(show.frame, &error)) {
+        std::fprintf(stderr, "bench_show: %s\n", error.c_str());
+        return 1;
+    }
     DemoScript script(demoClock, show);
     Samples firstAct{"first act", {}, {}}, finale{"finale outside beats", {}, {}}, beats{"finale inside beats", {}, {}};
+    Samples present{"present", {}, {}};
     double startupMs = 0.0;
+    const auto drawnStart = std::chrono::steady_clock::now();
     for (long frame = 0; frame / fps <= to; ++frame) {
         demoClock.demoTime = frame / fps;
         const auto start = std::chrono::steady_clock::now();
@@ -89,15 +105,40 @@ int main(int argc, char** argv) {
         Samples& bucket = script.lastFrame().firstAct ? firstAct : script.lastFrame().glowPasses > 1 ? beats : finale;
         bucket.wall.push_back(wall);
         bucket.cpu.push_back(cpu);
+
+        const auto presentStart = std::chrono::steady_clock::now();
+        const double presentCpu = threadCpuMs();
+        surface.present(screen.windowWidth, screen.windowHeight);
+        glFinish();
+        present.wall.push_back(sinceMs(presentStart));
+        present.cpu.push_back(threadCpuMs() - presentCpu);
         window->swapBuffers();
         if (script.quitRequested()) break;
     }
+    const double drawnSeconds = sinceMs(drawnStart) / 1e3;
+
+    // The same frames again from a fresh script, computed without pixels.
+    DemoClock fastClock;
+    DemoScript fastScript(fastClock, show);
+    surface.setRasterising(false);
+    const auto fastStart = std::chrono::steady_clock::now();
+    for (long frame = 0; frame / fps <= to && !fastScript.quitRequested(); ++frame) {
+        fastClock.demoTime = frame / fps;
+        fastScript.renderFrame();
+    }
+    glFinish();
+    const double fastSeconds = sinceMs(fastStart) / 1e3;
+    surface.setRasterising(true);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("start-up to the first frame drawn: %.0f ms\n", startupMs);
     firstAct.print();
     finale.print();
     beats.print();
+    std::printf("presenting into %dx%d:\n", screen.windowWidth, screen.windowHeight);
+    present.print();
+    std::printf("reaching %.1f s at %.0f fps: drawn (with presents) %.1f s, without pixels %.1f s\n", to, fps,
+                drawnSeconds, fastSeconds);
     std::printf("peak memory (max RSS): %.1f MiB\n", usage.ru_maxrss / 1024.0);
     return 0;
 }

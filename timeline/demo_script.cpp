@@ -237,6 +237,7 @@ void DemoScript::finale() {
     glLoadIdentity();
     show_.glow.endGlowCapture();
 
+    // The blur sets each layer's colour itself; this white is the frame's own call, kept as is.
     glColor3f(1.0f, 1.0f, 1.0f);
     glLoadIdentity();
     report_.glowPasses = insideBeatWindow(now()) ? kBeatPasses : 1;
@@ -245,6 +246,8 @@ void DemoScript::finale() {
     glLoadIdentity();
     fullView();
     glEnable(GL_TEXTURE_2D);
+    // Each layer binds its picture again; this earlier binding (still the old picture in the
+    // frame that switches) is kept, as the frame's own call.
     glBindTexture(GL_TEXTURE_2D, finaleBackdrop);
     if (now() > kSecondFinaleBackdrop) finaleBackdrop = finaleTextures[1];
     if (now() > kThirdFinaleBackdrop) finaleBackdrop = finaleTextures[2];
@@ -273,6 +276,7 @@ void DemoScript::drawTubeInGlowBlock() {
     glLoadIdentity();
     glRotatef(finaleAngle, 1.0f, 1.0f, 1.0f);
     mesh.drawVertexArray();
+    // Undone and then turned the other way, as two calls: the frame's own.
     glRotatef(-finaleAngle, 1.0f, 1.0f, 1.0f);
     glRotatef(-finaleAngle, 1.0f, 1.0f, 1.0f);
     mesh.drawVertexArray();
@@ -280,12 +284,16 @@ void DemoScript::drawTubeInGlowBlock() {
     report_.insideView = true;
 }
 
-// Four copies with rising grey (0.1, 0.18, 0.26, 0.34), all but the first swaying sideways.
+// Four copies with rising grey (0.1, 0.18, 0.26, 0.34), all but the first swaying sideways. The
+// loop counts in single precision: s is 0, 0.08, 0.16 and 0.24, and 0.32 stops it; a change of
+// type or step changes the number of copies.
 void DemoScript::backdropLayers() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
+    // Overwritten, alpha included (glColor3f sets alpha 1), by the first copy's grey before
+    // anything is drawn; the frame's own call, kept.
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
     for (float s = 0.0f; s < 0.3f; s += 0.08f) {
         glColor3f(s + 0.1f, s + 0.1f, s + 0.1f);
@@ -297,7 +305,9 @@ void DemoScript::backdropLayers() {
 }
 
 // Leaves depth testing on with GL_LEQUAL, texture 0 bound, generation off and white colour
-// for the next frame, whatever this one did.
+// for the next frame, whatever this one did. Nothing is drawn in between, so GL_ALWAYS and the
+// sphere mapping switched on and off again leave only their last word; they are the frame's
+// own calls and stay, since the frame's call stream is what the show is.
 void DemoScript::frameTail() {
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -6.0f);
