@@ -1,22 +1,29 @@
 // demo-capture: renders the show frame by frame against a simulated music clock, offscreen,
 // into PNG files or one video file with the soundtrack, or nowhere (for benchmarks).
-//
-//   demo-capture [--fps RATE] [--from SECONDS] [--to SECONDS] [--step K]
-//                (--png DIR | --video FILE | --null)
+// `demo-capture --help` lists the options.
 //
 // Frame N is drawn at music time N / RATE (RATE 60 unless given; a ratio such as 60000/1001
-// is allowed). Every frame runs the script from 0 s, since the show's state depends on every
+// is allowed). The script runs every frame from 0 s, since the show's state depends on every
 // earlier frame; only frames whose time lies in [from, to] are written, every K-th of them.
-// Rendering stops when the script posts its quit or the time passes --to. Same arguments,
-// same pictures: nothing here reads a real clock.
-#include <GL/gl.h>
+// The others run with rasterising off: the script and the effects advance exactly as when
+// drawn, but no pixel is touched, which is most of a frame's cost on a software renderer, so
+// seeking to the end of the show takes seconds. Rendering stops when the script posts its
+// quit, the time passes --to, or SIGINT / SIGTERM arrives. Same arguments, same pictures:
+// nothing here reads a real clock (except the progress report).
 #include <SDL.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <csignal>
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/capture_options.h"
 #include "app/startup.h"
@@ -25,52 +32,167 @@
 #include "texture/png_writer.h"
 #include "timeline/demo_script.h"
 
+extern char** environ;
+
 namespace {
 
-constexpr int kWidth = 800;
-constexpr int kHeight = 600;
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
 
 DemoClock demoClock;
 Show show;
 
-// Pipes raw frames into ffmpeg, which muxes them with the soundtrack.
+volatile std::sig_atomic_t stopSignal = 0;
+
+extern "C" void onStopSignal(int signal) { stopSignal = signal; }
+
+// The loop looks at the flag once a frame. SA_RESTART keeps a frame half-written to ffmpeg
+// from being cut short by the signal; SA_RESETHAND lets a second Ctrl-C end a capture that
+// seems stuck (ffmpeg still finishes the file when our end of the pipe closes).
+void installStopHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal"; }
+
+// Pipes raw frames into ffmpeg, which muxes them with the soundtrack. ffmpeg runs in a process
+// group of its own, so a Ctrl-C at the terminal reaches only us: the video is then finished by
+// closing ffmpeg's input, not cut off by ffmpeg's own reaction to the signal.
 class VideoWriter {
 public:
-    VideoWriter(const CaptureOptions& options, std::string* error) {
-        const std::string command = videoCommand(options);
-        pipe_ = popen(command.c_str(), "w");
-        if (!pipe_) *error = "cannot start ffmpeg";
-    }
     ~VideoWriter() { close(); }
-    bool write(const std::vector<unsigned char>& rgb) {
-        return pipe_ && std::fwrite(rgb.data(), 1, rgb.size(), pipe_) == rgb.size();
+
+    bool start(const std::vector<std::string>& command, std::string* error) {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0) {
+            *error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
+            return false;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        // We ignore SIGPIPE (a dying ffmpeg shows as a failed write); ffmpeg need not.
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+        std::vector<char*> argv;
+        for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        const int result = posix_spawnp(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[0]);
+        if (result != 0) {
+            ::close(fds[1]);
+            *error = std::string("cannot start ffmpeg: ") + std::strerror(result);
+            return false;
+        }
+        fd_ = fds[1];
+        return true;
     }
-    int close() {
-        if (!pipe_) return 0;
-        const int status = pclose(pipe_);
-        pipe_ = nullptr;
-        return status;
+
+    bool write(const std::vector<unsigned char>& rgb) {
+        size_t done = 0;
+        while (fd_ >= 0 && done < rgb.size()) {
+            const ssize_t n = ::write(fd_, rgb.data() + done, rgb.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return fd_ >= 0;
+    }
+
+    // Ends ffmpeg's input and waits for it to finish the file. True when it exited with 0.
+    bool close() {
+        if (pid_ <= 0) return true;
+        ::close(fd_);
+        fd_ = -1;
+        int status = 0;
+        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+        }
+        pid_ = 0;
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
 
 private:
-    FILE* pipe_ = nullptr;
+    pid_t pid_ = 0;
+    int fd_ = -1;
 };
 
-struct Progress {
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point lastReport = start;
-
-    void report(long frame, long lastFrame, bool force = false) {
-        const auto now = std::chrono::steady_clock::now();
-        if (!force && now - lastReport < std::chrono::seconds(2)) return;
-        lastReport = now;
-        const double seconds = std::chrono::duration<double>(now - start).count();
-        const double rate = seconds > 0 ? (frame + 1) / seconds : 0.0;
-        const double left = rate > 0 ? (lastFrame - frame) / rate : 0.0;
-        std::fprintf(stderr, "\rframe %ld of %ld, %.1f frames/s, %.0f s left   ", frame + 1,
-                     lastFrame + 1, rate, left);
-        if (force) std::fputc('\n', stderr);
+// The progress report on stderr: a bar redrawn in place on a terminal, a plain line every few
+// seconds into a log. Written and skipped frames differ in cost by an order of magnitude, so
+// the time left is estimated from each kind's own average.
+class Progress {
+public:
+    Progress(const CaptureOptions& options, long lastFrame) : lastFrame_(lastFrame), terminal_(isatty(STDERR_FILENO)) {
+        for (long frame = 0; frame <= lastFrame; ++frame)
+            if (options.writes(frame)) ++toWrite_;
     }
+
+    void frameDone(long frame, bool written) {
+        const Clock::time_point now = Clock::now();
+        (written ? writtenSeconds_ : skippedSeconds_) += std::chrono::duration<double>(now - frameStart_).count();
+        (written ? written_ : skipped_) += 1;
+        frameStart_ = now;
+        if (now - lastReport_ < (terminal_ ? std::chrono::milliseconds(250) : std::chrono::milliseconds(5000))) return;
+        lastReport_ = now;
+        report(frame);
+    }
+
+    // The last line: replaces the bar on a terminal.
+    void finish(const char* line) const {
+        std::fprintf(stderr, "%sdemo-capture: %s\n", terminal_ ? "\r\033[K" : "", line);
+    }
+
+    long written() const { return written_; }
+    long rendered() const { return written_ + skipped_; }
+    double seconds() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void report(long frame) const {
+        const double elapsed = seconds();
+        const double fps = elapsed > 0.0 ? rendered() / elapsed : 0.0;
+        const long writeLeft = toWrite_ - written_;
+        const long skipLeft = (lastFrame_ - frame) - writeLeft;
+        const double perWritten = written_ > 0 ? writtenSeconds_ / written_ : skipped_ > 0 ? skippedSeconds_ / skipped_ : 0.0;
+        const double perSkipped = skipped_ > 0 ? skippedSeconds_ / skipped_ : perWritten;
+        const double left = writeLeft * perWritten + (skipLeft > 0 ? skipLeft * perSkipped : 0.0);
+        if (!terminal_) {
+            std::fprintf(stderr, "demo-capture: frame %ld/%ld, %.1f fps, %.0f s left\n", frame + 1, lastFrame_ + 1,
+                         fps, left);
+            return;
+        }
+        constexpr int kBarWidth = 30;
+        const int filled = static_cast<int>(kBarWidth * (frame + 1) / (lastFrame_ + 1));
+        char bar[kBarWidth + 1];
+        for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
+        bar[kBarWidth] = '\0';
+        std::fprintf(stderr, "\r[%s] frame %ld/%ld  %.1f fps  %.0f s left\033[K", bar, frame + 1, lastFrame_ + 1, fps,
+                     left);
+    }
+
+    const long lastFrame_;
+    const bool terminal_;
+    long toWrite_ = 0;
+    long written_ = 0;
+    long skipped_ = 0;
+    double writtenSeconds_ = 0.0;
+    double skippedSeconds_ = 0.0;
+    const Clock::time_point start_ = Clock::now();
+    Clock::time_point frameStart_ = start_;
+    Clock::time_point lastReport_ = start_;
 };
 
 int fail(const std::string& message) {
@@ -81,48 +203,87 @@ int fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const ProgramInfo& program = captureProgram();
+    const int helped = handleHelpAndVersion(program, argc, argv);
+    if (helped >= 0) return helped;
     CaptureOptions options;
     std::string error = parseCaptureOptions(argc, argv, options);
-    if (!error.empty()) {
-        std::fprintf(stderr, "demo-capture: %s\n%s", error.c_str(), captureUsage());
-        return 2;
-    }
+    if (error.empty()) error = prepareCaptureTarget(options);
+    if (!error.empty()) return usageError(program, error);
+
+    // Ours from the start: SDL would otherwise turn these signals into quit events that
+    // nothing here reads.
+    installStopHandlers();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    std::unique_ptr<DemoWindow> window(createDemoWindow(kWidth, kHeight, 32, "klasa_okna", "demo engine", &error));
+    std::unique_ptr<DemoWindow> window(
+        createDemoWindow(kWindowWidth, kWindowHeight, 32, "klasa_okna", "demo engine", &error));
     if (!window) return fail(error);
+    // Before start-up: the capture targets are made at the frame's block size.
+    show.frame = options.showFrame();
     error = loadShow(show);
     if (!error.empty()) return fail(error);
     DrawingSurface surface;
-    if (!surface.create(show.frame, &error)) std::fprintf(stderr, "demo-capture: %s; drawing into the window\n", error.c_str());
+    if (!surface.create(show.frame, &error)) {
+        // The window's own buffer is the designed size and no other.
+        if (show.frame != FrameSize{}) return fail(error);
+        std::fprintf(stderr, "demo-capture: %s; drawing into the window\n", error.c_str());
+    }
 
     std::unique_ptr<VideoWriter> video;
     if (options.output == CaptureOutput::Video) {
         // A failing ffmpeg is reported by the failed write, not by a silent SIGPIPE death.
         std::signal(SIGPIPE, SIG_IGN);
-        video = std::make_unique<VideoWriter>(options, &error);
-        if (!error.empty()) return fail(error);
+        video = std::make_unique<VideoWriter>();
+        if (!video->start(videoCommand(options), &error)) return fail(error);
     }
+
+    const PixelRect box = options.showRect();
+    const bool bars = box.width != options.width || box.height != options.height;
+    std::vector<unsigned char> padded;
+    if (bars) padded.assign(static_cast<size_t>(options.width) * options.height * 3, 0);
 
     DemoScript script(demoClock, show);
     const long lastFrame = options.lastFrame();
-    Progress progress;
-    for (long frame = 0; frame <= lastFrame; ++frame) {
+    Progress progress(options, lastFrame);
+    auto failMidway = [&](const std::string& message) {
+        progress.finish(message.c_str());
+        return 1;
+    };
+    long frame = 0;
+    for (; frame <= lastFrame && !stopSignal; ++frame) {
+        const bool written = options.writes(frame);
+        if (written != surface.rasterising()) surface.setRasterising(written);
         demoClock.demoTime = options.frameTime(frame);
         script.renderFrame();
-        if (options.writes(frame)) {
-            const std::vector<unsigned char> rgb = surface.readRgb();
-            if (video && !video->write(rgb)) return fail("ffmpeg stopped taking frames");
+        if (written) {
+            std::vector<unsigned char> rgb = surface.readRgb();
+            if (bars) placeShowInFrame(rgb, box, options.width, options.height, padded);
+            const std::vector<unsigned char>& pixels = bars ? padded : rgb;
+            if (video && !video->write(pixels)) return failMidway("ffmpeg stopped taking frames");
             if (options.output == CaptureOutput::Png) {
-                error = writePng(options.framePath(frame), kWidth, kHeight, rgb);
-                if (!error.empty()) return fail(error);
+                error = writePng(options.framePath(frame), options.width, options.height, pixels);
+                if (!error.empty()) return failMidway(error);
             }
         }
-        window->swapBuffers();
-        progress.report(frame, lastFrame);
+        progress.frameDone(frame, written);
         if (script.quitRequested()) break;
     }
-    progress.report(lastFrame, lastFrame, true);
-    if (video && video->close() != 0) return fail("ffmpeg failed to write " + options.target);
+
+    const bool videoFinished = !video || video->close();
+    const char* written = options.output == CaptureOutput::Null ? "drawn" : "written";
+    char line[160];
+    if (stopSignal) {
+        std::snprintf(line, sizeof line, "stopped by %s at frame %ld (%.3f s); %ld frames %s", signalName(stopSignal),
+                      frame, options.frameTime(frame), progress.written(), written);
+    } else {
+        const double seconds = progress.seconds();
+        std::snprintf(line, sizeof line, "%ld frames rendered, %ld %s, in %.1f s (%.1f fps)", progress.rendered(),
+                      progress.written(), written, seconds, seconds > 0.0 ? progress.rendered() / seconds : 0.0);
+    }
+    progress.finish(line);
+    if (!videoFinished) fail("ffmpeg failed to write " + options.target);
     releaseShow(show);
-    return 0;
+    if (stopSignal) return 128 + stopSignal;
+    return videoFinished ? 0 : 1;
 }

@@ -1,11 +1,27 @@
 // The command line of demo-capture and the frame arithmetic that follows from it.
 //
-// Times are seconds of music; frame N is drawn at N * rateDenominator / rateNumerator.
+// Times are seconds of music; frame N is drawn at N * rateDenominator / rateNumerator. Sizes
+// are pixels. Everything here is checked before the capture opens a window, so a typo costs
+// nothing; only `prepareCaptureTarget` touches the file system.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "platform/frame_size.h"
 
 enum class CaptureOutput { None, Png, Video, Null };
+
+// What the command line accepts. Times stop a little past the show's end (175.5 s), so "to
+// the end" can be written as a number; 1000 fps is already far finer than any video.
+constexpr double kCaptureLatestTime = 176.0;
+constexpr double kCaptureMaxFps = 1000.0;
+constexpr long kCaptureMaxStep = 1000000;
+constexpr int kCaptureMinWidth = 160;
+constexpr int kCaptureMinHeight = 120;
+constexpr int kCaptureMaxWidth = 7680;
+constexpr int kCaptureMaxHeight = 4320;
 
 struct CaptureOptions {
     long rateNumerator = 60;  // frames per second = rateNumerator / rateDenominator
@@ -16,6 +32,11 @@ struct CaptureOptions {
     CaptureOutput output = CaptureOutput::None;
     std::string target;  // the PNG folder or the video file
     std::string music = "inv2.mp3";
+    // The written frame. The show is drawn at the largest 4:3 size inside it, centred; the
+    // rest is black.
+    int width = FrameSize::kDesignWidth;
+    int height = FrameSize::kDesignHeight;
+    std::string sizeFlag;  // "--size WxH" or "--scale S" as given, for messages; empty by default
 
     double frameTime(long frame) const;
     long firstFrameAtOrAfter(double seconds) const;
@@ -23,15 +44,33 @@ struct CaptureOptions {
     // (the frame that posts the quit).
     long lastFrame() const;
     // Whether `frame` is written: its time lies in [from, to] and it is a K-th one from the
-    // first frame in range.
+    // first frame in range. Only these frames need their pixels.
     bool writes(long frame) const;
     std::string framePath(long frame) const;  // DIR/frame_NNNNNN.png
+
+    FrameSize showFrame() const { return FrameSize::fitting(width, height); }
+    // Where the show lies in the written frame; x and y count from the lower-left, as GL does.
+    PixelRect showRect() const { return letterbox(width, height); }
 };
 
-// Returns an error text, empty when the arguments were understood.
-std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options);
-const char* captureUsage();
+// Name and usage, for --help and for errors.
+const ProgramInfo& captureProgram();
 
-// The ffmpeg command that takes raw RGB frames on standard input and writes the video with
-// the soundtrack, starting at --from so picture and sound stay in step.
-std::string videoCommand(const CaptureOptions& options);
+// Returns an error text naming the flag, empty when the arguments were understood. Checks
+// values and how they combine; --help and --version are the caller's.
+std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options);
+
+// Makes sure the frames can be written before any rendering: creates the --png folder (and
+// its parents) when missing and tries a file in it; for --video, tries the file in its folder,
+// which must exist. Returns an error text naming the flag, or an empty one.
+std::string prepareCaptureTarget(const CaptureOptions& options);
+
+// The ffmpeg command line (program first) that takes raw RGB frames of the written size on
+// standard input and writes an H.264 video with the AAC soundtrack, starting the sound at the
+// first written frame so picture and sound stay in step.
+std::vector<std::string> videoCommand(const CaptureOptions& options);
+
+// Copies the show's pixels (top-down RGB rows of `box`'s size) into `frame`, a top-down RGB
+// buffer of width x height whose bars are already black and stay so.
+void placeShowInFrame(const std::vector<unsigned char>& show, const PixelRect& box, int width, int height,
+                      std::vector<unsigned char>& frame);

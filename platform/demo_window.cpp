@@ -104,7 +104,10 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
     if (noDisplay || SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return fail("no display");
     if (drawsNowhereUnasked()) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-        if (error) *error = "no display (DISPLAY is not set); run it inside xvfb-run to play headless";
+        const char* display = std::getenv("DISPLAY");
+        if (error)
+            *error = display ? std::string("no display: cannot open display ") + display
+                             : "no display (DISPLAY is not set); run it inside xvfb-run to play headless";
         return nullptr;
     }
     quitEventType();

@@ -17,7 +17,9 @@ unset SDL_VIDEODRIVER
 
 screen=800x600
 run_in_xvfb() {  # command... ; runs with DISPLAY set, returns the command's status
-  xvfb-run -a -s "-screen 0 ${screen}x24" "$@"
+  # Cases run in parallel: start the search for a free server number at one of our own, so two
+  # cases do not race for the same one.
+  xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 ${screen}x24" "$@"
 }
 
 # Starts the demo with the given arguments inside the virtual screen, waits for its window and
