@@ -16,14 +16,6 @@
 
 namespace {
 
-// from_chars rather than strtod: no locale, no leading blanks, no hexadecimal; "nan" and
-// "inf" parse but are refused as not finite.
-bool parseNumber(const std::string& text, double& out) {
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(text.data(), last, out);
-    return error == std::errc() && end == last && std::isfinite(out);
-}
-
 bool parseWhole(const std::string& text, long& out) {
     const char* last = text.data() + text.size();
     const auto [end, error] = std::from_chars(text.data(), last, out);
@@ -66,27 +58,14 @@ std::string parseRate(const std::string& text, long& numerator, long& denominato
 }
 
 std::string sizeLimits(const std::string& given, int width, int height) {
-    if (width >= kCaptureMinWidth && height >= kCaptureMinHeight && width <= kCaptureMaxWidth &&
-        height <= kCaptureMaxHeight)
-        return {};
+    if (withinPixelLimits(width, height)) return {};
     return given + ": frames of " + std::to_string(width) + "x" + std::to_string(height) +
            " are outside 160x120 to 7680x4320";
 }
 
-bool parseDimension(const std::string& text, int& out) {
-    // Five digits are past every limit and keep the value an int.
-    if (text.empty() || text.size() > 5) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    out = std::atoi(text.c_str());
-    return true;
-}
-
 std::string parseSize(const std::string& text, CaptureOptions& options) {
-    const size_t x = text.find('x');
     int width = 0, height = 0;
-    if (x == std::string::npos || !parseDimension(text.substr(0, x), width) ||
-        !parseDimension(text.substr(x + 1), height))
+    if (!parsePixelSize(text, width, height))
         return "--size: " + quoted(text) + " is not a size; write WIDTHxHEIGHT, such as 1920x1080";
     options.sizeFlag = "--size " + text;
     options.width = width;

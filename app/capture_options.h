@@ -18,10 +18,6 @@ enum class CaptureOutput { None, Png, Video, Null };
 constexpr double kCaptureLatestTime = 176.0;
 constexpr double kCaptureMaxFps = 1000.0;
 constexpr long kCaptureMaxStep = 1000000;
-constexpr int kCaptureMinWidth = 160;
-constexpr int kCaptureMinHeight = 120;
-constexpr int kCaptureMaxWidth = 7680;
-constexpr int kCaptureMaxHeight = 4320;
 
 struct CaptureOptions {
     long rateNumerator = 60;  // frames per second = rateNumerator / rateDenominator

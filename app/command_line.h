@@ -22,6 +22,22 @@ int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv);
 // One line "NAME: MESSAGE" then the usage, both on stderr; returns 2 (the exit code for bad usage).
 int usageError(const ProgramInfo& program, const std::string& message);
 
+// A finite decimal number and nothing else: no blanks, no locale, no hexadecimal, no "nan".
+bool parseNumber(const std::string& text, double& out);
+
+// "WIDTHxHEIGHT", two whole numbers of at most five digits (past every limit, and inside an int).
+bool parsePixelSize(const std::string& text, int& width, int& height);
+
+// The frame and window sizes the programs take, in pixels.
+constexpr int kMinPixelWidth = 160;
+constexpr int kMinPixelHeight = 120;
+constexpr int kMaxPixelWidth = 7680;
+constexpr int kMaxPixelHeight = 4320;
+inline bool withinPixelLimits(int width, int height) {
+    return width >= kMinPixelWidth && height >= kMinPixelHeight && width <= kMaxPixelWidth &&
+           height <= kMaxPixelHeight;
+}
+
 // True for an argument that looks like an option ("-x", "--xyz"; not "-" alone, which names
 // stdin/stdout).
 bool looksLikeOption(const char* argument);

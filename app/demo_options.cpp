@@ -1,27 +1,9 @@
 #include "app/demo_options.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-
+#include "app/command_line.h"
 #include "timeline/demo_clock.h"
 
 namespace {
-
-// "1280x720": two whole numbers and nothing else.
-bool parseSize(const std::string& text, int& width, int& height) {
-    int consumed = 0;
-    if (std::sscanf(text.c_str(), "%5dx%5d%n", &width, &height, &consumed) != 2) return false;
-    return consumed == static_cast<int>(text.size()) && text[0] >= '0' && text[0] <= '9';
-}
-
-bool parseSeconds(const char* text, double& seconds) {
-    char* end = nullptr;
-    errno = 0;
-    seconds = std::strtod(text, &end);
-    return errno == 0 && end != text && *end == '\0' && std::isfinite(seconds);
-}
 
 bool looksLikeSize(const char* text) { return text && text[0] >= '0' && text[0] <= '9'; }
 
@@ -48,8 +30,7 @@ std::string parseDemoOptions(int argc, char** argv, DemoOptions& options) {
                 const std::string size = argv[++i];
                 int& width = options.window.windowWidth;
                 int& height = options.window.windowHeight;
-                if (!parseSize(size, width, height) || width < kMinWindowWidth || height < kMinWindowHeight ||
-                    width > kMaxWindowWidth || height > kMaxWindowHeight)
+                if (!parsePixelSize(size, width, height) || !withinPixelLimits(width, height))
                     return "--window: not a size from 160x120 to 7680x4320: " + size;
             }
         } else if (flag == "--mode-switch") {
@@ -63,7 +44,7 @@ std::string parseDemoOptions(int argc, char** argv, DemoOptions& options) {
         } else if (flag == "--start") {
             if (i + 1 >= argc) return "--start needs a value";
             const char* value = argv[++i];
-            if (!parseSeconds(value, options.start) || options.start < 0.0 || showIsOver(options.start))
+            if (!parseNumber(value, options.start) || options.start < 0.0 || showIsOver(options.start))
                 return std::string("--start: not a time from 0 to 175.5 seconds: ") + value;
         } else {
             return "unknown argument: " + flag;

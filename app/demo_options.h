@@ -16,12 +16,6 @@ struct DemoOptions {
     bool loop = false;        // start over at the end instead of leaving
 };
 
-// Window sizes outside these are refused.
-constexpr int kMinWindowWidth = 160;
-constexpr int kMinWindowHeight = 120;
-constexpr int kMaxWindowWidth = 7680;
-constexpr int kMaxWindowHeight = 4320;
-
 // Returns an error text naming the flag, empty when the arguments were understood. --help
 // and --version are the caller's (they end the program before this runs).
 std::string parseDemoOptions(int argc, char** argv, DemoOptions& options);
