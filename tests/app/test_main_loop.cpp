@@ -89,6 +89,25 @@ TEST_F(MainLoop, EscapeRunsTheDestroyPathAndExitsWithZero) {
     EXPECT_FALSE(window->hasContext());
 }
 
+TEST_F(MainLoop, F11AndAltEnterSwitchBetweenFullScreenAndAWindow) {
+    window->show();
+    ASSERT_FALSE(window->isFullScreen());
+    Message key;
+    key.kind = MessageKind::KeyDown;
+    key.key = SDLK_F11;
+    window->dispatchMessage(key);
+    EXPECT_TRUE(window->isFullScreen());
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+    key.key = SDLK_RETURN;
+    window->dispatchMessage(key);
+    EXPECT_TRUE(window->isFullScreen()) << "Enter alone is swallowed";
+    key.keyModifiers = KMOD_LALT;
+    window->dispatchMessage(key);
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_TRUE(window->hasContext());
+}
+
 TEST_F(MainLoop, AWindowCloseEndsLikeEscape) {
     SDL_Event event{};
     event.type = SDL_QUIT;
