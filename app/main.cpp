@@ -78,6 +78,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoWindow> window(
         createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
     if (!window) return fail(error, kExitNoDisplay);
+    if (!window->note().empty()) std::fprintf(stderr, "demo: %s\n", window->note().c_str());
     error = loadShow(show);
     if (!error.empty()) return fail(error, kExitNoDisplay);
     DrawingSurface surface;

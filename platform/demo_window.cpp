@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -113,10 +112,11 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
     quitEventType();
 
     DisplayMode mode = options.mode;
+    std::string note;
     if (mode == DisplayMode::ModeSwitch && !displayOffersMode(width, height)) {
         // A window in the corner of a larger desktop would be worse than scaling the show up.
-        std::fprintf(stderr, "the display offers no %dx%d mode; playing full screen at its own resolution\n",
-                     width, height);
+        note = "the display offers no " + std::to_string(width) + "x" + std::to_string(height) +
+               " mode; playing full screen at its own resolution";
         mode = DisplayMode::Desktop;
     }
     const int windowWidth = options.windowWidth > 0 ? options.windowWidth : width;
@@ -151,6 +151,7 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
     demoWindow->context_ = context;
     demoWindow->fullScreen_ = !windowed;
     demoWindow->switchedMode_ = mode == DisplayMode::ModeSwitch;
+    demoWindow->note_ = note;
     demoWindow->windowWidth_ = windowWidth;
     demoWindow->windowHeight_ = windowHeight;
     glSetup.initGLState();

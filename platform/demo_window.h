@@ -94,6 +94,8 @@ public:
     bool isFullScreen() const { return fullScreen_; }
     // Whether the display runs a mode of ours that restoreDesktop must undo.
     bool switchedMode() const { return switchedMode_; }
+    // Why the window is not in the mode asked for; empty when it is.
+    const std::string& note() const { return note_; }
     bool hasContext() const { return context_ != nullptr; }
     SDL_Window* sdlWindow() const { return window_; }
 
@@ -108,6 +110,7 @@ private:
     bool fullScreen_ = false;
     bool switchedMode_ = false;
     bool destroyed_ = false;
+    std::string note_;
     int windowWidth_ = 800;  // the size a window returns to from full screen
     int windowHeight_ = 600;
 };
@@ -119,7 +122,7 @@ void postQuitMessage(int code);
 
 // Opens the window in `options.mode`: full screen on the desktop's resolution, a resizable
 // window (options' size, else width x height), or the display switched to width x height where
-// it offers that mode (else, one line on stderr, full screen on the desktop's resolution). The
+// it offers that mode (else full screen on the desktop's resolution, with a `note`). The
 // window stays hidden until `show`. The GL context (colour and depth bits from
 // `displaySettings->bitsPerPixel`, one stencil bit, compatibility profile) is current when this
 // returns, with the initial GL state set and the swap interval chosen.
