@@ -223,12 +223,10 @@ int main(int argc, char** argv) {
     show.frame = options.showFrame();
     error = loadShow(show);
     if (!error.empty()) return fail(error);
+    // At the window's size the frames are drawn straight into it, exactly as designed; other
+    // sizes need a framebuffer of their own.
     DrawingSurface surface;
-    if (!surface.create(show.frame, &error)) {
-        // The window's own buffer is the designed size and no other.
-        if (show.frame != FrameSize{}) return fail(error);
-        std::fprintf(stderr, "demo-capture: %s; drawing into the window\n", error.c_str());
-    }
+    if (!surface.fit(show.frame, kWindowWidth, kWindowHeight, &error)) return fail(error);
 
     std::unique_ptr<VideoWriter> video;
     if (options.output == CaptureOutput::Video) {

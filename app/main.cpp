@@ -54,15 +54,16 @@ void fastForward(DemoScript& script, DrawingSurface& surface, double seconds, do
     demoClock.demoTime = seconds;
 }
 
-// With --sharp the surface follows the letterboxed area of the window.
-void followWindowSize(const DemoWindow& window, DrawingSurface& surface) {
+// The surface follows the window (straight into it at the frame's own size, else scaled);
+// with --sharp the frame itself follows the letterboxed area of the window.
+void fitSurface(const DemoWindow& window, DrawingSurface& surface, bool sharp) {
     int width = 0, height = 0;
     window.drawableSize(width, height);
     const FrameSize wanted = FrameSize::fitting(width, height);
-    if (wanted.width < kSmallestSharpWidth || wanted == show.frame) return;
-    show.frame = wanted;
+    if (sharp && surface.canScale() && wanted.width >= kSmallestSharpWidth) show.frame = wanted;
     std::string why;
-    if (!surface.create(show.frame, &why)) std::fprintf(stderr, "demo: %s\n", why.c_str());
+    if (!surface.fit(show.frame, width, height, &why))
+        std::fprintf(stderr, "demo: %s; drawing straight into the window\n", why.c_str());
 }
 
 }  // namespace
@@ -82,9 +83,7 @@ int main(int argc, char** argv) {
     error = loadShow(show);
     if (!error.empty()) return fail(error, kExitNoDisplay);
     DrawingSurface surface;
-    if (!surface.create(show.frame, &error))
-        std::fprintf(stderr, "demo: %s; drawing straight into the window\n", error.c_str());
-    if (options.sharp && surface.offscreen()) followWindowSize(*window, surface);
+    fitSurface(*window, surface, options.sharp);
 
     const std::unique_ptr<ShowStartState> startState(options.loop ? new ShowStartState(show) : nullptr);
     // Made after start-up: the first finale backdrop is read when the script is created.
@@ -112,7 +111,7 @@ int main(int argc, char** argv) {
                 seekMusic(0.0);
                 startOver = false;
             }
-            if (options.sharp && surface.offscreen()) followWindowSize(*window, surface);
+            fitSurface(*window, surface, options.sharp);
             surface.bind();
             script->renderFrame();
             int width = 0, height = 0;

@@ -38,10 +38,24 @@ void DrawingSurface::release() {
     framebuffer_ = colour_ = depthStencil_ = 0;
 }
 
+bool DrawingSurface::fit(const FrameSize& size, int windowWidth, int windowHeight, std::string* why) {
+    if (windowWidth == size.width && windowHeight == size.height) {
+        release();
+        size_ = size;
+        return true;
+    }
+    if (unavailable_ || (framebuffer_ && size_ == size)) {
+        size_ = size;
+        return true;
+    }
+    return create(size, why);
+}
+
 bool DrawingSurface::create(const FrameSize& size, std::string* why) {
     release();
     size_ = size;
     if (!hasFramebufferObjects()) {
+        unavailable_ = true;
         if (why) *why = "the GL context offers no framebuffer objects";
         return false;
     }
@@ -62,6 +76,7 @@ bool DrawingSurface::create(const FrameSize& size, std::string* why) {
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
         release();
+        unavailable_ = true;
         if (why) *why = std::string("the drawing surface cannot be made: ") + incompleteReason(status);
         return false;
     }

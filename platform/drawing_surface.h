@@ -5,8 +5,11 @@
 //
 // The frame's own GL calls never change: its viewport, its captures from the lower-left block
 // and its clears all land in the surface, which is bound before the frame and again after
-// every present. Where the context offers no framebuffer objects the surface falls back to the
-// window's own buffers (the show then draws straight into the window, as it was designed to).
+// every present. A window of exactly the frame's size needs no surface: the show then draws
+// straight into the window's back buffer, as it was designed to, and its pixels are those of
+// the original to the bit (the renderer rounds a few edge pixels of a framebuffer object one
+// level differently from a window's buffer). The same holds where the context offers no
+// framebuffer objects.
 // GL only, no windowing: needs a current context; sizes are pixels.
 #pragma once
 
@@ -28,6 +31,17 @@ public:
     // reason in *why, when the context cannot make one: the surface is then the window's own
     // back buffer.
     bool create(const FrameSize& size, std::string* why);
+
+    // How the show reaches a window of windowWidth x windowHeight pixels: straight into the
+    // window's back buffer when it is exactly the frame's size, else into a framebuffer of the
+    // frame's size that `present` scales (remade only when the size changes). False, with the
+    // reason in *why, the first time a framebuffer is needed and cannot be made; the show then
+    // draws into the window.
+    bool fit(const FrameSize& size, int windowWidth, int windowHeight, std::string* why);
+
+    // False once a framebuffer could not be made: the show can then only be drawn at the
+    // window's own size.
+    bool canScale() const { return !unavailable_; }
 
     // Whether the show draws into a framebuffer of its own.
     bool offscreen() const { return framebuffer_ != 0; }
@@ -59,4 +73,5 @@ private:
     GLuint colour_ = 0;
     GLuint depthStencil_ = 0;
     bool rasterising_ = true;
+    bool unavailable_ = false;  // a framebuffer could not be made; not tried again
 };

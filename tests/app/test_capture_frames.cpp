@@ -97,7 +97,7 @@ protected:
         const std::string error = loadShow(show, startup);
         EXPECT_EQ(error, "");
         DrawingSurface surface;
-        EXPECT_TRUE(surface.create(show.frame, nullptr));
+        EXPECT_TRUE(surface.fit(show.frame, 800, 600, nullptr));
         DemoClock clock;
         DemoScript script(clock, show);
         std::map<long, Pixels> frames;

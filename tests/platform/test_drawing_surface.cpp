@@ -116,6 +116,26 @@ TEST(DrawingSurface, PresentLetterboxesIntoWindowsOfEverySize) {
     }
 }
 
+// A window of the frame's own size takes the frame straight into its back buffer, as the show
+// was designed to draw; any other size gets a framebuffer, kept while the size stays.
+TEST(DrawingSurface, FitsStraightIntoAWindowOfTheFramesSize) {
+    REQUIRE_GL();
+    DrawingSurface surface;
+    ASSERT_TRUE(surface.fit(FrameSize{}, 800, 600, nullptr));
+    EXPECT_FALSE(surface.offscreen());
+    ASSERT_TRUE(surface.fit(FrameSize{}, 1920, 1080, nullptr));
+    EXPECT_TRUE(surface.offscreen());
+    GLint first = 0, second = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &first);
+    ASSERT_TRUE(surface.fit(FrameSize{}, 1280, 1024, nullptr));
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &second);
+    EXPECT_EQ(first, second) << "the same frame size keeps its framebuffer";
+    ASSERT_TRUE(surface.fit(FrameSize{}, 800, 600, nullptr));
+    EXPECT_FALSE(surface.offscreen());
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &second);
+    EXPECT_EQ(second, 0) << "back in the window";
+}
+
 // Frames computed without pixels leave the surface as it was.
 TEST(DrawingSurface, WithoutRasterisingNothingIsDrawn) {
     REQUIRE_GL();
