@@ -54,11 +54,9 @@ void fastForward(DemoScript& script, DrawingSurface& surface, double seconds, do
     demoClock.demoTime = seconds;
 }
 
-// The surface follows the window (straight into it at the frame's own size, else scaled);
-// with --sharp the frame itself follows the letterboxed area of the window.
-void fitSurface(const DemoWindow& window, DrawingSurface& surface, bool sharp) {
-    int width = 0, height = 0;
-    window.drawableSize(width, height);
+// The surface follows the window's width x height (straight into it at the frame's own size,
+// else scaled); with --sharp the frame itself follows the letterboxed area of the window.
+void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
     const FrameSize wanted = FrameSize::fitting(width, height);
     if (sharp && surface.canScale() && wanted.width >= kSmallestSharpWidth) show.frame = wanted;
     std::string why;
@@ -83,7 +81,9 @@ int main(int argc, char** argv) {
     error = loadShow(show);
     if (!error.empty()) return fail(error, kExitNoDisplay);
     DrawingSurface surface;
-    fitSurface(*window, surface, options.sharp);
+    int width = 0, height = 0;
+    window->drawableSize(width, height);
+    fitSurface(width, height, surface, options.sharp);
 
     const std::unique_ptr<ShowStartState> startState(options.loop ? new ShowStartState(show) : nullptr);
     // Made after start-up: the first finale backdrop is read when the script is created.
@@ -111,11 +111,10 @@ int main(int argc, char** argv) {
                 seekMusic(0.0);
                 startOver = false;
             }
-            fitSurface(*window, surface, options.sharp);
+            window->drawableSize(width, height);
+            fitSurface(width, height, surface, options.sharp);
             surface.bind();
             script->renderFrame();
-            int width = 0, height = 0;
-            window->drawableSize(width, height);
             surface.present(width, height);
             if (!script->quitRequested()) return;
             if (options.loop)

@@ -1,5 +1,6 @@
 // The invitation text's font: flat, very thin solid glyphs, one display list per character
-// code, and the empty texture (128x128 at the designed frame size) the script copies the rendered text into.
+// code, and the empty texture (128x128 at the designed frame size) the script copies the
+// rendered text into.
 //
 // Glyphs come from the face fontconfig picks for "Arial" at its thinnest weight, read with
 // FreeType. Sizes are in em units: a glyph is one unit high per em, lies in the x-y plane,
@@ -15,11 +16,13 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/frame_size.h"
+
 constexpr GLsizei kOutlineFontListCount = 256;  // code 255 is reserved and stays empty
 constexpr int kOutlineGlyphCount = 255;
 constexpr float kGlyphExtrusion = 0.001f;
 constexpr size_t kOutlineTextMaxChars = 255;  // longer formatted text is cut
-constexpr GLsizei kCaptureTextureSize = 128;
+constexpr GLsizei kCaptureTextureSize = FrameSize::kDesignBlock;
 
 // Per-glyph measurements in em units, as the glyphs were built (for inspection only).
 struct GlyphMetrics {

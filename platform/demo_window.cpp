@@ -150,7 +150,6 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
     demoWindow->window_ = window;
     demoWindow->context_ = context;
     demoWindow->fullScreen_ = !windowed;
-    demoWindow->switchedMode_ = mode == DisplayMode::ModeSwitch;
     demoWindow->note_ = note;
     demoWindow->windowWidth_ = windowWidth;
     demoWindow->windowHeight_ = windowHeight;
@@ -247,7 +246,6 @@ void DemoWindow::toggleFullScreen() {
         SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
     }
     fullScreen_ = !fullScreen_;
-    switchedMode_ = false;  // leaving full screen put the desktop's mode back
     showCursorUnlessFullScreen();
 }
 
@@ -266,7 +264,6 @@ void DemoWindow::restoreDesktop() {
     // Leaving full screen is what puts the desktop's own display mode back.
     if (window_ && fullScreen_) SDL_SetWindowFullscreen(window_, 0);
     fullScreen_ = false;
-    switchedMode_ = false;
     SDL_ShowCursor(SDL_ENABLE);
 }
 

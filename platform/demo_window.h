@@ -92,8 +92,6 @@ public:
     void destroy();
 
     bool isFullScreen() const { return fullScreen_; }
-    // Whether the display runs a mode of ours that restoreDesktop must undo.
-    bool switchedMode() const { return switchedMode_; }
     // Why the window is not in the mode asked for; empty when it is.
     const std::string& note() const { return note_; }
     bool hasContext() const { return context_ != nullptr; }
@@ -108,7 +106,6 @@ private:
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;
     bool fullScreen_ = false;
-    bool switchedMode_ = false;
     bool destroyed_ = false;
     std::string note_;
     int windowWidth_ = 800;  // the size a window returns to from full screen
