@@ -1,0 +1,91 @@
+#include "platform/whole_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace files {
+namespace {
+
+// Closes the descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
+
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe (FIFO)";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// Reads exactly `size` bytes into `out`, then checks that nothing follows them.
+template <typename Buffer>
+std::string readExactly(int fd, size_t size, Buffer& out) {
+    out.resize(size);
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, &out[done], size - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return systemReason("cannot be read");
+        if (got == 0) return "became shorter while it was read (" + std::to_string(done) + " of " +
+                             std::to_string(size) + " bytes)";
+        done += static_cast<size_t>(got);
+    }
+    char extra;
+    ssize_t more;
+    do {
+        more = ::read(fd, &extra, 1);
+    } while (more < 0 && errno == EINTR);
+    if (more > 0) return "grew while it was read (past " + std::to_string(size) + " bytes)";
+    if (more < 0) return systemReason("cannot be read");
+    return {};
+}
+
+template <typename Buffer>
+std::string readInto(const std::string& path, size_t maxBytes, Buffer& out) {
+    out.clear();
+    // O_NONBLOCK keeps open() from waiting for a writer on a FIFO; it is refused just after.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) return systemReason("cannot be opened");
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return systemReason("cannot be examined");
+    if (!S_ISREG(info.st_mode)) return std::string("is ") + kindOf(info.st_mode) + ", not a file";
+    const auto size = static_cast<unsigned long long>(info.st_size);
+    if (size > maxBytes)
+        return "is " + std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) +
+               " allowed";
+    // Regular files never block; blocking reads are simpler to loop over.
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    std::string error = readExactly(fd.get(), static_cast<size_t>(size), out);
+    if (!error.empty()) out.clear();
+    return error;
+}
+
+}  // namespace
+
+std::string readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes) {
+    return readInto(path, maxBytes, bytes);
+}
+
+std::string readWholeFile(const std::string& path, size_t maxBytes, std::string& text) {
+    return readInto(path, maxBytes, text);
+}
+
+}  // namespace files

@@ -1,0 +1,27 @@
+#pragma once
+// Reading a file whole, the one way every reader and the music do it.
+//
+// Only regular files are read: a directory, a device (/dev/zero never ends), a FIFO or a
+// socket is refused before a byte is read, and so is a file whose size is over the caller's
+// cap. The size is taken with fstat on the opened descriptor, so the file checked is the file
+// read. A file that changes size while it is read is refused rather than returned cut short
+// or grown past the cap. Needs neither GL nor SDL.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace files {
+
+// Reads `path` into `bytes` (replacing what it held). On failure `bytes` is empty and the
+// result is the reason, worded to follow "<path>: " (e.g. "is a directory, not a file",
+// "is 300000000 bytes, more than the 268435456 allowed"). Empty on success.
+[[nodiscard]] std::string readWholeFile(const std::string& path, size_t maxBytes,
+                                        std::vector<uint8_t>& bytes);
+
+// The same into a string, for text formats.
+[[nodiscard]] std::string readWholeFile(const std::string& path, size_t maxBytes,
+                                        std::string& text);
+
+}  // namespace files
