@@ -1,4 +1,5 @@
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -99,7 +100,7 @@ Rgb readPixel(int x, int y) {
 }
 
 std::string uniqueTempPath(const std::string& name) {
-    return ::testing::TempDir() + std::to_string(getpid()) + "_" + name;
+    return tempPath(name);
 }
 
 bool saveBackBufferPng(const std::string& path) {
