@@ -1,7 +1,7 @@
 // LWO2 load speed on generated UV-mapped grids: an n x n grid of quads with a TXUV VMAP over
 // every point and a VMAD seam along one column, one surface. Reports bytes/s of the whole load
 // (parse + build + surfaces) and of parsing alone; flat rates across sizes mean linear time.
-#include "lwo/lwo_object.h"
+#include "lwo/lwo_mesh.h"
 #include "tests/lwo/lwo_test_writer.h"
 
 #include <benchmark/benchmark.h>
@@ -47,7 +47,7 @@ void BM_LoadUvGrid(benchmark::State& state) {
     std::ostringstream quiet;
     size_t polygons = 0;
     for (auto _ : state) {
-        LwoObject object;
+        LwoMesh object;
         object.diagnostics = &quiet;
         if (object.loadFromMemory(file.data(), file.size())) state.SkipWithError("load failed");
         polygons = object.polygons.size();
@@ -62,7 +62,7 @@ void BM_ParseUvGrid(benchmark::State& state) {
     const std::vector<uint8_t> file = uvGrid(static_cast<int>(state.range(0)));
     std::ostringstream quiet;
     for (auto _ : state) {
-        LwoObject object;
+        LwoMesh object;
         object.diagnostics = &quiet;
         if (object.readMemory(file.data(), file.size(), "grid")) state.SkipWithError("parse failed");
         benchmark::DoNotOptimize(object.reader.polygonSets.data());

@@ -2,155 +2,39 @@
 
 #include "texture/jpeg_texture.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <iostream>
+#include <type_traits>
 #include <utility>
 
 namespace {
 
-// Objects are a few hundred kilobytes; anything past this is not an object file (or is an
-// endless device) and is not read into memory.
-constexpr size_t kMaxFileBytes = size_t(256) << 20;
-
-// Reads until the end of the file (pipes and devices included). Returns the reason on failure.
-std::string readWholeFile(const char* fileName, std::vector<uint8_t>& bytes) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return "cannot open the file";
-    std::string error;
-    uint8_t block[65536];
-    for (;;) {
-        size_t got = std::fread(block, 1, sizeof block, file);
-        bytes.insert(bytes.end(), block, block + got);
-        if (bytes.size() > kMaxFileBytes) {
-            error = "larger than " + std::to_string(kMaxFileBytes) + " bytes, not an object file";
-            break;
-        }
-        if (got < sizeof block) {
-            if (std::ferror(file)) error = std::string("cannot read the file (") + std::strerror(errno) + ")";
-            break;
-        }
-    }
-    std::fclose(file);
-    return error;
-}
+// The clip loader (loadJpegTexture) fills a GLuint through the reader's uint32_t texture name.
+static_assert(std::is_same_v<GLuint, uint32_t>, "GL texture names are unsigned 32-bit integers");
 
 void glColour(const LwoColour& c) { glColor3f(c[0], c[1], c[2]); }
 
 }  // namespace
 
-LwoObject::LwoObject() : clipTextureLoader(loadJpegTexture) {}
+LwoObject::LwoObject(const char* fileName) { static_cast<void>(load(fileName)); }
 
-LwoObject::LwoObject(const char* fileName) : LwoObject() { load(fileName); }
-
-bool LwoObject::readFile(const char* fileName) {
-    std::vector<uint8_t> bytes;
-    const std::string error = readWholeFile(fileName, bytes);
-    if (!error.empty()) {
-        (diagnostics ? *diagnostics : std::cout) << "nie ma go!!!" << std::flush;
-        reader = LwoReader();
-        loadError = std::string(fileName) + ": " + error;
-        return true;
-    }
-    return readMemory(bytes.data(), bytes.size(), fileName);
-}
-
-bool LwoObject::readMemory(const uint8_t* data, size_t size, const std::string& name) {
-    LwoReader parsed(std::vector<uint8_t>(data, data + size), name);
-    parsed.diagnostics = diagnostics;
-    parsed.clipTextureLoader = clipTextureLoader;
-    formLength = parsed.formLength;
-    bool failed = parsed.parseChunks(12);
-    loadError = parsed.error();
-    currentChunkId = parsed.currentChunkId;
-    currentChunkKind = static_cast<int32_t>(parsed.currentChunkKind);
-    reader = std::move(parsed);
-    return failed;
-}
-
-bool LwoObject::finishLoad(bool failed) {
-    if (failed) {
-        reader = LwoReader();
-        polygons.clear();
-        polygonSetStarts.clear();
-        vertexArray.clear();
-        formLength = 0;
-    } else {
-        loadError.clear();
-    }
-    return failed;
-}
-
-bool LwoObject::load(const char* fileName) {
-    bool failed = readFile(fileName) || !buildFaces();
-    if (!failed) applySurfaces();
-    return finishLoad(failed);
-}
-
-bool LwoObject::loadFromMemory(const uint8_t* data, size_t size, const std::string& name) {
-    bool failed = readMemory(data, size, name) || !buildFaces();
-    if (!failed) applySurfaces();
-    return finishLoad(failed);
-}
+void LwoObject::clearDerived() { vertexArray.clear(); }
 
 bool LwoObject::loadWithTexture(const char* fileName, const char* textureFileName) {
-    bool failed = load(fileName);
+    const bool failed = load(fileName);
     return loadJpegTextureMipmapped(textureFileName, texture, 1) || failed;
 }
 
-bool LwoObject::loadWithUvMap(const char* fileName, int uvMap) {
-    bool failed = readFile(fileName) || !buildFacesFromUvMap(uvMap);
-    if (!failed) applySurfaces();
-    return finishLoad(failed);
-}
-
 bool LwoObject::loadWithUvMapAndTexture(const char* fileName, const char* textureFileName, int uvMap) {
-    bool failed = loadWithUvMap(fileName, uvMap);
+    const bool failed = loadWithUvMap(fileName, uvMap);
     return loadJpegTextureMipmapped(textureFileName, texture, 1) || failed;
 }
 
 bool LwoObject::loadWithOptions(const char* fileName, const char* textureFileName, int uvMap,
                                 uint8_t keepTransparency) {
-    bool failed = readFile(fileName);
-    if (!failed && keepTransparency == 0) {
-        for (LwoSurface& surface : reader.surfaces) surface.hasTransparency = false;
-    }
-    failed = failed || !buildFacesFromUvMap(uvMap);
-    if (!failed) applySurfaces();
-    finishLoad(failed);
+    const bool failed = loadFromUvMap(fileName, uvMap, keepTransparency != 0);
     return loadJpegTextureMipmapped(textureFileName, texture, 1) || failed;
 }
 
 bool LwoObject::loadTexture(const char* fileName) { return loadJpegTexture(fileName, texture); }
-
-int LwoObject::build(int uvMap, bool clearFirst) {
-    if (clearFirst) polygons.clear();
-    std::string error;
-    if (buildMeshPolygons(reader, uvMap, polygons, polygonSetStarts, &error)) {
-        loadError = reader.name().empty() ? error : reader.name() + ": " + error;
-        return 0;
-    }
-    return 1;
-}
-
-int LwoObject::buildFaces() { return build(-1, false); }
-
-int LwoObject::buildFacesFromUvMap(int uvMap) {
-    if (uvMap < 0) {
-        polygons.clear();
-        loadError = reader.name() + ": UV map " + std::to_string(uvMap) + " is not a map number";
-        return 0;
-    }
-    return build(uvMap, true);
-}
-
-int LwoObject::applySurfaces() { return applySurfaceColours(reader, polygonSetStarts, polygons); }
-
-int LwoObject::applyColour(float r, float g, float b) {
-    const LwoColour colour = {r, g, b};
-    return applySurfaceColours(reader, polygonSetStarts, polygons, &colour);
-}
 
 void LwoObject::prologue(GLuint textureName) {
     glEnable(GL_TEXTURE_2D);
@@ -292,6 +176,8 @@ void LwoObject::drawPositions(const PositionList& points) const {
 
 uint32_t LwoObject::drawMorphStep(float steps) {
     drawPositions(morphCurrent);
+    // The comma is deliberate: the count is read after stepMorph has advanced it, and the list
+    // stepMorph returns is dropped.
     return stepMorph(true, steps), morphStepCount;
 }
 
@@ -306,6 +192,8 @@ PositionList LwoObject::stepMorph(bool advance, float steps) {
 void LwoObject::buildMorphFrames(PositionList start, PositionList target, float steps) {
     morphFrameIndex = 0;
     std::vector<PositionList> frames = buildMorphFrameList(start, target, steps);
+    // Appended without clearing, on purpose: a second build keeps the earlier frames in front
+    // and drawing restarts at the first of them; clearing here would change what is drawn.
     for (PositionList& frame : frames) morphFrames.push_back(std::move(frame));
 }
 

@@ -20,6 +20,35 @@ std::string describe(const char* format, long long a, long long b) {
 
 }  // namespace
 
+// A chunk reader's hold on its chunk: the body becomes the cursor's readable range, and when
+// the scope ends the cursor moves past the body and its pad byte, ready for the next chunk
+// (unless a read failed: the walk then stops where the failure left it).
+class LwoReader::ChunkScope {
+public:
+    // `offset` is that of the chunk's length field.
+    ChunkScope(LwoReader& reader, int32_t offset) : reader_(reader), offset_(offset) {
+        open_ = reader.beginChunk(offset, end_);
+    }
+    ~ChunkScope() {
+        if (open_) reader_.endChunk(offset_, end_);
+    }
+    ChunkScope(const ChunkScope&) = delete;
+    ChunkScope& operator=(const ChunkScope&) = delete;
+
+    // False when the length ran past the data (the failure is recorded).
+    bool open() const { return open_; }
+    size_t end() const { return end_; }
+    int32_t length() const { return static_cast<int32_t>(end_ - static_cast<size_t>(offset_) - 4); }
+    // Of the chunk ID, for messages.
+    int32_t chunkOffset() const { return offset_ - 4; }
+
+private:
+    LwoReader& reader_;
+    int32_t offset_;
+    size_t end_ = 0;
+    bool open_ = false;
+};
+
 LwoChunkKind classifyChunk(const std::string& id) {
     static const char* const kIds[] = {"TAGS", "LAYR", "PNTS", "BBOX", "POLS",
                                        "PTAG", "SURF", "VMAP", "VMAD", "CLIP"};
@@ -163,8 +192,7 @@ bool LwoReader::parseChunks(int32_t start) {
             case LwoChunkKind::DiscVertexMap: readDiscVertexMap(lengthOffset); break;
             case LwoChunkKind::Clip: readClip(lengthOffset); break;
             case LwoChunkKind::Unknown: {
-                size_t end = 0;
-                if (beginChunk(lengthOffset, end)) endChunk(lengthOffset, end);
+                ChunkScope skipped(*this, lengthOffset);
                 break;
             }
         }
@@ -212,18 +240,17 @@ int64_t LwoReader::latestPolygonCount() const {
 }
 
 void LwoReader::readTags(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
-    tagList.chunkLength = static_cast<int32_t>(end - offset - 4);
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
+    tagList.chunkLength = chunk.length();
     while (!cursor_.atEnd()) tagList.tags.push_back(cursor_.readPaddedString());
-    endChunk(offset, end);
 }
 
 void LwoReader::readLayer(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoLayer layer;
-    layer.chunkLength = static_cast<int32_t>(end - offset - 4);
+    layer.chunkLength = chunk.length();
     layer.number = cursor_.readU2();
     layer.flags = cursor_.readU2();
     layer.pivot.x = cursor_.readF4();
@@ -237,14 +264,13 @@ void LwoReader::readLayer(int32_t offset) {
     }
     if (!cursor_.failed()) layers.push_back(std::move(layer));
     layerCount = static_cast<int16_t>(layerCount + 1);
-    endChunk(offset, end);
 }
 
 void LwoReader::readPoints(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoPointSet set;
-    set.chunkLength = static_cast<int32_t>(end - offset - 4);
+    set.chunkLength = chunk.length();
     set.points.reserve(cursor_.remaining() / 12);
     // A remainder shorter than a point carries nothing and is ignored.
     while (cursor_.remaining() >= 12) {
@@ -255,22 +281,20 @@ void LwoReader::readPoints(int32_t offset) {
         set.points.push_back(p);
     }
     pointSets.push_back(std::move(set));
-    endChunk(offset, end);
 }
 
 void LwoReader::readBoundingBox(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
-    boundingBoxLength = static_cast<int32_t>(end - offset - 4);
-    endChunk(offset, end);
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
+    boundingBoxLength = chunk.length();
 }
 
 void LwoReader::readPolygons(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoPolygonSet set;
-    set.chunkLength = static_cast<int32_t>(end - offset - 4);
-    set.chunkOffset = offset - 4;
+    set.chunkLength = chunk.length();
+    set.chunkOffset = chunk.chunkOffset();
     set.type = cursor_.readId4();
     set.layerCount = layerCount;
     set.pointSetIndex = static_cast<int32_t>(pointSets.size()) - 1;
@@ -290,15 +314,14 @@ void LwoReader::readPolygons(int32_t offset) {
         }
     }
     polygonSets.push_back(std::move(set));
-    endChunk(offset, end);
 }
 
 void LwoReader::readPolygonTags(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoPolygonTags tags;
-    tags.chunkLength = static_cast<int32_t>(end - offset - 4);
-    tags.chunkOffset = offset - 4;
+    tags.chunkLength = chunk.length();
+    tags.chunkOffset = chunk.chunkOffset();
     tags.type = cursor_.readId4();
     tags.polygonSetIndex = static_cast<int32_t>(polygonSets.size()) - 1;
     const long long polygonCount = latestPolygonCount();
@@ -320,20 +343,18 @@ void LwoReader::readPolygonTags(int32_t offset) {
         tags.tags.push_back(tag);
     }
     polygonTagSets.push_back(std::move(tags));
-    endChunk(offset, end);
 }
 
 void LwoReader::readSurface(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoSurface surface;
-    surface.chunkLength = static_cast<int32_t>(end - offset - 4);
+    surface.chunkLength = chunk.length();
     surface.name = cursor_.readPaddedString();
     surface.sourceName = cursor_.readPaddedString();
-    while (!cursor_.atEnd()) readSurfaceSubChunk(surface, end);
+    while (!cursor_.atEnd()) readSurfaceSubChunk(surface, chunk.end());
     cursor_.setContext("SURF");
     surfaces.push_back(std::move(surface));
-    endChunk(offset, end);
 }
 
 void LwoReader::readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd) {
@@ -383,19 +404,18 @@ void LwoReader::readVertexMap(int32_t offset) { readVertexMapChunk(offset, false
 void LwoReader::readDiscVertexMap(int32_t offset) { readVertexMapChunk(offset, true); }
 
 void LwoReader::readVertexMapChunk(int32_t offset, bool perPolygon) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoVertexMap map;
-    map.chunkLength = static_cast<int32_t>(end - offset - 4);
+    map.chunkLength = chunk.length();
     map.type = cursor_.readId4();
     if (cursor_.failed()) return;
     if (classifyVertexMap(map.type) != LwoVertexMapKind::Uv) {
         diagnosticStream() << "\n cos opuszczem!!!\n";
-        endChunk(offset, end);
         return;
     }
     if (!perPolygon && vertexMaps.size() >= kMaxUvMaps) {
-        cursor_.failAt(static_cast<size_t>(offset) - 4,
+        cursor_.failAt(static_cast<size_t>(chunk.chunkOffset()),
                        describe("more than %lld UV maps (%lld read)", kMaxUvMaps, vertexMaps.size()));
         return;
     }
@@ -429,14 +449,13 @@ void LwoReader::readVertexMapChunk(int32_t offset, bool perPolygon) {
         map.entries.push_back(std::move(entry));
     }
     (perPolygon ? discVertexMaps : vertexMaps).push_back(std::move(map));
-    endChunk(offset, end);
 }
 
 void LwoReader::readClip(int32_t offset) {
-    size_t end = 0;
-    if (!beginChunk(offset, end)) return;
+    ChunkScope chunk(*this, offset);
+    if (!chunk.open()) return;
     LwoClip clip;
-    clip.chunkLength = static_cast<int32_t>(end - offset - 4);
+    clip.chunkLength = chunk.length();
     clip.clipIndex = cursor_.readU4();
     clip.subChunkType = cursor_.readId4();
     if (clip.subChunkType == "STIL") {
@@ -447,5 +466,4 @@ void LwoReader::readClip(int32_t offset) {
         }
     }
     clips.push_back(std::move(clip));
-    endChunk(offset, end);
 }

@@ -7,13 +7,12 @@
 // holds can make the reader read outside its buffer, loop without progress or allocate more
 // than the file's size suggests. Records own their strings and arrays by value; nothing points
 // into the byte buffer after a read returns. Colours are 0-1 floats; coordinates are as stored
-// in the file (the mesh model negates them).
+// in the file (the mesh model negates them). No GL here: a clip's texture name is a plain
+// integer made by whatever loader the caller installs.
 #pragma once
 
 #include "lwo/byte_cursor.h"
 #include "lwo/vec3.h"
-
-#include <GL/gl.h>
 
 #include <array>
 #include <cstdint>
@@ -131,14 +130,15 @@ struct LwoClip {
     std::string subChunkType;
     int16_t stillLength = 0;
     std::string fileName;
-    GLuint texture = 0;  // made from a STIL file name; 0 when none was loaded
+    uint32_t texture = 0;  // made from a STIL file name by the clip loader; 0 for none
 };
 
 // More TXUV VMAP chunks than this fail the read: every corner is looked up in every map.
 constexpr size_t kMaxUvMaps = 256;
 
 // Loads a picture file into a texture name; true on failure (the texture loaders' convention).
-using ClipTextureLoader = bool (*)(const char* path, GLuint& texture);
+// A GL texture name is an unsigned 32-bit integer, so the JPEG loader fits as it is.
+using ClipTextureLoader = bool (*)(const char* path, uint32_t& texture);
 
 class LwoReader {
 public:
@@ -170,7 +170,7 @@ public:
 
     // Walks the chunks from `start` (12) to the end of the form. True on failure, with
     // error() set.
-    bool parseChunks(int32_t start);
+    [[nodiscard]] bool parseChunks(int32_t start);
 
     int32_t position() const { return static_cast<int32_t>(cursor_.position()); }
     bool failed() const { return cursor_.failed(); }
@@ -198,10 +198,11 @@ public:
 
     // Where "\n cos opuszczem!!!\n" goes when a vertex map is skipped.
     std::ostream* diagnostics = nullptr;  // null: standard output
-    // Makes CLIP textures; null skips them (tools and fuzzing, which have no GL context).
+    // Makes CLIP textures; null (the default) skips them.
     ClipTextureLoader clipTextureLoader = nullptr;
 
 private:
+    class ChunkScope;
     // Opens the chunk body [offset + 4, offset + 4 + length) as the cursor's range and
     // returns its end; false when the length runs past the data.
     bool beginChunk(int32_t offset, size_t& end);

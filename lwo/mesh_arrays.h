@@ -18,10 +18,10 @@ constexpr int kInterleavedFloatsPerVertex = 8;
 // Triangles as they are and quads split into two triangles (0, 1, 2) and (0, 2, 3); other
 // polygons are left out. Textured corners are white with their uv; others have the polygon's
 // colour and texture coordinates (0, 0).
-std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& polygons);
+[[nodiscard]] std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& polygons);
 
 // Every corner position of every polygon, polygon by polygon.
-PositionList collectCornerPositions(const std::vector<MeshPolygon>& polygons);
+[[nodiscard]] PositionList collectCornerPositions(const std::vector<MeshPolygon>& polygons);
 
 // One step of a live morph: point i of `current` moves by (target_i - start_i) / steps while
 // stepCount < steps. A target shorter than start repeats its last point; an empty target
@@ -30,8 +30,8 @@ void applyMorphStep(const PositionList& start, const PositionList& target, Posit
                     uint32_t stepCount, float steps);
 
 // The frames of a precomputed morph: frame k is k + 1 steps away from start.
-std::vector<PositionList> buildMorphFrameList(const PositionList& start, const PositionList& target,
-                                              float steps);
+[[nodiscard]] std::vector<PositionList> buildMorphFrameList(const PositionList& start,
+                                                            const PositionList& target, float steps);
 
 // How morph drawing groups points: the first polygon's corner count when it is 3 or 4, else 0
 // (nothing is drawn).

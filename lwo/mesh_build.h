@@ -45,8 +45,9 @@ using PolygonSetStarts = std::vector<int32_t>;
 // Appends a polygon for every polygon of every set. uvMap < 0 uses every TXUV map; otherwise
 // only map number uvMap and the per-polygon maps of the same name. True on failure (an index
 // out of range), with the located reason in *error.
-bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolygon>& polygons,
-                       PolygonSetStarts& setStarts, std::string* error);
+[[nodiscard]] bool buildMeshPolygons(const LwoReader& reader, int uvMap,
+                                     std::vector<MeshPolygon>& polygons, PolygonSetStarts& setStarts,
+                                     std::string* error);
 
 // Gives every polygon reached by a SURF polygon tag its surface's colour (or `colour` when
 // given) and sets `textured` when the surface has a texture block. Surfaces are found by the

@@ -2,21 +2,22 @@
 //
 //   lwo-info [--json] [--] FILE.lwo...
 //
-// For each file: a short summary for a person, or with --json one JSON object on one line.
-// The reader's own texts go to standard error so they never split a JSON line. Exit status 0
-// when every file loaded, 1 otherwise, 2 for a usage error. Clip pictures are not loaded
-// (there is no GL context here).
-#include <cmath>
-#include <cstdio>
+// For each file: a short summary for a person, or with --json one JSON object on one line (and
+// nothing else on standard output). Every refused file also gets one line on standard error,
+// "lwo-info: <file>: <where and why>". The reader's fixed show texts are kept off both. Exit
+// status 0 when every file loaded, 1 otherwise, 2 for a usage error. Clip pictures are not
+// loaded: the reader and mesh model here have no GL.
 #include <cstring>
 #include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.h"
-#include "lwo/lwo_object.h"
+#include "lwo/lwo_mesh.h"
+#include "tools/json_text.h"
 
 namespace {
 
@@ -29,57 +30,9 @@ const ProgramInfo kProgram = {
     "  --version  the version\n"
     "Exit status: 0 when every file loaded, 1 when one did not, 2 for a wrong command line.\n"};
 
-bool validUtf8(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int follow = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : -1;
-        if (follow < 0 || i + follow >= text.size() + (follow == 0 ? 1 : 0)) return false;
-        for (int k = 1; k <= follow; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return false;
-        }
-        i += follow + 1;
-    }
-    return true;
-}
+using json::quoted;
 
-// A JSON string; bytes that are not UTF-8 are taken as Latin-1 so every line stays valid.
-std::string quoted(const std::string& text) {
-    const bool utf8 = validUtf8(text);
-    std::string out = "\"";
-    for (char ch : text) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c < 0x20 || (c >= 0x80 && !utf8)) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
-}
-
-std::string number(float value) {
-    if (!std::isfinite(value)) return "null";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", value);
-    return text;
-}
-
-std::string boolean(bool value) {
-    return value ? "true" : "false";
-}
-
-template <typename T, typename F>
-std::string list(const std::vector<T>& items, F each) {
-    std::string out = "[";
-    for (size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + each(items[i]);
-    return out + "]";
-}
+std::string count(size_t n) { return json::number(static_cast<int64_t>(n)); }
 
 std::map<int, int> cornerHistogram(const LwoPolygonSet& set) {
     std::map<int, int> histogram;
@@ -88,45 +41,51 @@ std::map<int, int> cornerHistogram(const LwoPolygonSet& set) {
 }
 
 std::string polygonSetJson(const LwoPolygonSet& set) {
-    std::string corners = "{";
-    for (const auto& [count, polygons] : cornerHistogram(set)) {
-        corners +=
-            (corners.size() > 1 ? "," : "") + quoted(std::to_string(count)) + ":" + std::to_string(polygons);
+    std::vector<std::pair<std::string, int>> histogram;  // owns the keys the members point into
+    for (const auto& [corners, polygons] : cornerHistogram(set)) {
+        histogram.push_back({std::to_string(corners), polygons});
     }
-    return "{\"type\":" + quoted(set.type) + ",\"polygons\":" + std::to_string(set.cornerCounts.size()) +
-           ",\"corners\":" + corners + "}}";
+    std::vector<json::Member> corners;
+    for (const auto& [key, polygons] : histogram) corners.push_back({key, json::number(int64_t{polygons})});
+    return json::object({{"type", quoted(set.type)},
+                         {"polygons", count(set.cornerCounts.size())},
+                         {"corners", json::object(corners)}});
 }
 
 std::string surfaceJson(const LwoSurface& s) {
-    return "{\"name\":" + quoted(s.name) + ",\"colour\":[" + number(s.colour[0]) + "," + number(s.colour[1]) +
-           "," + number(s.colour[2]) + "],\"hasTransparency\":" + boolean(s.hasTransparency) +
-           ",\"hasBlock\":" + boolean(s.hasBlock) + "}";
+    return json::object({{"name", quoted(s.name)},
+                         {"colour", json::array(std::vector<float>(s.colour.begin(), s.colour.end()),
+                                                [](float c) { return json::number(c); })},
+                         {"hasTransparency", json::boolean(s.hasTransparency)},
+                         {"hasBlock", json::boolean(s.hasBlock)}});
 }
 
 std::string vertexMapJson(const LwoVertexMap& m) {
-    return "{\"type\":" + quoted(m.type) + ",\"name\":" + quoted(m.name) +
-           ",\"dimension\":" + std::to_string(m.dimension) +
-           ",\"entries\":" + std::to_string(m.entries.size()) + "}";
+    return json::object({{"type", quoted(m.type)},
+                         {"name", quoted(m.name)},
+                         {"dimension", count(m.dimension)},
+                         {"entries", count(m.entries.size())}});
 }
 
-std::string toJson(const std::string& file, bool ok, const LwoObject& object) {
+std::string toJson(const std::string& file, bool ok, const LwoMesh& object) {
     const LwoReader& r = object.reader;
-    std::string out = "{\"file\":" + quoted(file) + ",\"ok\":" + boolean(ok);
-    if (!ok) out += ",\"error\":" + quoted(object.lastError());
-    out += ",\"layers\":" + std::to_string(r.layers.size());
-    out += ",\"points\":" +
-           list(r.pointSets, [](const LwoPointSet& s) { return std::to_string(s.points.size()); });
-    out += ",\"polygonSets\":" + list(r.polygonSets, polygonSetJson);
-    out += ",\"tags\":" + list(r.tagList.tags, quoted);
-    out += ",\"surfaces\":" + list(r.surfaces, surfaceJson);
-    out += ",\"vertexMaps\":" + list(r.vertexMaps, vertexMapJson);
-    out += ",\"discVertexMaps\":" + list(r.discVertexMaps, vertexMapJson);
-    out += ",\"clips\":" + std::to_string(r.clips.size());
-    out += ",\"meshPolygons\":" + std::to_string(object.polygons.size());
-    return out + "}";
+    std::vector<json::Member> members = {{"file", quoted(file)}, {"ok", json::boolean(ok)}};
+    if (!ok) members.push_back({"error", quoted(object.lastError())});
+    members.insert(
+        members.end(),
+        {{"layers", count(r.layers.size())},
+         {"points", json::array(r.pointSets, [](const LwoPointSet& s) { return count(s.points.size()); })},
+         {"polygonSets", json::array(r.polygonSets, polygonSetJson)},
+         {"tags", json::array(r.tagList.tags, [](const std::string& t) { return quoted(t); })},
+         {"surfaces", json::array(r.surfaces, surfaceJson)},
+         {"vertexMaps", json::array(r.vertexMaps, vertexMapJson)},
+         {"discVertexMaps", json::array(r.discVertexMaps, vertexMapJson)},
+         {"clips", count(r.clips.size())},
+         {"meshPolygons", count(object.polygons.size())}});
+    return json::object(members);
 }
 
-std::string summary(const std::string& file, bool ok, const LwoObject& object) {
+std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
     if (!ok) return "FAILED: " + object.lastError() + "\n";
     const LwoReader& r = object.reader;
     std::ostringstream out;
@@ -138,7 +97,7 @@ std::string summary(const std::string& file, bool ok, const LwoObject& object) {
     }
     out << (r.layers.empty() ? "\n" : ")\n");
     out << "  point sets: "
-        << list(r.pointSets, [](const LwoPointSet& s) { return std::to_string(s.points.size()); }) << "\n";
+        << json::array(r.pointSets, [](const LwoPointSet& s) { return count(s.points.size()); }) << "\n";
     for (const LwoPolygonSet& set : r.polygonSets) {
         out << "  polygons " << set.type << ": " << set.cornerCounts.size();
         for (const auto& [count, polygons] : cornerHistogram(set))
@@ -181,11 +140,11 @@ int main(int argc, char** argv) {
     if (files.empty()) return usageError(kProgram, "no file given");
     bool allLoaded = true;
     for (const std::string& file : files) {
-        LwoObject object;
-        object.diagnostics = &std::cerr;
-        object.clipTextureLoader = nullptr;
+        std::ostringstream readerTexts;  // the show's fixed texts: not this tool's to print
+        LwoMesh object;
+        object.diagnostics = &readerTexts;
         const bool ok = !object.load(file.c_str());
-        std::cerr << std::flush;
+        if (!ok) std::cerr << kProgram.name << ": " << object.lastError() << std::endl;
         allLoaded = allLoaded && ok;
         std::cout << (json ? toJson(file, ok, object) + "\n" : summary(file, ok, object)) << std::flush;
     }

@@ -1,62 +1,15 @@
 #include "tools/make_objects_lwo.h"
 
-#include <cstring>
+#include "lwo/lwo_writer.h"
+
 #include <stdexcept>
+#include <utility>
 
 namespace makeobjects {
 namespace {
 
 // Indices from 0xFF00 up need the four-byte VX form; the budget below assumes two bytes.
 constexpr std::size_t kMaxTwoByteIndex = 0xFF00;
-
-class BigEndianBuffer {
-public:
-    void u1(std::uint8_t v) { bytes_.push_back(v); }
-    void u2(std::uint16_t v) {
-        u1(static_cast<std::uint8_t>(v >> 8));
-        u1(static_cast<std::uint8_t>(v));
-    }
-    void u4(std::uint32_t v) {
-        u2(static_cast<std::uint16_t>(v >> 16));
-        u2(static_cast<std::uint16_t>(v));
-    }
-    void f4(float v) {
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, &v, sizeof bits);
-        u4(bits);
-    }
-    void id4(const char* id) {
-        for (int i = 0; i < 4; ++i) u1(static_cast<std::uint8_t>(id[i]));
-    }
-    // S0: the characters, a terminator, and a pad byte when that makes an odd count.
-    void paddedString(const std::string& s) {
-        for (char c : s) u1(static_cast<std::uint8_t>(c));
-        u1(0);
-        if (s.size() % 2 == 0) u1(0);
-    }
-    void vx(std::uint32_t index) { u2(static_cast<std::uint16_t>(index)); }
-
-    // Opens a chunk whose length field (4 or 2 bytes) is filled in by closeChunk.
-    std::size_t openChunk(const char* id, int lengthBytes) {
-        id4(id);
-        std::size_t at = bytes_.size();
-        for (int i = 0; i < lengthBytes; ++i) u1(0);
-        return at;
-    }
-    void closeChunk(std::size_t lengthAt, int lengthBytes) {
-        std::size_t length = bytes_.size() - lengthAt - lengthBytes;
-        for (int i = 0; i < lengthBytes; ++i) {
-            int shift = 8 * (lengthBytes - 1 - i);
-            bytes_[lengthAt + i] = static_cast<std::uint8_t>(length >> shift);
-        }
-        if (length % 2 != 0) u1(0);  // IFF pad byte, not counted in the length
-    }
-
-    std::vector<std::uint8_t>& bytes() { return bytes_; }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-};
 
 bool hasEnvelope(const std::string& id) { return id != "SMAN"; }
 
@@ -65,6 +18,8 @@ std::size_t paddedStringSize(const std::string& s) { return s.size() + 1 + (s.si
 void checkModel(const ObjectModel& model) {
     if (model.points.size() >= kMaxTwoByteIndex)
         throw std::invalid_argument(model.layerName + ": too many points for two-byte indices");
+    if (model.triangles.size() >= kMaxTwoByteIndex)
+        throw std::invalid_argument(model.layerName + ": too many triangles for two-byte indices");
     for (const auto& t : model.triangles)
         for (std::uint32_t i : t)
             if (i >= model.points.size())
@@ -74,79 +29,32 @@ void checkModel(const ObjectModel& model) {
         if (a.id.size() != 4) throw std::invalid_argument("surface attribute id must have 4 characters: " + a.id);
 }
 
-void writeTags(BigEndianBuffer& out, const ObjectModel& model) {
-    std::size_t at = out.openChunk("TAGS", 4);
-    out.paddedString(model.surfaceName);
-    out.closeChunk(at, 4);
-}
-
-void writeLayer(BigEndianBuffer& out, const ObjectModel& model) {
-    std::size_t at = out.openChunk("LAYR", 4);
-    out.u2(0);  // layer number
-    out.u2(0);  // flags: visible
-    for (int i = 0; i < 3; ++i) out.f4(0.0f);  // pivot
-    out.paddedString(model.layerName);
-    out.closeChunk(at, 4);
-}
-
-void writePoints(BigEndianBuffer& out, const ObjectModel& model) {
-    std::size_t at = out.openChunk("PNTS", 4);
-    for (const Vec3& p : model.points) {
-        out.f4(p.x);
-        out.f4(p.y);
-        out.f4(p.z);
-    }
-    out.closeChunk(at, 4);
-}
-
-void writePolygons(BigEndianBuffer& out, const ObjectModel& model) {
-    std::size_t at = out.openChunk("POLS", 4);
-    out.id4("FACE");
-    for (const auto& t : model.triangles) {
-        out.u2(3);
-        for (std::uint32_t i : t) out.vx(i);
-    }
-    out.closeChunk(at, 4);
-}
-
-void writePolygonTags(BigEndianBuffer& out, const ObjectModel& model) {
-    std::size_t at = out.openChunk("PTAG", 4);
-    out.id4("SURF");
-    for (std::size_t i = 0; i < model.triangles.size(); ++i) {
-        out.vx(static_cast<std::uint32_t>(i));
-        out.u2(0);  // the one tag: the surface
-    }
-    out.closeChunk(at, 4);
-}
-
-void writeSurface(BigEndianBuffer& out, const ObjectModel& model) {
-    std::size_t at = out.openChunk("SURF", 4);
-    out.paddedString(model.surfaceName);
-    out.paddedString("");  // no source surface
+LwoBytes surfaceAttributes(const ObjectModel& model) {
+    LwoBytes subChunks;
     for (const auto& a : model.surfaceAttributes) {
-        std::size_t sub = out.openChunk(a.id.c_str(), 2);
-        for (float v : a.values) out.f4(v);
-        if (hasEnvelope(a.id)) out.vx(0);
-        out.closeChunk(sub, 2);
+        LwoBytes body;
+        for (float v : a.values) body.f4(v);
+        if (hasEnvelope(a.id)) body.vx(0);
+        subChunks.raw(lwoSubChunk(a.id.c_str(), body));
     }
-    out.closeChunk(at, 4);
+    return subChunks;
 }
 
 }  // namespace
 
 std::vector<std::uint8_t> encodeLwo2(const ObjectModel& model) {
     checkModel(model);
-    BigEndianBuffer out;
-    std::size_t form = out.openChunk("FORM", 4);
-    out.id4("LWO2");
-    writeTags(out, model);
-    writeLayer(out, model);
-    writePoints(out, model);
-    writePolygons(out, model);
-    writePolygonTags(out, model);
-    writeSurface(out, model);
-    out.closeChunk(form, 4);
-    return std::move(out.bytes());
+    std::vector<std::vector<std::uint32_t>> polygons;
+    std::vector<std::pair<std::uint32_t, std::uint16_t>> surfaceTags;  // every triangle: tag 0
+    for (const auto& t : model.triangles) {
+        surfaceTags.push_back({static_cast<std::uint32_t>(polygons.size()), 0});
+        polygons.push_back({t[0], t[1], t[2]});
+    }
+    LwoWriter out;
+    out.tags({model.surfaceName}).layer(0, model.layerName).points(model.points);
+    out.polygons("FACE", polygons).polygonTags("SURF", surfaceTags);
+    out.surface(model.surfaceName, surfaceAttributes(model));
+    return out.file();
 }
 
 // The budget, chunk by chunk (every chunk has an 8-byte ID + length header; every body here

@@ -3,7 +3,8 @@
 // The output holds exactly the chunks TAGS, LAYR, PNTS, POLS (FACE), PTAG (SURF) and SURF,
 // in that order, big-endian, with IFF lengths and pad bytes. Coordinates are stored as given
 // (LightWave's left-handed frame: triangles list their corners clockwise seen from outside).
-// Encoding is a pure function of the model, so the same model always gives the same bytes.
+// Encoding is a pure function of the model, so the same model always gives the same bytes; the
+// chunks are written by the engine's LWO2 writer (lwo/lwo_writer.h), the one the tests use.
 #pragma once
 
 #include <array>
@@ -31,8 +32,8 @@ struct ObjectModel {
 };
 
 // The bytes of the whole file, "FORM" header included. Throws std::invalid_argument when the
-// model cannot be written as described (a corner index >= the point count, more points than
-// a two-byte index can address).
+// model cannot be written as described (a corner index >= the point count, more points or
+// triangles than a two-byte index can address).
 std::vector<std::uint8_t> encodeLwo2(const ObjectModel& model);
 
 // The size encodeLwo2 produces for a model, computed from the counts and string lengths alone.

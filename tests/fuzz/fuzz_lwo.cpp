@@ -11,7 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ostringstream said;
     LwoObject object;
     object.diagnostics = &said;
-    object.clipTextureLoader = nullptr;  // no GL context, and file names come from the input
     const bool failed = object.loadFromMemory(data, size, "fuzz.lwo");
     if (failed != !object.lastError().empty()) std::abort();
     if (failed && (!object.polygons.empty() || !object.reader.surfaces.empty())) std::abort();
@@ -19,7 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PositionList positions = object.collectPositions();
     object.startMorph(positions, PositionList(positions.begin(), positions.begin() + positions.size() / 2));
     object.stepMorph(true, 3.0f);
-    if (!object.reader.vertexMaps.empty()) object.buildFacesFromUvMap(0);
+    // A build that fails must say why, like a load.
+    if (!object.reader.vertexMaps.empty() && !object.buildFacesFromUvMap(0) && object.lastError().empty()) {
+        std::abort();
+    }
     object.applyColour(0.5f, 0.5f, 0.5f);
     return 0;
 }

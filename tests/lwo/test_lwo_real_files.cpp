@@ -3,6 +3,7 @@
 // look at two of them drawn.
 #include "lwo/lwo_object.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,6 @@ struct Loaded {
 std::unique_ptr<Loaded> loadReal(const std::string& file) {
     auto l = std::make_unique<Loaded>();
     l->object.diagnostics = &l->said;
-    l->object.clipTextureLoader = nullptr;
     l->failed = l->object.load((kDir + file).c_str());
     return l;
 }
@@ -240,14 +240,13 @@ int litPixels() {
 TEST(LwoRealFiles, DrawnObjectsFillTheirFrame) {
     if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
     REQUIRE_GL();
-    std::filesystem::create_directories("/tmp/lwo");
 
     auto hierarchy = loadReal("hierarchy.lwo");
     ASSERT_FALSE(hierarchy->failed);
     frameObject(hierarchy->object);
     hierarchy->object.drawMesh();
     EXPECT_GT(litPixels(), 100);
-    testsupport::saveBackBufferPng("/tmp/lwo/hierarchy.png");
+    testsupport::saveBackBufferPng(testsupport::tempPath("hierarchy.png"));
 
     testsupport::resetGlState();
     auto uvtest = loadReal("uvtest.lwo");
@@ -256,7 +255,7 @@ TEST(LwoRealFiles, DrawnObjectsFillTheirFrame) {
     frameObject(uvtest->object);
     uvtest->object.drawMesh();
     EXPECT_GT(litPixels(), 100);
-    testsupport::saveBackBufferPng("/tmp/lwo/uvtest.png");
+    testsupport::saveBackBufferPng(testsupport::tempPath("uvtest.png"));
 
     testsupport::resetGlState();
     uvtest->object.prepareVertexArray();
@@ -268,7 +267,7 @@ TEST(LwoRealFiles, DrawnObjectsFillTheirFrame) {
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     EXPECT_GT(litPixels(), 100);
-    testsupport::saveBackBufferPng("/tmp/lwo/uvtest_array.png");
+    testsupport::saveBackBufferPng(testsupport::tempPath("uvtest_array.png"));
     glDeleteTextures(1, &uvtest->object.texture);
 }
 

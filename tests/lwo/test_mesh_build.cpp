@@ -2,12 +2,12 @@
 // colours by tag, layer pairing and the load variants' list handling.
 #include "lwo/lwo_object.h"
 #include "tests/lwo/lwo_test_writer.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
-
-#include <unistd.h>
 
 using lwotest::Bytes;
 using lwotest::LwoWriter;
@@ -18,7 +18,6 @@ std::ostringstream quiet;
 
 bool loadInto(LwoObject& object, const LwoWriter& w) {
     object.diagnostics = &quiet;
-    object.clipTextureLoader = nullptr;
     const auto file = w.file();
     return object.loadFromMemory(file.data(), file.size(), "mesh.lwo");
 }
@@ -29,6 +28,15 @@ LwoWriter twoQuads() {
     w.tags({"Skin"}).layer(1, "L");
     w.points({{1, 2, 3}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {2, 0, 0}, {2, 1, 0}});
     return w;
+}
+
+// The file in this test process's scratch folder, as a path for the file loaders.
+std::string writeTemp(const std::string& name, const LwoWriter& w) {
+    const std::string path = testsupport::tempPath(name);
+    const std::vector<uint8_t> file = w.file();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                               static_cast<std::streamsize>(file.size()));
+    return path;
 }
 
 void finishTwoQuads(LwoWriter& w, bool textured = true) {
@@ -175,12 +183,8 @@ TEST(MeshBuild, LoadingTwiceAppendsUvMapLoadStartsAfresh) {
     LwoWriter w = twoQuads();
     w.vertexMap("VMAP", "TXUV", "uv", 2, {{0, 0, {0, 0}}});
     finishTwoQuads(w, false);
-    char path[] = "/tmp/lwo_meshXXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    const auto file = w.file();
-    ASSERT_EQ(write(fd, file.data(), file.size()), static_cast<ssize_t>(file.size()));
-    close(fd);
+    const std::string written = writeTemp("mesh.lwo", w);
+    const char* path = written.c_str();
     LwoObject object;
     object.diagnostics = &quiet;
     ASSERT_FALSE(object.load(path));
@@ -191,19 +195,14 @@ TEST(MeshBuild, LoadingTwiceAppendsUvMapLoadStartsAfresh) {
     EXPECT_EQ(object.polygons.size(), 2u);
     EXPECT_TRUE(object.loadWithUvMap(path, 1));
     EXPECT_TRUE(object.polygons.empty());
-    EXPECT_NE(object.lastError().find(std::string(path) + ": UV map 1 >= 1 maps"), std::string::npos);
-    unlink(path);
+    EXPECT_NE(object.lastError().find(written + ": UV map 1 >= 1 maps"), std::string::npos);
 }
 
 TEST(MeshBuild, OptionsLoadClearsTransparencyUnlessKept) {
     LwoWriter w = lwotest::triangleObject("Glass", 1, 1, 1, 2, true);
     w.vertexMap("VMAP", "TXUV", "uv", 2, {{0, 0, {0, 0}}});
-    char path[] = "/tmp/lwo_optsXXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    const auto file = w.file();
-    ASSERT_EQ(write(fd, file.data(), file.size()), static_cast<ssize_t>(file.size()));
-    close(fd);
+    const std::string written = writeTemp("options.lwo", w);
+    const char* path = written.c_str();
     LwoObject cleared;
     cleared.diagnostics = &quiet;
     // The picture is missing: the texture step reports failure, the mesh is still built.
@@ -213,9 +212,8 @@ TEST(MeshBuild, OptionsLoadClearsTransparencyUnlessKept) {
     EXPECT_EQ(cleared.texture, 0u);
     LwoObject kept;
     kept.diagnostics = &quiet;
-    kept.loadWithOptions(path, "/nonexistent.jpg", 0, 1);
+    EXPECT_TRUE(kept.loadWithOptions(path, "/nonexistent.jpg", 0, 1));
     EXPECT_TRUE(kept.reader.surfaces[0].hasTransparency);
-    unlink(path);
 }
 
 TEST(MeshBuild, LaterPerPolygonMapsOfTheSameNameWin) {

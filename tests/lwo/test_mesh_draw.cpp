@@ -1,11 +1,15 @@
-// Mesh drawing: the GL state each variant leaves, what reaches the screen, the interleaved
-// array's contents and live and precomputed morphs.
+// Mesh drawing: the GL state each variant leaves, what reaches the screen (the shipped objects
+// too), the interleaved array's contents and live and precomputed morphs.
 #include "lwo/lwo_object.h"
 #include "tests/lwo/lwo_test_writer.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <GL/glu.h>
+
+#include <filesystem>
 #include <sstream>
 
 using lwotest::Bytes;
@@ -148,6 +152,52 @@ TEST(MeshDraw, ArrayBlendModesLeaveTheirDepthFunction) {
     object.freeVertexArray();
     object.drawVertexArray();  // nothing left to draw: binds the texture and stops
     EXPECT_EQ(object.vertexArrayVertexCount(), 0);
+}
+
+TEST(MeshDraw, ShippedObjectsDrawnAsTheShowDrawsThem) {
+    const std::string data = std::string(DEMO_SOURCE_DIR) + "/assets/data/";
+    const std::string knotPath = data + "knot.lwo", tubePath = data + "tube.lwo";
+    if (!std::filesystem::exists(knotPath) || !std::filesystem::exists(tubePath)) {
+        GTEST_SKIP() << "skipped: objects not made yet";
+    }
+    REQUIRE_GL();
+    LwoObject knot, tube;
+    ASSERT_FALSE(knot.load(knotPath.c_str()));
+    ASSERT_FALSE(tube.load(tubePath.c_str()));
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(60.0, 800.0 / 600.0, 1.0, 5000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+
+    // The first act's knot: moved back and drawn textured-and-tinted, additive (transparent).
+    glTranslatef(0, 0, -700);
+    knot.drawMesh();
+    testsupport::saveBackBufferPng(testsupport::tempPath("knot.png"));
+    int lit = 0;
+    for (int x = 0; x < 800; x += 10) lit += testsupport::readPixel(x, 300).b > 40;
+    EXPECT_GT(lit, 3);
+
+    testsupport::resetGlState();
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(60.0, 800.0 / 600.0, 1.0, 5000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(0, 0, -400);
+    glRotatef(30, 1, 1, 1);
+    glEnable(GL_DEPTH_TEST);
+    tube.prepareVertexArray();
+    EXPECT_EQ(tube.vertexArrayVertexCount(), 3 * 1920);
+    glColor3f(1, 1, 1);
+    tube.drawVertexArrayBlended(0);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    testsupport::saveBackBufferPng(testsupport::tempPath("tube.png"));
+    lit = 0;
+    for (int y = 0; y < 600; y += 20) {
+        for (int x = 0; x < 800; x += 20) lit += testsupport::readPixel(x, y).r > 40;
+    }
+    EXPECT_GT(lit, 20);
 }
 
 TEST(MeshArrays, InterleavedVerticesCarryUvColourAndPosition) {

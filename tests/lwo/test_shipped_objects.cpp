@@ -1,11 +1,9 @@
-// The two objects the demo carries (assets/data), as the mesh model builds them, and a look at
-// each drawn the way the show draws it.
-#include "lwo/lwo_object.h"
-#include "tests/support/gl_test_context.h"
+// The two objects the demo carries (assets/data), as the reader and mesh model build them.
+// This binary links the GL-free reader library alone (no GL, no picture libraries): it is the
+// proof that reading an object needs neither.
+#include "lwo/lwo_mesh.h"
 
 #include <gtest/gtest.h>
-
-#include <GL/glu.h>
 
 #include <filesystem>
 #include <sstream>
@@ -39,7 +37,7 @@ TEST(ShippedObjects, BuildIntoNegatedWhiteOrBlueTriangles) {
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "skipped: " << path << " not made yet";
         EXPECT_EQ(std::filesystem::file_size(path), s.bytes);
         std::ostringstream said;
-        LwoObject object;
+        LwoMesh object;
         object.diagnostics = &said;
         ASSERT_FALSE(object.load(path.c_str())) << object.lastError();
         EXPECT_EQ(said.str(), "");
@@ -62,52 +60,5 @@ TEST(ShippedObjects, BuildIntoNegatedWhiteOrBlueTriangles) {
             ASSERT_EQ(p.layer, 1);
             for (int c = 0; c < 3; ++c) ASSERT_NEAR(p.colour[c], s.colour[c], 1e-6);
         }
-        object.prepareVertexArray();
-        EXPECT_EQ(object.vertexArrayVertexCount(), static_cast<int32_t>(3 * s.triangles));
     }
-}
-
-TEST(ShippedObjects, DrawnAsTheShowDrawsThem) {
-    const std::string knotPath = kData + "knot.lwo", tubePath = kData + "tube.lwo";
-    if (!std::filesystem::exists(knotPath) || !std::filesystem::exists(tubePath)) {
-        GTEST_SKIP() << "skipped: objects not made yet";
-    }
-    REQUIRE_GL();
-    std::filesystem::create_directories("/tmp/lwo");
-    LwoObject knot, tube;
-    ASSERT_FALSE(knot.load(knotPath.c_str()));
-    ASSERT_FALSE(tube.load(tubePath.c_str()));
-    glMatrixMode(GL_PROJECTION);
-    gluPerspective(60.0, 800.0 / 600.0, 1.0, 5000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-
-    // The first act's knot: moved back and drawn textured-and-tinted, additive (transparent).
-    glTranslatef(0, 0, -700);
-    knot.drawMesh();
-    testsupport::saveBackBufferPng("/tmp/lwo/knot.png");
-    int lit = 0;
-    for (int x = 0; x < 800; x += 10) lit += testsupport::readPixel(x, 300).b > 40;
-    EXPECT_GT(lit, 3);
-
-    testsupport::resetGlState();
-    glMatrixMode(GL_PROJECTION);
-    gluPerspective(60.0, 800.0 / 600.0, 1.0, 5000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glTranslatef(0, 0, -400);
-    glRotatef(30, 1, 1, 1);
-    glEnable(GL_DEPTH_TEST);
-    tube.prepareVertexArray();
-    glColor3f(1, 1, 1);
-    tube.drawVertexArrayBlended(0);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    testsupport::saveBackBufferPng("/tmp/lwo/tube.png");
-    lit = 0;
-    for (int y = 0; y < 600; y += 20) {
-        for (int x = 0; x < 800; x += 20) lit += testsupport::readPixel(x, y).r > 40;
-    }
-    EXPECT_GT(lit, 20);
 }

@@ -1,0 +1,46 @@
+// The show's process-wide state, all in one record: what start-up fills once for the frames to
+// read, and the one amount outside the effect objects that a frame carries over to the next.
+//
+// Who fills what, in start-up order (app/startup.cpp):
+//   fontBase, glyphMetrics  buildOutlineFont (fx/outline_font.h); deleteOutlineFont at shutdown
+//   the texture slots       loadShow, one picture per slot in the embedded table's order;
+//                           scrollerTexture by createCaptureTexture
+// and during the show:
+//   stripOffset             drawThumbnailStrip, every frame that draws the strip
+//
+// Texture names are GL names, 0 until loaded; a layer drawn with 0 comes out untextured, so
+// whatever reads a slot must read it after start-up, not copy it earlier. Slots are never
+// deleted (the process end releases them). A show that starts over (app/show_start_state.h)
+// puts back only `stripOffset`. The display record the window is made from is the window's own
+// (platform/demo_window.h): it is read before any of this exists.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <array>
+
+#include "fx/outline_font.h"
+
+struct ShowState {
+    // The outline font: first of kOutlineFontListCount display lists (list fontBase + k draws
+    // code k; 0 before the build) and each glyph's measurements in em units, for inspection.
+    GLuint fontBase = 0;
+    std::array<GlyphMetrics, kOutlineFontListCount> glyphMetrics{};
+
+    // First act (seconds of music say when each is used; see timeline/demo_script.cpp).
+    GLuint actOneTextureA = 0;  // the third backdrop layer; the knot's texture
+    GLuint actOneTextureB = 0;  // the second backdrop layer
+    GLuint actOneTextureC = 0;  // the first, pulsing backdrop layer
+    GLuint particleTexture = 0;  // the sprite of the particle cloud and the tube effect
+    GLuint thumbnailTextures[4] = {0, 0, 0, 0};  // the strip's pictures, index 0 leftmost
+    GLuint scrollerTexture = 0;  // the capture target of the invitation text
+    // Finale backdrops, changed after 123 s and 169 s.
+    GLuint finaleTextures[3] = {0, 0, 0};
+
+    // The thumbnail strip's accumulated sideways travel in view units: starts at 0, grows on
+    // every draw, never reset or wrapped.
+    float stripOffset = 0.0f;
+};
+
+// The one instance: the GL names in it belong to the process's one context.
+inline ShowState showState;

@@ -1,0 +1,98 @@
+#include "lwo/lwo_mesh.h"
+
+#include "platform/whole_file.h"
+
+#include <iostream>
+#include <utility>
+
+std::ostream& LwoMesh::diagnosticStream() const { return diagnostics ? *diagnostics : std::cout; }
+
+bool LwoMesh::readFile(const char* fileName) {
+    std::vector<uint8_t> bytes;
+    const std::string error = files::readWholeFile(fileName, kMaxObjectFileBytes, bytes);
+    if (!error.empty()) {
+        diagnosticStream() << "nie ma go!!!" << std::flush;
+        reader = LwoReader();
+        loadError = std::string(fileName) + ": " + error;
+        return true;
+    }
+    return readMemory(bytes.data(), bytes.size(), fileName);
+}
+
+bool LwoMesh::readMemory(const uint8_t* data, size_t size, const std::string& name) {
+    LwoReader parsed(std::vector<uint8_t>(data, data + size), name);
+    parsed.diagnostics = diagnostics;
+    parsed.clipTextureLoader = clipTextureLoader;
+    formLength = parsed.formLength;
+    const bool failed = parsed.parseChunks(12);
+    loadError = parsed.error();
+    currentChunkId = parsed.currentChunkId;
+    currentChunkKind = static_cast<int32_t>(parsed.currentChunkKind);
+    reader = std::move(parsed);
+    return failed;
+}
+
+bool LwoMesh::finishLoad(bool failed) {
+    if (failed) {
+        reader = LwoReader();
+        polygons.clear();
+        polygonSetStarts.clear();
+        formLength = 0;
+        clearDerived();
+    } else {
+        loadError.clear();
+    }
+    return failed;
+}
+
+bool LwoMesh::load(const char* fileName) {
+    const bool failed = readFile(fileName) || !buildFaces();
+    if (!failed) applySurfaces();
+    return finishLoad(failed);
+}
+
+bool LwoMesh::loadFromMemory(const uint8_t* data, size_t size, const std::string& name) {
+    const bool failed = readMemory(data, size, name) || !buildFaces();
+    if (!failed) applySurfaces();
+    return finishLoad(failed);
+}
+
+bool LwoMesh::loadWithUvMap(const char* fileName, int uvMap) { return loadFromUvMap(fileName, uvMap, true); }
+
+bool LwoMesh::loadFromUvMap(const char* fileName, int uvMap, bool keepTransparency) {
+    bool failed = readFile(fileName);
+    if (!failed && !keepTransparency) {
+        for (LwoSurface& surface : reader.surfaces) surface.hasTransparency = false;
+    }
+    failed = failed || !buildFacesFromUvMap(uvMap);
+    if (!failed) applySurfaces();
+    return finishLoad(failed);
+}
+
+int LwoMesh::build(int uvMap, bool clearFirst) {
+    if (clearFirst) polygons.clear();
+    std::string error;
+    if (buildMeshPolygons(reader, uvMap, polygons, polygonSetStarts, &error)) {
+        loadError = reader.name().empty() ? error : reader.name() + ": " + error;
+        return 0;
+    }
+    return 1;
+}
+
+int LwoMesh::buildFaces() { return build(-1, false); }
+
+int LwoMesh::buildFacesFromUvMap(int uvMap) {
+    if (uvMap < 0) {
+        polygons.clear();
+        loadError = reader.name() + ": UV map " + std::to_string(uvMap) + " is not a map number";
+        return 0;
+    }
+    return build(uvMap, true);
+}
+
+int LwoMesh::applySurfaces() { return applySurfaceColours(reader, polygonSetStarts, polygons); }
+
+int LwoMesh::applyColour(float r, float g, float b) {
+    const LwoColour colour = {r, g, b};
+    return applySurfaceColours(reader, polygonSetStarts, polygons, &colour);
+}
