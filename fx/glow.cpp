@@ -90,6 +90,8 @@ void GlowEffect::drawGlowBlur(int passes, float step) const {
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
+    // Kept though texturing is off and the next layer binds its own: the frame's call stream
+    // leaves the glow's picture bound and flushes here.
     glBindTexture(GL_TEXTURE_2D, pictureTexture);
     glFlush();
 }

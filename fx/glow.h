@@ -18,7 +18,7 @@ public:
     // remembers the frame whose sizes it draws with; `frame` must outlive the effect. True on
     // failure (the picture could not be loaded; the capture texture and frame are set regardless
     // and pictureTexture stays as it was).
-    bool loadGlow(const char* picturePath, const FrameSize& frame);
+    [[nodiscard]] bool loadGlow(const char* picturePath, const FrameSize& frame);
 
     // Enables 2D texturing, narrows the viewport to the capture block, clears colour, depth and
     // stencil and loads the identity modelview. The projection is left alone: the full view is

@@ -1,9 +1,7 @@
 #include "fx/image_layer.h"
 
 #include "fx/shapes.h"
-
-GLuint thumbnailTextures[4] = {0, 0, 0, 0};
-float stripOffset = 0.0f;
+#include "fx/show_state.h"
 
 namespace {
 
@@ -29,9 +27,9 @@ void drawThumbnailStrip(float step) {
     glLoadIdentity();
     glDisable(GL_BLEND);
     glColor3f(1, 1, 1);
-    glTranslatef(0.3f - stripOffset, -0.23f, -0.6f);
-    stripOffset += step;
-    for (GLuint texture : thumbnailTextures) {
+    glTranslatef(0.3f - showState.stripOffset, -0.23f, -0.6f);
+    showState.stripOffset += step;
+    for (GLuint texture : showState.thumbnailTextures) {
         glTranslatef(kSlotWidth, 0, 0);
         glBindTexture(GL_TEXTURE_2D, texture);
         drawFlippedQuad(-0.16f, 0.1f, 0.32f, 0.2f);

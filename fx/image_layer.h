@@ -7,20 +7,14 @@
 
 #include <GL/gl.h>
 
-// The strip's pictures, index 0 leftmost; filled by start-up with the four 320x200 pictures.
-extern GLuint thumbnailTextures[4];
-
-// The strip's accumulated sideways travel in view units; starts at 0, grows on every draw and
-// is never reset or wrapped.
-extern float stripOffset;
-
 // Draws `texture` over the whole 60-degree, 4:3 view half a unit in front of the eye. Colour,
 // blending, depth and texture enabling are the caller's; binds `texture`, sets the front face
 // counter-clockwise and leaves the modelview matrix as it found it.
 void drawImageLayer(GLuint texture);
 
 // Loads the identity modelview, turns blending off and the colour to opaque white, draws the
-// strip at the current offset and then advances `stripOffset` by `step` (a per-frame amount;
-// the caller scales it by the frame rate). Leaves the modelview translated to the last
+// strip of `showState.thumbnailTextures` (fx/show_state.h) at the current offset and then
+// advances `showState.stripOffset` by `step` (a per-frame amount; the caller scales it by the
+// frame rate). Leaves the modelview translated to the last
 // thumbnail and the last thumbnail's texture bound.
 void drawThumbnailStrip(float step);

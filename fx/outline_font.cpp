@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "fx/glyph_outline.h"
-
-GLuint fontBase = 0;
-std::array<GlyphMetrics, kOutlineFontListCount> glyphMetrics{};
+#include "fx/show_state.h"
 
 namespace {
 
@@ -189,8 +187,8 @@ void buildGlyphList(const Face& face, int code, double spaceAdvance) {
         contours = flattenOutline(outline, face.emScale());
     }
     const std::vector<OutlinePoint> triangles = tessellateOutline(contours, rule);
-    glyphMetrics[code] = measure(contours, advance);
-    glNewList(fontBase + code, GL_COMPILE);
+    showState.glyphMetrics[code] = measure(contours, advance);
+    glNewList(showState.fontBase + code, GL_COMPILE);
     emitExtrudedGlyph(contours, triangles, kGlyphExtrusion, clockwise);
     glTranslatef(static_cast<float>(advance), 0.0f, 0.0f);
     glEndList();
@@ -212,8 +210,8 @@ char32_t ansiToUnicode(unsigned char code) {
 std::string findOutlineFontFile() { return locateFace().file; }
 
 void buildOutlineFont() {
-    fontBase = glGenLists(kOutlineFontListCount);
-    if (fontBase == 0) {
+    showState.fontBase = glGenLists(kOutlineFontListCount);
+    if (showState.fontBase == 0) {
         std::fprintf(stderr, "outline font: no display lists available\n");
         return;
     }
@@ -238,15 +236,15 @@ void printOutlineText(const char* format, ...) {
     va_end(args);
     if (written <= 0) return;
     glPushAttrib(GL_LIST_BIT);
-    glListBase(fontBase);
+    glListBase(showState.fontBase);
     glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
     glPopAttrib();
 }
 
 void deleteOutlineFont() {
-    if (fontBase == 0) return;
-    glDeleteLists(fontBase, kOutlineFontListCount);
-    fontBase = 0;
+    if (showState.fontBase == 0) return;
+    glDeleteLists(showState.fontBase, kOutlineFontListCount);
+    showState.fontBase = 0;
 }
 
 GLuint createCaptureTexture(GLsizei size) {

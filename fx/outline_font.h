@@ -5,14 +5,13 @@
 // Glyphs come from the face fontconfig picks for "Arial" at its thinnest weight, read with
 // FreeType. Sizes are in em units: a glyph is one unit high per em, lies in the x-y plane,
 // is extruded kGlyphExtrusion along -z, and its list ends by moving the current position by the
-// glyph's advance along x. Codes are ANSI (Windows-1252). The lists are process-wide: made by
-// buildOutlineFont, freed by deleteOutlineFont. The capture texture is owned by the caller's
-// texture slot and never freed.
+// glyph's advance along x. Codes are ANSI (Windows-1252). The lists are process-wide, kept in
+// `showState.fontBase` (fx/show_state.h): made by buildOutlineFont, freed by
+// deleteOutlineFont. The capture texture is owned by the caller's texture slot and never freed.
 #pragma once
 
 #include <GL/gl.h>
 
-#include <array>
 #include <cstddef>
 #include <string>
 
@@ -34,12 +33,9 @@ struct GlyphMetrics {
     float cellIncY = 0.0f;
 };
 
-// First of the kOutlineFontListCount lists; list fontBase + k draws code k. 0 before the build.
-extern GLuint fontBase;
-extern std::array<GlyphMetrics, kOutlineFontListCount> glyphMetrics;
-
-// Needs a current GL context. Without a usable face the lists stay empty, so text draws
-// nothing and does not advance; a line on stderr says why.
+// Needs a current GL context. Unlike the loaders it reports no result: without a usable face
+// the lists stay empty, so text draws nothing and does not advance (the show plays on without
+// its invitation), and a line on stderr says why.
 void buildOutlineFont();
 
 // Formats like printf and draws the text at the current modelview position in the current
@@ -47,14 +43,14 @@ void buildOutlineFont();
 // The list base is left as it was.
 void printOutlineText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
-// Frees the lists; fontBase becomes 0, so a second call does nothing.
+// Frees the lists; showState.fontBase becomes 0, so a second call does nothing.
 void deleteOutlineFont();
 
 // A new size x size RGBA texture, all (0, 0, 0, 0), linear filters, no mipmaps. Left bound.
-GLuint createCaptureTexture(GLsizei size = kCaptureTextureSize);
+[[nodiscard]] GLuint createCaptureTexture(GLsizei size = kCaptureTextureSize);
 
 // Font file fontconfig offers for the face, or empty when it offers none.
-std::string findOutlineFontFile();
+[[nodiscard]] std::string findOutlineFontFile();
 
 // Unicode code point of an ANSI code; 0 for the five codes Windows-1252 leaves undefined.
 char32_t ansiToUnicode(unsigned char code);

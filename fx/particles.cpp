@@ -29,7 +29,7 @@ void ParticleSystem::scatterParticles(int newCount, GLuint texture) {
         Vec3 axis;
         axis.x = next(2);
         axis.y = next(2);
-        axis.z = next(2);
+        axis.z = next(2);  // kept though unused (the spin axis is (x, y, 1)): later draws depend on it
         axes.push_back(axis);
         speeds.push_back(next(10) + 1.4f);
         angles.push_back(next(360));

@@ -23,9 +23,9 @@ public:
     // Loads the mesh, prepares its vertex array, gives the sprites `particleTexture` and resets
     // the animation. True on failure (the engine's loader convention): the mesh is then empty,
     // the effect still draws (nothing of the mesh), and mesh.lastError() says why.
-    bool loadTubeEffect(const char* fileName, GLuint particleTexture);
+    [[nodiscard]] bool loadTubeEffect(const char* fileName, GLuint particleTexture);
     // The same from bytes in memory; `name` labels messages.
-    bool loadTubeEffectFromMemory(const uint8_t* data, size_t size, const std::string& name,
+    [[nodiscard]] bool loadTubeEffectFromMemory(const uint8_t* data, size_t size, const std::string& name,
                                   GLuint particleTexture);
 
     // Starts the morph from `points` toward the mesh's own corners, unless one was started before.

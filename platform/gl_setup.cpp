@@ -46,7 +46,7 @@ void enableSphereMapping(GLuint texture) {
     glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
     glEnable(GL_TEXTURE_GEN_S);
     glEnable(GL_TEXTURE_GEN_T);
-    glEnable(GL_TEXTURE_GEN_R);
+    glEnable(GL_TEXTURE_GEN_R);  // kept, in r's own mode: the show's calls switch on all three
 }
 
 void disableSphereMapping() {

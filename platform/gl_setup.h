@@ -7,8 +7,8 @@
 
 #include <GL/gl.h>
 
-// The pixel format the window asks for: colour and depth bits from `DisplaySettings`'s
-// `bitsPerPixel`, one stencil bit, double-buffered RGBA.
+// The pixel format every window of ours asks for (see platform/gl_context.h): colour and depth
+// bits from `DisplaySettings`'s `bitsPerPixel`, one stencil bit, double-buffered RGBA.
 struct PixelFormat {
     int colorBits = 0;
     int depthBits = 0;
@@ -16,11 +16,12 @@ struct PixelFormat {
     bool doubleBuffered = false;
 };
 
-// Holds no state: the owner of the three set-up operations.
+// The owner of the three set-up operations. Its one state is the pixel format, fixed by the
+// first setPixelFormat call so that every later window asks for the same.
 class GLSetup {
 public:
     // Fills the descriptor on first use and returns it; later calls reuse it unchanged.
-    const PixelFormat& setPixelFormat(int colorBits, int depthBits);
+    [[nodiscard]] const PixelFormat& setPixelFormat(int colorBits, int depthBits);
 
     // Viewport width x height and a `fov`-degree vertical perspective (near 0.1, far 10000);
     // leaves the modelview matrix selected and reset. A height of 0 counts as 1.

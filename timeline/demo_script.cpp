@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "fx/image_layer.h"
 #include "fx/outline_font.h"
 #include "platform/gl_setup.h"
 
@@ -26,6 +27,9 @@ bool insideBeatWindow(double demoTime) {
         if (beat <= demoTime && demoTime < beat + window) return true;
     return false;
 }
+
+// A frame's GL calls are the show, call for call: calls below that look doubled, dead or
+// overwritten are marked "kept" with the reason, and stay even where no pixel depends on them.
 
 namespace {
 
@@ -55,6 +59,7 @@ constexpr double kThirdBackdropStart = 29.0;
 constexpr float kCrossFadePerFrame = 0.01f;
 constexpr float kLayerBFloor = 0.4f;
 constexpr float kBannerPhasePerSecond = 60.0f;
+constexpr int kBannerWavePeriod = 2;  // drawn frames per row the banner's wave travels
 constexpr double kKnotStart = 77.0;
 constexpr float kKnotTravel = 400.0f;  // units per 30 s
 constexpr float kKnotSeconds = 30.0f;
@@ -105,15 +110,15 @@ void DemoScript::firstAct() {
     report_.firstAct = true;
     glDisable(GL_CULL_FACE);
     if (scrollerRunning()) captureScroller();
-    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_TEXTURE_2D);  // kept though the capture enabled it: the call stream has both
     additiveBlending();
     // The very first frame is drawn before the music position is known: nothing shows.
     if (now() <= 0.0) return;
 
     advanceLayerC();
-    additiveBlending();
+    additiveBlending();  // kept although set just above: the frame's call stream sets it twice
     glColor4f(layerCLevel, layerCLevel, layerCLevel, layerCLevel);
-    drawImageLayer(actOneTextureC);
+    drawImageLayer(showState.actOneTextureC);
     report_.backdropC = true;
 
     if (now() >= kSecondBackdropStart) secondBackdropAndCloud();
@@ -126,6 +131,8 @@ void DemoScript::firstAct() {
     glDisable(GL_CULL_FACE);
     glDepthFunc(GL_ALWAYS);
     if (now() > kStripStart) {
+        // Kept written out, not perSecond(kStripTravel / kStripSeconds): the two round
+        // differently in single precision at many frame rates, and the strip would drift.
         drawThumbnailStrip(kStripTravel / (kStripSeconds * clock_.measuredFps));
         report_.thumbnailStrip = true;
     }
@@ -143,9 +150,11 @@ void DemoScript::captureScroller() {
     glColor3f(0.6f, 0.6f, 0.9f);
     glTranslatef(2.0f - 0.03f * scrollPosition, 0.0f, -5.0f);
     printOutlineText("%s", invitationText);
+    // Kept written out, not perSecond(kScrollEnd / kScrollSeconds): a different rounding in
+    // single precision moves the text by a different amount.
     scrollPosition += kScrollEnd / (kScrollSeconds * clock_.measuredFps);
     glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, scrollerTexture);
+    glBindTexture(GL_TEXTURE_2D, showState.scrollerTexture);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, block, block, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -171,7 +180,7 @@ void DemoScript::secondBackdropAndCloud() {
     // The layer shows the level from before this frame's rise; the cloud inherits the grey.
     glColor3f(layerBLevel, layerBLevel, layerBLevel);
     if (layerBLevel < kLayerBTop) layerBLevel += kLayerBRisePerFrame;
-    drawImageLayer(actOneTextureB);
+    drawImageLayer(showState.actOneTextureB);
 
     glLoadIdentity();
     if (now() < kCloudEnd) {
@@ -184,13 +193,17 @@ void DemoScript::secondBackdropAndCloud() {
 
 void DemoScript::tubeObject() {
     TubeEffect& tube = *show_.tubeEffect;
+    // Kept empty: the morph has no start points, so it never draws a sprite or a shape; points
+    // here would add morph sprites the show never had.
     if (tube.morphPending) tube.startTubeMorph({});
     glLoadIdentity();
     tube.drawTubeEffect();
     report_.tube = true;
     if (now() >= kSpinStart) {
         tube.spinSpeed += kSpinGrowthPerFrame;
-        tube.startTubeMorph({});  // does nothing once the morph has started
+        // Kept, and kept empty: the morph started above long ago, so this does nothing; with
+        // points it could start a visible morph.
+        tube.startTubeMorph({});
         if (tube.spinSpeed > kSpinTop) tube.spinSpeed = kSpinTop;
     }
 }
@@ -199,7 +212,7 @@ void DemoScript::tubeObject() {
 void DemoScript::thirdBackdrop() {
     additiveBlending();
     glColor4f(layerALevel, layerALevel, layerALevel, layerALevel);
-    drawImageLayer(actOneTextureA);
+    drawImageLayer(showState.actOneTextureA);
     layerCLevel -= kCrossFadePerFrame;
     if (layerBLevel > kLayerBFloor) layerBLevel -= kCrossFadePerFrame;
     layerALevel += kCrossFadePerFrame;
@@ -209,12 +222,12 @@ void DemoScript::thirdBackdrop() {
 // cloud or the tube left.
 void DemoScript::banner() {
     glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, scrollerTexture);
+    glBindTexture(GL_TEXTURE_2D, showState.scrollerTexture);  // kept though the sheet binds it again
     glTranslatef(0.0f, 4.0f, -13.0f);
     glScalef(3.0f, static_cast<float>(2.0 + 0.6 * std::sin(0.05 * bannerPhase)), 1.0f);
     bannerPhase += clock_.perSecond(kBannerPhasePerSecond);
     glRotatef(30.0f, 1.0f, 0.0f, 0.0f);
-    show_.sheet.drawWavingSheet(scrollerTexture, 2);
+    show_.sheet.drawWavingSheet(showState.scrollerTexture, kBannerWavePeriod);
     glRotatef(-30.0f, 1.0f, 0.0f, 0.0f);
     report_.banner = true;
 }
@@ -224,7 +237,9 @@ void DemoScript::knotFlight() {
     glLoadIdentity();
     glScalef(1.0f, 1.0f, 10.0f);
     glTranslatef(-150.0f, -333.0f, 50.0f - knotDepth);
-    show_.knotMesh.drawMeshTextured(actOneTextureA, 0.4f, 0.4f, 0.4f, 0.4f);
+    show_.knotMesh.drawMeshTextured(showState.actOneTextureA, 0.4f, 0.4f, 0.4f, 0.4f);
+    // Kept written out, not perSecond(kKnotTravel / kKnotSeconds): the order of the float
+    // operations decides where the knot is in every later frame.
     knotDepth += kKnotTravel / (kKnotSeconds * clock_.measuredFps);
     report_.knot = true;
 }
@@ -237,7 +252,7 @@ void DemoScript::finale() {
     glLoadIdentity();
     show_.glow.endGlowCapture();
 
-    // The blur sets each layer's colour itself; this white is the frame's own call, kept as is.
+    // Kept although the blur sets each layer's colour itself: the frame's call stream has it.
     glColor3f(1.0f, 1.0f, 1.0f);
     glLoadIdentity();
     report_.glowPasses = insideBeatWindow(now()) ? kBeatPasses : 1;
@@ -246,11 +261,15 @@ void DemoScript::finale() {
     glLoadIdentity();
     fullView();
     glEnable(GL_TEXTURE_2D);
-    // Each layer binds its picture again; this earlier binding (still the old picture in the
-    // frame that switches) is kept, as the frame's own call.
+    if (!finaleStarted_) {
+        finaleBackdrop = showState.finaleTextures[0];
+        finaleStarted_ = true;
+    }
+    // Kept although each layer binds its picture again (and in the frame that switches this is
+    // still the old picture): the frame's call stream binds twice.
     glBindTexture(GL_TEXTURE_2D, finaleBackdrop);
-    if (now() > kSecondFinaleBackdrop) finaleBackdrop = finaleTextures[1];
-    if (now() > kThirdFinaleBackdrop) finaleBackdrop = finaleTextures[2];
+    if (now() > kSecondFinaleBackdrop) finaleBackdrop = showState.finaleTextures[1];
+    if (now() > kThirdFinaleBackdrop) finaleBackdrop = showState.finaleTextures[2];
     backdropLayers();
 }
 
@@ -276,7 +295,8 @@ void DemoScript::drawTubeInGlowBlock() {
     glLoadIdentity();
     glRotatef(finaleAngle, 1.0f, 1.0f, 1.0f);
     mesh.drawVertexArray();
-    // Undone and then turned the other way, as two calls: the frame's own.
+    // Kept as two calls (undo, then turn the other way), not one of twice the angle: the
+    // frame's call stream has both, and one rotation need not give the same matrix bit for bit.
     glRotatef(-finaleAngle, 1.0f, 1.0f, 1.0f);
     glRotatef(-finaleAngle, 1.0f, 1.0f, 1.0f);
     mesh.drawVertexArray();
@@ -284,17 +304,17 @@ void DemoScript::drawTubeInGlowBlock() {
     report_.insideView = true;
 }
 
-// Four copies with rising grey (0.1, 0.18, 0.26, 0.34), all but the first swaying sideways. The
-// loop counts in single precision: s is 0, 0.08, 0.16 and 0.24, and 0.32 stops it; a change of
-// type or step changes the number of copies.
+// Four copies with rising grey (0.1, 0.18, 0.26, 0.34), all but the first swaying sideways.
 void DemoScript::backdropLayers() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    // Overwritten, alpha included (glColor3f sets alpha 1), by the first copy's grey before
-    // anything is drawn; the frame's own call, kept.
+    // Kept although the first copy's grey overwrites it, alpha included, before anything is
+    // drawn: the frame's call stream sets it.
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    // Kept a float count: s runs 0, 0.08, 0.16, 0.24 and stops at 0.32 only because
+    // 0.24 < 0.3 < 0.32 in single precision; another type or step changes the number of copies.
     for (float s = 0.0f; s < 0.3f; s += 0.08f) {
         glColor3f(s + 0.1f, s + 0.1f, s + 0.1f);
         const float sway = static_cast<float>(0.1 * s * std::sin(0.01 * finaleAngle));
@@ -305,14 +325,14 @@ void DemoScript::backdropLayers() {
 }
 
 // Leaves depth testing on with GL_LEQUAL, texture 0 bound, generation off and white colour
-// for the next frame, whatever this one did. Nothing is drawn in between, so GL_ALWAYS and the
-// sphere mapping switched on and off again leave only their last word; they are the frame's
-// own calls and stay, since the frame's call stream is what the show is.
+// for the next frame, whatever this one did.
 void DemoScript::frameTail() {
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -6.0f);
-    glDepthFunc(GL_ALWAYS);
+    glDepthFunc(GL_ALWAYS);  // kept though GL_LEQUAL replaces it below: the call stream has both
     glEnable(GL_DEPTH_TEST);
+    // Kept although nothing is drawn before it is switched off again: the sphere mapping is the
+    // frame's own call, and its binding of texture 0 is what the next frame starts from.
     enableSphereMapping(0);
     glColor3f(1.0f, 1.0f, 1.0f);
     glDepthFunc(GL_LEQUAL);

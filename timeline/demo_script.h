@@ -42,7 +42,9 @@ public:
 
     // Finale and frame tail.
     float finaleAngle = 0.0f;
-    GLuint finaleBackdrop = finaleTextures[0];
+    // The finale backdrop in use: the first finale frame reads it from the slot, so a script
+    // made before start-up still shows the loaded picture; 0 until then.
+    GLuint finaleBackdrop = 0;
 
     // What the last frame did: for tests and the show benchmark.
     struct FrameReport {
@@ -82,6 +84,7 @@ private:
     DemoClock& clock_;
     Show& show_;
     FrameReport report_;
+    bool finaleStarted_ = false;
     bool quitRequested_ = false;
     int quitCode_ = 0;
 };

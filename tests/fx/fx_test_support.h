@@ -1,14 +1,15 @@
-// Small GL helpers shared by the effect tests: made-up textures, state queries, the demo's
-// projection and a feedback-mode polygon counter. Needs a current context (REQUIRE_GL()).
+// Small GL helpers shared by the effect tests: made-up textures, state queries and a
+// feedback-mode polygon counter. Needs a current context (REQUIRE_GL()). The demo's frame
+// projection is the script's own `setPerspective(800, 600, 60)`.
 #pragma once
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
+#include "platform/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 
 namespace fxtest {
@@ -39,15 +40,6 @@ inline GLuint makeTexture(int width, int height, const std::vector<Texel>& texel
 inline GLuint makeQuadrantTexture() { return makeTexture(2, 2, {kRed, kGreen, kBlue, kWhite}); }
 
 inline GLuint makeSolidTexture(Texel texel) { return makeTexture(1, 1, {texel}); }
-
-// The demo's frame projection: 60 degrees vertically, 4:3, near 0.1, far 10000.
-inline void setDemoPerspective() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 800.0f / 600.0f, double(0.1f), 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
 
 inline GLint getInt(GLenum what) {
     GLint value = 0;

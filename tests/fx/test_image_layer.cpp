@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/fx/fx_test_support.h"
+#include "fx/show_state.h"
 
 using namespace fxtest;
 using testsupport::readPixel;
 
 TEST(ImageLayer, PutsTextureRowZeroAlongTheTopAndFillsTheView) {
     REQUIRE_GL();
-    setDemoPerspective();
+    setPerspective(800, 600, 60);
     glEnable(GL_TEXTURE_2D);
     const GLuint texture = makeQuadrantTexture();
     glBindTexture(GL_TEXTURE_2D, 0);
@@ -22,7 +23,7 @@ TEST(ImageLayer, PutsTextureRowZeroAlongTheTopAndFillsTheView) {
 
 TEST(ImageLayer, ChangesOnlyTheBindingAndFrontFace) {
     REQUIRE_GL();
-    setDemoPerspective();
+    setPerspective(800, 600, 60);
     glTranslatef(0.05f, -0.02f, 0.1f);
     glRotatef(3, 0, 0, 1);
     const auto before = getMatrix(GL_MODELVIEW_MATRIX);
@@ -43,7 +44,7 @@ TEST(ImageLayer, ChangesOnlyTheBindingAndFrontFace) {
 
 TEST(ImageLayer, IsSeenFromBehindSoCullingHidesIt) {
     REQUIRE_GL();
-    setDemoPerspective();
+    setPerspective(800, 600, 60);
     glEnable(GL_TEXTURE_2D);
     const GLuint texture = makeSolidTexture(kWhite);
     glEnable(GL_CULL_FACE);
@@ -57,12 +58,12 @@ class ThumbnailStrip : public ::testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_GL();
-        setDemoPerspective();
+        setPerspective(800, 600, 60);
         glEnable(GL_TEXTURE_2D);
-        thumbnailTextures[0] = makeQuadrantTexture();
-        thumbnailTextures[1] = makeSolidTexture(kGreen);
-        thumbnailTextures[2] = makeSolidTexture(kBlue);
-        thumbnailTextures[3] = makeSolidTexture(kRed);
+        showState.thumbnailTextures[0] = makeQuadrantTexture();
+        showState.thumbnailTextures[1] = makeSolidTexture(kGreen);
+        showState.thumbnailTextures[2] = makeSolidTexture(kBlue);
+        showState.thumbnailTextures[3] = makeSolidTexture(kRed);
     }
 };
 
@@ -72,15 +73,15 @@ constexpr int kStripRow = 101;
 }  // namespace
 
 TEST_F(ThumbnailStrip, DrawsAtTheOffsetBeforeTheCallThenAdvances) {
-    stripOffset = 0.66f;  // first thumbnail centred on the view
+    showState.stripOffset = 0.66f;  // first thumbnail centred on the view
     glColor4f(0.2f, 0.2f, 0.2f, 0.2f);
     glEnable(GL_BLEND);
     drawThumbnailStrip(0.25f);
-    EXPECT_FLOAT_EQ(stripOffset, 0.91f);
+    EXPECT_FLOAT_EQ(showState.stripOffset, 0.91f);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FLOAT_EQ(getColor()[0], 1.0f);
     EXPECT_FLOAT_EQ(getColor()[3], 1.0f);
-    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(thumbnailTextures[3]));
+    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(showState.thumbnailTextures[3]));
 
     // Thumbnail 0 spans pixels 262..538 x 14..187, upright: its texture row 0 on top.
     EXPECT_TRUE(nearRgb(readPixel(330, 150), 255, 0, 0));
@@ -93,18 +94,18 @@ TEST_F(ThumbnailStrip, DrawsAtTheOffsetBeforeTheCallThenAdvances) {
 }
 
 TEST_F(ThumbnailStrip, StartsOutsideTheRightEdgeAndNegativeStepsMoveRight) {
-    stripOffset = 0.0f;
+    showState.stripOffset = 0.0f;
     drawThumbnailStrip(-0.5f);
-    EXPECT_FLOAT_EQ(stripOffset, -0.5f);
+    EXPECT_FLOAT_EQ(showState.stripOffset, -0.5f);
     for (int x = 0; x < 800; x += 20) {
         ASSERT_TRUE(nearRgb(readPixel(x, kStripRow), 0, 0, 0)) << "drawn at x " << x;
     }
     drawThumbnailStrip(0.0f);
-    EXPECT_FLOAT_EQ(stripOffset, -0.5f);
+    EXPECT_FLOAT_EQ(showState.stripOffset, -0.5f);
 }
 
 TEST_F(ThumbnailStrip, CullingHidesIt) {
-    stripOffset = 0.66f;
+    showState.stripOffset = 0.66f;
     glEnable(GL_CULL_FACE);
     drawThumbnailStrip(0.0f);
     EXPECT_TRUE(nearRgb(readPixel(400, kStripRow), 0, 0, 0));

@@ -12,7 +12,9 @@
 
 #include "fx/glyph_outline.h"
 #include "fx/outline_font.h"
+#include "platform/gl_setup.h"
 #include "tests/support/gl_test_context.h"
+#include "fx/show_state.h"
 
 namespace {
 
@@ -51,7 +53,7 @@ void ensureFont() {
     static bool built = false;
     if (!built) buildOutlineFont();
     built = true;
-    ASSERT_NE(fontBase, 0u);
+    ASSERT_NE(showState.fontBase, 0u);
 }
 
 float modelviewX() {
@@ -62,7 +64,7 @@ float modelviewX() {
 
 float advanceOfCode(unsigned char code) {
     glLoadIdentity();
-    glCallList(fontBase + code);
+    glCallList(showState.fontBase + code);
     const float x = modelviewX();
     glLoadIdentity();
     return x;
@@ -77,12 +79,8 @@ GLint listBase() {
 // The scroller's capture set-up: the frame's 60 degree 4:3 projection squeezed into a
 // 128x128 corner, text five units ahead.
 void scrollerView(float scroll) {
+    setPerspective(800, 600, 60);
     glViewport(0, 0, 128, 128);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 800.0f / 600.0f, 0.1f, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glColor3f(0.6f, 0.6f, 0.9f);
     glTranslatef(2.0f - 0.03f * scroll, 0.0f, -5.0f);
 }
@@ -170,13 +168,13 @@ TEST(OutlineFont, Codes0To254AdvanceAndCode255IsEmpty) {
     REQUIRE_GL();
     ensureFont();
     for (int code = 0; code < kOutlineGlyphCount; ++code) {
-        EXPECT_TRUE(glIsList(fontBase + code));
+        EXPECT_TRUE(glIsList(showState.fontBase + code));
         EXPECT_GT(advanceOfCode(static_cast<unsigned char>(code)), 0.0f) << "code " << code;
     }
     EXPECT_EQ(advanceOfCode(255), 0.0f);
     scrollerView(0.0f);
     glScalef(40.0f, 40.0f, 1.0f);
-    glCallList(fontBase + 255);
+    glCallList(showState.fontBase + 255);
     EXPECT_EQ(inkIn(0, 0, 128, 128), 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -186,11 +184,11 @@ TEST(OutlineFont, AdvancesAreTheFacesWidthsInEm) {
     ensureFont();
     for (const KnownWidth& w : kArialWidths) {
         EXPECT_NEAR(advanceOfCode(w.code), w.width / kEm, 1e-6) << "code " << int(w.code);
-        EXPECT_NEAR(glyphMetrics[w.code].cellIncX, w.width / kEm, 1e-6);
+        EXPECT_NEAR(showState.glyphMetrics[w.code].cellIncX, w.width / kEm, 1e-6);
     }
     // A capital sits on the baseline and is about 0.72 em tall.
-    EXPECT_NEAR(glyphMetrics['H'].originY, 1409 / kEm, 0.01);
-    EXPECT_NEAR(glyphMetrics['H'].originY - glyphMetrics['H'].blackBoxY, 0.0, 1e-6);
+    EXPECT_NEAR(showState.glyphMetrics['H'].originY, 1409 / kEm, 0.01);
+    EXPECT_NEAR(showState.glyphMetrics['H'].originY - showState.glyphMetrics['H'].blackBoxY, 0.0, 1e-6);
 }
 
 TEST(OutlineFont, CodesWithoutAGlyphDrawNothingAndAdvanceLikeASpace) {
@@ -201,13 +199,13 @@ TEST(OutlineFont, CodesWithoutAGlyphDrawNothingAndAdvanceLikeASpace) {
         EXPECT_FLOAT_EQ(advanceOfCode(code), space) << "code " << int(code);
         testsupport::resetGlState();
         scrollerView(60.0f);
-        glCallList(fontBase + code);
+        glCallList(showState.fontBase + code);
         EXPECT_EQ(inkIn(0, 0, 128, 128), 0) << "code " << int(code);
     }
     // The euro sign exists in the face and in the code page: it must draw.
     testsupport::resetGlState();
     scrollerView(60.0f);
-    glCallList(fontBase + 0x80);
+    glCallList(showState.fontBase + 0x80);
     EXPECT_GT(inkIn(0, 0, 128, 128), 10);
 }
 
@@ -300,12 +298,12 @@ TEST(OutlineFont, CapturedScrollerTextLandsRightOfItsStartInTheCorner) {
 TEST(OutlineFont, DeleteFreesEveryListAndABuildAfterwardsWorks) {
     REQUIRE_GL();
     ensureFont();
-    const GLuint oldBase = fontBase;
+    const GLuint oldBase = showState.fontBase;
     deleteOutlineFont();
-    EXPECT_EQ(fontBase, 0u);
+    EXPECT_EQ(showState.fontBase, 0u);
     for (GLuint k = 0; k < GLuint(kOutlineFontListCount); ++k) EXPECT_FALSE(glIsList(oldBase + k));
     deleteOutlineFont();
     buildOutlineFont();
-    ASSERT_NE(fontBase, 0u);
+    ASSERT_NE(showState.fontBase, 0u);
     EXPECT_NEAR(advanceOfCode('A'), 1366 / kEm, 1e-6);
 }

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "tests/fx/fx_test_support.h"
 
 using namespace fxtest;
@@ -66,13 +69,27 @@ TEST(ParticleSystem, AllArraysGrowTogetherAndStayInRange) {
                      cloud.angles.size(), cloud.spins.size()}) {
         EXPECT_EQ(n, 1920u);
     }
-    for (int i = 0; i < cloud.count; ++i) {
-        ASSERT_LT(cloud.positions[i].x, 100);
-        ASSERT_LT(cloud.positions[i].z, 150);
-        ASSERT_TRUE(cloud.spins[i] == 1 || cloud.spins[i] == -1);
-        ASSERT_GE(cloud.speeds[i], 1.4f);
-        ASSERT_LE(cloud.speeds[i], 10.4f);
-    }
+    // 1920 draws reach both ends of every field's range, so a wrong modulus, offset or sign
+    // moves an end; whole steps only, as the draws are integers.
+    const auto expectSpan = [&](const char* field, auto value, float low, float high) {
+        float seenLow = value(0), seenHigh = value(0);
+        for (int i = 0; i < cloud.count; ++i) {
+            const float v = value(i);
+            ASSERT_FLOAT_EQ(v - low, std::round(v - low)) << field << " " << i;
+            seenLow = std::min(seenLow, v), seenHigh = std::max(seenHigh, v);
+        }
+        EXPECT_FLOAT_EQ(seenLow, low) << field;
+        EXPECT_FLOAT_EQ(seenHigh, high) << field;
+    };
+    expectSpan("x", [&](int i) { return cloud.positions[i].x; }, 0, 99);
+    expectSpan("y", [&](int i) { return cloud.positions[i].y; }, 0, 99);
+    expectSpan("z", [&](int i) { return cloud.positions[i].z; }, 0, 149);
+    expectSpan("axis x", [&](int i) { return cloud.axes[i].x; }, 0, 1);
+    expectSpan("axis y", [&](int i) { return cloud.axes[i].y; }, 0, 1);
+    expectSpan("speed", [&](int i) { return cloud.speeds[i]; }, 1.4f, 10.4f);
+    expectSpan("angle", [&](int i) { return cloud.angles[i]; }, 0, 359);
+    expectSpan("spin", [&](int i) { return cloud.spins[i]; }, -1, 1);
+    for (int i = 0; i < cloud.count; ++i) ASSERT_NE(cloud.spins[i], 0.0f) << i;
 }
 
 TEST(ParticleSystem, DrawAdvancesEveryParticleOneFrame) {
@@ -129,7 +146,7 @@ TEST(ParticleSystem, EmptyCloudOnlyResetsTheModelview) {
 
 TEST(ParticleSystem, SpritesAddTheCallersColourWhateverTheDepth) {
     REQUIRE_GL();
-    setDemoPerspective();
+    setPerspective(800, 600, 60);
     glEnable(GL_TEXTURE_2D);
     glClearColor(0.2f, 0, 0, 0);
     glClearDepth(0.0);  // nothing would pass an ordinary depth test

@@ -2,7 +2,6 @@
 // sprites, and the GL state a frame leaves. Geometry is checked through GL feedback mode, which
 // reports every primitive drawn with its transformed corners.
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +18,9 @@
 #include <vector>
 
 #include "fx/tube_effect.h"
+#include "platform/gl_setup.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ std::vector<uint8_t> twoTriangleLwo() {
 }
 
 std::string writeTestObject() {
-    const std::string path = testsupport::uniqueTempPath("tube_effect_test.lwo");
+    const std::string path = testsupport::tempPath("tube_effect_test.lwo");
     const std::vector<uint8_t> bytes = twoTriangleLwo();
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 std::streamsize(bytes.size()));
@@ -282,9 +283,7 @@ TEST(TubeEffectLook, TheShowsTubeBrightensWhatIsBehindIt) {
     if (!std::ifstream(path)) GTEST_SKIP() << "no tube object at " << path;
     TubeEffect tube;
     ASSERT_FALSE(tube.loadTubeEffect(path.c_str(), 0)) << tube.mesh.lastError();
-    glMatrixMode(GL_PROJECTION);
-    gluPerspective(60.0, 800.0f / 600.0f, 0.1f, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
+    setPerspective(800, 600, 60);
     glClearColor(0.25f, 0.25f, 0.3f, 0.0f);
     tube.startTubeMorph({});
     for (int frame = 0; frame < 400; ++frame) {
