@@ -10,7 +10,6 @@
 // seeking to the end of the show takes seconds. Rendering stops when the script posts its
 // quit, the time passes --to, or SIGINT / SIGTERM arrives. Same arguments, same pictures:
 // nothing here reads a real clock (except the progress report).
-#include <SDL.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -26,11 +25,10 @@
 #include <vector>
 
 #include "app/capture_options.h"
+#include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/demo_window.h"
 #include "platform/drawing_surface.h"
 #include "texture/png_writer.h"
-#include "timeline/demo_script.h"
 
 extern char** environ;
 
@@ -39,7 +37,6 @@ namespace {
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 
-DemoClock demoClock;
 Show show;
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -211,14 +208,10 @@ int main(int argc, char** argv) {
     if (error.empty()) error = prepareCaptureTarget(options);
     if (!error.empty()) return usageError(program, error);
 
-    // Ours from the start: SDL would otherwise turn these signals into quit events that
-    // nothing here reads.
+    // Ours from the start; a hidden context leaves them alone (see platform/gl_context.h).
     installStopHandlers();
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    std::unique_ptr<DemoWindow> window(
-        createDemoWindow(kWindowWidth, kWindowHeight, 32, "klasa_okna", "demo engine", &error));
-    if (!window) return fail(error);
+    const std::unique_ptr<GlContext> context = openShowContext(kWindowWidth, kWindowHeight, &error);
+    if (!context) return fail(error);
     // Before start-up: the capture targets are made at the frame's block size.
     show.frame = options.showFrame();
     error = loadShow(show);
@@ -241,7 +234,7 @@ int main(int argc, char** argv) {
     std::vector<unsigned char> padded;
     if (bars) padded.assign(static_cast<size_t>(options.width) * options.height * 3, 0);
 
-    DemoScript script(demoClock, show);
+    SimulatedShow simulated(show, surface, options.rateNumerator, options.rateDenominator);
     const long lastFrame = options.lastFrame();
     Progress progress(options, lastFrame);
     auto failMidway = [&](const std::string& message) {
@@ -251,9 +244,7 @@ int main(int argc, char** argv) {
     long frame = 0;
     for (; frame <= lastFrame && !stopSignal; ++frame) {
         const bool written = options.writes(frame);
-        if (written != surface.rasterising()) surface.setRasterising(written);
-        demoClock.demoTime = options.frameTime(frame);
-        script.renderFrame();
+        simulated.runFrame(frame, written);
         if (written) {
             std::vector<unsigned char> rgb = surface.readRgb();
             if (bars) placeShowInFrame(rgb, box, options.width, options.height, padded);
@@ -265,7 +256,7 @@ int main(int argc, char** argv) {
             }
         }
         progress.frameDone(frame, written);
-        if (script.quitRequested()) break;
+        if (simulated.ended()) break;
     }
 
     const bool videoFinished = !video || video->close();

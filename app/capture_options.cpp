@@ -12,6 +12,8 @@
 #include <numeric>
 #include <system_error>
 
+#include "app/simulated_show.h"
+#include "platform/frame_files.h"
 #include "timeline/demo_clock.h"
 
 namespace {
@@ -89,7 +91,7 @@ std::string parseScale(const std::string& text, CaptureOptions& options) {
 }  // namespace
 
 double CaptureOptions::frameTime(long frame) const {
-    return static_cast<double>(frame) * static_cast<double>(rateDenominator) / static_cast<double>(rateNumerator);
+    return simulatedFrameTime(frame, rateNumerator, rateDenominator);
 }
 
 long CaptureOptions::firstFrameAtOrAfter(double seconds) const {
@@ -115,11 +117,7 @@ bool CaptureOptions::writes(long frame) const {
     return (frame - firstFrameAtOrAfter(from)) % step == 0;
 }
 
-std::string CaptureOptions::framePath(long frame) const {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%06ld.png", frame);
-    return target + name;
-}
+std::string CaptureOptions::framePath(long frame) const { return files::frameFilePath(target, frame); }
 
 const ProgramInfo& captureProgram() {
     static const ProgramInfo program = {

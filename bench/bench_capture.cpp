@@ -9,7 +9,6 @@
 // One size per run (the show is loaded once per process, at its frame size). The default
 // rate, 10 fps, keeps a 4K run within minutes; frames per second are per frame rendered.
 #include <GL/gl.h>
-#include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
@@ -21,10 +20,9 @@
 
 #include "app/capture_options.h"
 #include "app/show_start_state.h"
+#include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/demo_window.h"
 #include "platform/drawing_surface.h"
-#include "timeline/demo_script.h"
 
 namespace {
 
@@ -32,7 +30,6 @@ using Clock = std::chrono::steady_clock;
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-DemoClock demoClock;
 Show show;
 
 // Wall seconds of one demo-capture run from the build folder (where the soundtrack lies), or
@@ -63,9 +60,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    std::unique_ptr<DemoWindow> window(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error));
-    if (!window) {
+    const std::unique_ptr<GlContext> context = openShowContext(800, 600, &error);
+    if (!context) {
         std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
         return 1;
     }
@@ -88,11 +84,10 @@ int main(int argc, char** argv) {
     long frames = 0;
     const Clock::time_point wholeStart = Clock::now();
     {
-        DemoScript script(demoClock, show);
+        SimulatedShow simulated(show, surface, options.rateNumerator, options.rateDenominator);
         for (long frame = 0; frame <= lastFrame; ++frame, ++frames) {
             const Clock::time_point t0 = Clock::now();
-            demoClock.demoTime = options.frameTime(frame);
-            script.renderFrame();
+            simulated.runFrame(frame);
             glFinish();
             const Clock::time_point t1 = Clock::now();
             std::vector<unsigned char> rgb = surface.readRgb();
@@ -100,23 +95,17 @@ int main(int argc, char** argv) {
             rendering += std::chrono::duration<double>(t1 - t0).count();
             reading += since(t1);
             if (frame == frameAt170) toReach170 = since(wholeStart);
-            if (script.quitRequested()) break;
+            if (simulated.ended()) break;
         }
     }
     const double whole = since(wholeStart);
 
     // Fast-forward to 170 s: the frames before it without pixels, that one drawn and read.
     start.restore(show);
-    demoClock = DemoClock{};
     const Clock::time_point seekStart = Clock::now();
     {
-        DemoScript script(demoClock, show);
-        surface.setRasterising(false);
-        for (long frame = 0; frame <= frameAt170; ++frame) {
-            if (frame == frameAt170) surface.setRasterising(true);
-            demoClock.demoTime = options.frameTime(frame);
-            script.renderFrame();
-        }
+        SimulatedShow simulated(show, surface, options.rateNumerator, options.rateDenominator);
+        for (long frame = 0; frame <= frameAt170; ++frame) simulated.runFrame(frame, frame == frameAt170);
         surface.readRgb();
     }
     const double seek = since(seekStart);

@@ -2,7 +2,6 @@
 // machine's renderer. Every timed iteration ends with glFinish, so the figures include the
 // rasterising, not only the queueing. Run headless (SDL's offscreen driver is the default).
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -10,6 +9,7 @@
 
 #include "fx/outline_font.h"
 #include "fx/tube_effect.h"
+#include "platform/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
@@ -44,10 +44,7 @@ void BM_ScrollerCapture(benchmark::State& state) {
     testsupport::resetGlState();
     buildOutlineFont();
     const GLuint texture = createCaptureTexture();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 800.0f / 600.0f, 0.1f, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
+    setPerspective(800, 600, 60);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
     float scroll = 0.0f;
@@ -85,10 +82,7 @@ void BM_TubeEffectDraw(benchmark::State& state) {
     }
     tube.startTubeMorph(state.range(0) ? tube.mesh.collectPositions() : PositionList{});
     tube.spinSpeed = 1.0f;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 800.0f / 600.0f, 0.1f, 10000.0);
-    glMatrixMode(GL_MODELVIEW);
+    setPerspective(800, 600, 60);
     glEnable(GL_TEXTURE_2D);
     glClearColor(0.3f, 0.3f, 0.3f, 0.0f);
     for (auto _ : state) {

@@ -6,23 +6,22 @@
 // given), and bringing the show to --to by frames computed without pixels instead of drawn.
 //
 //   bench_show [--fps RATE] [--to SECONDS] [--window WxH]
-#include <SDL.h>
+#include <GL/gl.h>
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/capture_options.h"
+#include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/demo_window.h"
 #include "platform/drawing_surface.h"
-#include "timeline/demo_script.h"
 
 namespace {
 
@@ -55,27 +54,28 @@ struct Samples {
     }
 };
 
-DemoClock demoClock;
 Show show;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    double fps = 60.0, to = 176.0;
-    WindowOptions screen;
-    screen.windowWidth = 1920;
-    screen.windowHeight = 1080;
-    screen.vsync = false;
+    std::string fps = "60", to = "176";
+    int screenWidth = 1920, screenHeight = 1080;
     for (int i = 1; i + 1 < argc; i += 2) {
-        if (!std::strcmp(argv[i], "--fps")) fps = std::atof(argv[i + 1]);
-        if (!std::strcmp(argv[i], "--to")) to = std::atof(argv[i + 1]);
-        if (!std::strcmp(argv[i], "--window")) std::sscanf(argv[i + 1], "%dx%d", &screen.windowWidth, &screen.windowHeight);
+        if (!std::strcmp(argv[i], "--fps")) fps = argv[i + 1];
+        if (!std::strcmp(argv[i], "--to")) to = argv[i + 1];
+        if (!std::strcmp(argv[i], "--window")) std::sscanf(argv[i + 1], "%dx%d", &screenWidth, &screenHeight);
     }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    std::string error;
-    std::unique_ptr<DemoWindow> window(
-        createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, screen));
-    if (!window) {
+    // The frames are those a capture of the same rate and end renders.
+    std::vector<const char*> args = {"bench_show", "--fps", fps.c_str(), "--to", to.c_str(), "--null"};
+    CaptureOptions options;
+    std::string error = parseCaptureOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), options);
+    if (!error.empty()) {
+        std::fprintf(stderr, "bench_show: %s\n", error.c_str());
+        return 2;
+    }
+    const std::unique_ptr<GlContext> screen = openShowContext(screenWidth, screenHeight, &error);
+    if (!screen) {
         std::fprintf(stderr, "bench_show: %s\n", error.c_str());
         return 1;
     }
@@ -89,56 +89,51 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_show: %s\n", error.c_str());
         return 1;
     }
-    DemoScript script(demoClock, show);
+    SimulatedShow simulated(show, surface, options.rateNumerator, options.rateDenominator);
+    const long lastFrame = options.lastFrame();
     Samples firstAct{"first act", {}, {}}, finale{"finale outside beats", {}, {}}, beats{"finale inside beats", {}, {}};
     Samples present{"present", {}, {}};
     double startupMs = 0.0;
     const auto drawnStart = std::chrono::steady_clock::now();
-    for (long frame = 0; frame / fps <= to; ++frame) {
-        demoClock.demoTime = frame / fps;
+    for (long frame = 0; frame <= lastFrame; ++frame) {
         const auto start = std::chrono::steady_clock::now();
         const double cpuStart = threadCpuMs();
-        script.renderFrame();
+        simulated.runFrame(frame);
         glFinish();
         const double wall = sinceMs(start), cpu = threadCpuMs() - cpuStart;
         if (frame == 0) startupMs = sinceMs(processStart);
-        Samples& bucket = script.lastFrame().firstAct ? firstAct : script.lastFrame().glowPasses > 1 ? beats : finale;
+        const DemoScript::FrameReport& report = simulated.lastFrame();
+        Samples& bucket = report.firstAct ? firstAct : report.glowPasses > 1 ? beats : finale;
         bucket.wall.push_back(wall);
         bucket.cpu.push_back(cpu);
 
         const auto presentStart = std::chrono::steady_clock::now();
         const double presentCpu = threadCpuMs();
-        surface.present(screen.windowWidth, screen.windowHeight);
+        surface.present(screen->width(), screen->height());
         glFinish();
         present.wall.push_back(sinceMs(presentStart));
         present.cpu.push_back(threadCpuMs() - presentCpu);
-        window->swapBuffers();
-        if (script.quitRequested()) break;
+        screen->swapBuffers();
+        if (simulated.ended()) break;
     }
     const double drawnSeconds = sinceMs(drawnStart) / 1e3;
 
     // The same frames again from a fresh script, computed without pixels.
-    DemoClock fastClock;
-    DemoScript fastScript(fastClock, show);
-    surface.setRasterising(false);
+    SimulatedShow fast(show, surface, options.rateNumerator, options.rateDenominator);
     const auto fastStart = std::chrono::steady_clock::now();
-    for (long frame = 0; frame / fps <= to && !fastScript.quitRequested(); ++frame) {
-        fastClock.demoTime = frame / fps;
-        fastScript.renderFrame();
-    }
+    for (long frame = 0; frame <= lastFrame && !fast.ended(); ++frame) fast.runFrame(frame, false);
     glFinish();
     const double fastSeconds = sinceMs(fastStart) / 1e3;
-    surface.setRasterising(true);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("start-up to the first frame drawn: %.0f ms\n", startupMs);
     firstAct.print();
     finale.print();
     beats.print();
-    std::printf("presenting into %dx%d:\n", screen.windowWidth, screen.windowHeight);
+    std::printf("presenting into %dx%d:\n", screen->width(), screen->height());
     present.print();
-    std::printf("reaching %.1f s at %.0f fps: drawn (with presents) %.1f s, without pixels %.1f s\n", to, fps,
-                drawnSeconds, fastSeconds);
+    std::printf("reaching %s s at %s fps: drawn (with presents) %.1f s, without pixels %.1f s\n", to.c_str(),
+                fps.c_str(), drawnSeconds, fastSeconds);
     std::printf("peak memory (max RSS): %.1f MiB\n", usage.ru_maxrss / 1024.0);
     return 0;
 }

@@ -15,6 +15,7 @@
 
 #include "assets/embedded_assets.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 #include "texture/jpeg_texture.h"
 
 namespace {
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_texture: %s\n", why.c_str());
         return 1;
     }
-    const std::string scratch = "/tmp/bench_texture_pl";
+    // A private folder, removed at exit: a fixed name in /tmp could be anyone's file or link.
+    const std::string scratch = testsupport::tempPath("pl");
     std::vector<Timings> perPicture(assetTubeObject);
     std::vector<double> totalDecode, totalMipmap;
     for (int round = 0; round < rounds; ++round) {

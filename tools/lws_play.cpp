@@ -10,6 +10,8 @@
 // Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
 // wrong command line.
 #include "app/command_line.h"
+#include "platform/frame_files.h"
+#include "platform/gl_context.h"
 #include "scene/lws_scene.h"
 #include "texture/png_writer.h"
 
@@ -18,11 +20,10 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -84,48 +85,21 @@ std::string parseOptions(int argc, char** argv, Options& options) {
     return "";
 }
 
-struct Window {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    int width = 640;
-    int height = 480;
-
-    ~Window() {
-        if (context) SDL_GL_DeleteContext(context);
-        if (window) SDL_DestroyWindow(window);
-        SDL_Quit();
-    }
-};
-
-bool openWindow(Window& w, bool offscreen, const std::string& title) {
-    if (offscreen && !std::getenv("SDL_VIDEODRIVER")) {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    }
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    const Uint32 flags = SDL_WINDOW_OPENGL | (offscreen ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
-    w.window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                w.width, w.height, flags);
-    if (!w.window) return false;
-    w.context = SDL_GL_CreateContext(w.window);
-    return w.context != nullptr;
-}
-
 // The window takes the camera's frame size, within what a screen or a buffer can hold.
-void chooseSize(const LwsScene& scene, Window& w) {
+void chooseSize(const LwsScene& scene, GlContextOptions& window) {
+    window.width = 640;
+    window.height = 480;
     const bool v1 = scene.header.version == 1;
     const float width = v1 ? scene.v1FrameWidth : scene.camera.frameWidth;
     const float height = v1 ? scene.v1FrameHeight : scene.camera.frameHeight;
     if (width >= 16.0f && height >= 16.0f && width <= 4096.0f && height <= 4096.0f) {
-        w.width = static_cast<int>(width);
-        w.height = static_cast<int>(height);
+        window.width = static_cast<int>(width);
+        window.height = static_cast<int>(height);
     }
 }
 
-void setInitialState(const Window& w) {
-    glViewport(0, 0, w.width, w.height);
+void setInitialState(const GlContext& w) {
+    glViewport(0, 0, w.width(), w.height());
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClearDepth(1.0);
     // Untextured meshes bind texture 0, which has no image, so texturing may stay on.
@@ -137,16 +111,14 @@ void drawFrame(LwsScene& scene) {
     scene.play();
 }
 
-int writeFrames(LwsScene& scene, const Window& w, const Options& options) {
+int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
     std::error_code made;
     std::filesystem::create_directories(options.pngDir, made);
     for (long frame = 0; frame < options.frames; ++frame) {
         drawFrame(scene);
         glFinish();
-        char name[32];
-        std::snprintf(name, sizeof name, "/frame_%06ld.png", frame);
-        const std::string error = writePng(options.pngDir + name, w.width, w.height,
-                                           captureFramebufferRgb(w.width, w.height));
+        const std::string error = writePng(files::frameFilePath(options.pngDir, frame), w.width(), w.height(),
+                                           captureFramebufferRgb(w.width(), w.height()));
         if (!error.empty()) {
             std::cerr << error << "\n";
             return 1;
@@ -156,23 +128,14 @@ int writeFrames(LwsScene& scene, const Window& w, const Options& options) {
     return 0;
 }
 
-bool escapeOrClose() {
-    SDL_Event event;
-    while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT) return true;
-        if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) return true;
-    }
-    return false;
-}
-
-int playInWindow(LwsScene& scene, const Window& w) {
+int playInWindow(LwsScene& scene, const GlContext& w) {
     // Version 1 scenes pace themselves; version 3 frames are paced here.
     const int32_t rate = scene.header.version == 3 ? scene.framesPerSecond : 0;
     const Uint32 frameMs = rate > 0 ? static_cast<Uint32>(1000 / std::min(rate, 1000)) : 0;
-    while (!escapeOrClose()) {
+    while (!w.quitRequested()) {
         const Uint32 start = SDL_GetTicks();
         drawFrame(scene);
-        SDL_GL_SwapWindow(w.window);
+        w.swapBuffers();
         const Uint32 spent = SDL_GetTicks() - start;
         if (spent < frameMs) SDL_Delay(frameMs - spent);
     }
@@ -195,16 +158,20 @@ int main(int argc, char** argv) {
     probe.loadObjects = false;
     if (probe.load()) return 1;
 
-    Window w;
-    chooseSize(probe, w);
-    if (!openWindow(w, offscreen, "lws-play: " + options.scenePath)) {
-        std::cerr << "no GL context: " << SDL_GetError() << "\n";
+    GlContextOptions window;
+    chooseSize(probe, window);
+    window.title = "lws-play: " + options.scenePath;
+    window.shown = !offscreen;
+    std::string error;
+    const std::unique_ptr<GlContext> context = GlContext::open(window, &error);
+    if (!context) {
+        std::cerr << "no GL context: " << error << "\n";
         return 1;
     }
     LwsScene scene(options.scenePath, options.contentDir);
     if (scene.load()) return 1;
     std::cout << "\n";
     scene.prepareVertexArrays();
-    setInitialState(w);
-    return offscreen ? writeFrames(scene, w, options) : playInWindow(scene, w);
+    setInitialState(*context);
+    return offscreen ? writeFrames(scene, *context, options) : playInWindow(scene, *context);
 }

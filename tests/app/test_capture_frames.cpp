@@ -8,7 +8,6 @@
 #include <png.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -18,7 +17,9 @@
 
 #include "app/startup.h"
 #include "platform/drawing_surface.h"
+#include "platform/frame_files.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 #include "timeline/demo_script.h"
 
 namespace {
@@ -68,12 +69,6 @@ double psnr(const std::vector<double>& a, const std::vector<double>& b) {
     return mse > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / mse) : INFINITY;
 }
 
-std::string framePng(const std::string& folder, long frame) {
-    char name[32];
-    std::snprintf(name, sizeof name, "/frame_%06ld.png", frame);
-    return folder + name;
-}
-
 bool runCapture(const std::string& arguments) {
     const std::string command = std::string("'") + DEMO_CAPTURE_PATH + "' " + arguments + " 2>/dev/null";
     return std::system(command.c_str()) == 0;
@@ -83,7 +78,7 @@ class CapturedFrames : public ::testing::Test {
 protected:
     void SetUp() override {
         REQUIRE_GL();
-        dir = testsupport::uniqueTempPath("captured-frames");
+        dir = testsupport::tempPath("captured-frames");
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -127,7 +122,7 @@ TEST_F(CapturedFrames, MatchTheShowDrawnThroughout) {
     for (long frame : {200, 550, 900, 1250, 1600, 1700, 1400}) {
         const bool stepped = frame == 200 || (frame - 200) % 350 == 0;
         int width = 0, height = 0;
-        const Pixels captured = readPng(framePng(dir + (stepped ? "/step" : "/from"), frame), width, height);
+        const Pixels captured = readPng(files::frameFilePath(dir + (stepped ? "/step" : "/from"), frame), width, height);
         ASSERT_EQ(width, 800) << frame;
         EXPECT_EQ(differingBytes(captured, reference.at(frame)), 0u) << "frame " << frame;
     }
@@ -135,7 +130,7 @@ TEST_F(CapturedFrames, MatchTheShowDrawnThroughout) {
     // --scale 1 is the designed frame, byte for byte.
     ASSERT_TRUE(runCapture("--fps 10 --from 95 --to 95 --scale 1 --png '" + dir + "/x1'"));
     int width = 0, height = 0;
-    EXPECT_EQ(differingBytes(readPng(framePng(dir + "/x1", 950), width, height), reference.at(950)), 0u)
+    EXPECT_EQ(differingBytes(readPng(files::frameFilePath(dir + "/x1", 950), width, height), reference.at(950)), 0u)
         << "--scale 1";
 
     // --scale 2 reduced by half looks like the designed frame: 20, 35, 50, 65, 80, 95, 110,
@@ -144,7 +139,7 @@ TEST_F(CapturedFrames, MatchTheShowDrawnThroughout) {
     ASSERT_TRUE(runCapture("--fps 10 --from 20 --to 110 --step 150 --scale 2 --png '" + dir + "/x2'"));
     ASSERT_TRUE(runCapture("--fps 10 --from 140 --to 172 --step 320 --scale 2 --png '" + dir + "/x2'"));
     for (long frame : {200, 350, 500, 650, 800, 950, 1100, 1400, 1720}) {
-        const Pixels sharp = readPng(framePng(dir + "/x2", frame), width, height);
+        const Pixels sharp = readPng(files::frameFilePath(dir + "/x2", frame), width, height);
         ASSERT_EQ(width, 1600) << frame;
         ASSERT_EQ(height, 1200) << frame;
         // Bounds from what this renderer gives (lowest good frame in brackets) and from

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "app/startup.h"
 #include "assets/embedded_assets.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 #include "timeline/demo_script.h"
 
 namespace {
@@ -25,9 +27,11 @@ Show& sharedShow() {
     return show;
 }
 
+// Start-up's scratch directories go into an empty folder, so anything they leave shows.
 std::string makeTempDir() {
-    std::string pattern = ::testing::TempDir() + "show-test-XXXXXX";
-    return mkdtemp(pattern.data()) ? pattern : std::string();
+    const std::string dir = testsupport::tempPath("show-scratch");
+    std::filesystem::create_directories(dir);
+    return dir;
 }
 
 int entriesIn(const std::string& dir) {
@@ -69,7 +73,8 @@ protected:
         Show& show = sharedShow();
         show.tubeEffect = std::make_unique<TubeEffect>();
         const EmbeddedAsset& tube = embeddedAsset(assetTubeObject);
-        ASSERT_FALSE(show.tubeEffect->loadTubeEffectFromMemory(tube.bytes, tube.size, "tube", particleTexture));
+        ASSERT_FALSE(show.tubeEffect->loadTubeEffectFromMemory(tube.bytes, tube.size, "tube",
+                                                               showState.particleTexture));
         script = std::make_unique<DemoScript>(clock, show);
     }
 
@@ -88,17 +93,18 @@ protected:
 };
 
 TEST_F(ShowTest, StartUpFillsEverySlotInTableOrderAndLeavesNoScratchFiles) {
-    std::vector<GLuint> slots = {actOneTextureA, actOneTextureB, actOneTextureC, particleTexture};
-    for (GLuint t : thumbnailTextures) slots.push_back(t);
-    for (GLuint t : finaleTextures) slots.push_back(t);
+    std::vector<GLuint> slots = {showState.actOneTextureA, showState.actOneTextureB,
+                                 showState.actOneTextureC, showState.particleTexture};
+    for (GLuint t : showState.thumbnailTextures) slots.push_back(t);
+    for (GLuint t : showState.finaleTextures) slots.push_back(t);
     for (size_t i = 0; i < slots.size(); ++i) {
         EXPECT_TRUE(glIsTexture(slots[i])) << "slot " << i;
         if (i > 0) {
             EXPECT_GT(slots[i], slots[i - 1]) << "slot " << i << " loaded out of order";
         }
     }
-    EXPECT_TRUE(glIsTexture(scrollerTexture));
-    EXPECT_EQ(textureBytes(finaleTextures[0]), textureBytes(sharedShow().glow.pictureTexture))
+    EXPECT_TRUE(glIsTexture(showState.scrollerTexture));
+    EXPECT_EQ(textureBytes(showState.finaleTextures[0]), textureBytes(sharedShow().glow.pictureTexture))
         << "the glow's picture is the first finale backdrop";
     EXPECT_EQ(entriesIn(scratchParent), 0) << "the scratch directory and files are gone";
     EXPECT_FALSE(sharedShow().knotMesh.polygons.empty());
@@ -212,13 +218,13 @@ TEST_F(ShowTest, BeatWindowsGiveTenPassesFromTUntilTPlusFourTenths) {
 
 TEST_F(ShowTest, FinaleBackdropsChangeStrictlyAfter123And169Seconds) {
     frameAt(123.0);
-    EXPECT_EQ(script->finaleBackdrop, finaleTextures[0]);
+    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[0]);
     frameAt(123.01);
-    EXPECT_EQ(script->finaleBackdrop, finaleTextures[1]);
+    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[1]);
     frameAt(169.0);
-    EXPECT_EQ(script->finaleBackdrop, finaleTextures[1]);
+    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[1]);
     frameAt(169.01);
-    EXPECT_EQ(script->finaleBackdrop, finaleTextures[2]);
+    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[2]);
 }
 
 TEST_F(ShowTest, TheQuitIsPostedOnlyPastTheEnd) {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 #include "tools/make_soundtrack_mp3.h"
 
 namespace audiotest {
@@ -66,7 +66,7 @@ std::vector<unsigned char> minimalModule() {
 }
 
 std::string writeTempFile(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = testsupport::uniqueTempPath("audio_test_" + std::string(name));
+    const std::string path = testsupport::tempPath("audio_test_" + std::string(name));
     std::FILE* file = std::fopen(path.c_str(), "wb");
     EXPECT_NE(file, nullptr) << path;
     if (file != nullptr) {

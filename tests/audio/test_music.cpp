@@ -20,7 +20,7 @@
 #include "audio/mp3_stream.h"
 #include "audio/music_player.h"
 #include "audio_fixture.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -232,7 +232,7 @@ TEST_F(Music, StartingPartWayPlaysFromThereAndCountsFromTheStreamsStart) {
     const auto startFrame = static_cast<size_t>(start * audiotest::kRate);
 
     // SDL's disk driver keeps what the device was handed, paced like the dummy driver.
-    const std::string raw = testsupport::uniqueTempPath("audio_test_partway.raw");
+    const std::string raw = testsupport::tempPath("audio_test_partway.raw");
     std::vector<Read> reads;
     RequestLog log;
     {

@@ -21,6 +21,7 @@
 
 #include "lwo/lwo_object.h"
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -453,7 +454,7 @@ TEST(ObjectDrawing, ClockwiseFrontFacesShowTheOutsideAfterNegation) {
 // --- The tool ------------------------------------------------------------------------------
 
 TEST(MakeObjectsTool, RegeneratesTheCommittedFilesByteForByte) {
-    std::string out = testsupport::uniqueTempPath("make_objects_out");
+    std::string out = testsupport::tempPath("make_objects_out");
     std::string command = "mkdir -p '" + out + "' && '" + MAKE_OBJECTS_TOOL + "' '" + out + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const char* name : {"tube.lwo", "knot.lwo"}) {

@@ -1,14 +1,11 @@
 #include "tests/support/gl_test_context.h"
 #include "tests/support/temp_folder.h"
 
-#include <SDL.h>
 #include <GL/gl.h>
 
-#include <gtest/gtest.h>
-#include <unistd.h>
+#include <memory>
 
-#include <cstdlib>
-
+#include "platform/gl_context.h"
 #include "texture/png_writer.h"
 
 namespace testsupport {
@@ -18,8 +15,7 @@ constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 
 struct Context {
-    SDL_Window* window = nullptr;
-    SDL_GLContext gl = nullptr;
+    std::unique_ptr<GlContext> gl;
     std::string error;
     bool tried = false;
 };
@@ -29,38 +25,23 @@ Context& context() {
     return c;
 }
 
-void create(Context& c) {
-    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        c.error = std::string("SDL video: ") + SDL_GetError();
-        return;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 1);
-    c.window = SDL_CreateWindow("test", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!c.window) {
-        c.error = std::string("SDL window: ") + SDL_GetError();
-        return;
-    }
-    c.gl = SDL_GL_CreateContext(c.window);
-    if (!c.gl) c.error = std::string("GL context: ") + SDL_GetError();
-}
-
 }  // namespace
 
 bool ensureGlContext(std::string* why) {
     Context& c = context();
     if (!c.tried) {
         c.tried = true;
-        create(c);
+        GlContextOptions options;
+        options.width = kWidth;
+        options.height = kHeight;
+        options.title = "test";
+        c.gl = GlContext::open(options, &c.error);
     }
     if (!c.gl) {
         if (why) *why = "no GL context: " + c.error;
         return false;
     }
-    SDL_GL_MakeCurrent(c.window, c.gl);
+    c.gl->makeCurrent();
     return true;
 }
 

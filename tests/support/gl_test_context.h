@@ -1,7 +1,8 @@
 // A GL 1.x compatibility context for tests that draw, made once per test process.
 //
-// Runs headless: SDL's offscreen video driver (EGL on Mesa's software renderer) unless the
-// environment already names another driver. The drawable is 800x600, like the demo's window.
+// The platform's hidden context (platform/gl_context.h): headless, at the show's pixel format,
+// SDL's offscreen video driver unless the environment names another. The drawable is 800x600,
+// like the demo's window.
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,23 @@
+#include "app/simulated_show.h"
+
+double simulatedFrameTime(long frame, long rateNumerator, long rateDenominator) {
+    return static_cast<double>(frame) * static_cast<double>(rateDenominator) / static_cast<double>(rateNumerator);
+}
+
+std::unique_ptr<GlContext> openShowContext(int width, int height, std::string* error) {
+    GlContextOptions options;
+    options.width = width;
+    options.height = height;
+    std::unique_ptr<GlContext> context = GlContext::open(options, error);
+    if (context) initGLState();
+    return context;
+}
+
+SimulatedShow::SimulatedShow(Show& show, DrawingSurface& surface, long rateNumerator, long rateDenominator)
+    : surface_(surface), rateNumerator_(rateNumerator), rateDenominator_(rateDenominator), script_(clock_, show) {}
+
+void SimulatedShow::runFrame(long frame, bool withPixels) {
+    if (withPixels != surface_.rasterising()) surface_.setRasterising(withPixels);
+    clock_.demoTime = frameTime(frame);
+    script_.renderFrame();
+}
