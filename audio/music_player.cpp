@@ -2,13 +2,13 @@
 
 #include <SDL.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "audio/module_stream.h"
 #include "audio/mp3_stream.h"
+#include "platform/whole_file.h"
 
 namespace {
 
@@ -54,32 +54,8 @@ bool frameInMusic(double seconds, int64_t length, int64_t& frame, std::string& e
 
 bool readWholeFile(const char* fileName, size_t maxBytes, std::vector<unsigned char>& bytes,
                    std::string& error) {
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    unsigned char chunk[65536];
-    bool ok = true;
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (bytes.size() + got > maxBytes) {
-            error = "larger than " + std::to_string(maxBytes >> 20) + " MiB";
-            ok = false;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk) {
-            if (std::ferror(file)) {
-                error = std::string("cannot read: ") + std::strerror(errno);
-                ok = false;
-            }
-            break;
-        }
-    }
-    std::fclose(file);
-    return ok;
+    error = files::readWholeFile(fileName, maxBytes, bytes);
+    return error.empty();
 }
 
 MusicPlayer::MusicPlayer() = default;

@@ -59,6 +59,13 @@ std::string readExactly(int fd, size_t size, Buffer& out) {
 }
 
 template <typename Buffer>
+std::string readExactlyOrNothing(int fd, size_t size, Buffer& out) {
+    std::string error = readExactly(fd, size, out);
+    if (!error.empty()) out.clear();
+    return error;
+}
+
+template <typename Buffer>
 std::string readInto(const std::string& path, size_t maxBytes, Buffer& out) {
     out.clear();
     // O_NONBLOCK keeps open() from waiting for a writer on a FIFO; it is refused just after.
@@ -73,9 +80,7 @@ std::string readInto(const std::string& path, size_t maxBytes, Buffer& out) {
                " allowed";
     // Regular files never block; blocking reads are simpler to loop over.
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    std::string error = readExactly(fd.get(), static_cast<size_t>(size), out);
-    if (!error.empty()) out.clear();
-    return error;
+    return readExactlyOrNothing(fd.get(), static_cast<size_t>(size), out);
 }
 
 }  // namespace
@@ -86,6 +91,10 @@ std::string readWholeFile(const std::string& path, size_t maxBytes, std::vector<
 
 std::string readWholeFile(const std::string& path, size_t maxBytes, std::string& text) {
     return readInto(path, maxBytes, text);
+}
+
+std::string readOpenFile(int fd, size_t expectedSize, std::vector<uint8_t>& bytes) {
+    return readExactlyOrNothing(fd, expectedSize, bytes);
 }
 
 }  // namespace files

@@ -24,4 +24,12 @@ namespace files {
 [[nodiscard]] std::string readWholeFile(const std::string& path, size_t maxBytes,
                                         std::string& text);
 
+// The reading step of readWholeFile on its own: exactly `expectedSize` bytes from the open
+// descriptor `fd`, which must then be at its end. A file that turns out shorter or longer than
+// the size taken before is refused ("became shorter while it was read (10 of 20 bytes)",
+// "grew while it was read (past 20 bytes)") and `bytes` is left empty. The descriptor stays
+// open. readWholeFile calls it with the size fstat gave; called alone, it lets a test stand in
+// for a file that changes between the two.
+[[nodiscard]] std::string readOpenFile(int fd, size_t expectedSize, std::vector<uint8_t>& bytes);
+
 }  // namespace files

@@ -1,5 +1,6 @@
 #include "scene/lws_scene.h"
 
+#include "platform/whole_file.h"
 #include "scene/scene_tokens.h"
 #include "texture/jpeg_texture.h"
 
@@ -7,11 +8,12 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 
 namespace {
 
 // Scene files are a few kilobytes; anything this large is not one.
-constexpr std::streamoff kMaxSceneBytes = 64 * 1024 * 1024;
+constexpr size_t kMaxSceneBytes = size_t{64} << 20;
 
 const char* const kVersion1Texture = "scenede.jpg";
 
@@ -19,23 +21,6 @@ std::string folderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string fileNameOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Null on success, else why the file could not be read.
-const char* readWholeFile(std::ifstream& input, std::string& text) {
-    if (!input.is_open()) return "cannot be opened";
-    input.seekg(0, std::ios::end);
-    const std::streamoff size = input.tellg();
-    input.seekg(0, std::ios::beg);
-    if (size < 0 || !input) return "cannot be read";
-    if (size > kMaxSceneBytes) return "too large for a scene file";
-    text.assign(std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>());
-    return input.bad() ? "cannot be read" : nullptr;
 }
 
 // Samples a motion of K keys appends, bounded like every baked channel.
@@ -54,29 +39,30 @@ LwsScene::LwsScene() : progress(&std::cout) {}
 LwsScene::LwsScene(const std::string& path, std::string contentDir_)
     : contentDir(contentDir_.empty() ? folderOf(path) : std::move(contentDir_)),
       progress(&std::cout),
-      input_(path, std::ios::binary),
       path_(path) {}
 
 LwsScene::~LwsScene() = default;
 
 bool LwsScene::load() {
     std::string text;
-    std::error_code ignored;
-    const char* why = std::filesystem::is_directory(path_, ignored)
-                          ? "is a folder, not a scene file"
-                          : readWholeFile(input_, text);
-    if (why) {
+    const std::string why = files::readWholeFile(path_, kMaxSceneBytes, text);
+    if (!why.empty()) {
         error_ = path_ + ": " + why;
         std::cerr << error_ << "\n";
         return true;
     }
-    return loadFromText(std::move(text), fileNameOf(path_));
+    // Messages name the file as it was given, the way a failed read does.
+    return loadFromText(std::move(text), path_);
 }
 
 bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     error_.clear();
     objectErrors_.clear();
     sourceName_ = sourceName;
+    cost_ = SceneLoadCost{};
+    cost_.bytes = static_cast<int64_t>(text.size());
+    overBound_ = false;
+    progressMidLine_ = false;
     tokens_ = std::make_unique<SceneTokens>(std::move(text), sourceName);
     header.magic = readToken();
     header.version = readInt();
@@ -90,12 +76,16 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     }
     if (tokens_->failed()) error_ = tokens_->error();
     tokens_.reset();
+    if (overBound_) clearItems();
     if (loadObjects) loadMeshes();
     if (header.version == 1) {
         v1FieldOfView =
             computeFieldOfView(v1FrameWidth, v1FrameHeight, v1PixelAspect, v1ZoomFactor);
     }
-    if (!error_.empty()) std::cerr << error_ << "\n";
+    if (!error_.empty()) {
+        endProgressLine();
+        std::cerr << error_ << "\n";
+    }
     return !error_.empty();
 }
 
@@ -115,6 +105,51 @@ double LwsScene::readNumber() {
     double value = 0.0;
     if (tokens_ && !tokens_->nextNumber(value)) value = 0.0;
     return value;
+}
+
+// ---- bounds ----
+
+// False, with the reader stopped at the current line, once `count` passes `bound`.
+bool LwsScene::withinBound(int64_t count, int64_t bound, const char* what) {
+    if (count <= bound) return true;
+    tokens_->stop("more than " + std::to_string(bound) + " " + what);
+    overBound_ = true;
+    return false;
+}
+
+bool LwsScene::beginItem(size_t recordBytes) {
+    cost_.bytes += static_cast<int64_t>(recordBytes);
+    return withinBound(++cost_.items, kMaxSceneItems, "items (objects, cameras and lights)");
+}
+
+// A token the scene keeps (a name), so it counts.
+std::string LwsScene::keptToken() {
+    std::string token = readToken();
+    cost_.bytes += static_cast<int64_t>(token.size());
+    return token;
+}
+
+void LwsScene::countBaked(int64_t values) {
+    cost_.bakedValues += values;
+    cost_.bytes += values * static_cast<int64_t>(sizeof(double));
+    withinBound(cost_.bakedValues, kMaxBakedValues, "baked motion values in one scene");
+}
+
+void LwsScene::bakeItem(SceneItem& item) {
+    if (overBound_) return;  // the scene is emptied anyway
+    item.samples = bakeEnvelopes(item.channels, framesPerSecond);
+    int64_t values = 0;
+    for (const SampleArray& samples : item.samples) values += static_cast<int64_t>(samples.size());
+    countBaked(values);
+}
+
+// Releases everything the reader built, so a file over a bound costs nothing once refused.
+void LwsScene::clearItems() {
+    objects = {};
+    lights = {};
+    camera = SceneCamera{};
+    v1Objects = {};
+    v1CameraMotion = CameraMotionV1{};
 }
 
 int LwsScene::keywordCodeV3(std::string token) {
@@ -187,11 +222,21 @@ void LwsScene::readVersion3() {
 }
 
 void LwsScene::printSetting(const char* label, int32_t value) {
-    if (progress) *progress << label << value << "\n";
+    if (!progress) return;
+    *progress << label << value << "\n";
+    progressMidLine_ = false;
 }
 
 void LwsScene::skippedToken() {
-    if (progress) *progress << '.' << std::flush;
+    if (!progress) return;
+    *progress << '.' << std::flush;
+    progressMidLine_ = true;
+}
+
+// Where progress and reports share a stream, a report after a run of dots starts a line.
+void LwsScene::endProgressLine() {
+    if (progress && progressMidLine_) *progress << '\n' << std::flush;
+    progressMidLine_ = false;
 }
 
 void LwsScene::readShowPair(int32_t (&pair)[2]) {
@@ -200,9 +245,10 @@ void LwsScene::readShowPair(int32_t (&pair)[2]) {
 }
 
 void LwsScene::readObjectBlock() {
+    if (!beginItem(sizeof(SceneItem))) return;
     SceneItem object;
     object.layerNumber = readInt();
-    object.name = readToken();
+    object.name = keptToken();
     bool countKnown = false;
     std::string token;
     while (tokens_->next(token)) {
@@ -216,11 +262,16 @@ void LwsScene::readObjectBlock() {
         }
         if (countKnown && static_cast<int64_t>(object.channels.size()) >= object.numChannels) break;
     }
-    object.samples = bakeEnvelopes(object.channels, framesPerSecond);
+    bakeItem(object);
     objects.push_back(std::move(object));
 }
 
 bool LwsScene::readChannel(std::vector<EnvelopeChannel>& channels) {
+    if (!withinBound(static_cast<int64_t>(channels.size()) + 1, kMaxChannelsPerItem,
+                     "channels in one item")) {
+        return false;
+    }
+    cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray));
     EnvelopeChannel channel;
     channel.channelIndex = readInt();
     std::string token;
@@ -248,6 +299,7 @@ Envelope LwsScene::readEnvelope() {
             // A key cut short by the end of the file is no key.
             if (!tokens_->good()) break;
             envelope.keys.push_back(key);
+            cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeKey));
         } else if (token == "Behaviors") {
             envelope.preBehavior = readInt();
             envelope.postBehavior = readInt();
@@ -258,13 +310,14 @@ Envelope LwsScene::readEnvelope() {
 }
 
 void LwsScene::readCameraBlock() {
+    if (!beginItem(sizeof(SceneCamera))) return;
     SceneCamera newCamera;
     std::string token;
     while (tokens_->next(token)) {
         if (token == "NumChannels") {
             newCamera.numChannels = readInt();
         } else if (token == "CameraName") {
-            newCamera.cameraName = readToken();
+            newCamera.cameraName = keptToken();
         } else if (token == "ShowCamera") {
             readShowPair(newCamera.showPair);
         } else if (token == "Channel") {
@@ -279,18 +332,19 @@ void LwsScene::readCameraBlock() {
             break;
         }
     }
-    newCamera.samples = bakeEnvelopes(newCamera.channels, framesPerSecond);
+    bakeItem(newCamera);
     newCamera.fieldOfView = computeFieldOfView(newCamera.frameWidth, newCamera.frameHeight,
                                                newCamera.pixelAspect, newCamera.zoomFactor);
     camera = std::move(newCamera);
 }
 
 void LwsScene::readLightBlock() {
+    if (!beginItem(sizeof(SceneLight))) return;
     SceneLight light;
     std::string token;
     while (tokens_->next(token)) {
         if (token == "LightName") {
-            light.name = readToken();
+            light.name = keptToken();
         } else if (token == "ShowLight") {
             readShowPair(light.showPair);
         } else if (token == "NumChannels") {
@@ -306,7 +360,7 @@ void LwsScene::readLightBlock() {
             break;
         }
     }
-    light.samples = bakeEnvelopes(light.channels, framesPerSecond);
+    bakeItem(light);
     lights.push_back(std::move(light));
 }
 
@@ -320,6 +374,7 @@ void LwsScene::printLightList() {
         out << "channels size: " << light.channels.size() << "\n";
         for (size_t j = 0; j < light.channels.size(); ++j) out << "channel nr: " << j << "\n";
     }
+    if (!lights.empty()) progressMidLine_ = false;
 }
 
 // ---- version 1 ----
@@ -344,8 +399,9 @@ void LwsScene::readVersion1() {
 }
 
 void LwsScene::readObjectV1() {
+    if (!beginItem(sizeof(SceneObjectV1))) return;
     SceneObjectV1 object;
-    object.name = readToken();
+    object.name = keptToken();
     std::string token;
     while (tokens_->next(token)) {
         if (token == "ShowObject") {
@@ -358,8 +414,11 @@ void LwsScene::readObjectV1() {
     v1Objects.push_back(std::move(object));
 }
 
+// A motion read replaces the one before: a second "CameraMotion" wins, as a second camera does
+// in version 3 (chaining it onto the first would interpolate the first's keys again each time).
 void LwsScene::readMotionV1(MotionV1& motion) {
-    motion.motionName = readToken();
+    motion = MotionV1{};
+    motion.motionName = keptToken();
     motion.channelCount = readInt();
     motion.keyCount = readInt();
     for (int32_t k = 0; k < motion.keyCount && tokens_->good(); ++k) {
@@ -374,6 +433,8 @@ void LwsScene::readMotionV1(MotionV1& motion) {
                 std::fmax(-2147483648.0, std::fmin(2147483647.0, std::trunc(number)))));
         }
         if (!tokens_->good()) break;
+        cost_.bytes += static_cast<int64_t>(sizeof(MotionKey) + key.values.size() * sizeof(double) +
+                                            key.params.size() * sizeof(int32_t));
         motion.keys.push_back(std::move(key));
     }
     for (size_t k = 0; k + 1 < motion.keys.size() &&
@@ -382,6 +443,7 @@ void LwsScene::readMotionV1(MotionV1& motion) {
         appendMotionSamples(motion.samples,
                             interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
     }
+    countBaked(static_cast<int64_t>(motion.samples.size() * std::size(MotionSample{}.channel)));
 }
 
 // ---- objects ----
@@ -407,8 +469,23 @@ std::string LwsScene::clipPath(const std::string& name) const {
 }
 
 void LwsScene::loadMeshes() {
-    for (SceneItem& object : objects) loadMesh(object.mesh, object.name, nullptr);
-    for (SceneObjectV1& object : v1Objects) loadMesh(object.mesh, object.name, kVersion1Texture);
+    for (SceneItem& object : objects) loadObjectFile(object.mesh, object.name, nullptr);
+    for (SceneObjectV1& object : v1Objects) {
+        loadObjectFile(object.mesh, object.name, kVersion1Texture);
+    }
+}
+
+// The object reader's own texts ("nie ma go!!!") are progress too, and are passed on after the
+// object's failure report, so that report stays a line of its own where both share a stream.
+void LwsScene::loadObjectFile(LwoObject& mesh, const std::string& name, const char* textureName) {
+    endProgressLine();
+    std::ostringstream said;
+    mesh.diagnostics = &said;
+    loadMesh(mesh, name, textureName);
+    mesh.diagnostics = progress;
+    if (!progress || said.str().empty()) return;
+    *progress << said.str() << std::flush;
+    progressMidLine_ = said.str().back() != '\n';
 }
 
 void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* textureName) {

@@ -7,6 +7,25 @@
 // scanner: unknown tokens are skipped one by one, and every loop also ends where the text
 // ends or a number is malformed, so a damaged file yields the items read before the damage.
 //
+// What one file can cost is bounded as a whole, not only channel by channel: a scene holds at
+// most kMaxSceneItems items (every object, camera and light block, and every version 1
+// object, counted as it begins, so cameras that replace each other count too), at most
+// kMaxChannelsPerItem channels in one item, and its motion bakes into at most kMaxBakedValues
+// doubles (a version 3 sample is one, a version 1 sample nine), on top of the
+// kMaxSamplesPerChannel of each channel. Passing a bound stops the reader with a located reason
+// ("big.lws: line 40: more than 9 channels in one item") and leaves the scene empty: no
+// objects, lights or motion, a default camera, no meshes loaded.
+//
+// So a scene file of N bytes makes the reader hold at most kSceneBytesPerFileByte × N +
+// kSceneFixedBytes at once, about 8 N + 42 MiB. The text is held once; what else grows with
+// the text (names, channel records, keys) is at most 7 bytes a byte of text, the densest being
+// a version 1 key without values, "0 0 0 0 0 " (10 bytes), read into a 68-byte record. The
+// fixed part is the item records and the baked values: up to the bound, plus one item's worth
+// past it (the bound is checked once an item is baked) and one in passing (a version 1 key
+// pair is interpolated whole before its samples are appended). loadCost() counts what the
+// reader made in those terms; vectors growing by doubling can add up to as much again, and
+// the object files a scene names are bounded by the object reader, not here.
+//
 // Object files (and the clip pictures they name) are looked up in `contentDir`, by default
 // the scene file's own folder; the working directory is never changed. The scene owns its
 // meshes; texture names stay alive with the GL context. Reading needs a current GL context
@@ -17,8 +36,8 @@
 #include "scene/envelope.h"
 #include "timeline/frame_timer.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -80,18 +99,43 @@ struct SceneObjectV1 {
 
 using CameraMotionV1 = MotionV1;
 
+// Nine channels, because that is an item's whole motion (position, rotation and scale, three
+// each; cameras write six) and the player reads no more: a tenth means the file is not a scene.
+constexpr int64_t kMaxChannelsPerItem = 9;
+// Far more than a scene made by hand. Each item costs its record (under a kilobyte) and its
+// mesh, and each light block prints every light so far: 1024 lights print half a million
+// entries, 4096 would print eight million.
+constexpr int64_t kMaxSceneItems = 1024;
+// 32 MiB of doubles: nine channels of 30 items for eight minutes at 30 frames per second.
+constexpr int64_t kMaxBakedValues = int64_t{1} << 22;
+
+constexpr int64_t kSceneBytesPerFileByte = 8;
+constexpr int64_t kSceneFixedBytes = static_cast<int64_t>(
+    (kMaxBakedValues + 2 * kMaxChannelsPerItem * kMaxSamplesPerChannel) * sizeof(double) +
+    kMaxSceneItems * std::max({sizeof(SceneItem), sizeof(SceneCamera), sizeof(SceneLight),
+                               sizeof(SceneObjectV1)}));
+
+// What the reader made while reading one scene, counted as it went: the bounds are checked
+// against these, and `bytes` adds up every record made, kept or not, in record sizes.
+struct SceneLoadCost {
+    int64_t items = 0;        // blocks begun
+    int64_t bakedValues = 0;  // doubles baked
+    int64_t bytes = 0;        // the text, item records, names, channels, keys and baked values
+};
+
 class LwsScene {
 public:
     LwsScene();
-    // Opens the file; `contentDir` empty means the scene file's folder.
+    // The file is read by `load`; `contentDir` empty means the scene file's folder.
     explicit LwsScene(const std::string& path, std::string contentDir = {});
     ~LwsScene();
     LwsScene(const LwsScene&) = delete;
     LwsScene& operator=(const LwsScene&) = delete;
 
-    // Reads the opened file once. True on failure: the file could not be read, its version is
-    // not 1 or 3, or a number was malformed (the items before it are kept). One line on
-    // stderr says why. Object files that fail to load are reported but are no failure here.
+    // Reads the file once. True on failure: the file could not be read (not a regular file, or
+    // over 64 MiB), its version is not 1 or 3, a number was malformed (the items before it are
+    // kept) or a bound was passed (the scene is left empty). One line on stderr says why.
+    // Object files that fail to load are reported but are no failure here.
     bool load();
     // The same reader over text already in memory; `sourceName` labels messages.
     bool loadFromText(std::string text, const std::string& sourceName = "scene");
@@ -129,12 +173,14 @@ public:
 
     // Why the last load failed; empty after a clean one.
     const std::string& error() const { return error_; }
+    // What the last load made (zero before one).
+    const SceneLoadCost& loadCost() const { return cost_; }
     // One line per object (or texture) that could not be loaded.
     const std::vector<std::string>& objectErrors() const { return objectErrors_; }
 
     // Load settings, read by `load`.
     std::string contentDir;
-    std::ostream* progress;  // the progress printout; null for silence
+    std::ostream* progress;  // the progress printout and the object reader's texts; null: silence
     bool loadObjects = true;
     bool loadTextures = true;  // off where there is no GL context (tools, tests)
 
@@ -165,6 +211,12 @@ public:
     FrameTimer frameTimer;  // paces version 1 playback
 
 private:
+    bool beginItem(size_t recordBytes);
+    bool withinBound(int64_t count, int64_t bound, const char* what);
+    std::string keptToken();
+    void bakeItem(SceneItem& item);
+    void countBaked(int64_t values);
+    void clearItems();
     void readVersion3();
     void readVersion1();
     void readObjectBlock();
@@ -177,7 +229,9 @@ private:
     void printLightList();
     void printSetting(const char* label, int32_t value);
     void skippedToken();
+    void endProgressLine();
     void loadMeshes();
+    void loadObjectFile(LwoObject& mesh, const std::string& name, const char* textureName);
     void loadMesh(LwoObject& mesh, const std::string& name, const char* textureName);
     std::string contentPath(const std::string& name) const;
     std::string clipPath(const std::string& name) const;
@@ -189,10 +243,12 @@ private:
     void placeCameraV1();
     void drawObjectV1(SceneObjectV1& object);
 
-    std::ifstream input_;
     std::string path_;
     std::string sourceName_;
     std::unique_ptr<SceneTokens> tokens_;
     std::string error_;
     std::vector<std::string> objectErrors_;
+    SceneLoadCost cost_;
+    bool overBound_ = false;
+    bool progressMidLine_ = false;
 };

@@ -74,7 +74,10 @@ bool SceneTokens::nextNumber(double& value) {
 }
 
 void SceneTokens::fail(const std::string& token, const char* expected) {
+    stop(std::string("expected ") + expected + ", found \"" + printable(token) + "\"");
+}
+
+void SceneTokens::stop(const std::string& reason) {
     failed_ = true;
-    error_ = sourceName_ + ": line " + std::to_string(tokenLine_) + ": expected " + expected +
-             ", found \"" + printable(token) + "\"";
+    error_ = sourceName_ + ": line " + std::to_string(tokenLine_) + ": " + reason;
 }

@@ -21,6 +21,10 @@ public:
     // Finite numbers only: "nan" and "inf" are malformed.
     bool nextNumber(double& value);
 
+    // Stops the reader for good, as a malformed number does, with `reason` located at the
+    // line of the last token read ("scene.lws: line 40: <reason>").
+    void stop(const std::string& reason);
+
     // True while reads can still succeed.
     bool good() const { return !failed_ && !exhausted_; }
     bool failed() const { return failed_; }

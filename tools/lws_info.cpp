@@ -2,20 +2,23 @@
 //
 //   lws-info [--json] [--content DIR] [--] FILE.lws
 //
-// The reader's own progress printout comes first, as the engine prints it. Then either a
-// listing for people or, with --json, one JSON object on the last line of standard output.
+// Without --json the reader's own progress printout comes first, as the engine prints it, then
+// a listing for people. With --json standard output is one JSON object and nothing else: the
+// progress printout goes to standard error, so the output can be piped into a JSON reader.
+// A scene that cannot be read, and every object that cannot be loaded, is reported as one
+// line on standard error naming the file and why (with the line of the scene where it was).
 // Objects are looked up in DIR (default: the scene's folder); textures are not loaded (no GL
 // context here). For a version 1 scene, framesPerSecond is its "FramesPerSecond" setting.
 // Exit status: 0 when the scene was read, 1 when it could not be (the output still describes
 // the empty scene), 2 for a wrong command line.
 #include "app/command_line.h"
 #include "scene/lws_scene.h"
+#include "tools/json_text.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -23,95 +26,76 @@ const ProgramInfo kProgram = {
     "lws-info",
     "usage: lws-info [--json] [--content DIR] [--] FILE.lws\n"
     "Reads a LightWave scene, objects included, and says what it holds.\n"
-    "  --json         one JSON object on the last line\n"
+    "  --json         one JSON object on standard output, progress on standard error\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
     "  --help         this text\n"
     "  --version      the version\n"
     "Exit status: 0 when the scene was read, 1 when it could not be, 2 for a wrong command line.\n"};
 
-template <typename T>
-std::string number(T value) {
-    if (!std::isfinite(value)) return "null";
-    char text[64];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, result.ptr);
-}
+using json::number;
+using json::quoted;
 
-std::string number(int64_t value) { return std::to_string(value); }
+std::string count(size_t value) { return number(static_cast<int64_t>(value)); }
 
-// Any bytes a scene holds become valid JSON: bytes past ASCII are taken as Latin-1.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u >= 0x7f) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-template <typename T, typename Write>
-std::string array(const std::vector<T>& items, Write write) {
-    std::string out = "[";
-    for (size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + write(items[i], i);
-    return out + "]";
+std::string channelJson(const EnvelopeChannel& channel, const SampleArray* samples) {
+    const bool any = samples && !samples->empty();
+    return json::object({{"index", number(int64_t{channel.channelIndex})},
+                         {"keys", count(channel.envelope.keys.size())},
+                         {"samples", count(samples ? samples->size() : 0)},
+                         {"first", any ? number(samples->front()) : "null"},
+                         {"last", any ? number(samples->back()) : "null"}});
 }
 
 std::string channelsJson(const SceneItem& item) {
-    return array(item.channels, [&](const EnvelopeChannel& channel, size_t i) {
-        const SampleArray* samples = i < item.samples.size() ? &item.samples[i] : nullptr;
-        const bool any = samples && !samples->empty();
-        return "{\"index\":" + number(int64_t{channel.channelIndex}) +
-               ",\"keys\":" + number(static_cast<int64_t>(channel.envelope.keys.size())) +
-               ",\"samples\":" + number(static_cast<int64_t>(samples ? samples->size() : 0)) +
-               ",\"first\":" + (any ? number(samples->front()) : "null") +
-               ",\"last\":" + (any ? number(samples->back()) : "null") + "}";
-    });
+    std::vector<std::string> channels;
+    for (size_t i = 0; i < item.channels.size(); ++i) {
+        channels.push_back(
+            channelJson(item.channels[i], i < item.samples.size() ? &item.samples[i] : nullptr));
+    }
+    return json::array(channels, [](const std::string& channel) { return channel; });
 }
 
-std::string polygonCount(const LwoObject& mesh) {
-    return number(static_cast<int64_t>(mesh.polygons.size()));
+std::string polygonCount(const LwoObject& mesh) { return count(mesh.polygons.size()); }
+
+std::string objectJson(const SceneItem& object) {
+    return json::object({{"name", quoted(object.name)},
+                         {"layerNumber", number(int64_t{object.layerNumber})},
+                         {"numChannels", number(int64_t{object.numChannels})},
+                         {"channels", channelsJson(object)},
+                         {"meshPolygons", polygonCount(object.mesh)}});
+}
+
+std::string cameraJson(const SceneCamera& camera) {
+    return json::object({{"fieldOfView", number(camera.fieldOfView)},
+                         {"frameWidth", number(camera.frameWidth)},
+                         {"frameHeight", number(camera.frameHeight)},
+                         {"zoomFactor", number(camera.zoomFactor)},
+                         {"channels", channelsJson(camera)}});
+}
+
+std::string lightJson(const SceneLight& light) {
+    return json::object({{"name", quoted(light.name)}, {"channels", channelsJson(light)}});
+}
+
+std::string objectV1Json(const SceneObjectV1& object) {
+    return json::object({{"name", quoted(object.name)},
+                         {"samples", count(object.motion.samples.size())},
+                         {"meshPolygons", polygonCount(object.mesh)}});
 }
 
 std::string sceneJson(const LwsScene& scene) {
     const bool v1 = scene.header.version == 1;
-    std::string out = "{\"version\":" + number(int64_t{scene.header.version});
-    out += ",\"firstFrame\":" + number(int64_t{scene.firstFrame});
-    out += ",\"lastFrame\":" + number(int64_t{scene.lastFrame});
-    out += ",\"framesPerSecond\":" +
-           number(int64_t{v1 ? scene.v1FramesPerSecond : scene.framesPerSecond});
-    out += ",\"previewLastFrame\":" + number(int64_t{scene.previewLastFrame});
-    out += ",\"objects\":" + array(scene.objects, [](const SceneItem& object, size_t) {
-        return "{\"name\":" + quoted(object.name) +
-               ",\"layerNumber\":" + number(int64_t{object.layerNumber}) +
-               ",\"numChannels\":" + number(int64_t{object.numChannels}) +
-               ",\"channels\":" + channelsJson(object) +
-               ",\"meshPolygons\":" + polygonCount(object.mesh) + "}";
-    });
-    const SceneCamera& camera = scene.camera;
-    out += ",\"camera\":{\"fieldOfView\":" + number(camera.fieldOfView) +
-           ",\"frameWidth\":" + number(camera.frameWidth) +
-           ",\"frameHeight\":" + number(camera.frameHeight) +
-           ",\"zoomFactor\":" + number(camera.zoomFactor) +
-           ",\"channels\":" + channelsJson(camera) + "}";
-    out += ",\"lights\":" + array(scene.lights, [](const SceneLight& light, size_t) {
-        return "{\"name\":" + quoted(light.name) + ",\"channels\":" + channelsJson(light) + "}";
-    });
-    out += ",\"v1Objects\":" + array(scene.v1Objects, [](const SceneObjectV1& object, size_t) {
-        return "{\"name\":" + quoted(object.name) +
-               ",\"samples\":" + number(static_cast<int64_t>(object.motion.samples.size())) +
-               ",\"meshPolygons\":" + polygonCount(object.mesh) + "}";
-    });
-    out += ",\"v1FieldOfView\":" + number(scene.v1FieldOfView) + "}";
-    return out;
+    return json::object(
+        {{"version", number(int64_t{scene.header.version})},
+         {"firstFrame", number(int64_t{scene.firstFrame})},
+         {"lastFrame", number(int64_t{scene.lastFrame})},
+         {"framesPerSecond", number(int64_t{v1 ? scene.v1FramesPerSecond : scene.framesPerSecond})},
+         {"previewLastFrame", number(int64_t{scene.previewLastFrame})},
+         {"objects", json::array(scene.objects, objectJson)},
+         {"camera", cameraJson(scene.camera)},
+         {"lights", json::array(scene.lights, lightJson)},
+         {"v1Objects", json::array(scene.v1Objects, objectV1Json)},
+         {"v1FieldOfView", number(scene.v1FieldOfView)}});
 }
 
 void printChannels(const SceneItem& item) {
@@ -181,11 +165,18 @@ int main(int argc, char** argv) {
     if (path.empty()) return usageError(kProgram, "no scene file given");
     LwsScene scene(path, contentDir);
     scene.loadTextures = false;
+    if (json) {
+        // Standard error is unbuffered in C and C++ alike: a write for every piece of the
+        // progress printout. Buffered like standard output, it is flushed at exit.
+        std::setvbuf(stderr, nullptr, _IOFBF, BUFSIZ);
+        std::cerr.unsetf(std::ios::unitbuf);
+    }
+    scene.progress = json ? &std::cerr : &std::cout;
     const bool failed = scene.load();
-    std::cout << "\n";
     if (json) {
         std::cout << sceneJson(scene) << std::endl;
     } else {
+        std::cout << "\n";
         printListing(scene);
     }
     return failed ? 1 : 0;

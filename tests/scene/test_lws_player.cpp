@@ -246,6 +246,30 @@ TEST(LwsPlayer, OtherVersionsDrawNothing) {
     EXPECT_EQ(mid.r + mid.g + mid.b, 0);
 }
 
+// A file over one of the reader's bounds leaves an empty scene, which plays as one.
+TEST(LwsPlayer, ScenesOverABoundDrawNothing) {
+    REQUIRE_GL();
+    std::string tenChannels = "LWSC 3\n" + cameraText(60) + objectText("a.lwo", kStill) +
+                              objectText("b.lwo", channelsText(10, {{0, 0}, {1, 1}}));
+    std::string v1 = "LWSC 1\nCameraMotion cam 9 2\n0 0 -5 0 0 0 1 1 1 0 0 0 0 0\n"
+                     "0 0 -5 0 0 0 1 1 1 10 0 0 0 0\n";
+    for (int i = 0; i < 1025; ++i) v1 += "LoadObject a.lwo ObjectMotion m 9 0\n";
+    for (const std::string* text : {&tenChannels, &v1}) {
+        LwsScene scene;
+        ASSERT_TRUE(loadText(scene, *text));
+        scene.frameTimer.tickSource = fastTicks;
+        scene.prepareVertexArrays();
+        for (int i = 0; i < 3; ++i) {
+            scene.play();
+            scene.playLimited(5);
+            scene.playPingPong();
+        }
+        EXPECT_EQ(scene.playV1(), 0);
+        const testsupport::Rgb mid = centre();
+        EXPECT_EQ(mid.r + mid.g + mid.b, 0);
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -257,7 +257,7 @@ TEST(LwsDamage, MissingFileGivesAnEmptySceneAndAReason) {
 
     LwsScene folder(::testing::TempDir());
     EXPECT_TRUE(folder.load());
-    EXPECT_NE(folder.error().find("is a folder"), std::string::npos);
+    EXPECT_NE(folder.error().find("is a directory"), std::string::npos);
 }
 
 TEST(LwsDamage, TruncatedFilesKeepTheItemsReadSoFar) {
@@ -315,6 +315,172 @@ TEST(LwsDamage, HugeCountsAndRatesStayBounded) {
                  "0 0 0 0 0 0 0 0 0 -2147483648 0 0 0 0\n0 0 0 0 0 0 0 0 0 2147483647 0 0 0 0\n");
     EXPECT_EQ(v1.v1Objects.at(0).motion.samples.size(),
               static_cast<size_t>(kMaxSamplesPerChannel));
+}
+
+// ---- bounds ----
+
+// A channel of two keys `seconds` apart (3000 s bake the full 65536 samples at 30 fps).
+std::string channel(int index, double seconds) {
+    std::ostringstream out;
+    out << "Channel " << index << " { Envelope 2 Key 0 0 0 0 0 0 0 0 0 Key 1 " << seconds
+        << " 0 0 0 0 0 0 0 }";
+    return out.str();
+}
+
+// "NumChannels n" and n channels, on one line.
+std::string channelsLine(int channels, double seconds) {
+    std::string line = "NumChannels " + std::to_string(channels);
+    for (int c = 0; c < channels; ++c) line += " " + channel(c, seconds);
+    return line + "\n";
+}
+
+std::string objectLine(int channels, double seconds) {
+    return "LoadObjectLayer 1 a.lwo " + channelsLine(channels, seconds);
+}
+
+// A version 1 object on one line whose motion spans `frames` frames.
+std::string objectLineV1(int frames) {
+    return "LoadObject o.lwo ObjectMotion m 9 2 0 0 0 0 0 0 1 1 1 0 0 0 0 0 1 0 0 0 0 0 1 1 1 " +
+           std::to_string(frames) + " 0 0 0 0\n";
+}
+
+std::string repeated(const std::string& line, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += line;
+    return text;
+}
+
+// What the reader says it made, against what its header promises.
+void expectWithinMemoryBound(const LwsScene& scene, size_t textBytes, const std::string& what) {
+    const SceneLoadCost& cost = scene.loadCost();
+    EXPECT_LE(cost.bytes,
+              kSceneBytesPerFileByte * static_cast<int64_t>(textBytes) + kSceneFixedBytes)
+        << what;
+    EXPECT_LE(cost.bakedValues, kMaxBakedValues + kMaxChannelsPerItem * kMaxSamplesPerChannel)
+        << what;
+    EXPECT_LE(cost.items, kMaxSceneItems + 1) << what;
+}
+
+const int kFullItemValues = 9 * 65536;  // one item's nine full channels, or a full v1 motion
+
+TEST(LwsBounds, PassingABoundStopsWithALocatedReasonAndLeavesTheSceneEmpty) {
+    std::string manyChannels = "LWSC 3\nFramesPerSecond 30\nLoadObjectLayer 1 a.lwo\n"
+                               "NumChannels 4000\n";
+    for (int c = 0; c < 4000; ++c) manyChannels += channel(c, 3000) + "\n";
+    std::string mixedItems = "LWSC 3\n";
+    for (int i = 0; i < 1025; ++i) {
+        const char* const blocks[] = {"LoadObjectLayer 1 a.lwo NumChannels 0\n",
+                                      "AddCamera PixelAspect 1\n", "AddLight LightType 0\n"};
+        mixedItems += blocks[i % 3];
+    }
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"4000 channels in one object", manyChannels,
+         "test.lws: line 14: more than 9 channels in one item"},
+        {"ten channels in a light",
+         "LWSC 3\nAddLight\nLightName Lamp\n" + repeated(channel(0, 1) + "\n", 10) +
+             "LightType 0\n",
+         "test.lws: line 13: more than 9 channels in one item"},
+        {"ten channels in a camera",
+         "LWSC 3\nAddCamera\n" + repeated(channel(0, 1) + "\n", 10) + "PixelAspect 1\n",
+         "test.lws: line 12: more than 9 channels in one item"},
+        {"1025 objects, cameras and lights", mixedItems,
+         "test.lws: line 1026: more than 1024 items (objects, cameras and lights)"},
+        {"1025 version 1 objects",
+         "LWSC 1\n" + repeated("LoadObject o.lwo ObjectMotion m 9 0\n", 1025),
+         "test.lws: line 1026: more than 1024 items (objects, cameras and lights)"},
+        {"eight objects of far-apart keys", "LWSC 3\n" + repeated(objectLine(9, 3000), 8),
+         "test.lws: line 9: more than 4194304 baked motion values in one scene"},
+        {"eight version 1 motions of far-apart keys", "LWSC 1\n" + repeated(objectLineV1(99999), 8),
+         "test.lws: line 9: more than 4194304 baked motion values in one scene"},
+        {"a camera bake that passes the bound",
+         "LWSC 3\n" + repeated(objectLine(9, 3000), 7) + "AddCamera " + channelsLine(2, 3000) +
+             "PixelAspect 1\n",
+         "test.lws: line 10: more than 4194304 baked motion values in one scene"},
+    };
+    for (const Case& c : cases) {
+        LwsScene scene;
+        EXPECT_TRUE(loadText(scene, c.text)) << c.what;
+        EXPECT_EQ(scene.error(), c.error) << c.what;
+        EXPECT_TRUE(scene.objects.empty()) << c.what;
+        EXPECT_TRUE(scene.lights.empty()) << c.what;
+        EXPECT_TRUE(scene.v1Objects.empty()) << c.what;
+        EXPECT_TRUE(scene.camera.channels.empty()) << c.what;
+        EXPECT_TRUE(scene.camera.samples.empty()) << c.what;
+        EXPECT_TRUE(scene.v1CameraMotion.samples.empty()) << c.what;
+        expectWithinMemoryBound(scene, c.text.size(), c.what);
+    }
+    // The nine far-apart channels read before the tenth are not baked once the reader stopped.
+    LwsScene stopped;
+    loadText(stopped, manyChannels);
+    EXPECT_EQ(stopped.loadCost().bakedValues, 0);
+}
+
+TEST(LwsBounds, ScenesUpToTheBoundsAreReadWhole) {
+    LwsScene items;
+    EXPECT_FALSE(loadText(items, "LWSC 3\n" +
+                                     repeated("LoadObjectLayer 1 a.lwo NumChannels 0\n", 1000) +
+                                     repeated("AddLight LightType 0\n", 23) +
+                                     "AddCamera PixelAspect 1\n"))
+        << items.error();
+    EXPECT_EQ(items.objects.size(), 1000u);
+    EXPECT_EQ(items.lights.size(), 23u);
+    EXPECT_EQ(items.loadCost().items, 1024);
+
+    // Seven full items are 4128768 values, just under the bound.
+    const std::string sevenFull = "LWSC 3\n" + repeated(objectLine(9, 3000), 7);
+    LwsScene baked;
+    EXPECT_FALSE(loadText(baked, sevenFull)) << baked.error();
+    ASSERT_EQ(baked.objects.size(), 7u);
+    EXPECT_EQ(baked.objects[6].samples.size(), 9u);
+    EXPECT_EQ(baked.objects[6].samples[8].size(), 65536u);
+    EXPECT_EQ(baked.loadCost().bakedValues, 7 * kFullItemValues);
+    expectWithinMemoryBound(baked, sevenFull.size(), "seven full objects");
+
+    const std::string sevenFullV1 = "LWSC 1\n" + repeated(objectLineV1(99999), 7);
+    LwsScene bakedV1;
+    EXPECT_FALSE(loadText(bakedV1, sevenFullV1)) << bakedV1.error();
+    ASSERT_EQ(bakedV1.v1Objects.size(), 7u);
+    EXPECT_EQ(bakedV1.loadCost().bakedValues, 7 * kFullItemValues);
+}
+
+// Keys, names and channel records grow with the text, not with numbers it holds; the densest
+// texts come closest to the bytes-per-byte the header promises.
+TEST(LwsBounds, WhatGrowsWithTheTextStaysWithinItsMultiple) {
+    const std::string keysV1 = "LWSC 1\nCameraMotion m 0 30000\n" + repeated("0 0 0 0 0\n", 30000);
+    const std::string keysV3 = "LWSC 3\nLoadObjectLayer 1 a.lwo NumChannels 1 Channel 0 "
+                               "{ Envelope 30000\n" +
+                               repeated("Key 0 0 0 0 0 0 0 0 0\n", 30000);
+    const std::string valuesV1 = "LWSC 1\nCameraMotion m 100000 1\n" + repeated("0 ", 100000) +
+                                 "0 0 0 0 0\n";
+    const std::string names = "LWSC 3\n" + repeated("AddLight LightName " +
+                                                     std::string(10000, 'n') + " LightType 0\n",
+                                                     100);
+    for (const std::string* text : {&keysV1, &keysV3, &valuesV1, &names}) {
+        LwsScene scene;
+        EXPECT_FALSE(loadText(scene, *text)) << scene.error();
+        expectWithinMemoryBound(scene, text->size(), text->substr(0, 40));
+    }
+    // The count is real: thirty thousand value-less keys are most of the allowance per byte.
+    LwsScene dense;
+    loadText(dense, keysV1);
+    EXPECT_EQ(dense.v1CameraMotion.keys.size(), 30000u);
+    EXPECT_GT(dense.loadCost().bytes, 6 * static_cast<int64_t>(keysV1.size()));
+}
+
+TEST(LwsBounds, ASecondCameraMotionReplacesTheFirst) {
+    LwsScene scene;
+    loadText(scene, "LWSC 1\nCameraMotion a 9 2\n0 0 0 0 0 0 1 1 1 0 0 0 0 0\n"
+                    "0 0 0 0 0 0 1 1 1 5 0 0 0 0\n"
+                    "CameraMotion b 9 2\n0 0 0 0 0 0 1 1 1 0 0 0 0 0\n"
+                    "0 0 0 0 0 0 1 1 1 3 0 0 0 0\n");
+    EXPECT_EQ(scene.v1CameraMotion.motionName, "b");
+    EXPECT_EQ(scene.v1CameraMotion.keys.size(), 2u);
+    EXPECT_EQ(scene.v1CameraMotion.samples.size(), 3u);
 }
 
 TEST(LwsFieldOfView, UsesPiAsThreeFourOneFiveAndIgnoresPixelAspect) {

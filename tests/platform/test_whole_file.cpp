@@ -1,0 +1,110 @@
+#include "platform/whole_file.h"
+
+#include "tests/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string writeFile(const std::string& name, const std::string& content) {
+    const std::string path = testsupport::tempPath(name);
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+// Filled beforehand, so a refusal that left old bytes behind is seen.
+std::vector<uint8_t> stale() { return {1, 2, 3}; }
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+TEST(WholeFile, WhatIsNoRegularFileIsRefusedBeforeAByteIsRead) {
+    const std::string fifo = testsupport::tempPath("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {testsupport::tempFolder(), "is a directory, not a file"},
+        {"/dev/zero", "is a character device, not a file"},
+        // No writer ever comes: a reader that waited for one would never return.
+        {fifo, "is a pipe (FIFO), not a file"},
+        {testsupport::tempPath("absent"), "cannot be opened: No such file or directory"},
+    };
+    ::alarm(30);  // a hang ends the test process instead of the whole suite's time
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = stale();
+        EXPECT_EQ(files::readWholeFile(c.path, 1 << 20, bytes), c.reason) << c.path;
+        EXPECT_TRUE(bytes.empty()) << c.path;
+        std::string text = "stale";
+        EXPECT_EQ(files::readWholeFile(c.path, 1 << 20, text), c.reason) << c.path;
+        EXPECT_TRUE(text.empty()) << c.path;
+    }
+    ::alarm(0);
+}
+
+TEST(WholeFile, TheCapIsTheLargestSizeRead) {
+    const std::string path = writeFile("hundred", std::string(100, 'x'));
+    std::vector<uint8_t> bytes = stale();
+    EXPECT_EQ(files::readWholeFile(path, 99, bytes), "is 100 bytes, more than the 99 allowed");
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(files::readWholeFile(path, 100, bytes), "");
+    EXPECT_EQ(bytes, bytesOf(std::string(100, 'x')));
+}
+
+TEST(WholeFile, AnEmptyFileIsReadAsNoBytes) {
+    const std::string path = writeFile("empty", "");
+    std::vector<uint8_t> bytes = stale();
+    EXPECT_EQ(files::readWholeFile(path, 0, bytes), "");
+    EXPECT_TRUE(bytes.empty());
+    std::string text = "stale";
+    EXPECT_EQ(files::readWholeFile(path, 10, text), "");
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(WholeFile, BytesAndTextReadTheSameContentWhole) {
+    std::string content(70000, '\0');  // more than one read's worth, zero bytes included
+    for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7);
+    const std::string path = writeFile("content", content);
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(files::readWholeFile(path, content.size(), bytes), "");
+    EXPECT_EQ(bytes, bytesOf(content));
+    std::string text;
+    ASSERT_EQ(files::readWholeFile(path, content.size(), text), "");
+    EXPECT_EQ(text, content);
+}
+
+// A file that changes between taking its size and reading it: the size taken is stood in for
+// by a larger or smaller expected size.
+TEST(WholeFile, AFileShorterOrLongerThanItsSizeIsRefused) {
+    const std::string path = writeFile("twenty", std::string(20, 'y'));
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    struct Case {
+        size_t expected;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {30, "became shorter while it was read (20 of 30 bytes)"},
+        {10, "grew while it was read (past 10 bytes)"},
+        {0, "grew while it was read (past 0 bytes)"},
+        {20, ""},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+        std::vector<uint8_t> bytes = stale();
+        EXPECT_EQ(files::readOpenFile(fd, c.expected, bytes), c.reason) << c.expected;
+        EXPECT_EQ(bytes.size(), *c.reason ? 0u : 20u) << c.expected;
+    }
+    ::close(fd);
+}
+
+}  // namespace
