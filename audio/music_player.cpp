@@ -52,12 +52,6 @@ bool frameInMusic(double seconds, int64_t length, int64_t& frame, std::string& e
 
 }  // namespace
 
-bool readWholeFile(const char* fileName, size_t maxBytes, std::vector<unsigned char>& bytes,
-                   std::string& error) {
-    error = files::readWholeFile(fileName, maxBytes, bytes);
-    return error.empty();
-}
-
 MusicPlayer::MusicPlayer() = default;
 
 MusicPlayer::~MusicPlayer() { stop(); }
@@ -162,7 +156,8 @@ bool MusicPlayer::openDeviceAndRead(const char* fileName, std::vector<unsigned c
     if (!openDevice(error)) {
         return false;
     }
-    return readWholeFile(fileName, kMaxMusicBytes, bytes, error) || fail(fileName, error);
+    error = files::readWholeFile(fileName, kMaxMusicBytes, bytes);
+    return error.empty() || fail(fileName, error);
 }
 
 bool MusicPlayer::play(bool decoderReady, const char* fileName, std::string& error) {

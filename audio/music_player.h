@@ -95,6 +95,3 @@ private:
     void* observerUser_ = nullptr;
 };
 
-// The whole file, or false with the cause in `error`. Files above `maxBytes` are refused.
-bool readWholeFile(const char* fileName, size_t maxBytes, std::vector<unsigned char>& bytes,
-                   std::string& error);

@@ -2,6 +2,8 @@
 // why, the position follows the device and starts at the first sample (or the chosen start,
 // still counted from the first), jumps follow at once, the stream loops, and the module
 // entry reports whole seconds.
+#include "platform/whole_file.h"
+
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -267,7 +269,8 @@ TEST_F(Music, StartingPartWayPlaysFromThereAndCountsFromTheStreamsStart) {
     std::vector<int16_t> reference((startFrame + compared) * 2);
     through->read(reference.data(), static_cast<int64_t>(startFrame + compared));
     std::vector<unsigned char> bytes;
-    ASSERT_TRUE(readWholeFile(raw.c_str(), size_t{1} << 26, bytes, error)) << error;
+    error = files::readWholeFile(raw, size_t{1} << 26, bytes);
+    ASSERT_TRUE(error.empty()) << error;
     std::remove(raw.c_str());
     const size_t bufferBytes = MusicPlayer::kBufferFrames * 2 * sizeof(int16_t);
     ASSERT_EQ(bytes.size() % bufferBytes, 0u);
