@@ -13,10 +13,11 @@ play=(
   libmpg123-dev libopenmpt-dev libmp3lame-dev
   xvfb xauth ffmpeg
 )
-# The end-to-end tests drive the demo with xdotool inside Xvfb; ffprobe comes with ffmpeg.
+# The fuzzers need clang and its libFuzzer runtime; the end-to-end tests drive the demo with
+# xdotool inside Xvfb; ffprobe comes with ffmpeg.
 test=(
   "${play[@]}"
-  clang-14 libclang-rt-14-dev libgtest-dev libbenchmark-dev xdotool sox
+  clang-14 libclang-rt-14-dev libgtest-dev libbenchmark-dev xdotool
 )
 
 case "${1:-}" in

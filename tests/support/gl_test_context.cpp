@@ -20,9 +20,11 @@ struct Context {
     bool tried = false;
 };
 
+// Never destroyed: a static destructor would tear the context down after the driver's own
+// statics are gone, which can hang inside the driver at exit. The process end releases it.
 Context& context() {
-    static Context c;
-    return c;
+    static Context* c = new Context;
+    return *c;
 }
 
 }  // namespace
