@@ -253,8 +253,7 @@ TEST(AssetFiles, EveryPictureLoadsThroughTheScratchFileAsAtStartUp) {
     }
     EXPECT_FALSE(fileExists(path));
     // A contact sheet to look at: pictures 1-4 on the top row, 9-11 at the bottom.
-    if (const char* dir = std::getenv("DEMO_LOOK_DIR"))
-        testsupport::saveBackBufferPng(std::string(dir) + "/assets_contact_sheet.png");
+    testsupport::saveForLooking("assets_contact_sheet.png");
 }
 
 }  // namespace

@@ -114,11 +114,6 @@ void drawFullScreenTexture(GLuint texture) {
     glEnd();
 }
 
-void maybeSavePng(const char* name) {
-    if (const char* dir = std::getenv("DEMO_LOOK_DIR"))
-        testsupport::saveBackBufferPng(std::string(dir) + "/" + name);
-}
-
 }  // namespace
 
 TEST(GlyphOutline, FlattenedCurvesStayWithinToleranceAndEndOnTheirEndPoint) {
@@ -280,13 +275,13 @@ TEST(OutlineFont, CapturedScrollerTextLandsRightOfItsStartInTheCorner) {
     EXPECT_EQ(inkIn(128, 0, 672, 600), 0) << "ink outside the corner";
     const testsupport::Rgb lit = testsupport::readPixel(start + 2, 66);
     EXPECT_LE(std::abs(lit.b - 230), 40) << "the text colour is (0.6, 0.6, 0.9)";
-    maybeSavePng("scroller_corner.png");
+    testsupport::saveForLooking("scroller_corner.png");
 
     const GLuint texture = createCaptureTexture();
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, 128, 128, 0);
     testsupport::resetGlState();
     drawFullScreenTexture(texture);
-    maybeSavePng("scroller_texture.png");
+    testsupport::saveForLooking("scroller_texture.png");
     // Texel (start + 2, 66) is now around screen pixel (6.25 x, 4.69 y) of the enlarged view.
     const testsupport::Rgb big = testsupport::readPixel((start + 2) * 800 / 128 + 3, 66 * 600 / 128 + 2);
     EXPECT_GT(big.b, 120);

@@ -291,8 +291,7 @@ TEST(TubeEffectLook, TheShowsTubeBrightensWhatIsBehindIt) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         tube.drawTubeEffect();
     }
-    if (const char* dir = std::getenv("DEMO_LOOK_DIR"))
-        testsupport::saveBackBufferPng(std::string(dir) + "/tube.png");
+    testsupport::saveForLooking("tube.png");
     const testsupport::Rgb background = {64, 64, 77};
     int brighter = 0;
     for (int y = 0; y < 600; y += 10) {

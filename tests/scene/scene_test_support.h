@@ -2,6 +2,7 @@
 #pragma once
 
 #include "scene/lws_scene.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ inline std::string testdataDir() {
 
 // Written into a folder of its own, which holds no object files.
 inline std::string writeTempFile(const std::string& name, const std::string& text) {
-    const std::string dir = std::string(::testing::TempDir()) + "lws_scene_tests";
+    const std::string dir = testsupport::tempPath("lws_scene_tests");
     std::filesystem::create_directories(dir);
     const std::string path = dir + "/" + name;
     std::ofstream(path, std::ios::binary) << text;

@@ -230,7 +230,7 @@ TEST(LwsPlayer, VersionOneObjectIsScaledMovedAndDrawnInTheCameraView) {
     scene.frameTimer.tickSource = fastTicks;
     makeTriangles(scene.v1Objects[0].mesh, {1.0f, 1.0f, 0.0f}, false);
     scene.play();
-    testsupport::saveBackBufferPng("/tmp/scene/player_v1.png");
+    testsupport::saveForLooking("player_v1.png");
     // Half size and one unit along x, which the camera's half turn shows on the left.
     EXPECT_EQ(centre().r, 0);
     EXPECT_GT(testsupport::readPixel(400 - 96, 300).r, 245);
@@ -319,7 +319,7 @@ TEST(LwsPlayerFiles, ClipPicturesAreFoundInTheContentFolderByTheirOwnName) {
     REQUIRE_GL();
     REQUIRE_TESTDATA();
     namespace fs = std::filesystem;
-    const fs::path content = fs::path(::testing::TempDir()) / "lws_clip_content";
+    const fs::path content = fs::path(testsupport::tempPath("lws_clip_content"));
     fs::remove_all(content);
     fs::create_directories(content);
     const std::string data = scenetest::testdataDir();

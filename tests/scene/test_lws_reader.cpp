@@ -255,7 +255,7 @@ TEST(LwsDamage, MissingFileGivesAnEmptySceneAndAReason) {
     EXPECT_EQ(scene.header.version, 0);
     EXPECT_TRUE(scene.objects.empty());
 
-    LwsScene folder(::testing::TempDir());
+    LwsScene folder(testsupport::tempFolder());
     EXPECT_TRUE(folder.load());
     EXPECT_NE(folder.error().find("is a directory"), std::string::npos);
 }

@@ -91,4 +91,8 @@ bool saveBackBufferPng(const std::string& path) {
     return writePng(path, kWidth, kHeight, captureFramebufferRgb(kWidth, kHeight)).empty();
 }
 
+void saveForLooking(const std::string& name) {
+    if (const char* dir = std::getenv("DEMO_LOOK_DIR")) saveBackBufferPng(std::string(dir) + "/" + name);
+}
+
 }  // namespace testsupport

@@ -32,6 +32,10 @@ std::string uniqueTempPath(const std::string& name);
 // Writes the back buffer (800x600) as a PNG so a person can look at it.
 bool saveBackBufferPng(const std::string& path);
 
+// Writes the back buffer as $DEMO_LOOK_DIR/name when that variable is set (to look at what a
+// test drew), and nothing otherwise: a plain test run leaves no files behind.
+void saveForLooking(const std::string& name);
+
 }  // namespace testsupport
 
 // Use at the top of a test that needs GL.
