@@ -18,7 +18,10 @@ const char* demoUsage() {
            "  --sharp          render at the screen's resolution instead of scaling 800x600 up\n"
            "  --start SECONDS  start the show (and the music) there, 0 to 175.5\n"
            "  --loop           start over at the end; Esc ends\n"
-           "  F11 or Alt+Enter switches between full screen and a window; Esc ends the show.\n";
+           "  F11 or Alt+Enter switches between full screen and a window; Esc ends the show.\n"
+           "exit codes: 0 after Esc or a close; 1 at the end of the show, or without inv2.mp3;\n"
+           "  2 for a bad command line or no display; 128 + the signal after SIGINT (130),\n"
+           "  SIGTERM (143) or SIGHUP (129), which end the show like a close.\n";
 }
 
 std::string parseDemoOptions(int argc, char** argv, DemoOptions& options) {

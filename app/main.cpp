@@ -1,7 +1,7 @@
 // The demo: opens the window, loads what the show needs, starts the music and plays until
-// Escape or a close (exit 0) or the end of the show (exit 1; with --loop it starts over).
-// Every exit path puts the desktop's display mode and cursor back first. See demoUsage() for
-// the command line.
+// Escape or a close (exit 0), the end of the show (exit 1; with --loop it starts over) or
+// SIGINT, SIGTERM or SIGHUP (exit 128 + the signal, also during start-up). Every exit path
+// puts the desktop's display mode and cursor back first. See demoUsage() for the command line.
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -43,10 +43,10 @@ double fastForwardRate(const DemoWindow& window, bool vsync) {
 
 // Brings the show's state to `seconds` by running the script over the frames before it, at
 // `rate` frames per second, touching no pixel. The first frame shown is then the one the show
-// has at that time.
+// has at that time. Reaching a late start takes seconds, so a stop signal cuts it short.
 void fastForward(DemoScript& script, DrawingSurface& surface, double seconds, double rate) {
     surface.setRasterising(false);
-    for (long frame = 0; frame / rate < seconds; ++frame) {
+    for (long frame = 0; frame / rate < seconds && !caughtStopSignal(); ++frame) {
         demoClock.demoTime = frame / rate;
         script.renderFrame();
     }
@@ -64,6 +64,19 @@ void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
         std::fprintf(stderr, "demo: %s; drawing straight into the window\n", why.c_str());
 }
 
+// After the loop, or instead of it when a stop signal came first: the desktop before anything
+// else, and a word when a signal ended the show, so whoever sent it sees it was taken.
+int shutDown(DemoWindow& window, int exitCode) {
+    window.restoreDesktop();
+    stopMusic();
+    delete displaySettings;
+    displaySettings = nullptr;
+    releaseShow(show);
+    if (const int signal = signalOfExitCode(exitCode))
+        std::fprintf(stderr, "demo: stopped by %s\n", stopSignalName(signal));
+    return exitCode;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,11 +87,14 @@ int main(int argc, char** argv) {
     std::string error = parseDemoOptions(argc, argv, options);
     if (!error.empty()) return usageError(program, error);
 
+    catchStopSignals();
     std::unique_ptr<DemoWindow> window(
         createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
     if (!window) return fail(error, kExitNoDisplay);
     if (!window->note().empty()) std::fprintf(stderr, "demo: %s\n", window->note().c_str());
+    // Loading takes a fraction of a second: a signal caught meanwhile is acted on after it.
     error = loadShow(show);
+    if (const int signal = caughtStopSignal()) return shutDown(*window, exitCodeForSignal(signal));
     if (!error.empty()) return fail(error, kExitNoDisplay);
     DrawingSurface surface;
     int width = 0, height = 0;
@@ -86,12 +102,12 @@ int main(int argc, char** argv) {
     fitSurface(width, height, surface, options.sharp);
 
     const std::unique_ptr<ShowStartState> startState(options.loop ? new ShowStartState(show) : nullptr);
-    // Made after start-up: the first finale backdrop is read when the script is created.
     std::optional<DemoScript> script(std::in_place, demoClock, show);
     if (options.start > 0.0) {
         // Seconds of waiting for a late start: worth a word before the screen stays dark.
         std::fprintf(stderr, "demo: bringing the show to %.1f s\n", options.start);
         fastForward(*script, surface, options.start, fastForwardRate(*window, options.window.vsync));
+        if (const int signal = caughtStopSignal()) return shutDown(*window, exitCodeForSignal(signal));
     }
 
     window->show();
@@ -124,11 +140,5 @@ int main(int argc, char** argv) {
         },
         [] { return musicTimeSeconds(); },
     };
-    const int exitCode = runMainLoop(*window, demoClock, frameTimer, hooks);
-    window->restoreDesktop();
-    stopMusic();
-    delete displaySettings;
-    displaySettings = nullptr;
-    releaseShow(show);
-    return exitCode;
+    return shutDown(*window, runMainLoop(*window, demoClock, frameTimer, hooks));
 }

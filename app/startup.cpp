@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "assets/embedded_assets.h"
 #include "fx/outline_font.h"
@@ -18,102 +20,184 @@ namespace {
 constexpr int kParticleCount = 1920;
 constexpr float kSheetAmplitude = 4.0f;
 
-// A directory only this user can enter, with the two fixed scratch names inside; removed,
-// with whatever is left in it, when it goes out of scope.
-class ScratchDirectory {
+// The scratch names: one for every picture in turn, one for both objects.
+constexpr const char* kPictureScratch = "pl";
+constexpr const char* kObjectScratch = "tryb";
+
+#ifdef MFD_CLOEXEC
+int makeMemoryFile(const char* name) { return memfd_create(name, MFD_CLOEXEC); }
+#else
+int makeMemoryFile(const char*) {
+    errno = ENOSYS;
+    return -1;
+}
+#endif
+
+std::string descriptorPath(int descriptor) { return "/proc/self/fd/" + std::to_string(descriptor); }
+
+// The loaders need a path: an in-memory file is only usable where /proc shows it as one.
+bool inMemoryFilesWork() {
+    const int file = makeMemoryFile("probe");
+    if (file < 0) return false;
+    const bool reachable = access(descriptorPath(file).c_str(), R_OK | W_OK) == 0;
+    close(file);
+    return reachable;
+}
+
+// Where the blobs wait for their loaders, one file at a time: in memory, or in a directory
+// only this user can enter, removed with whatever is left in it when this goes out of scope.
+class ScratchSpace {
 public:
-    explicit ScratchDirectory(const std::string& parent) {
-        std::string base = parent;
-        if (base.empty()) {
-            const char* tmp = std::getenv("TMPDIR");
-            base = tmp && *tmp ? tmp : "/tmp";
-        }
-        std::string pattern = base + "/demo-startup-XXXXXX";
-        if (mkdtemp(pattern.data())) {
-            path_ = pattern;
-        } else {
-            error_ = "cannot make a scratch directory in " + base + ": " + std::strerror(errno);
-        }
+    explicit ScratchSpace(const std::string& parent) {
+        if (!parent.empty() || !inMemoryFilesWork()) makeDirectory(parent);
     }
-    ~ScratchDirectory() {
-        if (path_.empty()) return;
-        std::remove(picturePath().c_str());
-        std::remove(objectPath().c_str());
-        rmdir(path_.c_str());
+    ~ScratchSpace() {
+        remove();
+        if (!directory_.empty()) rmdir(directory_.c_str());
     }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+    ScratchSpace(const ScratchSpace&) = delete;
+    ScratchSpace& operator=(const ScratchSpace&) = delete;
 
     const std::string& error() const { return error_; }
-    std::string picturePath() const { return path_ + "/pl"; }
-    std::string objectPath() const { return path_ + "/tryb"; }
+
+    // Replaces the current file with a new one called `name` and returns the path to write it
+    // at; empty, with the reason in *cause, when there is none.
+    std::string create(const char* name, std::string* cause) {
+        remove();
+        if (!directory_.empty()) return path_ = directory_ + "/" + name;
+        memoryFile_ = makeMemoryFile(name);
+        if (memoryFile_ >= 0) return path_ = descriptorPath(memoryFile_);
+        *cause = std::string("cannot make an in-memory scratch file: ") + std::strerror(errno);
+        return {};
+    }
+
+    // Once the loaders have read the current file. An in-memory file goes with its descriptor.
+    void remove() {
+        if (memoryFile_ >= 0) {
+            close(memoryFile_);
+        } else if (!path_.empty()) {
+            deleteAssetFile(path_.c_str());
+        }
+        memoryFile_ = -1;
+        path_.clear();
+    }
 
 private:
-    std::string path_;
+    void makeDirectory(std::string parent) {
+        if (parent.empty()) {
+            const char* tmp = std::getenv("TMPDIR");
+            parent = tmp && *tmp ? tmp : "/tmp";
+        }
+        std::string pattern = parent + "/demo-startup-XXXXXX";
+        if (mkdtemp(pattern.data())) {
+            directory_ = pattern;
+        } else {
+            error_ = "cannot make a scratch directory in " + parent + ": " + std::strerror(errno);
+        }
+    }
+
+    std::string directory_;  // empty while the files are in memory
+    std::string path_;       // of the current file, empty when there is none
+    int memoryFile_ = -1;
     std::string error_;
 };
 
 GLuint* pictureSlot(int asset) {
     switch (asset) {
-        case assetActOneTextureA: return &actOneTextureA;
-        case assetActOneTextureB: return &actOneTextureB;
-        case assetActOneTextureC: return &actOneTextureC;
-        case assetParticleTexture: return &particleTexture;
+        case assetActOneTextureA: return &showState.actOneTextureA;
+        case assetActOneTextureB: return &showState.actOneTextureB;
+        case assetActOneTextureC: return &showState.actOneTextureC;
+        case assetParticleTexture: return &showState.particleTexture;
         case assetThumbnail0:
         case assetThumbnail1:
         case assetThumbnail2:
-        case assetThumbnail3: return &thumbnailTextures[asset - assetThumbnail0];
+        case assetThumbnail3: return &showState.thumbnailTextures[asset - assetThumbnail0];
         case assetFinale0:
         case assetFinale1:
-        case assetFinale2: return &finaleTextures[asset - assetFinale0];
+        case assetFinale2: return &showState.finaleTextures[asset - assetFinale0];
         default: return nullptr;
     }
 }
 
-bool writeScratch(const std::string& path, int asset) {
+// One line on stderr about an embedded asset: "demo: pic09.jpg (finaleTextures[0]): <what>".
+void reportAsset(int asset, const std::string& what) {
     const EmbeddedAsset& blob = embeddedAsset(asset);
-    return writeAssetFile(path.c_str(), blob.bytes, blob.size);
+    std::fprintf(stderr, "demo: %s (%s): %s\n", blob.name, blob.role, what.c_str());
 }
 
-void loadPictures(Show& show, const std::string& path) {
+// Writes the blob to a new scratch file and returns its path. When that fails it says why and
+// returns an empty path, which opens nothing: the loaders then find no file, as for a missing
+// one, and leave their slots empty without a word of their own.
+std::string stage(ScratchSpace& scratch, const char* name, int asset, ScratchWriter writer) {
+    std::string cause;
+    const std::string path = scratch.create(name, &cause);
+    if (!path.empty()) {
+        const EmbeddedAsset& blob = embeddedAsset(asset);
+        errno = 0;
+        if (writer(path.c_str(), blob.bytes, blob.size)) return path;
+        cause = "cannot write its scratch file " + path + ": " +
+                (errno ? std::strerror(errno) : "not every byte was written");
+        scratch.remove();
+    }
+    reportAsset(asset, cause + "; left out");
+    return {};
+}
+
+// The picture loader says nothing about a file it cannot open (it reports damaged data itself).
+std::string unreadablePicture(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return "cannot read its scratch file " + path + ": " + std::strerror(errno);
+    std::fclose(file);
+    return "not a picture the loader could read (" + path + ")";
+}
+
+void loadPictures(Show& show, ScratchSpace& scratch, ScratchWriter writer) {
     for (int asset = assetActOneTextureA; asset <= assetFinale2; ++asset) {
-        writeScratch(path, asset);
-        loadJpegTexture(path.c_str(), *pictureSlot(asset));
+        const std::string path = stage(scratch, kPictureScratch, asset, writer);
+        if (loadJpegTexture(path.c_str(), *pictureSlot(asset)) && !path.empty())
+            reportAsset(asset, unreadablePicture(path));
         // The glow keeps its own copy of the first finale picture, read while the file exists.
-        if (asset == assetFinale0) show.glow.loadGlow(path.c_str(), show.frame);
-        deleteAssetFile(path.c_str());
+        // Its failure is the slot's, reported just above; the glow then keeps an empty name.
+        if (asset == assetFinale0) static_cast<void>(show.glow.loadGlow(path.c_str(), show.frame));
+        scratch.remove();
     }
 }
 
-void reportObjectError(const char* what, const std::string& error) {
-    if (!error.empty()) std::fprintf(stderr, "demo: %s: %s\n", what, error.c_str());
+// A write that failed was reported already; the reader's error locates anything else.
+void reportUnloadedObject(int asset, const std::string& path, const std::string& error) {
+    if (!path.empty() && !error.empty()) reportAsset(asset, error);
 }
 
-void loadObjects(Show& show, const std::string& path) {
-    writeScratch(path, assetTubeObject);
+void loadObjects(Show& show, ScratchSpace& scratch, ScratchWriter writer) {
+    std::string path = stage(scratch, kObjectScratch, assetTubeObject, writer);
     show.tubeEffect.reset(new (std::nothrow) TubeEffect);
-    if (show.tubeEffect && show.tubeEffect->loadTubeEffect(path.c_str(), particleTexture))
-        reportObjectError("tube object", show.tubeEffect->mesh.lastError());
-    deleteAssetFile(path.c_str());
+    // The show's objects load their clip pictures as JPEG textures (an object has no loader
+    // unless given one).
+    if (show.tubeEffect) show.tubeEffect->mesh.clipTextureLoader = loadJpegTexture;
+    if (show.tubeEffect && show.tubeEffect->loadTubeEffect(path.c_str(), showState.particleTexture))
+        reportUnloadedObject(assetTubeObject, path, show.tubeEffect->mesh.lastError());
+    scratch.remove();
 
-    writeScratch(path, assetKnotObject);
-    if (show.knotMesh.load(path.c_str())) reportObjectError("knot object", show.knotMesh.lastError());
+    path = stage(scratch, kObjectScratch, assetKnotObject, writer);
+    show.knotMesh.clipTextureLoader = loadJpegTexture;
+    if (show.knotMesh.load(path.c_str()))
+        reportUnloadedObject(assetKnotObject, path, show.knotMesh.lastError());
     show.knotMesh.prepareVertexArray();
-    deleteAssetFile(path.c_str());
+    scratch.remove();
 }
 
 }  // namespace
 
 std::string loadShow(Show& show, const StartupOptions& options) {
-    ScratchDirectory scratch(options.scratchParent);
+    ScratchSpace scratch(options.scratchParent);
     if (!scratch.error().empty()) return scratch.error();
 
     buildOutlineFont();
-    loadPictures(show, scratch.picturePath());
-    scrollerTexture = createCaptureTexture(show.frame.block);
-    show.particles.scatterParticles(kParticleCount, particleTexture);
+    loadPictures(show, scratch, options.writeScratch);
+    showState.scrollerTexture = createCaptureTexture(show.frame.block);
+    show.particles.scatterParticles(kParticleCount, showState.particleTexture);
     show.sheet.buildSheetGrid(kSheetAmplitude);
-    loadObjects(show, scratch.objectPath());
+    loadObjects(show, scratch, options.writeScratch);
     return {};
 }
 

@@ -1,25 +1,37 @@
 // Start-up: turns the embedded pictures and objects into textures and meshes, in a fixed
 // order, and sets up the effect objects, before the music starts.
 //
-// The loaders read files by path, so each blob goes through a scratch file in a private
-// directory made for the run (mode 0700, so nobody else can plant a link there): one name for
-// every picture, another for both objects, each file removed right after its loader read it.
-// The directory is gone when `loadShow` returns, whatever happened.
+// The loaders read files by path, so each blob goes through a scratch file: one name for every
+// picture, another for both objects, each file removed right after its loader read it. Where
+// Linux has them these are anonymous in-memory files, which the loaders open through
+// /proc/self/fd/N and which nothing outlives, not even a start-up killed half-way. Elsewhere
+// they sit in a private directory made for the run (mode 0700, so nobody else can plant a link
+// there), gone when `loadShow` returns, whatever happened.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
+#include "assets/embedded_assets.h"
 #include "timeline/show.h"
 
+// Writes one blob to its scratch path; false, with errno saying why, when not all of it got
+// there.
+using ScratchWriter = bool (*)(const char* path, const unsigned char* bytes, size_t size);
+
 struct StartupOptions {
-    // Parent of the private scratch directory; empty means $TMPDIR, or /tmp.
+    // Empty: the scratch files in memory where the system allows, else in a private directory
+    // under $TMPDIR, or /tmp. A folder: always in a private directory there, on disk.
     std::string scratchParent;
+    // Tests put a failing writer here.
+    ScratchWriter writeScratch = writeAssetFile;
 };
 
 // Needs a current GL context. Returns an error text (empty on success) only for failures
-// of start-up itself (no scratch directory); a picture or object that fails to load is
-// reported by its loader and leaves its slot empty, as the show tolerates.
-std::string loadShow(Show& show, const StartupOptions& options = {});
+// of start-up itself (no scratch directory). A picture or object that cannot be written to
+// its scratch file or loaded from it is reported on stderr, one line naming it and the cause,
+// and leaves its slot empty, as the show tolerates.
+[[nodiscard]] std::string loadShow(Show& show, const StartupOptions& options = {});
 
 // Shutdown order: the tube effect, then the font lists.
 void releaseShow(Show& show);

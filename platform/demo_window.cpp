@@ -2,9 +2,11 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/gl_context.h"
 #include "platform/gl_setup.h"
 
 DisplaySettings* displaySettings = new DisplaySettings;
@@ -74,15 +76,45 @@ void coverDisplay(SDL_Window* window) {
     SDL_SetWindowSize(window, bounds.w, bounds.h);
 }
 
-void requestPixelFormat(const PixelFormat& format) {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, format.doubleBuffered ? 1 : 0);
-    SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, format.colorBits);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depthBits);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, format.stencilBits);
+volatile std::sig_atomic_t caughtSignal = 0;
+
+extern "C" void recordStopSignal(int signal) { caughtSignal = signal; }
+
+// A signal that lands between the read and the reset is lost; the first one already stops.
+int takeStopSignal() {
+    const int signal = caughtSignal;
+    caughtSignal = 0;
+    return signal;
 }
 
 }  // namespace
+
+void catchStopSignals() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action {};
+    action.sa_handler = recordStopSignal;
+    sigemptyset(&action.sa_mask);
+    // System calls carry on after the handler: the record is looked at between frames.
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous {};
+        sigaction(signal, nullptr, &previous);
+        // Started under nohup, or in the background of a script: whoever started us meant
+        // that signal to pass us by.
+        if (previous.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
+    }
+}
+
+int caughtStopSignal() { return caughtSignal; }
+
+const char* stopSignalName(int signal) {
+    switch (signal) {
+        case SIGINT: return "SIGINT";
+        case SIGTERM: return "SIGTERM";
+        case SIGHUP: return "SIGHUP";
+        default: return "a signal";
+    }
+}
 
 void postQuitMessage(int code) {
     SDL_Event event{};
@@ -179,6 +211,12 @@ bool pollEvent(SDL_Event& event) {
 }  // namespace
 
 bool DemoWindow::peekMessage(Message& out) {
+    if (const int signal = takeStopSignal()) {
+        out = Message{};
+        out.kind = MessageKind::Stop;
+        out.code = exitCodeForSignal(signal);
+        return true;
+    }
     SDL_Event event;
     if (!pollEvent(event)) return false;
     out = Message{};
@@ -189,8 +227,7 @@ bool DemoWindow::peekMessage(Message& out) {
         out.kind = MessageKind::KeyDown;
         out.key = event.key.keysym.sym;
         out.keyModifiers = event.key.keysym.mod;
-    } else if (event.type == SDL_QUIT ||
-               (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+    } else if (asksToClose(event)) {
         out.kind = MessageKind::Close;
     } else if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         out.kind = MessageKind::Resize;
@@ -209,6 +246,9 @@ void DemoWindow::dispatchMessage(const Message& message) {
             break;
         case MessageKind::Close:
             destroy();
+            break;
+        case MessageKind::Stop:
+            destroy(message.code);
             break;
         case MessageKind::Resize:
             if (context_) glSetup.setPerspective(static_cast<float>(message.width & 0xffff),
@@ -267,7 +307,7 @@ void DemoWindow::restoreDesktop() {
     SDL_ShowCursor(SDL_ENABLE);
 }
 
-void DemoWindow::destroy() {
+void DemoWindow::destroy(int quitCode) {
     if (destroyed_) return;
     destroyed_ = true;
     restoreDesktop();
@@ -277,5 +317,5 @@ void DemoWindow::destroy() {
         context_ = nullptr;
     }
     SDL_HideWindow(window_);
-    postQuitMessage(0);
+    postQuitMessage(quitCode);
 }

@@ -1,12 +1,12 @@
 // The window, display mode, GL context and message queue, on SDL2.
 //
-// Shaped after the program's original windowing: one window with a double-buffered RGBA GL
-// context, a queue from which the main loop takes at most one message per pass without
-// waiting, a quit message carrying the exit code, and a destroy path that puts the desktop back
-// (display mode, cursor) and posts quit code 0. The show draws into a surface of its own and is
-// scaled into whatever the window has (see platform/drawing_surface.h), so the window can be
-// full screen at the desktop's own resolution, a resizable window, or the original 800x600
-// display mode.
+// What the show needs of its window: one window with a double-buffered RGBA GL context; a
+// queue from which the main loop takes at most one message per pass without waiting, so a
+// frame is drawn whenever none is waiting; a quit message carrying the exit code; and a destroy
+// path that puts the desktop back (display mode, cursor) and posts quit code 0. The show draws
+// into a surface of its own and is scaled into whatever the window has (see
+// platform/drawing_surface.h), so the window can be full screen at the desktop's own
+// resolution, a resizable window, or an 800x600 display mode (the show's designed size).
 //
 // Single-threaded: every call comes from the main thread. This is the only place, with audio/
 // and app/, that talks to SDL.
@@ -30,6 +30,7 @@ enum class MessageKind {
     Quit,     // posted quit: `code` is the exit code
     KeyDown,  // `key` is the SDL key code
     Close,    // the window is asked to close (window manager, Alt+F4)
+    Stop,     // a stop signal was caught: `code` is the exit code it asks for (128 + signal)
     Resize,   // `width` x `height`
     Other,
 };
@@ -64,9 +65,9 @@ public:
     // Takes at most one pending message; false when none is waiting. Never blocks.
     bool peekMessage(Message& out);
 
-    // The window procedure: Escape and a close run the destroy path; a resize resets the
-    // 45-degree projection; F11 and Alt+Enter switch between full screen and a window; every
-    // other key is swallowed.
+    // The window procedure: Escape and a close run the destroy path, and so does a stop signal,
+    // with its own quit code; a resize resets the 45-degree projection; F11 and Alt+Enter switch
+    // between full screen and a window; every other key is swallowed.
     void dispatchMessage(const Message& message);
 
     void swapBuffers();
@@ -88,8 +89,9 @@ public:
     // call more than once; every exit path of the program calls it.
     void restoreDesktop();
 
-    // WM_DESTROY: restore the desktop, release the GL context, post quit code 0.
-    void destroy();
+    // WM_DESTROY: restore the desktop, release the GL context, post `quitCode` (0 for Escape
+    // and a close).
+    void destroy(int quitCode = 0);
 
     bool isFullScreen() const { return fullScreen_; }
     // Why the window is not in the mode asked for; empty when it is.
@@ -116,6 +118,25 @@ extern DisplaySettings* displaySettings;
 
 // Posts the quit message with `code`; the main loop ends when it takes it.
 void postQuitMessage(int code);
+
+// SIGINT, SIGTERM and SIGHUP end the program like a close, desktop restored, but with the exit
+// code 128 + the signal, so a caller can tell them from Escape. Call before createDemoWindow:
+// SDL's own handlers, which would turn SIGINT and SIGTERM into a plain close, then stay out.
+// The handler only records the signal (it may run on any thread, between any two
+// instructions); peekMessage hands it over as a Stop message, once. A signal ignored when the
+// program started (nohup, a script's background job) stays ignored.
+void catchStopSignals();
+
+// The stop signal caught and not yet taken as a message, 0 when none: for the stretches that
+// take no messages (start-up, a fast-forward), which must give up early.
+int caughtStopSignal();
+
+constexpr int exitCodeForSignal(int signal) { return 128 + signal; }
+// The signal behind such an exit code; 0 for the program's own codes.
+constexpr int signalOfExitCode(int code) { return code > 128 ? code - 128 : 0; }
+
+// "SIGINT", "SIGTERM", "SIGHUP"; "a signal" for any other.
+const char* stopSignalName(int signal);
 
 // Opens the window in `options.mode`: full screen on the desktop's resolution, a resizable
 // window (options' size, else width x height), or the display switched to width x height where

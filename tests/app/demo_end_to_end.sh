@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # The demo binary, whole, inside a virtual X server with silent audio:
 #   escape      Escape sent after 2 s of show -> exit 0
+#   sigterm, sigint, sighup
+#               that signal sent after 2 s of show -> exit 143, 130, 129, after the demo's own
+#               shutdown (desktop put back first), which ends by saying "demo: stopped by SIG..."
 #   no-music    started where there is no inv2.mp3 -> exit 1, one line on stderr, no frame
 #   no-display  started with no display at all -> non-zero exit, one line on stderr
 #   desktop     on a 1920x1080 screen: full screen at that size, the show letterboxed; Esc -> 0
@@ -19,19 +22,29 @@ screen=800x600
 run_in_xvfb() {  # command... ; runs with DISPLAY set, returns the command's status
   # Cases run in parallel: start the search for a free server number at one of our own, so two
   # cases do not race for the same one.
-  xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 ${screen}x24" "$@"
+  # The status comes back through a file: when it is not 0, xvfb-run may report a failure of its
+  # own clean-up instead (the server's reset signal, as the last client leaves, clobbers $?).
+  rm -f "$work/status"
+  xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 ${screen}x24" bash -c '"$@"; echo $? > "$0"' "$work/status" "$@"
+  local xvfb_status=$?
+  [ -s "$work/status" ] && return "$(cat "$work/status")"
+  return $xvfb_status
 }
 
 # Starts the demo with the given arguments inside the virtual screen, waits for its window and
-# 2 s of show, checks the window's size, takes a screenshot, sends Escape and expects exit 0.
-play_and_escape() {  # expected-window-size demo-arguments...
-  local expected=$1
+# 2 s of show, checks the window's size, takes a screenshot, then ends the show with $ending
+# (Escape, or the name of a signal to send) and expects exit $expected_exit.
+ending=Escape expected_exit=0
+play_and_end() {  # expected-window-size demo-arguments...
+  local expected=$1 stop
   shift
+  if [ "$ending" = Escape ]; then stop="xdotool mousemove 400 300 key Escape"; else stop="kill -s $ending \$pid"; fi
   cp "$soundtrack" "$work/inv2.mp3"
   cat > "$work/drive.sh" <<DRIVE
 #!/usr/bin/env bash
 cd "$work"
-"$demo" $* 2> "$work/stderr" &
+# A script's background job starts with SIGINT ignored, which the demo would respect.
+env --default-signal=INT,TERM,HUP "$demo" $* 2> "$work/stderr" &
 pid=\$!
 for _ in \$(seq 1 300); do
   xdotool search --name "demo engine" >/dev/null 2>&1 && break
@@ -47,29 +60,39 @@ if [ -n "$expected" ]; then
       "\$DEMO_TEST_FRAMES/screen_${case_name}.png" || true
   fi
 fi
-xdotool mousemove 400 300 key Escape
+$stop
 for _ in \$(seq 1 100); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 \$pid 2>/dev/null; then echo "demo still running after Escape" >&2; kill \$pid; exit 99; fi
+if kill -0 \$pid 2>/dev/null; then echo "demo still running after $ending" >&2; kill -s KILL \$pid; exit 99; fi
 wait \$pid
 DRIVE
   chmod +x "$work/drive.sh"
   run_in_xvfb "$work/drive.sh"
   status=$?
   cat "$work/stderr" >&2
-  [ $status -eq 0 ] || { echo "expected exit 0 after Escape, got $status" >&2; exit 1; }
+  [ $status -eq $expected_exit ] || { echo "expected exit $expected_exit after $ending, got $status" >&2; exit 1; }
+  # Killed by the signal, the shell would show the same status: only the demo's own shutdown says this.
+  if [ "$ending" != Escape ] && [ "$(tail -n 1 "$work/stderr")" != "demo: stopped by $ending" ]; then
+    echo "the demo did not shut itself down after $ending" >&2; exit 1
+  fi
 }
 
 case $case_name in
 escape)
-  play_and_escape ""
+  play_and_end ""
+  ;;
+sigterm | sigint | sighup)
+  ending=$(tr a-z A-Z <<<"$case_name")
+  expected_exit=$((128 + $(kill -l "$ending")))
+  # Full screen, where putting the desktop back matters.
+  play_and_end ""
   ;;
 desktop)
   screen=1920x1080
-  play_and_escape 1920x1080
+  play_and_end 1920x1080
   ;;
 window)
   screen=1920x1080
-  play_and_escape 1024x768 --window 1024x768
+  play_and_end 1024x768 --window 1024x768
   ;;
 arguments)
   "$demo" --help | grep -q "usage: demo" || { echo "--help shows no usage" >&2; exit 1; }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/capture_options.h"
-#include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -180,7 +180,7 @@ TEST(CaptureOptions, VideoCommandHasTheFrameSizeAndStartsTheSoundAtTheFirstFrame
 class CaptureTarget : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = testsupport::uniqueTempPath("capture-target");
+        dir = testsupport::tempPath("capture-target");
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }

@@ -5,6 +5,7 @@
 #include <SDL.h>
 #include <GL/gl.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,37 @@ TEST_F(MainLoop, EscapeRunsTheDestroyPathAndExitsWithZero) {
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
     EXPECT_FALSE(window->isFullScreen());
     EXPECT_FALSE(window->hasContext());
+}
+
+TEST_F(MainLoop, AStopSignalRunsTheDestroyPathWithOneHundredTwentyEightPlusTheSignal) {
+    catchStopSignals();
+    window->toggleFullScreen();
+    window->show();
+    const int code = run([](int frame) {
+        if (frame == 2) std::raise(SIGTERM);
+        if (frame == 5) postQuitMessage(1);  // the signal was missed
+    });
+    EXPECT_EQ(code, 143);
+    EXPECT_EQ(pendingAtFrame.size(), 2u) << "no frame after the signal";
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+    EXPECT_FALSE(window->isFullScreen());
+    EXPECT_FALSE(window->hasContext());
+    EXPECT_EQ(caughtStopSignal(), 0) << "taken once, as its message";
+}
+
+TEST_F(MainLoop, ASignalIgnoredByWhoeverStartedUsStaysIgnored) {
+    std::signal(SIGHUP, SIG_IGN);  // as nohup leaves it
+    catchStopSignals();
+    std::raise(SIGHUP);
+    EXPECT_EQ(caughtStopSignal(), 0);
+    std::signal(SIGHUP, SIG_DFL);
+    catchStopSignals();
+    std::raise(SIGHUP);
+    EXPECT_EQ(caughtStopSignal(), SIGHUP);
+    EXPECT_EQ(run([](int frame) {
+                  if (frame == 5) postQuitMessage(1);  // the signal was missed
+              }),
+              129);
 }
 
 TEST_F(MainLoop, F11AndAltEnterSwitchBetweenFullScreenAndAWindow) {

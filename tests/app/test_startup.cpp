@@ -1,0 +1,158 @@
+// Start-up's scratch files: in memory where Linux has them, so the temporary folder never sees
+// one, with exactly the textures and meshes that files on disk give; and a blob that cannot be
+// written or loaded is named on stderr with the cause, not left as a silent blank layer.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "assets/embedded_assets.h"
+#include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+std::vector<GLuint*> pictureSlots() {
+    std::vector<GLuint*> slots = {&showState.actOneTextureA, &showState.actOneTextureB,
+                                  &showState.actOneTextureC, &showState.particleTexture};
+    for (GLuint& t : showState.thumbnailTextures) slots.push_back(&t);
+    for (GLuint& t : showState.finaleTextures) slots.push_back(&t);
+    return slots;
+}
+
+std::vector<unsigned char> textureBytes(GLuint texture) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint w = 0, h = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    std::vector<unsigned char> bytes(static_cast<size_t>(w) * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
+    return bytes;
+}
+
+// What a start-up produced, to compare one with another.
+struct Loaded {
+    std::vector<std::vector<unsigned char>> pictures;
+    std::vector<float> knotVertices;
+    size_t tubePolygons = 0;
+};
+
+Loaded loadWith(const StartupOptions& options) {
+    for (GLuint* slot : pictureSlots()) *slot = 0;
+    Show show;
+    EXPECT_EQ(loadShow(show, options), "");
+    Loaded loaded;
+    for (GLuint* slot : pictureSlots()) loaded.pictures.push_back(textureBytes(*slot));
+    loaded.knotVertices = show.knotMesh.vertexArray;
+    if (show.tubeEffect) loaded.tubePolygons = show.tubeEffect->mesh.polygons.size();
+    releaseShow(show);
+    return loaded;
+}
+
+bool isEmptyFolder(const std::string& folder) { return std::filesystem::is_empty(folder); }
+
+// The recording writer: where each blob went, and whether the folder was empty then.
+std::vector<std::string> writtenPaths;
+std::string watchedFolder;
+bool folderStayedEmpty = true;
+
+bool recordingWriter(const char* path, const unsigned char* bytes, size_t size) {
+    writtenPaths.push_back(path);
+    folderStayedEmpty = folderStayedEmpty && isEmptyFolder(watchedFolder);
+    return writeAssetFile(path, bytes, size);
+}
+
+// The failing writer: no room for the first finale picture, half the knot object, a cut-off sprite.
+bool failingWriter(const char* path, const unsigned char* bytes, size_t size) {
+    if (bytes == embeddedAsset(assetFinale0).bytes) {
+        errno = ENOSPC;
+        return false;
+    }
+    if (bytes == embeddedAsset(assetKnotObject).bytes) return writeAssetFile(path, bytes, size / 2);
+    if (bytes == embeddedAsset(assetParticleTexture).bytes) return writeAssetFile(path, bytes, 300);
+    return writeAssetFile(path, bytes, size);
+}
+
+std::vector<std::string> linesNaming(const std::string& text, const std::string& name) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(start, end - start);
+        if (line.find(name) != std::string::npos) lines.push_back(line);
+        start = end + 1;
+    }
+    return lines;
+}
+
+TEST(Startup, InMemoryScratchFilesLeaveNothingBehindAndLoadWhatFilesOnDiskLoad) {
+#ifndef __linux__
+    GTEST_SKIP() << "in-memory scratch files are a Linux facility";
+#endif
+    REQUIRE_GL();
+    watchedFolder = testsupport::tempPath("tmpdir");
+    std::filesystem::create_directories(watchedFolder);
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    setenv("TMPDIR", watchedFolder.c_str(), 1);
+    StartupOptions inMemory;
+    inMemory.writeScratch = recordingWriter;
+    const Loaded fromMemory = loadWith(inMemory);
+    if (oldTmp) setenv("TMPDIR", savedTmp.c_str(), 1); else unsetenv("TMPDIR");
+
+    ASSERT_EQ(writtenPaths.size(), size_t(embeddedAssetCount));
+    for (const std::string& path : writtenPaths) {
+        EXPECT_EQ(path.rfind("/proc/self/fd/", 0), 0u) << path;
+        EXPECT_NE(access(path.c_str(), F_OK), 0) << path << " outlived start-up";
+    }
+    EXPECT_TRUE(folderStayedEmpty) << "a scratch file or directory appeared in $TMPDIR";
+    EXPECT_TRUE(isEmptyFolder(watchedFolder));
+
+    StartupOptions onDisk;
+    onDisk.scratchParent = testsupport::tempPath("disk");
+    std::filesystem::create_directories(onDisk.scratchParent);
+    const Loaded fromDisk = loadWith(onDisk);
+    ASSERT_EQ(fromMemory.pictures.size(), fromDisk.pictures.size());
+    for (size_t i = 0; i < fromDisk.pictures.size(); ++i) {
+        EXPECT_FALSE(fromDisk.pictures[i].empty()) << "picture " << i;
+        EXPECT_TRUE(fromMemory.pictures[i] == fromDisk.pictures[i]) << "picture " << i;
+    }
+    EXPECT_FALSE(fromDisk.knotVertices.empty());
+    EXPECT_EQ(fromMemory.knotVertices, fromDisk.knotVertices);
+    EXPECT_GT(fromDisk.tubePolygons, 0u);
+    EXPECT_EQ(fromMemory.tubePolygons, fromDisk.tubePolygons);
+    EXPECT_TRUE(isEmptyFolder(onDisk.scratchParent));
+}
+
+TEST(Startup, ABlobThatCannotBeWrittenOrLoadedIsNamedWithTheCause) {
+    REQUIRE_GL();
+    StartupOptions options;
+    options.writeScratch = failingWriter;
+    testing::internal::CaptureStderr();
+    const Loaded loaded = loadWith(options);
+    const std::string said = testing::internal::GetCapturedStderr();
+
+    const std::vector<std::string> finale = linesNaming(said, "pic09.jpg (finaleTextures[0])");
+    ASSERT_EQ(finale.size(), 1u) << said;
+    EXPECT_NE(finale[0].find(std::strerror(ENOSPC)), std::string::npos) << finale[0];
+    EXPECT_TRUE(loaded.pictures[assetFinale0].empty()) << "its slot stays empty";
+    EXPECT_FALSE(loaded.pictures[assetFinale1].empty()) << "the others still load";
+
+    EXPECT_EQ(linesNaming(said, "pic04.jpg (particleTexture)").size(), 1u) << said;
+    EXPECT_TRUE(loaded.pictures[assetParticleTexture].empty());
+    EXPECT_EQ(linesNaming(said, "knot.lwo (knotMesh)").size(), 1u) << said;
+    EXPECT_TRUE(loaded.knotVertices.empty());
+}
+
+}  // namespace
