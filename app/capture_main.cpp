@@ -8,7 +8,7 @@
 // The others run with rasterising off: the script and the effects advance exactly as when
 // drawn, but no pixel is touched, which is most of a frame's cost on a software renderer, so
 // seeking to the end of the show takes seconds. Rendering stops when the script posts its
-// quit, the time passes --to, or SIGINT / SIGTERM arrives. Same arguments, same pictures:
+// quit, the time passes --to, or SIGINT / SIGTERM / SIGHUP arrives. Same arguments, same pictures:
 // nothing here reads a real clock (except the progress report).
 #include <fcntl.h>
 #include <spawn.h>
@@ -28,6 +28,7 @@
 #include "app/simulated_show.h"
 #include "app/startup.h"
 #include "platform/drawing_surface.h"
+#include "platform/stop_signals.h"
 #include "texture/png_writer.h"
 
 extern char** environ;
@@ -38,24 +39,6 @@ constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 
 Show show;
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void onStopSignal(int signal) { stopSignal = signal; }
-
-// The loop looks at the flag once a frame. SA_RESTART keeps a frame half-written to ffmpeg
-// from being cut short by the signal; SA_RESETHAND lets a second Ctrl-C end a capture that
-// seems stuck (ffmpeg still finishes the file when our end of the pipe closes).
-void installStopHandlers() {
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-const char* signalName(int signal) { return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal"; }
 
 // Pipes raw frames into ffmpeg, which muxes them with the soundtrack. ffmpeg runs in a process
 // group of its own, so a Ctrl-C at the terminal reaches only us: the video is then finished by
@@ -209,7 +192,9 @@ int main(int argc, char** argv) {
     if (!error.empty()) return usageError(program, error);
 
     // Ours from the start; a hidden context leaves them alone (see platform/gl_context.h).
-    installStopHandlers();
+    // A second signal ends a capture that seems stuck (ffmpeg still finishes the file when our
+    // end of the pipe closes).
+    stopsignals::install(stopsignals::SecondSignal::Ends);
     const std::unique_ptr<GlContext> context = openShowContext(kWindowWidth, kWindowHeight, &error);
     if (!context) return fail(error);
     // Before start-up: the capture targets are made at the frame's block size.
@@ -242,7 +227,7 @@ int main(int argc, char** argv) {
         return 1;
     };
     long frame = 0;
-    for (; frame <= lastFrame && !stopSignal; ++frame) {
+    for (; frame <= lastFrame && !stopsignals::caught(); ++frame) {
         const bool written = options.writes(frame);
         simulated.runFrame(frame, written);
         if (written) {
@@ -262,8 +247,8 @@ int main(int argc, char** argv) {
     const bool videoFinished = !video || video->close();
     const char* written = options.output == CaptureOutput::Null ? "drawn" : "written";
     char line[160];
-    if (stopSignal) {
-        std::snprintf(line, sizeof line, "stopped by %s at frame %ld (%.3f s); %ld frames %s", signalName(stopSignal),
+    if (const int signal = stopsignals::caught()) {
+        std::snprintf(line, sizeof line, "stopped by %s at frame %ld (%.3f s); %ld frames %s", stopsignals::name(signal),
                       frame, options.frameTime(frame), progress.written(), written);
     } else {
         const double seconds = progress.seconds();
@@ -273,6 +258,6 @@ int main(int argc, char** argv) {
     progress.finish(line);
     if (!videoFinished) fail("ffmpeg failed to write " + options.target);
     releaseShow(show);
-    if (stopSignal) return 128 + stopSignal;
+    if (const int signal = stopsignals::caught()) return stopsignals::exitCodeFor(signal);
     return videoFinished ? 0 : 1;
 }

@@ -139,9 +139,10 @@ const ProgramInfo& captureProgram() {
         "  --null          only render (for measuring)\n"
         "  --help          this text\n"
         "  --version       the version\n"
-        "Ctrl-C (SIGINT) or SIGTERM stops after the current frame; what was written stays, and the\n"
-        "video is finished.\n"
-        "Exit status: 0 done, 1 failed, 2 wrong command line, 130 stopped by SIGINT, 143 by SIGTERM.\n"};
+        "Ctrl-C (SIGINT), SIGTERM or SIGHUP stops after the current frame; what was written\n"
+        "stays, and the video is finished.\n"
+        "Exit status: 0 done, 1 failed, 2 wrong command line, 130 stopped by SIGINT, 143 by\n"
+        "SIGTERM, 129 by SIGHUP.\n"};
     return program;
 }
 

@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "audio/music.h"
 #include "platform/demo_window.h"
+#include "platform/stop_signals.h"
 #include "platform/drawing_surface.h"
 #include "timeline/demo_script.h"
 
@@ -46,7 +47,7 @@ double fastForwardRate(const DemoWindow& window, bool vsync) {
 // has at that time. Reaching a late start takes seconds, so a stop signal cuts it short.
 void fastForward(DemoScript& script, DrawingSurface& surface, double seconds, double rate) {
     surface.setRasterising(false);
-    for (long frame = 0; frame / rate < seconds && !caughtStopSignal(); ++frame) {
+    for (long frame = 0; frame / rate < seconds && !stopsignals::caught(); ++frame) {
         demoClock.demoTime = frame / rate;
         script.renderFrame();
     }
@@ -72,8 +73,8 @@ int shutDown(DemoWindow& window, int exitCode) {
     delete displaySettings;
     displaySettings = nullptr;
     releaseShow(show);
-    if (const int signal = signalOfExitCode(exitCode))
-        std::fprintf(stderr, "demo: stopped by %s\n", stopSignalName(signal));
+    if (const int signal = stopsignals::signalOfExitCode(exitCode))
+        std::fprintf(stderr, "demo: stopped by %s\n", stopsignals::name(signal));
     return exitCode;
 }
 
@@ -94,7 +95,7 @@ int main(int argc, char** argv) {
     if (!window->note().empty()) std::fprintf(stderr, "demo: %s\n", window->note().c_str());
     // Loading takes a fraction of a second: a signal caught meanwhile is acted on after it.
     error = loadShow(show);
-    if (const int signal = caughtStopSignal()) return shutDown(*window, exitCodeForSignal(signal));
+    if (const int signal = stopsignals::caught()) return shutDown(*window, stopsignals::exitCodeFor(signal));
     if (!error.empty()) return fail(error, kExitNoDisplay);
     DrawingSurface surface;
     int width = 0, height = 0;
@@ -107,7 +108,7 @@ int main(int argc, char** argv) {
         // Seconds of waiting for a late start: worth a word before the screen stays dark.
         std::fprintf(stderr, "demo: bringing the show to %.1f s\n", options.start);
         fastForward(*script, surface, options.start, fastForwardRate(*window, options.window.vsync));
-        if (const int signal = caughtStopSignal()) return shutDown(*window, exitCodeForSignal(signal));
+        if (const int signal = stopsignals::caught()) return shutDown(*window, stopsignals::exitCodeFor(signal));
     }
 
     window->show();

@@ -1,8 +1,9 @@
 #include "platform/demo_window.h"
 
+#include "platform/stop_signals.h"
+
 #include <SDL.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -76,44 +77,12 @@ void coverDisplay(SDL_Window* window) {
     SDL_SetWindowSize(window, bounds.w, bounds.h);
 }
 
-volatile std::sig_atomic_t caughtSignal = 0;
-
-extern "C" void recordStopSignal(int signal) { caughtSignal = signal; }
-
-// A signal that lands between the read and the reset is lost; the first one already stops.
-int takeStopSignal() {
-    const int signal = caughtSignal;
-    caughtSignal = 0;
-    return signal;
-}
 
 }  // namespace
 
 void catchStopSignals() {
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    struct sigaction action {};
-    action.sa_handler = recordStopSignal;
-    sigemptyset(&action.sa_mask);
-    // System calls carry on after the handler: the record is looked at between frames.
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction previous {};
-        sigaction(signal, nullptr, &previous);
-        // Started under nohup, or in the background of a script: whoever started us meant
-        // that signal to pass us by.
-        if (previous.sa_handler != SIG_IGN) sigaction(signal, &action, nullptr);
-    }
-}
-
-int caughtStopSignal() { return caughtSignal; }
-
-const char* stopSignalName(int signal) {
-    switch (signal) {
-        case SIGINT: return "SIGINT";
-        case SIGTERM: return "SIGTERM";
-        case SIGHUP: return "SIGHUP";
-        default: return "a signal";
-    }
+    stopsignals::install();
 }
 
 void postQuitMessage(int code) {
@@ -211,10 +180,10 @@ bool pollEvent(SDL_Event& event) {
 }  // namespace
 
 bool DemoWindow::peekMessage(Message& out) {
-    if (const int signal = takeStopSignal()) {
+    if (const int signal = stopsignals::take()) {
         out = Message{};
         out.kind = MessageKind::Stop;
-        out.code = exitCodeForSignal(signal);
+        out.code = stopsignals::exitCodeFor(signal);
         return true;
     }
     SDL_Event event;

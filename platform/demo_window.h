@@ -120,23 +120,12 @@ extern DisplaySettings* displaySettings;
 void postQuitMessage(int code);
 
 // SIGINT, SIGTERM and SIGHUP end the program like a close, desktop restored, but with the exit
-// code 128 + the signal, so a caller can tell them from Escape. Call before createDemoWindow:
-// SDL's own handlers, which would turn SIGINT and SIGTERM into a plain close, then stay out.
-// The handler only records the signal (it may run on any thread, between any two
-// instructions); peekMessage hands it over as a Stop message, once. A signal ignored when the
-// program started (nohup, a script's background job) stays ignored.
+// code 128 + the signal, so a caller can tell them from Escape (platform/stop_signals.h).
+// Call before createDemoWindow: SDL's own handlers, which would turn SIGINT and SIGTERM into a
+// plain close, then stay out. peekMessage hands a recorded signal over as a Stop message,
+// once; the stretches that take no messages (start-up, a fast-forward) look at
+// stopsignals::caught() to give up early.
 void catchStopSignals();
-
-// The stop signal caught and not yet taken as a message, 0 when none: for the stretches that
-// take no messages (start-up, a fast-forward), which must give up early.
-int caughtStopSignal();
-
-constexpr int exitCodeForSignal(int signal) { return 128 + signal; }
-// The signal behind such an exit code; 0 for the program's own codes.
-constexpr int signalOfExitCode(int code) { return code > 128 ? code - 128 : 0; }
-
-// "SIGINT", "SIGTERM", "SIGHUP"; "a signal" for any other.
-const char* stopSignalName(int signal);
 
 // Opens the window in `options.mode`: full screen on the desktop's resolution, a resizable
 // window (options' size, else width x height), or the display switched to width x height where

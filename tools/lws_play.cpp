@@ -8,10 +8,11 @@
 // names another) and writes them as DIR/frame_000000.png, frame_000001.png, ...
 // Objects are looked up in DIR given by --content (default: the scene's folder).
 // Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
-// wrong command line.
+// wrong command line, 128 + the signal when SIGINT, SIGTERM or SIGHUP stopped it.
 #include "app/command_line.h"
 #include "platform/frame_files.h"
 #include "platform/gl_context.h"
+#include "platform/stop_signals.h"
 #include "scene/lws_scene.h"
 #include "texture/png_writer.h"
 
@@ -45,7 +46,7 @@ const ProgramInfo kProgram = {
     "  --help         this text\n"
     "  --version      the version\n"
     "Exit status: 0 after playing, 1 when the scene or a GL context could not be had,\n"
-    "2 for a wrong command line.\n"};
+    "2 for a wrong command line, 130, 143 or 129 when stopped by SIGINT, SIGTERM or SIGHUP.\n"};
 
 bool parseCount(const char* text, long& count) {
     const char* end = text + std::strlen(text);
@@ -114,7 +115,7 @@ void drawFrame(LwsScene& scene) {
 int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
     std::error_code made;
     std::filesystem::create_directories(options.pngDir, made);
-    for (long frame = 0; frame < options.frames; ++frame) {
+    for (long frame = 0; frame < options.frames && !stopsignals::caught(); ++frame) {
         drawFrame(scene);
         glFinish();
         const std::string error = writePng(files::frameFilePath(options.pngDir, frame), w.width(), w.height(),
@@ -124,6 +125,7 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
             return 1;
         }
     }
+    if (const int signal = stopsignals::caught()) return stopsignals::exitCodeFor(signal);
     std::cout << "wrote " << options.frames << " frames to " << options.pngDir << "\n";
     return 0;
 }
@@ -132,14 +134,15 @@ int playInWindow(LwsScene& scene, const GlContext& w) {
     // Version 1 scenes pace themselves; version 3 frames are paced here.
     const int32_t rate = scene.header.version == 3 ? scene.framesPerSecond : 0;
     const Uint32 frameMs = rate > 0 ? static_cast<Uint32>(1000 / std::min(rate, 1000)) : 0;
-    while (!w.quitRequested()) {
+    while (!w.quitRequested() && !stopsignals::caught()) {
         const Uint32 start = SDL_GetTicks();
         drawFrame(scene);
         w.swapBuffers();
         const Uint32 spent = SDL_GetTicks() - start;
         if (spent < frameMs) SDL_Delay(frameMs - spent);
     }
-    return 0;
+    const int signal = stopsignals::caught();
+    return signal ? stopsignals::exitCodeFor(signal) : 0;
 }
 
 }  // namespace
@@ -158,6 +161,9 @@ int main(int argc, char** argv) {
     probe.loadObjects = false;
     if (probe.load()) return 1;
 
+    // Before SDL starts, which then leaves these signals to us: a Ctrl-C is a stop, not a
+    // window closed.
+    stopsignals::install();
     GlContextOptions window;
     chooseSize(probe, window);
     window.title = "lws-play: " + options.scenePath;

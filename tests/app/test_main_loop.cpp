@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/main_loop.h"
+#include "platform/stop_signals.h"
 
 namespace {
 
@@ -103,18 +104,18 @@ TEST_F(MainLoop, AStopSignalRunsTheDestroyPathWithOneHundredTwentyEightPlusTheSi
     EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
     EXPECT_FALSE(window->isFullScreen());
     EXPECT_FALSE(window->hasContext());
-    EXPECT_EQ(caughtStopSignal(), 0) << "taken once, as its message";
+    EXPECT_EQ(stopsignals::caught(), 0) << "taken once, as its message";
 }
 
 TEST_F(MainLoop, ASignalIgnoredByWhoeverStartedUsStaysIgnored) {
     std::signal(SIGHUP, SIG_IGN);  // as nohup leaves it
     catchStopSignals();
     std::raise(SIGHUP);
-    EXPECT_EQ(caughtStopSignal(), 0);
+    EXPECT_EQ(stopsignals::caught(), 0);
     std::signal(SIGHUP, SIG_DFL);
     catchStopSignals();
     std::raise(SIGHUP);
-    EXPECT_EQ(caughtStopSignal(), SIGHUP);
+    EXPECT_EQ(stopsignals::caught(), SIGHUP);
     EXPECT_EQ(run([](int frame) {
                   if (frame == 5) postQuitMessage(1);  // the signal was missed
               }),
