@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "texture/jpeg_texture.h"
+#include "texture/jpeg_decoder.h"
 
 namespace {
 
@@ -14,15 +14,18 @@ constexpr size_t kFuzzMaxPixels = size_t(1) << 20;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string error;
-    const auto image = decodeJpegMemory(data, size, &error, kFuzzMaxPixels);
-    if (image) {
+    const JpegDecoding decoding = decodeJpeg(data, size, kFuzzMaxPixels);
+    if (const DecodedImage* image = decoding.image.get()) {
         if (image->pixels.size() != static_cast<size_t>(image->rowBytes) * image->height) __builtin_trap();
+        // The picture is the size its header declares, whatever colour space it was stored in.
+        if (!decoding.headerRead || image->width != decoding.header.width ||
+            image->height != decoding.header.height)
+            __builtin_trap();
         // Read every byte so uninitialised or short buffers show up under the sanitizers.
         unsigned sum = 0;
         for (unsigned char byte : image->pixels) sum += byte;
         __asm__ volatile("" : : "r"(sum));  // keeps the loop from being optimised away
-    } else if (error.empty()) {
+    } else if (decoding.error.empty()) {
         __builtin_trap();  // a failure without a reason
     }
     return 0;

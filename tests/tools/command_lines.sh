@@ -51,11 +51,67 @@ exits 0 "$lwo_info" --json -- -odd.lwo
 exits 1 "$lwo_info" -- --help   # a file of that name, which does not exist
 exits 1 "$lwo_info" -           # a file name too, never an option
 
+# lwo-info's refusals: one line on stderr per refused file, naming it and saying where and why;
+# with --json stdout holds one JSON object per file and nothing else. A UTF-8 file name comes
+# back unchanged, a byte that is not UTF-8 escaped.
+mkdir lwo || exit 1
+cp "$object" "lwo/Würfel.lwo" && cp "$object" "$(printf 'lwo/bad\377.lwo')" || exit 1
+printf 'FORM\0\0\0\4LWOB' > lwo/old.lwo
+for mode in --json --; do
+  "$lwo_info" "$mode" lwo/Würfel.lwo lwo/missing.lwo lwo/old.lwo >stdout 2>stderr
+  status=$?
+  [ $status -eq 1 ] || fail "lwo-info $mode with two refused files -> exit $status, expected 1"
+  [ "$(wc -l <stderr)" -eq 2 ] || fail "lwo-info $mode: stderr is not one line per refused file: $(cat stderr)"
+  sed -n 1p stderr | grep -q '^lwo-info: lwo/missing\.lwo: cannot be opened' ||
+    fail "lwo-info $mode: the missing file's line is: $(sed -n 1p stderr)"
+  sed -n 2p stderr | grep -qF 'lwo-info: lwo/old.lwo: FORM at 0x8: form type "LWOB"' ||
+    fail "lwo-info $mode: the wrong form's line is: $(sed -n 2p stderr)"
+done
+"$lwo_info" --json lwo/Würfel.lwo lwo/old.lwo "$(printf 'lwo/bad\377.lwo')" >stdout 2>stderr
+[ "$(grep -c '^{.*}$' stdout)" -eq 3 ] && [ "$(wc -l <stdout)" -eq 3 ] ||
+  fail "lwo-info --json stdout is not three JSON lines: $(cat stdout)"
+sed -n 1p stdout | grep -qF '{"file":"lwo/Würfel.lwo","ok":true,' ||
+  fail "lwo-info --json changed a UTF-8 name: $(sed -n 1p stdout)"
+sed -n 3p stdout | grep -qF '{"file":"lwo/bad\udcff.lwo","ok":true,' ||
+  fail "lwo-info --json did not escape a byte that is not UTF-8: $(sed -n 3p stdout)"
+
 usage_error "no scene" "$lws_info" --json
 usage_error --content "$lws_info" plain.lws --content
 usage_error --content "$lws_info" --content --json plain.lws
 usage_error other.lws "$lws_info" plain.lws other.lws
 exits 0 "$lws_info" --content . -- -odd.lws
+
+# lws-info --json: stdout is one JSON object and nothing else, the reader's progress goes to
+# stderr; names come back as they were written, UTF-8 unchanged and other bytes escaped. A
+# refused scene is one line of stderr naming it and where and why, and stdout still parses.
+{ printf 'LWSC\n3\nFirstFrame 1\nsome words\nLoadObjectLayer 1 Würfel.lwo\nNumChannels 0\n'
+  printf 'AddLight\nLightName L\377mp\nLightType 0\n'; } > names.lws
+json_object() {  # stdout parses as one JSON object; prints nothing else
+  python3 -c 'import json, sys
+sys.exit(not isinstance(json.loads(sys.stdin.buffer.read().decode("utf-8")), dict))' \
+    <stdout 2>/dev/null
+}
+exits 0 "$lws_info" --json names.lws
+json_object || fail "lws-info --json stdout is not one JSON object: $(head -c 200 stdout)"
+grep -qF '"name":"Würfel.lwo"' stdout || fail "lws-info --json changed a UTF-8 name: $(cat stdout)"
+grep -qF '"name":"L\udcffmp"' stdout ||
+  fail "lws-info --json did not escape a byte that is not UTF-8: $(cat stdout)"
+grep -q '^FirstFrame: 1$' stderr || fail "lws-info --json progress is not on stderr: $(cat stderr)"
+
+{ printf 'LWSC\n3\nFramesPerSecond 30\nLoadObjectLayer 1 a.lwo\nNumChannels 4000\n'
+  for c in 0 1 2 3 4 5 6 7 8 9 10; do
+    printf 'Channel %d { Envelope 2 Key 0 0 0 0 0 0 0 0 0 Key 1 3000 0 0 0 0 0 0 0 }\n' $c
+  done; } > refused.lws
+mkdir folder.lws || exit 1
+for refused in 'refused.lws: line 15: more than 9 channels in one item' \
+               'missing.lws: cannot be opened: No such file or directory' \
+               'folder.lws: is a directory, not a file'; do
+  scene=${refused%%:*}
+  exits 1 "$lws_info" --json "$scene"
+  json_object || fail "lws-info --json $scene: stdout is not one JSON object: $(head -c 200 stdout)"
+  [ "$(grep -c "^$scene" stderr)" -eq 1 ] && grep -qxF "$refused" stderr ||
+    fail "lws-info --json $scene: stderr is not the one line \"$refused\": $(cat stderr)"
+done
 
 for frames in abc -3 '' 1x 99999999999999999999; do
   usage_error --frames "$lws_play" plain.lws --png out --frames "$frames"
