@@ -30,7 +30,7 @@ set(layers
                 | lwo_reader texture"
   "platform_gl  | platform/gl_setup.* platform/frame_size.* platform/drawing_surface.*
                 | texture"
-  "platform     | platform/demo_window.* platform/gl_context.*
+  "platform     | platform/demo_window.* platform/gl_context.* platform/stop_signals.*
                 | platform_gl SDL"
   "scene_reader | scene/scene_tokens.* scene/envelope.*
                 | files"

@@ -6,14 +6,11 @@
 # usage: capture_signals.sh DEMO_CAPTURE BUILD_DIR   (BUILD_DIR holds inv2.mp3)
 set -u
 capture=$1
+. "$(dirname "$0")/../support/shell_test.sh"
 cd "$2" || exit 1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 # Job control: each background job leads a process group of its own, like a terminal's job,
 # and does not start with SIGINT ignored.
 set -m
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # stop_capture SIGNAL WHOM READY ARGS...: starts a capture, waits until the shell test READY
 # holds, sends SIGNAL to the capture ("pid") or its process group ("group"), and leaves the
@@ -72,5 +69,4 @@ last=$(ls "$work/png" | tail -n 1)
 [ "$(ffprobe -v error -show_entries stream=width,height -of csv=p=0 "$work/png/$last")" = "320,240" ] ||
   fail "the last PNG written, $last, does not read as a whole 320x240 picture"
 
-[ $failures -eq 0 ] || exit 1
-echo "signals stop captures cleanly"
+finish "signals stop captures cleanly"

@@ -44,17 +44,6 @@ int entriesIn(const std::string& dir) {
     return count;
 }
 
-std::vector<unsigned char> textureBytes(GLuint texture) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    GLint w = 0, h = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-    std::vector<unsigned char> bytes(static_cast<size_t>(w) * h * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
-    return bytes;
-}
-
 class ShowTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -104,7 +93,7 @@ TEST_F(ShowTest, StartUpFillsEverySlotInTableOrderAndLeavesNoScratchFiles) {
         }
     }
     EXPECT_TRUE(glIsTexture(showState.scrollerTexture));
-    EXPECT_EQ(textureBytes(showState.finaleTextures[0]), textureBytes(sharedShow().glow.pictureTexture))
+    EXPECT_EQ(testsupport::textureRgb(showState.finaleTextures[0]), testsupport::textureRgb(sharedShow().glow.pictureTexture))
         << "the glow's picture is the first finale backdrop";
     EXPECT_EQ(entriesIn(scratchParent), 0) << "the scratch directory and files are gone";
     EXPECT_FALSE(sharedShow().knotMesh.polygons.empty());

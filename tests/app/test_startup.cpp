@@ -29,17 +29,6 @@ std::vector<GLuint*> pictureSlots() {
     return slots;
 }
 
-std::vector<unsigned char> textureBytes(GLuint texture) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    GLint w = 0, h = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-    std::vector<unsigned char> bytes(static_cast<size_t>(w) * h * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, bytes.data());
-    return bytes;
-}
-
 // What a start-up produced, to compare one with another.
 struct Loaded {
     std::vector<std::vector<unsigned char>> pictures;
@@ -52,7 +41,7 @@ Loaded loadWith(const StartupOptions& options) {
     Show show;
     EXPECT_EQ(loadShow(show, options), "");
     Loaded loaded;
-    for (GLuint* slot : pictureSlots()) loaded.pictures.push_back(textureBytes(*slot));
+    for (GLuint* slot : pictureSlots()) loaded.pictures.push_back(testsupport::textureRgb(*slot));
     loaded.knotVertices = show.knotMesh.vertexArray;
     if (show.tubeEffect) loaded.tubePolygons = show.tubeEffect->mesh.polygons.size();
     releaseShow(show);

@@ -1,5 +1,4 @@
 #include "tests/support/gl_test_context.h"
-#include "tests/support/temp_folder.h"
 
 #include <GL/gl.h>
 
@@ -82,13 +81,22 @@ Rgb readPixel(int x, int y) {
     return {p[0], p[1], p[2]};
 }
 
-std::string uniqueTempPath(const std::string& name) {
-    return tempPath(name);
-}
-
 bool saveBackBufferPng(const std::string& path) {
     glReadBuffer(GL_BACK);
     return writePng(path, kWidth, kHeight, captureFramebufferRgb(kWidth, kHeight)).empty();
+}
+
+std::vector<unsigned char> textureRgb(GLuint texture, int* width, int* height) {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    GLint w = 0, h = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    std::vector<unsigned char> rgb(static_cast<size_t>(w) * h * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    if (width) *width = w;
+    if (height) *height = h;
+    return rgb;
 }
 
 void saveForLooking(const std::string& name) {

@@ -5,6 +5,8 @@
 // like the demo's window.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,9 +27,9 @@ struct Rgb {
 };
 Rgb readPixel(int x, int y);
 
-// A path for a scratch file of this test process. ctest runs test cases in parallel
-// processes, so a fixed name in the shared temporary folder would be raced over.
-std::string uniqueTempPath(const std::string& name);
+// The base level of a 2D texture as tightly packed RGB, top row as uploaded first; the texture
+// is left bound. Width and height go to *width and *height when given.
+std::vector<unsigned char> textureRgb(GLuint texture, int* width = nullptr, int* height = nullptr);
 
 // Writes the back buffer (800x600) as a PNG so a person can look at it.
 bool saveBackBufferPng(const std::string& path);

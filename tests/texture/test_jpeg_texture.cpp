@@ -13,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "tests/support/gl_test_context.h"
+#include "tests/support/temp_folder.h"
 #include "tools/jpeg_encoder.h"
 #include "texture/png_writer.h"
 
@@ -31,7 +32,7 @@ std::vector<unsigned char> readBytes(const std::string& path) {
 }
 
 std::string writeTemp(const std::string& name, const std::vector<unsigned char>& bytes) {
-    const std::string path = testsupport::uniqueTempPath(std::string("texture_") + name);
+    const std::string path = testsupport::tempPath(std::string("texture_") + name);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return path;
 }
@@ -63,16 +64,6 @@ std::vector<unsigned char> redOverBlue(int width, int height) {
 
 bool isRed(const unsigned char* p) { return p[0] > 180 && p[1] < 70 && p[2] < 70; }
 bool isBlue(const unsigned char* p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
-
-std::vector<unsigned char> baseLevel(GLuint texture, int* width, int* height) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, height);
-    std::vector<unsigned char> texels(static_cast<size_t>(*width) * *height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
-    return texels;
-}
 
 GLint textureParameter(GLenum name) {
     GLint value = 0;
@@ -378,7 +369,7 @@ TEST(JpegTexture, TopRowOfTheFileIsTextureRowZero) {
     GLuint texture = 0;
     ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
     int width = 0, height = 0;
-    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    const std::vector<unsigned char> texels = testsupport::textureRgb(texture, &width, &height);
     ASSERT_EQ(width, 64);
     EXPECT_TRUE(isRed(&texels[0]));
     EXPECT_TRUE(isBlue(&texels[static_cast<size_t>(height - 1) * width * 3]));
@@ -420,7 +411,7 @@ TEST(JpegTexture, RowsWhoseLengthIsNotAMultipleOfFourAreNotSkewed) {
     EXPECT_EQ(pack, 8) << "the caller's alignments are restored";
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     int width = 0, height = 0;
-    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    const std::vector<unsigned char> texels = testsupport::textureRgb(texture, &width, &height);
     ASSERT_GT(width, 8);
     for (int y = 0; y < height; ++y) {
         const unsigned char* row = &texels[static_cast<size_t>(y) * width * 3];
@@ -437,7 +428,7 @@ TEST(JpegTexture, RescalingOneSideKeepsTheLastRow) {
     GLuint texture = 0;
     ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
     int width = 0, height = 0;
-    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    const std::vector<unsigned char> texels = testsupport::textureRgb(texture, &width, &height);
     ASSERT_EQ(width, 32);
     ASSERT_EQ(height, 32);
     for (int x = 0; x < width; ++x) {
@@ -509,7 +500,7 @@ TEST(JpegTexture, GreyscaleFileLoadsAsGreyTexture) {
     GLuint texture = 0;
     ASSERT_FALSE(loadJpegTexture((kTestData + "gray.jpg").c_str(), texture));
     int width = 0, height = 0;
-    const std::vector<unsigned char> texels = baseLevel(texture, &width, &height);
+    const std::vector<unsigned char> texels = testsupport::textureRgb(texture, &width, &height);
     ASSERT_EQ(width, 32);
     for (size_t i = 0; i < texels.size(); i += 3) {
         ASSERT_EQ(texels[i], texels[i + 1]);
@@ -539,7 +530,7 @@ TEST(JpegTexture, FullScreenPictureIsRescaledWhole) {
     glTexCoord2f(0, 0);
     glVertex2f(-1, 1);
     glEnd();
-    testsupport::saveBackBufferPng(testing::TempDir() + "texture_quadrants.png");
+    testsupport::saveForLooking("texture_quadrants.png");
     const testsupport::Rgb topLeft = testsupport::readPixel(10, 590);
     const testsupport::Rgb topRight = testsupport::readPixel(790, 590);
     const testsupport::Rgb bottomLeft = testsupport::readPixel(10, 10);

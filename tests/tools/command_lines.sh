@@ -5,23 +5,8 @@
 # usage: command_lines.sh VERSION LWO_INFO LWS_INFO LWS_PLAY OBJECT.lwo
 set -u
 version=$1 lwo_info=$2 lws_info=$3 lws_play=$4 object=$5
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../support/shell_test.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
-# usage_error NAMED COMMAND...: exit 2, NAMED in the first line on stderr, the usage right
-# after it, nothing on stdout.
-usage_error() {
-  local named=$1; shift
-  "$@" >stdout 2>stderr
-  local status=$?
-  if [ $status -ne 2 ] || ! head -n 1 stderr | grep -qF -- "$named" ||
-     ! sed -n 2p stderr | grep -q '^usage: ' || [ -s stdout ]; then
-    fail "${*##*/} -> exit $status, expected 2 naming $named; stderr: $(head -n 1 stderr)"
-  fi
-}
 
 # exits STATUS COMMAND...
 exits() {
@@ -127,5 +112,4 @@ usage_error other.lws "$lws_play" plain.lws other.lws
 exits 0 "$lws_play" --png out --frames 1 -- -odd.lws
 [ -f out/frame_000000.png ] || fail "lws-play -- -odd.lws wrote no frame"
 
-[ $failures -eq 0 ] || exit 1
-echo "command lines as expected"
+finish "command lines as expected"

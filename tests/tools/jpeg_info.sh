@@ -5,11 +5,8 @@
 # usage: jpeg_info.sh VERSION JPEG_INFO PICTURE.jpg TESTDATA_DIR
 set -u
 version=$1 jpeg_info=$2 picture=$3 testdata=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/../support/shell_test.sh"
 cd "$work" || exit 1
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # run STATUS ARGS...: runs jpeg-info, keeping stdout and stderr, and checks the exit status.
 run() {
@@ -17,15 +14,6 @@ run() {
   "$jpeg_info" "$@" >stdout 2>stderr
   local status=$?
   [ $status -eq "$expected" ] || fail "jpeg-info $* -> exit $status, expected $expected; stderr: $(head -n 2 stderr)"
-}
-
-# usage_error NAMED ARGS...: exit 2, NAMED in the first stderr line, the usage next, no stdout.
-usage_error() {
-  local named=$1; shift
-  run 2 "$@"
-  head -n 1 stderr | grep -qF -- "$named" || fail "jpeg-info $*: first stderr line does not name $named"
-  sed -n 2p stderr | grep -q '^usage: jpeg-info ' || fail "jpeg-info $*: no usage after the error"
-  [ ! -s stdout ] || fail "jpeg-info $*: wrote to stdout"
 }
 
 cp "$picture" good.jpg || exit 1
@@ -47,13 +35,13 @@ run 0 --help
 head -n 1 stdout | grep -q '^usage: jpeg-info ' || fail "--help does not print the usage"
 run 0 good.jpg --version
 [ "$(cat stdout)" = "jpeg-info $version" ] || fail "--version printed: $(cat stdout)"
-usage_error "no file" --json
-usage_error --bogus --bogus good.jpg
-usage_error -j -j good.jpg
-usage_error -odd -odd.jpg
-usage_error --png good.jpg --png
-usage_error --png --png --json good.jpg
-usage_error --png --png a --png b good.jpg
+usage_error "no file" "$jpeg_info" --json
+usage_error --bogus "$jpeg_info" --bogus good.jpg
+usage_error -j "$jpeg_info" -j good.jpg
+usage_error -odd "$jpeg_info" -odd.jpg
+usage_error --png "$jpeg_info" good.jpg --png
+usage_error --png "$jpeg_info" --png --json good.jpg
+usage_error --png "$jpeg_info" --png a --png b good.jpg
 [ ! -e a ] && [ ! -e b ] || fail "a wrong command line still made a folder"
 
 run 0 -- -odd.jpg
@@ -110,5 +98,4 @@ else
   echo "cmyk.jpg skipped: test data folder absent"
 fi
 
-[ $failures -eq 0 ] || exit 1
-echo "jpeg-info as expected"
+finish "jpeg-info as expected"
