@@ -70,8 +70,8 @@ void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
 int shutDown(DemoWindow& window, int exitCode) {
     window.restoreDesktop();
     stopMusic();
-    delete displaySettings;
-    displaySettings = nullptr;
+    delete showState.displaySettings;
+    showState.displaySettings = nullptr;
     releaseShow(show);
     if (const int signal = stopsignals::signalOfExitCode(exitCode))
         std::fprintf(stderr, "demo: stopped by %s\n", stopsignals::name(signal));
@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
     if (!error.empty()) return usageError(program, error);
 
     catchStopSignals();
+    options.window.pixelBits = showState.displaySettings->bitsPerPixel;
     std::unique_ptr<DemoWindow> window(
         createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
     if (!window) return fail(error, kExitNoDisplay);

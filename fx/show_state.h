@@ -1,7 +1,10 @@
 // The show's process-wide state, all in one record: what start-up fills once for the frames to
 // read, and the one amount outside the effect objects that a frame carries over to the next.
 //
-// Who fills what, in start-up order (app/startup.cpp):
+// Who fills what, in start-up order:
+//   displaySettings         static initialisation, before main; read by app/main.cpp when it
+//                           opens the window, deleted at shutdown
+// and in app/startup.cpp:
 //   fontBase, glyphMetrics  buildOutlineFont (fx/outline_font.h); deleteOutlineFont at shutdown
 //   the texture slots       loadShow, one picture per slot in the embedded table's order;
 //                           scrollerTexture by createCaptureTexture
@@ -11,8 +14,7 @@
 // Texture names are GL names, 0 until loaded; a layer drawn with 0 comes out untextured, so
 // whatever reads a slot must read it after start-up, not copy it earlier. Slots are never
 // deleted (the process end releases them). A show that starts over (app/show_start_state.h)
-// puts back only `stripOffset`. The display record the window is made from is the window's own
-// (platform/demo_window.h): it is read before any of this exists.
+// puts back only `stripOffset`.
 #pragma once
 
 #include <GL/gl.h>
@@ -20,6 +22,7 @@
 #include <array>
 
 #include "fx/outline_font.h"
+#include "platform/gl_setup.h"
 
 struct ShowState {
     // The outline font: first of kOutlineFontListCount display lists (list fontBase + k draws
@@ -40,6 +43,10 @@ struct ShowState {
     // The thumbnail strip's accumulated sideways travel in view units: starts at 0, grows on
     // every draw, never reset or wrapped.
     float stripOffset = 0.0f;
+
+    // The display record, made during static initialisation (before main) and deleted at
+    // shutdown by app/main.cpp; main passes its bitsPerPixel to the window for the pixel format.
+    DisplaySettings* displaySettings = new DisplaySettings;
 };
 
 // The one instance: the GL names in it belong to the process's one context.

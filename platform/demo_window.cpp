@@ -10,8 +10,6 @@
 #include "platform/gl_context.h"
 #include "platform/gl_setup.h"
 
-DisplaySettings* displaySettings = new DisplaySettings;
-
 namespace {
 
 GLSetup glSetup;
@@ -122,7 +120,7 @@ DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char
     }
     const int windowWidth = options.windowWidth > 0 ? options.windowWidth : width;
     const int windowHeight = options.windowHeight > 0 ? options.windowHeight : height;
-    requestPixelFormat(glSetup.setPixelFormat(displaySettings->bitsPerPixel, displaySettings->bitsPerPixel));
+    requestPixelFormat(glSetup.setPixelFormat(options.pixelBits, options.pixelBits));
 
     const bool windowed = mode == DisplayMode::Window;
     SDL_Rect area{0, 0, width, height};

@@ -15,15 +15,9 @@
 #include <cstdint>
 #include <string>
 
-struct SDL_Window;
+#include "platform/gl_setup.h"
 
-// Heap record made before start-up; only `bitsPerPixel` is read, for the pixel format.
-struct DisplaySettings {
-    int32_t width = 640;
-    int32_t height = 480;
-    int32_t bitsPerPixel = 16;
-    int32_t flags = 1;
-};
+struct SDL_Window;
 
 // What the main loop takes from the queue.
 enum class MessageKind {
@@ -56,6 +50,9 @@ struct WindowOptions {
     int windowWidth = 0;  // the window's size in Window mode; 0: the drawing size
     int windowHeight = 0;
     bool vsync = true;    // swap on the display's refresh (adaptive where the driver can)
+    // Colour and depth bits of the GL pixel format: the display settings' bitsPerPixel, which
+    // the show passes in (fx/show_state.h); the display mode's own depth is separate.
+    int pixelBits = DisplaySettings{}.bitsPerPixel;
 };
 
 class DemoWindow {
@@ -114,8 +111,6 @@ private:
     int windowHeight_ = 600;
 };
 
-extern DisplaySettings* displaySettings;
-
 // Posts the quit message with `code`; the main loop ends when it takes it.
 void postQuitMessage(int code);
 
@@ -131,7 +126,7 @@ void catchStopSignals();
 // window (options' size, else width x height), or the display switched to width x height where
 // it offers that mode (else full screen on the desktop's resolution, with a `note`). The
 // window stays hidden until `show`. The GL context (colour and depth bits from
-// `displaySettings->bitsPerPixel`, one stencil bit, compatibility profile) is current when this
+// `options.pixelBits`, one stencil bit, compatibility profile) is current when this
 // returns, with the initial GL state set and the swap interval chosen.
 // Returns null, with the reason in *error, when there is no display or no GL context.
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* className,

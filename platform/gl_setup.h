@@ -7,6 +7,18 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
+// The display record: made before start-up (fx/show_state.h holds it), freed at shutdown.
+// Only `bitsPerPixel` is read, for the pixel format: 16 colour and 16 depth bits, however deep
+// the display itself runs.
+struct DisplaySettings {
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t bitsPerPixel = 16;
+    int32_t flags = 1;
+};
+
 // The pixel format every window of ours asks for (see platform/gl_context.h): colour and depth
 // bits from `DisplaySettings`'s `bitsPerPixel`, one stencil bit, double-buffered RGBA.
 struct PixelFormat {
