@@ -15,7 +15,7 @@
 // the file is missing, unreadable or not MP3, or `startSeconds` is negative, not finite or
 // at or past the end of the music, after closing everything it opened and printing one line
 // naming the cause on stderr.
-int startMusic(const char* fileName, double startSeconds = 0.0);
+[[nodiscard]] int startMusic(const char* fileName, double startSeconds = 0.0);
 
 // Seconds of the stream heard so far, fraction kept: startSeconds until the device has taken
 // sound, then advancing smoothly from frame to frame, never backwards, and wrapping to 0
@@ -35,7 +35,7 @@ void seekMusic(double seconds);
 void stopMusic();
 
 // Plays a tracker module, repeating; 0 when it plays, 1 on failure (as startMusic).
-int startModuleMusic(const char* fileName);
+[[nodiscard]] int startModuleMusic(const char* fileName);
 
 // Whole seconds of the module played so far (milliseconds truncated to seconds).
 double moduleTimeSeconds();

@@ -86,8 +86,9 @@ void frameStart(Scale view) {
 }
 
 GLuint loadPicture(const char* name, GLuint fallback) {
+    // A failed load leaves the fallback in place.
     GLuint texture = fallback;
-    loadJpegTexture((std::string(DEMO_SOURCE_DIR) + "/assets/data/" + name).c_str(), texture);
+    static_cast<void>(loadJpegTexture((std::string(DEMO_SOURCE_DIR) + "/assets/data/" + name).c_str(), texture));
     return texture;
 }
 

@@ -36,7 +36,10 @@ void readScene(benchmark::State& state) {
         LwsScene scene;
         scene.progress = nullptr;
         scene.loadObjects = false;
-        scene.loadFromText(text, "bench.lws");
+        if (scene.loadFromText(text, "bench.lws")) {
+            state.SkipWithError(scene.error().c_str());
+            break;
+        }
         benchmark::DoNotOptimize(scene.objects.data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));

@@ -11,7 +11,6 @@ constexpr float kZScaleStep = 0.01f;
 constexpr float kZScaleLimit = 40.0f;
 constexpr float kSpriteShrink = 0.002f;
 constexpr float kMorphSteps = 250.0f;
-constexpr int32_t kBrighteningBlend = 1;  // drawVertexArrayBlended mode (GL_DST_COLOR, GL_ONE)
 
 }  // namespace
 
@@ -66,7 +65,7 @@ void TubeEffect::drawTubeEffect() {
 
     glTranslatef(0.0f, 0.0f, zOffset);
     glScalef(1.0f, 1.0f, zScale);
-    mesh.drawVertexArrayBlended(kBrighteningBlend);
+    mesh.drawVertexArrayBlended(kBlendBrightening);
     if (zOffset > 0.0f) zOffset -= kZOffsetStep;
     if (zScale < kZScaleLimit) zScale += kZScaleStep;
 

@@ -93,7 +93,7 @@ void LwoObject::drawMesh() {
 
 void LwoObject::drawMeshBlended(int32_t mode) {
     prologue(texture);
-    if (mode == 1) {
+    if (mode == kBlendBrightening) {
         glDepthFunc(GL_LEQUAL);
         glBlendFunc(GL_DST_COLOR, GL_ONE);
         glEnable(GL_BLEND);
@@ -105,7 +105,7 @@ void LwoObject::drawMeshBlended(int32_t mode) {
 
 void LwoObject::drawMeshColoured(std::string option, float r, float g, float b, float a) {
     prologue(texture);
-    if (option == "CULL_FACE_OFF") glDisable(GL_CULL_FACE);
+    if (option == kCullFaceOff) glDisable(GL_CULL_FACE);
     const float rgba[4] = {r, g, b, a};
     drawPolygons(false, rgba);
     endBlendedDraw();
@@ -134,14 +134,14 @@ void LwoObject::drawVertexArray() {
 }
 
 void LwoObject::drawVertexArrayBlended(int32_t mode) {
-    if (mode == 1) {
+    if (mode == kBlendBrightening) {
         glDepthFunc(GL_ALWAYS);
         glBlendFunc(GL_DST_COLOR, GL_ONE);
-    } else if (mode == 2) {
+    } else if (mode == kBlendAdditive) {
         glDepthFunc(GL_LEQUAL);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     }
-    if (mode == 1 || mode == 2) {
+    if (mode == kBlendBrightening || mode == kBlendAdditive) {
         glEnable(GL_BLEND);
         glEnable(GL_DEPTH_TEST);
     }

@@ -23,6 +23,17 @@
 #include <string>
 #include <vector>
 
+// The `mode` of drawMeshBlended and drawVertexArrayBlended. Any other value draws with the
+// blend and depth state as it stands (and blending is off afterwards, as after every mode).
+// kBlendBrightening is (GL_DST_COLOR, GL_ONE), brightening what is there: the vertex array
+// draws it with every depth test passing (GL_ALWAYS), the immediate-mode mesh with GL_LEQUAL.
+// kBlendAdditive, (GL_SRC_ALPHA, GL_ONE) with GL_LEQUAL, is the vertex array's only.
+constexpr int32_t kBlendBrightening = 1;
+constexpr int32_t kBlendAdditive = 2;
+
+// The option of drawMeshColoured that draws both faces; matched exactly, case included.
+inline const std::string kCullFaceOff = "CULL_FACE_OFF";
+
 class LwoObject : public LwoMesh {
 public:
     LwoObject() = default;

@@ -132,7 +132,7 @@ std::string LwsScene::keptToken() {
 void LwsScene::countBaked(int64_t values) {
     cost_.bakedValues += values;
     cost_.bytes += values * static_cast<int64_t>(sizeof(double));
-    withinBound(cost_.bakedValues, kMaxBakedValues, "baked motion values in one scene");
+    withinBound(cost_.bakedValues, maxBakedValues, "baked motion values in one scene");
 }
 
 void LwsScene::bakeItem(SceneItem& item) {

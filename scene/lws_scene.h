@@ -136,9 +136,9 @@ public:
     // over 64 MiB), its version is not 1 or 3, a number was malformed (the items before it are
     // kept) or a bound was passed (the scene is left empty). One line on stderr says why.
     // Object files that fail to load are reported but are no failure here.
-    bool load();
+    [[nodiscard]] bool load();
     // The same reader over text already in memory; `sourceName` labels messages.
-    bool loadFromText(std::string text, const std::string& sourceName = "scene");
+    [[nodiscard]] bool loadFromText(std::string text, const std::string& sourceName = "scene");
 
     // The reader's primitives, valid during a load: "" and 0 once the input is used up.
     std::string readToken();
@@ -183,6 +183,9 @@ public:
     std::ostream* progress;  // the progress printout and the object reader's texts; null: silence
     bool loadObjects = true;
     bool loadTextures = true;  // off where there is no GL context (tools, tests)
+    // The scene's bound on baked values; a caller that wants less work per file (the fuzzer)
+    // may lower it. Raising it past kMaxBakedValues voids the bound written above.
+    int64_t maxBakedValues = kMaxBakedValues;
 
     SceneHeader header;
     int32_t direction = 1;

@@ -60,22 +60,22 @@ struct JpegDecoding {
 };
 
 // Decodes a whole JPEG held in memory. The error is the library's message or ours, unlocated.
-JpegDecoding decodeJpeg(const unsigned char* bytes, size_t size, size_t maxPixels = kMaxJpegPixels);
+[[nodiscard]] JpegDecoding decodeJpeg(const unsigned char* bytes, size_t size, size_t maxPixels = kMaxJpegPixels);
 
 // Reads a file whole (regular files only, at most kMaxJpegFileBytes) and decodes it. Every error
 // is located: "<path>: <reason>". `fileRead` tells a file that could not be read from one that
 // could not be decoded. Prints nothing.
-JpegDecoding decodeJpegPath(const std::string& path, bool* fileRead = nullptr);
+[[nodiscard]] JpegDecoding decodeJpegPath(const std::string& path, bool* fileRead = nullptr);
 
 // decodeJpeg without the details: null on any failure, with the reason in *error.
-std::unique_ptr<DecodedImage> decodeJpegMemory(const unsigned char* bytes, size_t size,
+[[nodiscard]] std::unique_ptr<DecodedImage> decodeJpegMemory(const unsigned char* bytes, size_t size,
                                                std::string* error = nullptr,
                                                size_t maxPixels = kMaxJpegPixels);
 
 // The loaders' decode: null when the file cannot be read (silently: a missing picture is an
 // ordinary event for their callers) or cannot be decoded (then the located reason goes to
 // stderr as one line). *error, when given, receives the located reason in both cases.
-std::unique_ptr<DecodedImage> decodeJpegFile(const char* path, std::string* error = nullptr);
+[[nodiscard]] std::unique_ptr<DecodedImage> decodeJpegFile(const char* path, std::string* error = nullptr);
 
 // Runs a created, sourced decompressor over the whole picture and fills `image` (and `header`,
 // when given, as soon as the header is read). Must be called under the decoder's error manager

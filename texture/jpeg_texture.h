@@ -13,13 +13,13 @@
 
 // Makes a new texture name, binds it to GL_TEXTURE_2D (left bound) and builds all mipmap
 // levels from the image (rescaled by GLU when a side is not a power of two). Sets no filter.
-GLuint uploadMipmappedTexture(const DecodedImage& image);
+[[nodiscard]] GLuint uploadMipmappedTexture(const DecodedImage& image);
 
 // Loads a picture as a mipmapped texture filtered GL_LINEAR both ways (the minification uses
 // the base level only although the chain exists). True on failure.
-bool loadJpegTexture(const char* path, GLuint& texture);
+[[nodiscard]] bool loadJpegTexture(const char* path, GLuint& texture);
 
 // As loadJpegTexture, but with the low byte of `filter` non-zero the filters are
 // GL_LINEAR_MIPMAP_LINEAR / GL_LINEAR; with it zero the GL defaults stay in force
 // (GL_NEAREST_MIPMAP_LINEAR / GL_LINEAR). True on failure.
-bool loadJpegTextureMipmapped(const char* path, GLuint& texture, int filter);
+[[nodiscard]] bool loadJpegTextureMipmapped(const char* path, GLuint& texture, int filter);

@@ -9,7 +9,7 @@
 #include <vector>
 
 // Writes top-down RGB rows. Returns an error text, empty on success.
-std::string writePng(const std::string& path, int width, int height,
+[[nodiscard]] std::string writePng(const std::string& path, int width, int height,
                      const std::vector<unsigned char>& rgbTopDown);
 
 // Reads the current read buffer of the current GL context (which must exist) as top-down rows.

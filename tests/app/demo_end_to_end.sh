@@ -10,7 +10,7 @@
 #   window      --window 1024x768 on that screen: a window of that size; Esc -> 0
 #   arguments   --help -> 0 with the usage; a bad command line -> 2, one line naming the flag
 # usage: demo_end_to_end.sh CASE DEMO SOUNDTRACK
-# DEMO_TEST_FRAMES=DIR keeps a screenshot of each on-screen case there, for looking at.
+# DEMO_LOOK_DIR=DIR keeps a screenshot of each on-screen case there, for looking at.
 set -u
 case_name=$1 demo=$2 soundtrack=$3
 work=$(mktemp -d)
@@ -55,9 +55,9 @@ if [ -n "$expected" ]; then
   id=\$(xdotool search --name "demo engine" | head -1)
   size=\$(xdotool getwindowgeometry "\$id" | sed -n 's/.*Geometry: //p')
   [ "\$size" = "$expected" ] || { echo "window is \$size, expected $expected" >&2; kill \$pid; exit 98; }
-  if [ -n "\${DEMO_TEST_FRAMES:-}" ]; then
+  if [ -n "\${DEMO_LOOK_DIR:-}" ]; then
     ffmpeg -v error -y -f x11grab -video_size $screen -i "\$DISPLAY" -frames:v 1 \
-      "\$DEMO_TEST_FRAMES/screen_${case_name}.png" || true
+      "\$DEMO_LOOK_DIR/screen_${case_name}.png" || true
   fi
 fi
 $stop

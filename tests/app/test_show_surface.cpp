@@ -71,11 +71,6 @@ protected:
         script = std::make_unique<DemoScript>(clock, *show);
     }
 
-    static void keepForLooking(const Pixels& rgb, const std::string& name) {
-        if (const char* dir = std::getenv("DEMO_TEST_FRAMES"))
-            writePng(std::string(dir) + "/" + name + ".png", 800, 600, rgb);
-    }
-
     static inline Show* show = nullptr;
     static inline ShowStartState* startState = nullptr;
     static inline bool loaded = false;
@@ -93,7 +88,7 @@ TEST_F(ShowSurface, CornerCapturesReadTheShowsOwnPixels) {
         DrawingSurface surface;
         ASSERT_TRUE(surface.create(FrameSize{}, nullptr));
         const Pixels offscreen = playTo(seconds, surface);
-        keepForLooking(offscreen, "surface_" + std::to_string(static_cast<int>(seconds)));
+        testsupport::saveForLooking("surface_" + std::to_string(static_cast<int>(seconds)) + ".png", offscreen, 800, 600);
 
         startOver();
         surface.create(FrameSize{}, nullptr);

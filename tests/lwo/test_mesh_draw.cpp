@@ -93,7 +93,7 @@ TEST(MeshDraw, BlendedModeOneMultipliesOthersDrawPlain) {
     LwoObject object = centreTriangle(0.5f, 0.5f, 0.5f);
     glClearColor(0.4f, 0.4f, 0.4f, 0);
     glClear(GL_COLOR_BUFFER_BIT);
-    object.drawMeshBlended(1);  // dst * dst + src
+    object.drawMeshBlended(kBlendBrightening);  // dst * dst + src
     expectCentre(153, 153, 153);
     expectCommonTail();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -108,7 +108,7 @@ TEST(MeshDraw, ColouredCullFaceOffShowsBackFacesOnlyWhenSpelledExactly) {
     back.drawMeshColoured("cull_face_off", 0, 1, 0, 1);
     expectCentre(0, 0, 0);
     expectCommonTail();
-    back.drawMeshColoured("CULL_FACE_OFF", 0, 1, 0, 1);
+    back.drawMeshColoured(kCullFaceOff, 0, 1, 0, 1);
     expectCentre(0, 255, 0);
     expectCommonTail();
 }

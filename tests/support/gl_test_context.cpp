@@ -103,4 +103,9 @@ void saveForLooking(const std::string& name) {
     if (const char* dir = std::getenv("DEMO_LOOK_DIR")) saveBackBufferPng(std::string(dir) + "/" + name);
 }
 
+void saveForLooking(const std::string& name, const std::vector<unsigned char>& rgb, int width, int height) {
+    if (const char* dir = std::getenv("DEMO_LOOK_DIR"))
+        static_cast<void>(writePng(std::string(dir) + "/" + name, width, height, rgb));
+}
+
 }  // namespace testsupport

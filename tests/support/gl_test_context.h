@@ -37,6 +37,8 @@ bool saveBackBufferPng(const std::string& path);
 // Writes the back buffer as $DEMO_LOOK_DIR/name when that variable is set (to look at what a
 // test drew), and nothing otherwise: a plain test run leaves no files behind.
 void saveForLooking(const std::string& name);
+// The same for RGB pixels read elsewhere (rows bottom-up, as glReadPixels gives them).
+void saveForLooking(const std::string& name, const std::vector<unsigned char>& rgb, int width, int height);
 
 }  // namespace testsupport
 
