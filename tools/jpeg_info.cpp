@@ -158,8 +158,8 @@ int main(int argc, char** argv) {
             const DecodedImage& image = *decoding.image;
             pngError = writePng(pngPath, image.width, image.height, image.pixels);
         }
-        if (!decoding.image) std::fprintf(stderr, "%s\n", decoding.error.c_str());
-        if (!pngError.empty()) std::fprintf(stderr, "%s\n", pngError.c_str());
+        if (!decoding.image) std::fprintf(stderr, "jpeg-info: %s\n", decoding.error.c_str());
+        if (!pngError.empty()) std::fprintf(stderr, "jpeg-info: %s\n", pngError.c_str());
         allDecoded = allDecoded && decoding.image && pngError.empty();
         std::cout << (options.json ? toJson(file, decoding, pngError.empty() ? pngPath : "") + "\n"
                                    : summary(file, decoding))

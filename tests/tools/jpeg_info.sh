@@ -51,7 +51,7 @@ head -n 1 stdout | grep -q '^-odd.jpg: ok, ' || fail "readable summary: $(head -
 run 1 --json good.jpg stray.jpg truncated.jpg text.jpg missing.jpg
 [ "$(wc -l <stderr)" -eq 3 ] || fail "expected three stderr lines, got: $(cat stderr)"
 for refused in truncated.jpg text.jpg missing.jpg; do
-  grep -q "^$refused: " stderr || fail "stderr does not name $refused"
+  grep -q "^jpeg-info: $refused: " stderr || fail "stderr does not name $refused"
 done
 python3 - stdout <<'EOF' || fail "JSON output: see above"
 import json, sys
