@@ -146,6 +146,13 @@ const ProgramInfo& captureProgram() {
     return program;
 }
 
+std::string parseCaptureArguments(std::vector<std::string> arguments, CaptureOptions& options) {
+    arguments.insert(arguments.begin(), captureProgram().name);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    return parseCaptureOptions(static_cast<int>(argv.size()), argv.data(), options);
+}
+
 std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options) {
     auto setOutput = [&](CaptureOutput kind, const std::string& target) -> std::string {
         if (options.output != CaptureOutput::None) return "choose one of --png, --video and --null";

@@ -55,6 +55,9 @@ const ProgramInfo& captureProgram();
 // Returns an error text naming the flag, empty when the arguments were understood. Checks
 // values and how they combine; --help and --version are the caller's.
 std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options);
+// The same for arguments made by a program (no program name first): the benchmarks and tests
+// that render what a capture with these arguments would.
+std::string parseCaptureArguments(std::vector<std::string> arguments, CaptureOptions& options);
 
 // Makes sure the frames can be written before any rendering: creates the --png folder (and
 // its parents) when missing and tries a file in it; for --video, tries the file in its folder,

@@ -52,9 +52,8 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--fps") && i + 1 < argc) fps = argv[++i];
         else if (!std::strcmp(argv[i], "--no-video")) video = false;
     }
-    std::vector<const char*> args = {"bench_capture", "--size", size.c_str(), "--fps", fps.c_str(), "--null"};
     CaptureOptions options;
-    std::string error = parseCaptureOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), options);
+    std::string error = parseCaptureArguments({"--size", size, "--fps", fps, "--null"}, options);
     if (!error.empty()) {
         std::fprintf(stderr, "bench_capture: %s\n", error.c_str());
         return 2;

@@ -67,9 +67,8 @@ int main(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--window")) std::sscanf(argv[i + 1], "%dx%d", &screenWidth, &screenHeight);
     }
     // The frames are those a capture of the same rate and end renders.
-    std::vector<const char*> args = {"bench_show", "--fps", fps.c_str(), "--to", to.c_str(), "--null"};
     CaptureOptions options;
-    std::string error = parseCaptureOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), options);
+    std::string error = parseCaptureArguments({"--fps", fps, "--to", to, "--null"}, options);
     if (!error.empty()) {
         std::fprintf(stderr, "bench_show: %s\n", error.c_str());
         return 2;

@@ -14,9 +14,8 @@
 
 namespace {
 
-std::string parse(std::vector<const char*> args, CaptureOptions& options) {
-    args.insert(args.begin(), "demo-capture");
-    return parseCaptureOptions(static_cast<int>(args.size()), const_cast<char**>(args.data()), options);
+std::string parse(const std::vector<const char*>& args, CaptureOptions& options) {
+    return parseCaptureArguments({args.begin(), args.end()}, options);
 }
 
 TEST(CaptureOptions, FrameNIsDrawnAtNOverTheRate) {

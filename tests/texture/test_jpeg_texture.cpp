@@ -65,6 +65,22 @@ std::vector<unsigned char> redOverBlue(int width, int height) {
 bool isRed(const unsigned char* p) { return p[0] > 180 && p[1] < 70 && p[2] < 70; }
 bool isBlue(const unsigned char* p) { return p[2] > 180 && p[0] < 70 && p[1] < 70; }
 
+// The bound texture over the whole screen (identity matrices), with texture coordinate t =
+// `bottomT` along the screen's bottom edge and 1 - bottomT along its top.
+void drawTextureOverScreen(float bottomT) {
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, bottomT);
+    glVertex2f(-1, -1);
+    glTexCoord2f(1, bottomT);
+    glVertex2f(1, -1);
+    glTexCoord2f(1, 1 - bottomT);
+    glVertex2f(1, 1);
+    glTexCoord2f(0, 1 - bottomT);
+    glVertex2f(-1, 1);
+    glEnd();
+}
+
 GLint textureParameter(GLenum name) {
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
@@ -375,17 +391,7 @@ TEST(JpegTexture, TopRowOfTheFileIsTextureRowZero) {
     EXPECT_TRUE(isBlue(&texels[static_cast<size_t>(height - 1) * width * 3]));
 
     // Drawn with t = 0 at the bottom of the screen, red is at the bottom.
-    glEnable(GL_TEXTURE_2D);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(-1, -1);
-    glTexCoord2f(1, 0);
-    glVertex2f(1, -1);
-    glTexCoord2f(1, 1);
-    glVertex2f(1, 1);
-    glTexCoord2f(0, 1);
-    glVertex2f(-1, 1);
-    glEnd();
+    drawTextureOverScreen(0.0f);
     const testsupport::Rgb bottom = testsupport::readPixel(400, 20);
     const testsupport::Rgb top = testsupport::readPixel(400, 580);
     EXPECT_GT(bottom.r, 180);
@@ -518,18 +524,8 @@ TEST(JpegTexture, FullScreenPictureIsRescaledWhole) {
     }));
     GLuint texture = 0;
     ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
-    glEnable(GL_TEXTURE_2D);
     // t = 1 (the picture's bottom) at the screen's bottom, so the picture appears upright.
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 1);
-    glVertex2f(-1, -1);
-    glTexCoord2f(1, 1);
-    glVertex2f(1, -1);
-    glTexCoord2f(1, 0);
-    glVertex2f(1, 1);
-    glTexCoord2f(0, 0);
-    glVertex2f(-1, 1);
-    glEnd();
+    drawTextureOverScreen(1.0f);
     testsupport::saveForLooking("texture_quadrants.png");
     const testsupport::Rgb topLeft = testsupport::readPixel(10, 590);
     const testsupport::Rgb topRight = testsupport::readPixel(790, 590);
