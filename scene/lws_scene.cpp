@@ -34,11 +34,12 @@ void appendMotionSamples(std::vector<MotionSample>& samples,
 
 }  // namespace
 
-LwsScene::LwsScene() : progress(&std::cout) {}
+LwsScene::LwsScene() : progress(&std::cout), errors(&std::cerr) {}
 
 LwsScene::LwsScene(const std::string& path, std::string contentDir_)
     : contentDir(contentDir_.empty() ? folderOf(path) : std::move(contentDir_)),
       progress(&std::cout),
+      errors(&std::cerr),
       path_(path) {}
 
 LwsScene::~LwsScene() = default;
@@ -48,7 +49,7 @@ bool LwsScene::load() {
     const std::string why = files::readWholeFile(path_, kMaxSceneBytes, text);
     if (!why.empty()) {
         error_ = path_ + ": " + why;
-        std::cerr << error_ << "\n";
+        report(error_);
         return true;
     }
     // Messages name the file as it was given, the way a failed read does.
@@ -84,7 +85,7 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     }
     if (!error_.empty()) {
         endProgressLine();
-        std::cerr << error_ << "\n";
+        report(error_);
     }
     return !error_.empty();
 }
@@ -231,6 +232,10 @@ void LwsScene::skippedToken() {
     if (!progress) return;
     *progress << '.' << std::flush;
     progressMidLine_ = true;
+}
+
+void LwsScene::report(const std::string& line) {
+    if (errors) *errors << errorPrefix << line << std::endl;
 }
 
 // Where progress and reports share a stream, a report after a run of dots starts a line.
@@ -496,7 +501,7 @@ void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* te
         const std::string& why = mesh.lastError();
         objectErrors_.push_back(sourceName_ + ": object " + name + " not loaded: " +
                                 (why.empty() ? path + ": cannot be read" : why));
-        std::cerr << objectErrors_.back() << "\n";
+        report(objectErrors_.back());
         return;
     }
     if (!loadTextures) return;
@@ -512,6 +517,6 @@ void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const char* te
     if (textureFailed) {
         objectErrors_.push_back(sourceName_ + ": object " + name + ": texture " + texturePath +
                                 " not loaded");
-        std::cerr << objectErrors_.back() << "\n";
+        report(objectErrors_.back());
     }
 }

@@ -181,6 +181,10 @@ public:
     // Load settings, read by `load`.
     std::string contentDir;
     std::ostream* progress;  // the progress printout and the object reader's texts; null: silence
+    // Each located reason as it happens, a line each (the scene's and every object's), after
+    // errorPrefix (a program's "name: "); null keeps them only in error() and objectErrors().
+    std::ostream* errors;
+    std::string errorPrefix;
     bool loadObjects = true;
     bool loadTextures = true;  // off where there is no GL context (tools, tests)
     // The scene's bound on baked values; a caller that wants less work per file (the fuzzer)
@@ -233,6 +237,7 @@ private:
     void printSetting(const char* label, int32_t value);
     void skippedToken();
     void endProgressLine();
+    void report(const std::string& line);
     void loadMeshes();
     void loadObjectFile(LwoObject& mesh, const std::string& name, const char* textureName);
     void loadMesh(LwoObject& mesh, const std::string& name, const char* textureName);

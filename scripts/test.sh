@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds and runs the suite three times over; what each pass leaves out goes by the tests'
+# Builds three times and runs in each build what fits it; what a pass leaves out goes by the tests'
 # labels (tests/CMakeLists.txt). Needs no display, GPU or sound card.
 #   build/       normal build                everything
 #   build-asan/  ASan + UBSan build          all but the slow, realtime and layering tests

@@ -165,6 +165,7 @@ int main(int argc, char** argv) {
     if (path.empty()) return usageError(kProgram, "no scene file given");
     LwsScene scene(path, contentDir);
     scene.loadTextures = false;
+    scene.errorPrefix = std::string(kProgram.name) + ": ";
     if (json) {
         // Standard error is unbuffered in C and C++ alike: a write for every piece of the
         // progress printout. Buffered like standard output, it is flushed at exit.

@@ -159,6 +159,7 @@ int main(int argc, char** argv) {
     LwsScene probe(options.scenePath, options.contentDir);
     probe.progress = nullptr;
     probe.loadObjects = false;
+    probe.errorPrefix = std::string(kProgram.name) + ": ";
     if (probe.load()) return 1;
 
     // Before SDL starts, which then leaves these signals to us: a Ctrl-C is a stop, not a
@@ -175,6 +176,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     LwsScene scene(options.scenePath, options.contentDir);
+    scene.errorPrefix = probe.errorPrefix;
     if (scene.load()) return 1;
     std::cout << "\n";
     scene.prepareVertexArrays();

@@ -94,7 +94,7 @@ for refused in 'refused.lws: line 15: more than 9 channels in one item' \
   scene=${refused%%:*}
   exits 1 "$lws_info" --json "$scene"
   json_object || fail "lws-info --json $scene: stdout is not one JSON object: $(head -c 200 stdout)"
-  [ "$(grep -c "^$scene" stderr)" -eq 1 ] && grep -qxF "$refused" stderr ||
+  [ "$(grep -c "^lws-info: $scene" stderr)" -eq 1 ] && grep -qxF "lws-info: $refused" stderr ||
     fail "lws-info --json $scene: stderr is not the one line \"$refused\": $(cat stderr)"
 done
 
