@@ -22,10 +22,12 @@ screen=800x600
 run_in_xvfb() {  # command... ; runs with DISPLAY set, returns the command's status
   # Cases run in parallel: start the search for a free server number at one of our own, so two
   # cases do not race for the same one.
+  # -noreset: by default the server resets whenever its last client leaves, and a probe by
+  # xdotool that leaves just as the demo connects would make the demo find no display.
   # The status comes back through a file: when it is not 0, xvfb-run may report a failure of its
-  # own clean-up instead (the server's reset signal, as the last client leaves, clobbers $?).
+  # own clean-up instead.
   rm -f "$work/status"
-  xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 ${screen}x24" bash -c '"$@"; echo $? > "$0"' "$work/status" "$@"
+  xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 ${screen}x24 -noreset" bash -c '"$@"; echo $? > "$0"' "$work/status" "$@"
   local xvfb_status=$?
   [ -s "$work/status" ] && return "$(cat "$work/status")"
   return $xvfb_status
