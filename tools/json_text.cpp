@@ -1,5 +1,6 @@
 #include "tools/json_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -42,11 +43,13 @@ std::string unicodeEscape(unsigned code) {
     return text;
 }
 
-std::string formatted(const char* format, double value) {
+// The shortest text that reads back as exactly `value` (0.1f is "0.1", not "0.100000001").
+template <typename Float>
+std::string shortest(Float value) {
     if (!std::isfinite(value)) return "null";
     char text[40];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
 }
 
 }  // namespace
@@ -75,8 +78,8 @@ std::string quoted(std::string_view text) {
 }
 
 std::string number(int64_t value) { return std::to_string(value); }
-std::string number(float value) { return formatted("%.9g", value); }
-std::string number(double value) { return formatted("%.17g", value); }
+std::string number(float value) { return shortest(value); }
+std::string number(double value) { return shortest(value); }
 std::string boolean(bool value) { return value ? "true" : "false"; }
 
 std::string object(const std::vector<Member>& members) {

@@ -18,10 +18,9 @@ namespace json {
 std::string quoted(std::string_view text);
 
 std::string number(int64_t value);
-// Nine significant digits: every float comes back exactly. Not-a-number and infinities,
-// which JSON cannot hold, become null.
+// The shortest decimal that reads back as exactly the same float or double (3.2f is "3.2").
+// Not-a-number and infinities, which JSON cannot hold, become null.
 std::string number(float value);
-// Seventeen significant digits, for doubles; null where not finite.
 std::string number(double value);
 std::string boolean(bool value);
 

@@ -1,0 +1,38 @@
+// The tools' JSON text: what a strict reader of the output relies on.
+#include "tools/json_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+TEST(JsonText, Utf8PassesThroughAndEverythingElseIsEscaped) {
+    const std::string names = "W\xc3\xbcrfel \xe2\x82\xac \xf0\x9f\x8e\x89";  // two, three and four bytes
+    EXPECT_EQ(json::quoted(names), "\"" + names + "\"");
+    EXPECT_EQ(json::quoted("a\"b\\c\n\x01\x7f"), "\"a\\\"b\\\\c\\u000a\\u0001\\u007f\"");
+    // Not UTF-8: a stray continuation byte, a cut sequence, an overlong '/', an encoded
+    // surrogate and a code point past U+10FFFF each become \udcXX, byte by byte.
+    EXPECT_EQ(json::quoted("\x80"), "\"\\udc80\"");
+    EXPECT_EQ(json::quoted("x\xc3"), "\"x\\udcc3\"");
+    EXPECT_EQ(json::quoted("\xc0\xaf"), "\"\\udcc0\\udcaf\"");
+    EXPECT_EQ(json::quoted("\xed\xa0\x80"), "\"\\udced\\udca0\\udc80\"");
+    EXPECT_EQ(json::quoted("\xf4\x90\x80\x80"), "\"\\udcf4\\udc90\\udc80\\udc80\"");
+    EXPECT_EQ(json::quoted(std::string("a\0b", 3)), "\"a\\u0000b\"");
+}
+
+TEST(JsonText, NumbersAreTheShortestThatReadBackExactly) {
+    EXPECT_EQ(json::number(3.2f), "3.2");
+    EXPECT_EQ(json::number(0.1), "0.1");
+    EXPECT_EQ(json::number(100.0f / 255.0f), "0.39215687");
+    EXPECT_EQ(std::stof(json::number(100.0f / 255.0f)), 100.0f / 255.0f);
+    EXPECT_EQ(json::number(int64_t{-7}), "-7");
+    EXPECT_EQ(json::number(std::numeric_limits<float>::quiet_NaN()), "null");
+    EXPECT_EQ(json::number(-std::numeric_limits<double>::infinity()), "null");
+    const auto whole = [](int v) { return json::number(int64_t{v}); };
+    EXPECT_EQ(json::object({{"a", whole(1)}, {"b\"", json::array(std::vector<int>{1, 2}, whole)}}),
+              "{\"a\":1,\"b\\\"\":[1,2]}");
+}
+
+}  // namespace
