@@ -143,19 +143,17 @@ std::string stage(ScratchSpace& scratch, const char* name, int asset, ScratchWri
     return {};
 }
 
-// The picture loader says nothing about a file it cannot open (it reports damaged data itself).
-std::string unreadablePicture(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot read its scratch file " + path + ": " + std::strerror(errno);
-    std::fclose(file);
-    return "not a picture the loader could read (" + path + ")";
+// Why the picture loader refused the scratch file, said again of the asset: the loader names
+// only the scratch path (and says nothing of a file it cannot read).
+std::string whyPictureFailed(const std::string& path) {
+    return decodeJpegPath(path).error + "; left out";
 }
 
 void loadPictures(Show& show, ScratchSpace& scratch, ScratchWriter writer) {
     for (int asset = assetActOneTextureA; asset <= assetFinale2; ++asset) {
         const std::string path = stage(scratch, kPictureScratch, asset, writer);
         if (loadJpegTexture(path.c_str(), *pictureSlot(asset)) && !path.empty())
-            reportAsset(asset, unreadablePicture(path));
+            reportAsset(asset, whyPictureFailed(path));
         // The glow keeps its own copy of the first finale picture, read while the file exists.
         // Its failure is the slot's, reported just above; the glow then keeps an empty name.
         if (asset == assetFinale0) static_cast<void>(show.glow.loadGlow(path.c_str(), show.frame));
