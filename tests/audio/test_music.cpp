@@ -28,6 +28,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Reads the position `frames` times about 10 ms apart, as the demo's frames read it: it never
+// goes back from `first`, and it has moved on by the end.
+void expectPositionAdvancesFrom(double first, int frames) {
+    double last = first;
+    for (int frame = 0; frame < frames; ++frame) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const double p = musicTimeSeconds();
+        ASSERT_GE(p, last);
+        last = p;
+    }
+    EXPECT_GT(last, first);
+}
+
 class Music : public testing::Test {
 protected:
     void SetUp() override {
@@ -92,15 +105,7 @@ TEST_F(Music, PositionAdvancesAndNeverGoesBack) {
     EXPECT_NE(SDL_WasInit(SDL_INIT_AUDIO), 0u);
     ASSERT_TRUE(waitForSound());
     const double first = musicTimeSeconds();
-    double last = first;
-    // Frames about 10 ms apart, as the demo reads it.
-    for (int frame = 0; frame < 40; ++frame) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const double p = musicTimeSeconds();
-        ASSERT_GE(p, last);
-        last = p;
-    }
-    EXPECT_GT(last, first);
+    ASSERT_NO_FATAL_FAILURE(expectPositionAdvancesFrom(first, 40));
     stopMusic();
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
     EXPECT_EQ(musicTimeSeconds(), 0.0);
@@ -309,14 +314,7 @@ TEST_F(Music, SeekingBackToTheStartCountsFromThereAtOnce) {
     seekMusic(0.0);
     const double first = musicTimeSeconds();
     EXPECT_LT(first, 0.1);  // at most what the device took since, never the old place
-    double last = first;
-    for (int frame = 0; frame < 30; ++frame) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        const double p = musicTimeSeconds();
-        ASSERT_GE(p, last);
-        last = p;
-    }
-    EXPECT_GT(last, first);
+    ASSERT_NO_FATAL_FAILURE(expectPositionAdvancesFrom(first, 30));
 }
 
 TEST_F(Music, StreamWrapsToZeroWhenItLoops) {
