@@ -113,10 +113,7 @@ int main(int argc, char** argv) {
     }
 
     window->show();
-    if (startMusic("inv2.mp3", options.start) != 0) {
-        window->restoreDesktop();
-        return kExitNoMusic;
-    }
+    if (startMusic("inv2.mp3", options.start) != 0) return shutDown(*window, kExitNoMusic);
 
     bool startOver = false;
     const FrameHooks hooks{
