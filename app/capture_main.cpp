@@ -1,6 +1,6 @@
-// demo-capture: renders the show frame by frame against a simulated music clock, offscreen,
+// invitation-capture: renders the show frame by frame against a simulated music clock, offscreen,
 // into PNG files or one video file with the soundtrack, or nowhere (for benchmarks).
-// `demo-capture --help` lists the options.
+// `invitation-capture --help` lists the options.
 //
 // Frame N is drawn at music time N / RATE (RATE 60 unless given; a ratio such as 60000/1001
 // is allowed). The script runs every frame from 0 s, since the show's state depends on every
@@ -131,7 +131,7 @@ public:
 
     // The last line: replaces the bar on a terminal.
     void finish(const char* line) const {
-        std::fprintf(stderr, "%sdemo-capture: %s\n", terminal_ ? "\r\033[K" : "", line);
+        std::fprintf(stderr, "%sinvitation-capture: %s\n", terminal_ ? "\r\033[K" : "", line);
     }
 
     long written() const { return written_; }
@@ -150,7 +150,7 @@ private:
         const double perSkipped = skipped_ > 0 ? skippedSeconds_ / skipped_ : perWritten;
         const double left = writeLeft * perWritten + (skipLeft > 0 ? skipLeft * perSkipped : 0.0);
         if (!terminal_) {
-            std::fprintf(stderr, "demo-capture: frame %ld/%ld, %.1f fps, %.0f s left\n", frame + 1, lastFrame_ + 1,
+            std::fprintf(stderr, "invitation-capture: frame %ld/%ld, %.1f fps, %.0f s left\n", frame + 1, lastFrame_ + 1,
                          fps, left);
             return;
         }
@@ -176,7 +176,7 @@ private:
 };
 
 int fail(const std::string& message) {
-    std::fprintf(stderr, "demo-capture: %s\n", message.c_str());
+    std::fprintf(stderr, "invitation-capture: %s\n", message.c_str());
     return 1;
 }
 

@@ -121,8 +121,8 @@ std::string CaptureOptions::framePath(long frame) const { return files::frameFil
 
 const ProgramInfo& captureProgram() {
     static const ProgramInfo program = {
-        "demo-capture",
-        "usage: demo-capture [--fps RATE] [--from SECONDS] [--to SECONDS] [--step K]\n"
+        "invitation-capture",
+        "usage: invitation-capture [--fps RATE] [--from SECONDS] [--to SECONDS] [--step K]\n"
         "                    [--size WxH | --scale S] (--png DIR | --video FILE | --null)\n"
         "Renders the show offscreen against a simulated clock: frame N at N / RATE seconds of music.\n"
         "  --fps RATE      frames per second, above 0 and at most 1000, or a ratio such as\n"
@@ -219,7 +219,7 @@ std::string prepareCaptureTarget(const CaptureOptions& options) {
         if (error) return flag + ": cannot make the folder: " + error.message();
         if (!fs::is_directory(options.target, error)) return flag + ": not a folder";
         // access() says yes to root even on a read-only file system; a real file tells.
-        std::string probe = options.target + "/.demo-capture-XXXXXX";
+        std::string probe = options.target + "/.invitation-capture-XXXXXX";
         const int fd = mkstemp(probe.data());
         if (fd < 0) return flag + ": cannot write there: " + std::strerror(errno);
         close(fd);

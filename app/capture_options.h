@@ -1,4 +1,4 @@
-// The command line of demo-capture and the frame arithmetic that follows from it.
+// The command line of invitation-capture and the frame arithmetic that follows from it.
 //
 // Times are seconds of music; frame N is drawn at N * rateDenominator / rateNumerator. Sizes
 // are pixels. Everything here is checked before the capture opens a window, so a typo costs

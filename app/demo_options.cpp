@@ -10,7 +10,7 @@ bool looksLikeSize(const char* text) { return text && text[0] >= '0' && text[0] 
 }  // namespace
 
 const char* demoUsage() {
-    return "usage: demo [--window [WxH]] [--mode-switch] [--no-vsync] [--sharp] [--start SECONDS] [--loop]\n"
+    return "usage: invitation [--window [WxH]] [--mode-switch] [--no-vsync] [--sharp] [--start SECONDS] [--loop]\n"
            "  (default)        full screen at the desktop's own resolution, the show scaled to fit\n"
            "  --window [WxH]   a resizable window, 800x600 unless given\n"
            "  --mode-switch    switch the display to 800x600 where it offers that mode\n"

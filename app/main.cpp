@@ -31,7 +31,7 @@ constexpr int kExitNoMusic = 1;
 constexpr int kSmallestSharpWidth = 160;
 
 int fail(const std::string& message, int code) {
-    std::fprintf(stderr, "demo: %s\n", message.c_str());
+    std::fprintf(stderr, "invitation: %s\n", message.c_str());
     return code;
 }
 
@@ -62,7 +62,7 @@ void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
     if (sharp && surface.canScale() && wanted.width >= kSmallestSharpWidth) show.frame = wanted;
     std::string why;
     if (!surface.fit(show.frame, width, height, &why))
-        std::fprintf(stderr, "demo: %s; drawing straight into the window\n", why.c_str());
+        std::fprintf(stderr, "invitation: %s; drawing straight into the window\n", why.c_str());
 }
 
 // After the loop, or instead of it when a stop signal came first: the desktop before anything
@@ -74,14 +74,14 @@ int shutDown(DemoWindow& window, int exitCode) {
     showState.displaySettings = nullptr;
     releaseShow(show);
     if (const int signal = stopsignals::signalOfExitCode(exitCode))
-        std::fprintf(stderr, "demo: stopped by %s\n", stopsignals::name(signal));
+        std::fprintf(stderr, "invitation: stopped by %s\n", stopsignals::name(signal));
     return exitCode;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ProgramInfo program{"demo", demoUsage()};
+    const ProgramInfo program{"invitation", demoUsage()};
     const int helpCode = handleHelpAndVersion(program, argc, argv);
     if (helpCode >= 0) return helpCode;
     DemoOptions options;
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoWindow> window(
         createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
     if (!window) return fail(error, kExitNoDisplay);
-    if (!window->note().empty()) std::fprintf(stderr, "demo: %s\n", window->note().c_str());
+    if (!window->note().empty()) std::fprintf(stderr, "invitation: %s\n", window->note().c_str());
     // Loading takes a fraction of a second: a signal caught meanwhile is acted on after it.
     error = loadShow(show);
     if (const int signal = stopsignals::caught()) return shutDown(*window, stopsignals::exitCodeFor(signal));
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
     std::optional<DemoScript> script(std::in_place, demoClock, show);
     if (options.start > 0.0) {
         // Seconds of waiting for a late start: worth a word before the screen stays dark.
-        std::fprintf(stderr, "demo: bringing the show to %.1f s\n", options.start);
+        std::fprintf(stderr, "invitation: bringing the show to %.1f s\n", options.start);
         fastForward(*script, surface, options.start, fastForwardRate(*window, options.window.vsync));
         if (const int signal = stopsignals::caught()) return shutDown(*window, stopsignals::exitCodeFor(signal));
     }

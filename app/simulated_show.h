@@ -1,5 +1,5 @@
 // The show played against a simulated music clock, frame by frame, in a hidden context: how
-// demo-capture renders it and how the show benchmark times it, so frame N is the same picture
+// invitation-capture renders it and how the show benchmark times it, so frame N is the same picture
 // in both.
 //
 // Frame N is drawn at N * rateDenominator / rateNumerator seconds of music. The script must

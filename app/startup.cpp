@@ -119,10 +119,10 @@ GLuint* pictureSlot(int asset) {
     }
 }
 
-// One line on stderr about an embedded asset: "demo: pic09.jpg (finaleTextures[0]): <what>".
+// One line on stderr about an embedded asset: "invitation: pic09.jpg (finaleTextures[0]): <what>".
 void reportAsset(int asset, const std::string& what) {
     const EmbeddedAsset& blob = embeddedAsset(asset);
-    std::fprintf(stderr, "demo: %s (%s): %s\n", blob.name, blob.role, what.c_str());
+    std::fprintf(stderr, "invitation: %s (%s): %s\n", blob.name, blob.role, what.c_str());
 }
 
 // Writes the blob to a new scratch file and returns its path. When that fails it says why and

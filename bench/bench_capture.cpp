@@ -1,7 +1,7 @@
 // What a capture costs at one frame size: the whole show with every frame rasterised, split
 // into the renderer's share (the script's frame and glFinish) and the read-back with the black
 // bars; how long reaching 170 s takes by drawing every frame against fast-forwarding; and the
-// demo-capture binary's own throughput with --null and with --video (start-up and, for the
+// invitation-capture binary's own throughput with --null and with --video (start-up and, for the
 // video, ffmpeg's encoding included). Figures, not a test.
 //
 //   bench_capture [--size WxH] [--fps RATE] [--no-video]
@@ -32,7 +32,7 @@ double since(Clock::time_point start) { return std::chrono::duration<double>(Clo
 
 Show show;
 
-// Wall seconds of one demo-capture run from the build folder (where the soundtrack lies), or
+// Wall seconds of one invitation-capture run from the build folder (where the soundtrack lies), or
 // a negative number when it failed.
 double timeCapture(const std::string& arguments) {
     const std::string command =
@@ -119,13 +119,13 @@ int main(int argc, char** argv) {
                 toReach170 / seek);
     const std::string common = "--fps " + fps + " --size " + size;
     const double null = timeCapture(common + " --null");
-    std::printf("  demo-capture --null:  %6.1f s  %6.1f fps  (the renderer's share %4.1f%%)\n", null, frames / null,
+    std::printf("  invitation-capture --null:  %6.1f s  %6.1f fps  (the renderer's share %4.1f%%)\n", null, frames / null,
                 100.0 * rendering / null);
     if (video) {
         const std::string file = std::string(DEMO_BUILD_DIR) + "/bench_capture.mp4";
         const double encoded = timeCapture(common + " --video '" + file + "'");
         std::remove(file.c_str());
-        std::printf("  demo-capture --video: %6.1f s  %6.1f fps  (the renderer's share %4.1f%%)\n", encoded,
+        std::printf("  invitation-capture --video: %6.1f s  %6.1f fps  (the renderer's share %4.1f%%)\n", encoded,
                     frames / encoded, 100.0 * rendering / encoded);
     }
     return 0;

@@ -47,26 +47,26 @@ scripts/install-deps.sh play
 # build/ is shared with scripts/test.sh, so the test and benchmark switches are always given.
 cmake -S . -B build -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
 if [ $mode = video ]; then
-  cmake --build build -j "$(nproc)" --target demo-capture soundtrack
+  cmake --build build -j "$(nproc)" --target invitation-capture soundtrack
 else
-  cmake --build build -j "$(nproc)" --target demo soundtrack
+  cmake --build build -j "$(nproc)" --target invitation soundtrack
 fi
 cd build
 
 case $mode in
 display)
-  exec ./demo "$@" ;;
+  exec ./invitation "$@" ;;
 xvfb)
   echo "playing inside Xvfb with silent audio (SDL_AUDIODRIVER=dummy)" >&2
   export SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
-  exec xvfb-run -a -s "-screen 0 1920x1080x24" ./demo "$@" ;;
+  exec xvfb-run -a -s "-screen 0 1920x1080x24" ./invitation "$@" ;;
 video)
   if [ -n "$size" ]; then
     echo "rendering the show at $size to build/invitation.mp4" >&2
   else
     echo "no display: rendering the show to build/invitation.mp4" >&2
   fi
-  ./demo-capture --fps 30 ${size:+--size "$size"} --video invitation.mp4
+  ./invitation-capture --fps 30 ${size:+--size "$size"} --video invitation.mp4
   bytes=$(stat -c %s invitation.mp4)
   seconds=$(ffprobe -v error -show_entries format=duration -of default=noprint_wrappers=1:nokey=1 invitation.mp4)
   awk -v path="$PWD/invitation.mp4" -v bytes="$bytes" -v seconds="$seconds" \

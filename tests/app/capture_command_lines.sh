@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# demo-capture's command line as a user types it: --help and --version exit 0; a wrong value,
+# invitation-capture's command line as a user types it: --help and --version exit 0; a wrong value,
 # an unknown option or a target that cannot be written exits 2 with one line naming the flag,
 # then the usage, before anything is rendered or made.
 # usage: capture_command_lines.sh DEMO_CAPTURE VERSION
@@ -9,8 +9,8 @@ capture=$1 version=$2
 cd "$work" || exit 1
 
 "$capture" --help >stdout 2>stderr || fail "--help exits $?"
-head -n 1 stdout | grep -q '^usage: demo-capture ' || fail "--help does not print the usage"
-[ "$("$capture" --null --version)" = "demo-capture $version" ] || fail "--version"
+head -n 1 stdout | grep -q '^usage: invitation-capture ' || fail "--help does not print the usage"
+[ "$("$capture" --null --version)" = "invitation-capture $version" ] || fail "--version"
 
 usage_error --to "$capture" --to 1e300 --null
 usage_error --bogus "$capture" --bogus --null

@@ -36,7 +36,7 @@ stop_capture() {
 
 # written_count SIGNAL: M from "stopped by SIGNAL at frame N (T s); M frames written", or -1.
 written_count() {
-  sed -n "s/^demo-capture: stopped by $1 at frame [0-9]* ([0-9.]* s); \([0-9]*\) frames written$/\1/p" <<<"$said" |
+  sed -n "s/^invitation-capture: stopped by $1 at frame [0-9]* ([0-9.]* s); \([0-9]*\) frames written$/\1/p" <<<"$said" |
     grep . || echo -1
 }
 

@@ -3,7 +3,7 @@
 #   escape      Escape sent after 2 s of show -> exit 0
 #   sigterm, sigint, sighup
 #               that signal sent after 2 s of show -> exit 143, 130, 129, after the demo's own
-#               shutdown (desktop put back first), which ends by saying "demo: stopped by SIG..."
+#               shutdown (desktop put back first), which ends by saying "invitation: stopped by SIG..."
 #   no-music    started where there is no inv2.mp3 -> exit 1, one line on stderr, no frame
 #   no-display  started with no display at all -> non-zero exit, one line on stderr
 #   desktop     on a 1920x1080 screen: full screen at that size, the show letterboxed; Esc -> 0
@@ -73,7 +73,7 @@ DRIVE
   cat "$work/stderr" >&2
   [ $status -eq $expected_exit ] || { echo "expected exit $expected_exit after $ending, got $status" >&2; exit 1; }
   # Killed by the signal, the shell would show the same status: only the demo's own shutdown says this.
-  if [ "$ending" != Escape ] && [ "$(tail -n 1 "$work/stderr")" != "demo: stopped by $ending" ]; then
+  if [ "$ending" != Escape ] && [ "$(tail -n 1 "$work/stderr")" != "invitation: stopped by $ending" ]; then
     echo "the demo did not shut itself down after $ending" >&2; exit 1
   fi
 }
@@ -97,8 +97,8 @@ window)
   play_and_end 1024x768 --window 1024x768
   ;;
 arguments)
-  "$demo" --help | grep -q "usage: demo" || { echo "--help shows no usage" >&2; exit 1; }
-  "$demo" --version | grep -q "^demo [0-9]" || { echo "--version shows no version" >&2; exit 1; }
+  "$demo" --help | grep -q "usage: invitation" || { echo "--help shows no usage" >&2; exit 1; }
+  "$demo" --version | grep -q "^invitation [0-9]" || { echo "--version shows no version" >&2; exit 1; }
   for bad in "--start -5" "--start soon" "--start 200" "--window 10x10" "--frobnicate"; do
     env -u DISPLAY "$demo" $bad 2> "$work/stderr"
     status=$?

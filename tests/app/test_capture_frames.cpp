@@ -1,4 +1,4 @@
-// What demo-capture writes, checked against the show drawn the plain way: every frame from
+// What invitation-capture writes, checked against the show drawn the plain way: every frame from
 // 0 s rasterised, at the designed size, here in the test process (the binary has no way to
 // draw that reference itself, and needs none).
 //
