@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages one set needs:
-#   play  building the demo and playing it (on a screen, in Xvfb, or into a video file)
-#   test  all of play, and the test, fuzzing and benchmark toolchain
+#   play     building the demo and playing it (on a screen, in Xvfb, or into a video file)
+#   package  all of play, and making the Debian package and checking it
+#   test     all of package, and the test, fuzzing and benchmark toolchain
 # Only what is missing is installed; nothing happens when everything is there.
-# usage: install-deps.sh play|test
+# Each step says what it does in one line on standard error; apt's and dpkg's own output goes to
+# a log file (named in the first line) which is kept, and whose end is shown with the exit code
+# when a step fails.
+# usage: install-deps.sh play|package|test
 set -euo pipefail
 
 play=(
@@ -13,17 +17,26 @@ play=(
   libmpg123-dev libopenmpt-dev libmp3lame-dev
   xvfb xauth ffmpeg
 )
-# The fuzzers need clang and its libFuzzer runtime; the end-to-end tests drive the demo with
-# xdotool inside Xvfb; ffprobe comes with ffmpeg.
-test=(
+# dpkg-deb and dpkg-shlibdeps make the package; lintian, appstreamcli and
+# desktop-file-validate check it.
+package=(
   "${play[@]}"
+  dpkg-dev lintian appstream desktop-file-utils
+)
+# The fuzzers need clang and its libFuzzer runtime; the end-to-end tests drive the demo with
+# xdotool inside Xvfb; ffprobe comes with ffmpeg. The packaging tests read the man pages with
+# man and groff and look at the installed files with file.
+test=(
+  "${package[@]}"
   clang-14 libclang-rt-14-dev libgtest-dev libbenchmark-dev xdotool
+  man-db groff-base file
 )
 
 case "${1:-}" in
   play) packages=("${play[@]}") ;;
+  package) packages=("${package[@]}") ;;
   test) packages=("${test[@]}") ;;
-  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+  *) echo "usage: $0 play|package|test" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -32,8 +45,39 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "installing: ${missing[*]}" >&2
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps.sh: not root and no sudo; as root run: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+  # Asked here, while the terminal is still ours: below, sudo's output goes to the log.
+  sudo -v
+  sudo=(sudo)
+fi
+
+log=$(mktemp "${TMPDIR:-/tmp}/invitation-install-deps.XXXXXX.log")
+
+# step DESCRIPTION COMMAND...: runs COMMAND as root with its output in the log, on one line.
+step() {
+  local what=$1 status=0 from
+  shift
+  printf 'install-deps.sh: %s ... ' "$what" >&2
+  echo "== $what: $*" >>"$log"
+  from=$(wc -l <"$log")
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive "$@" </dev/null >>"$log" 2>&1 || status=$?
+  if [ $status -ne 0 ]; then
+    echo "failed (exit code $status)" >&2
+    echo "install-deps.sh: the end of what it printed (all of it in $log):" >&2
+    tail -n +"$((from + 1))" "$log" | tail -n 40 >&2
+    exit $status
+  fi
+  echo "done" >&2
+}
+
+count="${#missing[@]} packages"
+[ ${#missing[@]} -eq 1 ] && count="1 package"
+echo "install-deps.sh: $count missing: ${missing[*]} (apt's output: $log)" >&2
+apt=(apt-get -y -o Dpkg::Use-Pty=0)
+step "updating package lists" "${apt[@]}" update
+step "installing $count" "${apt[@]}" install --no-install-recommends "${missing[@]}"
