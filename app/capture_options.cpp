@@ -135,7 +135,8 @@ const ProgramInfo& captureProgram() {
         "  --scale S       frames of (800 S) x (600 S) pixels\n"
         "  --png DIR       write DIR/frame_NNNNNN.png, N the frame number; DIR is made if missing\n"
         "  --video FILE    write one H.264 video with the soundtrack; needs ffmpeg, inv2.mp3 in the\n"
-        "                  current folder, and an even width and height\n"
+        "                  working directory or the installed data folder (PREFIX/share/invitation),\n"
+        "                  and an even width and height\n"
         "  --null          only render (for measuring)\n"
         "  --help          this text\n"
         "  --version       the version\n"
@@ -210,7 +211,7 @@ std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options) 
     return {};
 }
 
-std::string prepareCaptureTarget(const CaptureOptions& options) {
+std::string prepareCaptureTarget(CaptureOptions& options) {
     namespace fs = std::filesystem;
     std::error_code error;
     if (options.output == CaptureOutput::Png) {
@@ -236,8 +237,13 @@ std::string prepareCaptureTarget(const CaptureOptions& options) {
         if (fd < 0) return flag + ": cannot write it: " + std::strerror(errno);
         close(fd);
         if (!existed) unlink(options.target.c_str());
-        if (access(options.music.c_str(), R_OK) != 0)
-            return flag + ": the soundtrack " + options.music + " is not in the current folder (run from the build folder)";
+        if (options.music.empty()) {
+            const SoundtrackLocation soundtrack = findSoundtrack();
+            if (soundtrack.path.empty()) return flag + ": " + soundtrack.places;
+            options.music = soundtrack.path;
+        } else if (access(options.music.c_str(), R_OK) != 0) {
+            return flag + ": cannot read the soundtrack " + options.music;
+        }
     }
     return {};
 }

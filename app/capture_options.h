@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/soundtrack_location.h"
 #include "platform/frame_size.h"
 
 enum class CaptureOutput { None, Png, Video, Null };
@@ -27,7 +28,7 @@ struct CaptureOptions {
     long step = 1;
     CaptureOutput output = CaptureOutput::None;
     std::string target;  // the PNG folder or the video file
-    std::string music = "inv2.mp3";
+    std::string music;  // the soundtrack --video muxes; empty: prepareCaptureTarget finds it
     // The written frame. The show is drawn at the largest 4:3 size inside it, centred; the
     // rest is black.
     int width = FrameSize::kDesignWidth;
@@ -61,8 +62,9 @@ std::string parseCaptureArguments(std::vector<std::string> arguments, CaptureOpt
 
 // Makes sure the frames can be written before any rendering: creates the --png folder (and
 // its parents) when missing and tries a file in it; for --video, tries the file in its folder,
-// which must exist. Returns an error text naming the flag, or an empty one.
-std::string prepareCaptureTarget(const CaptureOptions& options);
+// which must exist, and the soundtrack it muxes: `music` when given, else found in the working
+// directory or the installed data folder (and `music` set to it). Returns an error text naming the flag, or an empty one.
+std::string prepareCaptureTarget(CaptureOptions& options);
 
 // The ffmpeg command line (program first) that takes raw RGB frames of the written size on
 // standard input and writes an H.264 video with the AAC soundtrack, starting the sound at the

@@ -19,6 +19,8 @@ const char* demoUsage() {
            "  --start SECONDS  start the show (and the music) there, 0 to 175.5\n"
            "  --loop           start over at the end; Esc ends\n"
            "  F11 or Alt+Enter switches between full screen and a window; Esc ends the show.\n"
+           "The soundtrack inv2.mp3 is played from the working directory, else from the installed\n"
+           "  data folder (PREFIX/share/invitation).\n"
            "exit codes: 0 after Esc or a close; 1 at the end of the show, or without inv2.mp3;\n"
            "  2 for a bad command line or no display; 128 + the signal after SIGINT (130),\n"
            "  SIGTERM (143) or SIGHUP (129), which end the show like a close.\n";
@@ -49,8 +51,13 @@ std::string parseDemoOptions(int argc, char** argv, DemoOptions& options) {
             const char* value = argv[++i];
             if (!parseNumber(value, options.start) || options.start < 0.0 || showIsOver(options.start))
                 return std::string("--start: not a time from 0 to 175.5 seconds: ") + value;
+        } else if (flag == "--") {
+            // Ends the options; the demo takes nothing else.
+            if (i + 1 < argc) return "unexpected argument \"" + std::string(argv[i + 1]) + "\"";
+        } else if (looksLikeOption(argv[i])) {
+            return "unknown option " + flag;
         } else {
-            return "unknown argument: " + flag;
+            return "unexpected argument \"" + flag + "\"";
         }
     }
     return {};

@@ -11,6 +11,7 @@
 #include "app/demo_options.h"
 #include "app/main_loop.h"
 #include "app/show_start_state.h"
+#include "app/soundtrack_location.h"
 #include "app/startup.h"
 #include "audio/music.h"
 #include "platform/demo_window.h"
@@ -88,6 +89,10 @@ int main(int argc, char** argv) {
     std::string error = parseDemoOptions(argc, argv, options);
     if (!error.empty()) return usageError(program, error);
 
+    // Before the window: without its music there is no show, and no reason to touch the display.
+    const SoundtrackLocation soundtrack = findSoundtrack();
+    if (soundtrack.path.empty()) return fail(soundtrack.places, kExitNoMusic);
+
     catchStopSignals();
     options.window.pixelBits = showState.displaySettings->bitsPerPixel;
     std::unique_ptr<DemoWindow> window(
@@ -113,7 +118,7 @@ int main(int argc, char** argv) {
     }
 
     window->show();
-    if (startMusic("inv2.mp3", options.start) != 0) return shutDown(*window, kExitNoMusic);
+    if (startMusic(soundtrack.path.c_str(), options.start) != 0) return shutDown(*window, kExitNoMusic);
 
     bool startOver = false;
     const FrameHooks hooks{

@@ -10,6 +10,7 @@
 #   window      --window 1024x768 on that screen: a window of that size; Esc -> 0
 #   arguments   --help -> 0 with the usage; a bad command line -> 2, one line naming the flag
 # usage: demo_end_to_end.sh CASE DEMO SOUNDTRACK
+# SOUNDTRACK "-": none is put beside the demo, which finds its own (an installed copy).
 # DEMO_LOOK_DIR=DIR keeps a screenshot of each on-screen case there, for looking at.
 set -u
 case_name=$1 demo=$2 soundtrack=$3
@@ -41,7 +42,7 @@ play_and_end() {  # expected-window-size demo-arguments...
   local expected=$1 stop
   shift
   if [ "$ending" = Escape ]; then stop="xdotool mousemove 400 300 key Escape"; else stop="kill -s $ending \$pid"; fi
-  cp "$soundtrack" "$work/inv2.mp3"
+  [ "$soundtrack" = - ] || cp "$soundtrack" "$work/inv2.mp3"
   cat > "$work/drive.sh" <<DRIVE
 #!/usr/bin/env bash
 cd "$work"
@@ -116,13 +117,17 @@ no-music)
   lines=$(wc -l < "$work/stderr")
   [ "$lines" -eq 1 ] || { echo "expected one line on stderr, got $lines" >&2; exit 1; }
   grep -q "inv2.mp3" "$work/stderr" || { echo "the message does not name inv2.mp3" >&2; exit 1; }
+  grep -q "working directory ($work).* data folder /" "$work/stderr" ||
+    { echo "the message does not name both places it looked in" >&2; exit 1; }
   ;;
 no-display)
   cd "$work"
+  # With its music at hand, so that the display is what it lacks.
+  cp "$soundtrack" "$work/inv2.mp3"
   env -u DISPLAY -u WAYLAND_DISPLAY "$demo" 2> "$work/stderr"
   status=$?
   cat "$work/stderr" >&2
-  [ $status -ne 0 ] || { echo "expected a failure without a display" >&2; exit 1; }
+  [ $status -eq 2 ] || { echo "expected exit 2 without a display, got $status" >&2; exit 1; }
   [ "$(wc -l < "$work/stderr")" -eq 1 ] || { echo "expected one line on stderr" >&2; exit 1; }
   ;;
 *)
