@@ -41,7 +41,7 @@ bool has(const std::string& line, const std::string& part) {
 }  // namespace
 
 TEST(LwoInfo, JsonLinesForEveryRealFile) {
-    if (!std::filesystem::exists(kDir + "uvtest.lwo")) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(std::filesystem::exists(kDir + "uvtest.lwo")) << "test data missing: " << kDir;
     ToolRun good =
         run("--json " + kDir + "uvtest.lwo " + kDir + "ModoExport_vertNormals.lwo " + kDir + "hierarchy.lwo");
     EXPECT_EQ(good.status, 0);

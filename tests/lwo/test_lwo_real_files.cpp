@@ -1,5 +1,5 @@
 // Real LightWave 6+ files made by other programs: what the reader and mesh model make of them,
-// checked against facts taken from an independent parser (testdata/lwo/FACTS.json), and a
+// checked against facts taken from an independent parser (tests/data/lwo/FACTS.json), and a
 // look at two of them drawn.
 #include "lwo/lwo_object.h"
 #include "tests/support/gl_test_context.h"
@@ -90,7 +90,7 @@ std::vector<T> mapped(size_t n, F f) {
 }  // namespace
 
 TEST(LwoRealFiles, RecordsMatchTheIndependentFacts) {
-    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     for (const Facts& f : allFacts()) {
         SCOPED_TRACE(f.file);
         auto l = loadReal(f.file);
@@ -118,7 +118,7 @@ TEST(LwoRealFiles, RecordsMatchTheIndependentFacts) {
 }
 
 TEST(LwoRealFiles, HierarchyLayersParentsAndPerLayerSurfaces) {
-    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     auto l = loadReal("hierarchy.lwo");
     ASSERT_FALSE(l->failed) << l->object.lastError();
     const auto& layers = l->object.reader.layers;
@@ -143,7 +143,7 @@ TEST(LwoRealFiles, HierarchyLayersParentsAndPerLayerSurfaces) {
 }
 
 TEST(LwoRealFiles, UvMappedQuadsGetOneUvPerCorner) {
-    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     auto l = loadReal("uvtest.lwo");
     ASSERT_FALSE(l->failed) << l->object.lastError();
     EXPECT_EQ(l->object.reader.clips[0].fileName, "uvtest.png");
@@ -167,7 +167,7 @@ TEST(LwoRealFiles, UvMappedQuadsGetOneUvPerCorner) {
 }
 
 TEST(LwoRealFiles, OtherFormatsAndEmptyFilesFailWithALocatedMessage) {
-    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     auto lwob = loadReal("lwob_formatDetection.lwo");
     EXPECT_TRUE(lwob->failed);
     EXPECT_NE(lwob->object.lastError().find("lwob_formatDetection.lwo: FORM at 0x8: form type \"LWOB\""),
@@ -238,7 +238,7 @@ int litPixels() {
 }  // namespace
 
 TEST(LwoRealFiles, DrawnObjectsFillTheirFrame) {
-    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     REQUIRE_GL();
 
     auto hierarchy = loadReal("hierarchy.lwo");
@@ -282,7 +282,7 @@ float centreDepth() {
 }  // namespace
 
 TEST(LwoRealFiles, NegatedObjectsShowTheirOutsideWithClockwiseFronts) {
-    if (!haveTestData()) GTEST_SKIP() << "skipped: test data folder absent";
+    ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     REQUIRE_GL();
     auto sphere = loadReal("sphere_with_gradient.lwo");
     ASSERT_FALSE(sphere->failed);

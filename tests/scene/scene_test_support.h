@@ -36,12 +36,11 @@ inline bool loadText(LwsScene& scene, const std::string& text, std::ostream* pro
     return scene.loadFromText(text, "test.lws");
 }
 
-// Empty when the real-world test files are not there.
-inline std::string testdataDir() {
-    const std::string dir = DEMO_TESTDATA_DIR;
-    std::ifstream probe(dir + "/lws/simple_cube.lwo");
-    return probe ? dir : std::string();
-}
+// The real-world test files (tests/data).
+inline std::string testdataDir() { return DEMO_TESTDATA_DIR; }
+
+// The object every real scene loads: without it a test would check an error, not the scene.
+inline std::string testdataProbe() { return testdataDir() + "/lws/simple_cube.lwo"; }
 
 // Written into a folder of its own, which holds no object files.
 inline std::string writeTempFile(const std::string& name, const std::string& text) {
@@ -54,7 +53,7 @@ inline std::string writeTempFile(const std::string& name, const std::string& tex
 
 }  // namespace scenetest
 
-#define REQUIRE_TESTDATA()                                                                    \
-    do {                                                                                      \
-        if (scenetest::testdataDir().empty()) GTEST_SKIP() << "skipped: test data folder absent"; \
-    } while (0)
+// The test data are part of the repository: a missing file fails the test.
+#define REQUIRE_TESTDATA()                               \
+    ASSERT_TRUE(std::ifstream(scenetest::testdataProbe())) \
+        << "test data missing: " << scenetest::testdataProbe()
