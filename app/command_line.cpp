@@ -32,8 +32,33 @@ int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv) {
 }
 
 int usageError(const ProgramInfo& program, const std::string& message) {
-    std::fprintf(stderr, "%s: %s\n%s", program.name, message.c_str(), program.usage);
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.name, message.c_str(),
+                 program.name);
     return 2;
+}
+
+int takeOperands(const ProgramInfo& program, int argc, char** argv, std::initializer_list<const char*> names,
+                 std::size_t required, std::vector<std::string>& operands) {
+    if (const int exitCode = handleHelpAndVersion(program, argc, argv); exitCode >= 0) return exitCode;
+    operands.clear();
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && looksLikeOption(argv[i])) {
+            return usageError(program, "unknown option " + argument);
+        } else if (operands.size() == names.size()) {
+            return usageError(program, "unexpected argument \"" + argument + "\"");
+        } else if (argument.empty()) {
+            // An empty folder name would put the files in the root folder.
+            return usageError(program, std::string("an empty argument for ") + names.begin()[operands.size()]);
+        } else {
+            operands.push_back(argument);
+        }
+    }
+    if (operands.size() < required) return usageError(program, std::string("missing ") + names.begin()[operands.size()]);
+    return -1;
 }
 
 bool looksLikeOption(const char* argument) {

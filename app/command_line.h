@@ -1,9 +1,13 @@
-// The command-line conventions every program here follows: --help and --version, one line and
-// the usage for a wrong command line (exit code 2), and "--" to end the options. No SDL, no GL,
-// so the file tools can share it with the demo.
+// The command-line conventions every program here follows: --help and --version, one line for a
+// wrong command line (exit code 2), and "--" to end the options, so that no option is ever
+// taken for a file name. No SDL, no GL, so the file tools and asset makers share it with the
+// demo.
 #pragma once
 
+#include <cstddef>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 // What a program says about itself: its name (for messages) and its usage text (ends in \n).
 struct ProgramInfo {
@@ -11,7 +15,7 @@ struct ProgramInfo {
     const char* usage;
 };
 
-// The project's version, from the build ("1.1.0").
+// The project's version, from the build ("1.2.0").
 const char* programVersion();
 
 // Scans argv for --help / --version (before a "--"): prints the usage (to stdout) or
@@ -19,8 +23,16 @@ const char* programVersion();
 // present.
 int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv);
 
-// One line "NAME: MESSAGE" then the usage, both on stderr; returns 2 (the exit code for bad usage).
+// "NAME: MESSAGE" and a line pointing to --help, on stderr; returns 2 (the exit code for bad
+// usage). The whole usage would bury the one line that matters.
 int usageError(const ProgramInfo& program, const std::string& message);
+
+// The whole command line of a program that takes only operands, such as the asset makers:
+// --help and --version, "--", and from `required` to names.size() operands (names says what
+// each one is, "the output folder"). Returns -1 with `operands` filled in when the program
+// should go on, otherwise the exit code to leave with, having said why.
+int takeOperands(const ProgramInfo& program, int argc, char** argv, std::initializer_list<const char*> names,
+                 std::size_t required, std::vector<std::string>& operands);
 
 // A finite decimal number and nothing else: no blanks, no locale, no hexadecimal, no "nan".
 bool parseNumber(const std::string& text, double& out);

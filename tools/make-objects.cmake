@@ -5,4 +5,4 @@ add_executable(make_objects
   ${CMAKE_CURRENT_LIST_DIR}/make_objects_lwo.cpp
   ${CMAKE_CURRENT_LIST_DIR}/make_objects_shapes.cpp)
 target_include_directories(make_objects PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(make_objects PRIVATE demo_lwo_reader)
+target_link_libraries(make_objects PRIVATE demo_lwo_reader demo_cli)

@@ -7,4 +7,4 @@ target_link_libraries(jpeg_encoder PUBLIC JPEG::JPEG)
 add_executable(make-pictures ${CMAKE_CURRENT_SOURCE_DIR}/make_pictures.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/make_pictures_art.cpp)
 target_include_directories(make-pictures PRIVATE ${PROJECT_SOURCE_DIR})
-target_link_libraries(make-pictures PRIVATE demo_texture jpeg_encoder)
+target_link_libraries(make-pictures PRIVATE demo_texture jpeg_encoder demo_cli)

@@ -1,7 +1,7 @@
 // make-pictures: paints the demo's eleven pictures and writes them as baseline JFIF files,
 // each exactly the size the embedded asset table states.
 //
-//   make-pictures <output folder> [<png folder>]
+//   make-pictures [--] DIR [PNGDIR]
 //
 // The size is met by choosing the highest JPEG quality whose file still fits and filling the
 // rest with a comment segment, so a run always reproduces the same bytes. With a PNG folder the
@@ -10,11 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "texture/png_writer.h"
 #include "tools/jpeg_encoder.h"
 #include "tools/make_pictures_art.h"
 
 namespace {
+
+const ProgramInfo kProgram = {
+    "make-pictures",
+    "usage: make-pictures [--] DIR [PNGDIR]\n"
+    "Paints the demo's eleven pictures and writes pic01.jpg ... pic11.jpg to the folder DIR as\n"
+    "baseline JFIF files, each exactly the size the asset table gives.\n"
+    "  PNGDIR     also write the painted pixels there as PNG, for looking at\n"
+    "  --help     this text\n"
+    "  --version  the version\n"
+    "Exit status: 0 when every picture was written, 1 when one was not, 2 for a wrong command line.\n"};
 
 constexpr int kCommentOverhead = 4;  // marker and length field of a COM segment
 constexpr int kMaxCommentBytes = 65533;
@@ -61,31 +72,30 @@ bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: make-pictures <output folder> [<png folder>]\n");
-        return 2;
-    }
-    const std::string outDir = argv[1];
+    std::vector<std::string> folders;
+    const int exitCode = takeOperands(kProgram, argc, argv, {"the output folder", "the PNG folder"}, 1, folders);
+    if (exitCode >= 0) return exitCode;
+    const std::string& outDir = folders[0];
     for (const PictureRecipe& recipe : pictureRecipes()) {
         const Canvas canvas = recipe.paint();
         int quality = 0;
         const std::vector<unsigned char> jpeg = encodeToSize(recipe, canvas, &quality);
         if (jpeg.size() != static_cast<size_t>(recipe.fileBytes)) {
-            std::fprintf(stderr, "%s: cannot meet %d bytes (content too rich or too plain)\n", recipe.name,
-                         recipe.fileBytes);
+            std::fprintf(stderr, "%s: %s: cannot meet %d bytes (content too rich or too plain)\n", kProgram.name,
+                         recipe.name, recipe.fileBytes);
             return 1;
         }
         const std::string path = outDir + "/" + recipe.name + ".jpg";
         if (!writeFile(path, jpeg)) {
-            std::fprintf(stderr, "%s: cannot write\n", path.c_str());
+            std::fprintf(stderr, "%s: %s: cannot write\n", kProgram.name, path.c_str());
             return 1;
         }
         std::printf("%s: %dx%d, %d bytes, quality %d\n", path.c_str(), recipe.width, recipe.height, recipe.fileBytes,
                     quality);
-        if (argc == 3) {
+        if (folders.size() == 2) {
             const std::string error =
-                writePng(std::string(argv[2]) + "/" + recipe.name + ".png", canvas.width, canvas.height, canvas.toRgb8());
-            if (!error.empty()) std::fprintf(stderr, "%s\n", error.c_str());
+                writePng(folders[1] + "/" + recipe.name + ".png", canvas.width, canvas.height, canvas.toRgb8());
+            if (!error.empty()) std::fprintf(stderr, "%s: %s\n", kProgram.name, error.c_str());
         }
     }
     return 0;

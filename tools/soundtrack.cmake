@@ -15,7 +15,7 @@ add_library(soundtrack_score STATIC
 target_include_directories(soundtrack_score PUBLIC ${PROJECT_SOURCE_DIR})
 
 add_executable(make_soundtrack ${CMAKE_CURRENT_LIST_DIR}/make_soundtrack.cpp)
-target_link_libraries(make_soundtrack PRIVATE soundtrack_score soundtrack_mp3)
+target_link_libraries(make_soundtrack PRIVATE soundtrack_score soundtrack_mp3 demo_cli)
 
 set(DEMO_SOUNDTRACK ${CMAKE_BINARY_DIR}/inv2.mp3)
 add_custom_command(OUTPUT ${DEMO_SOUNDTRACK}

@@ -42,6 +42,7 @@ TEST(DemoOptions, EveryFlagIsTaken) {
     EXPECT_TRUE(plain.loop);
     EXPECT_EQ(parse({"--mode-switch", "--start", "175.5"}, plain), "") << "the last frame's time";
     EXPECT_EQ(plain.window.mode, DisplayMode::ModeSwitch);
+    EXPECT_EQ(parse({"--sharp", "--"}, plain), "") << "\"--\" only ends the options";
 }
 
 TEST(DemoOptions, BadValuesNameTheirFlag) {
@@ -54,7 +55,8 @@ TEST(DemoOptions, BadValuesNameTheirFlag) {
                           Case{{"--start", "175.6"}, "--start"}, Case{{"--start", "12s"}, "--start"},
                           Case{{"--window", "100x100"}, "--window"}, Case{{"--window", "8000x600"}, "--window"},
                           Case{{"--window", "800x600x"}, "--window"}, Case{{"--window", "99999999x600"}, "--window"},
-                          Case{{"--fullscreen"}, "--fullscreen"}, Case{{"demo.mp3"}, "demo.mp3"}}) {
+                          Case{{"--fullscreen"}, "--fullscreen"}, Case{{"demo.mp3"}, "demo.mp3"},
+                          Case{{"--", "--loop"}, "--loop"}}) {
         DemoOptions options;
         const std::string error = parse(c.arguments, options);
         EXPECT_NE(error.find(c.flag), std::string::npos) << "'" << error << "' does not name " << c.flag;

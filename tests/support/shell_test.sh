@@ -9,15 +9,20 @@ failures=0
 
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# usage_error NAMED COMMAND...: exit 2, NAMED in the first line on stderr, the usage right
-# after it, nothing on stdout. Writes ./stdout and ./stderr.
+# usage_error NAMED COMMAND...: exit 2, nothing on stdout, and on stderr one line
+# "PROGRAM: ..." naming NAMED, then at most a line pointing to --help (never the whole usage,
+# which would bury it). Writes $work/stdout and $work/stderr, so it can run in any folder.
 usage_error() {
   local named=$1; shift
-  "$@" >stdout 2>stderr
+  local program=${1##*/}
+  "$@" >"$work/stdout" 2>"$work/stderr"
   local status=$?
-  if [ $status -ne 2 ] || ! head -n 1 stderr | grep -qF -- "$named" ||
-     ! sed -n 2p stderr | grep -q '^usage: ' || [ -s stdout ]; then
-    fail "${*##*/} -> exit $status, expected 2 naming $named; stderr: $(head -n 1 stderr)"
+  local first second lines
+  first=$(sed -n 1p "$work/stderr") second=$(sed -n 2p "$work/stderr") lines=$(wc -l <"$work/stderr")
+  if [ $status -ne 2 ] || [ "${first#"$program: "}" = "$first" ] || [ "${first#*"$named"}" = "$first" ] ||
+     [ "$lines" -gt 2 ] || { [ "$lines" -eq 2 ] && [ "${second#*--help}" = "$second" ]; } ||
+     [ -s "$work/stdout" ]; then
+    fail "${*##*/} -> exit $status, expected 2 and one line naming $named; stderr: $(head -n 3 "$work/stderr")"
   fi
 }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# jpeg-info as a user and a script run it: its command line (exit 2), the exit status over good
-# and refused files, the JSON keys (parsed by python3), one stderr line per refused file naming
-# it, and the pictures --png writes.
-# usage: jpeg_info.sh VERSION JPEG_INFO PICTURE.jpg TESTDATA_DIR
+# jpeg-info as a user and a script run it: its command line (exit 2; --help, --version and the
+# shape of a usage error are every_program.sh's), the exit status over good and refused files,
+# the JSON keys (parsed by python3), one stderr line per refused file naming it, and the
+# pictures --png writes.
+# usage: jpeg_info.sh JPEG_INFO PICTURE.jpg TESTDATA_DIR
 set -u
-version=$1 jpeg_info=$2 picture=$3 testdata=$4
+jpeg_info=$1 picture=$2 testdata=$3
 . "$(dirname "$0")/../support/shell_test.sh"
 cd "$work" || exit 1
 
@@ -31,12 +32,7 @@ open('truncated.jpg', 'wb').write(data[:(scan + len(data)) // 2])
 open('text.jpg', 'w').write('not a picture\n')
 EOF
 
-run 0 --help
-head -n 1 stdout | grep -q '^usage: jpeg-info ' || fail "--help does not print the usage"
-run 0 good.jpg --version
-[ "$(cat stdout)" = "jpeg-info $version" ] || fail "--version printed: $(cat stdout)"
 usage_error "no file" "$jpeg_info" --json
-usage_error --bogus "$jpeg_info" --bogus good.jpg
 usage_error -j "$jpeg_info" -j good.jpg
 usage_error -odd "$jpeg_info" -odd.jpg
 usage_error --png "$jpeg_info" good.jpg --png
