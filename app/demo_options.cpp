@@ -18,6 +18,8 @@ const char* demoUsage() {
            "  --sharp          render at the screen's resolution instead of scaling 800x600 up\n"
            "  --start SECONDS  start the show (and the music) there, 0 to 175.5\n"
            "  --loop           start over at the end; Esc ends\n"
+           "  --help           this text\n"
+           "  --version        the version\n"
            "  F11 or Alt+Enter switches between full screen and a window; Esc ends the show.\n"
            "The soundtrack inv2.mp3 is played from the working directory, else from the installed\n"
            "  data folder (PREFIX/share/invitation).\n"

@@ -9,14 +9,16 @@ set(CPACK_PACKAGE_VENDOR "the Invitation demo developers")
 set(CPACK_PACKAGE_CONTACT "Invitation demo developers <invitation@invitationdemo.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time OpenGL invitation demo, with LightWave file tools")
 set(CPACK_PACKAGE_DESCRIPTION
-  "An 800x600 real-time OpenGL show of layered pictures, a particle cloud, a rippling text\n"
-  "banner, a flying knot, a stretching tube and a beat-driven glow, all timed to its own\n"
-  "soundtrack, whose playback position is the show's only clock. It plays full screen,\n"
-  "in a window or to a video file (invitation-capture).\n"
+  "An 800x600 real-time OpenGL show of layered pictures, a particle\n"
+  "cloud, a rippling text banner, a flying knot, a stretching tube and a\n"
+  "beat-driven glow, all timed to its own soundtrack, whose playback\n"
+  "position is the show's only clock. It plays full screen, in a window,\n"
+  "or into a video file (invitation-capture).\n"
   "\n"
-  "The package also holds the engine's file tools (lwo-info, lws-info, lws-play,\n"
-  "jpeg-info) and its readers for LightWave objects and JPEG pictures as static libraries\n"
-  "with headers, a CMake package (InvitationReaders) and pkg-config files.")
+  "Also here: the engine's file tools (lwo-info, lws-info, lws-play,\n"
+  "jpeg-info), and its readers of LightWave objects and JPEG pictures as\n"
+  "static libraries with headers, a CMake package (InvitationReaders) and\n"
+  "pkg-config files.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)

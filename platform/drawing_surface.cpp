@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "texture/png_writer.h"
+#include "texture/framebuffer_capture.h"
 
 namespace {
 

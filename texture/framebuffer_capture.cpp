@@ -1,4 +1,4 @@
-#include "texture/png_writer.h"
+#include "texture/framebuffer_capture.h"
 
 #include <GL/gl.h>
 

@@ -14,6 +14,7 @@
 #include "platform/gl_context.h"
 #include "platform/stop_signals.h"
 #include "scene/lws_scene.h"
+#include "texture/framebuffer_capture.h"
 #include "texture/png_writer.h"
 
 #include <SDL.h>

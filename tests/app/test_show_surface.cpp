@@ -15,7 +15,7 @@
 #include "app/startup.h"
 #include "platform/drawing_surface.h"
 #include "tests/support/gl_test_context.h"
-#include "texture/png_writer.h"
+#include "texture/framebuffer_capture.h"
 #include "timeline/demo_script.h"
 
 namespace {

@@ -22,9 +22,10 @@ for path in /usr/bin/invitation /usr/bin/invitation-capture /usr/bin/lwo-info /u
   /usr/include/invitation/lwo/lwo_reader.h /usr/share/doc/invitation/copyright; do
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
-for pattern in '/usr/lib/.*/cmake/InvitationReaders/InvitationReadersConfig\.cmake' \
-  '/usr/lib/.*/pkgconfig/invitation-lwo-reader\.pc' '/usr/lib/.*/libinvitation_lwo_reader\.a'; do
-  grep -qx "$pattern" "$work/contents" || fail "the package has nothing matching $pattern"
+# In /usr/lib/<multiarch> when configured for /usr (scripts/package.sh), else in /usr/lib.
+for pattern in '/usr/lib/([^/]*/)?cmake/InvitationReaders/InvitationReadersConfig\.cmake' \
+  '/usr/lib/([^/]*/)?pkgconfig/invitation-lwo-reader\.pc' '/usr/lib/([^/]*/)?libinvitation_lwo_reader\.a'; do
+  grep -Eqx "$pattern" "$work/contents" || fail "the package has nothing matching $pattern"
 done
 
 # Dependencies computed from the binaries, and the video encoder only recommended.
@@ -46,7 +47,7 @@ status=$?
   --from 60 --to 60 --png frames 2>/dev/null) || fail "the unpacked capture failed"
 [ -s "$work/frames/frame_003600.png" ] || fail "the unpacked capture wrote no frame"
 
-lintian --fail-on error --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
 status=$?
 cat "$work/lintian.log" >&2
 [ $status -eq 0 ] || fail "lintian reports errors"

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gl_context.h"
+#include "texture/framebuffer_capture.h"
 #include "texture/png_writer.h"
 
 namespace testsupport {
