@@ -17,19 +17,19 @@ play=(
   libmpg123-dev libopenmpt-dev libmp3lame-dev
   xvfb xauth ffmpeg
 )
-# dpkg-deb and dpkg-shlibdeps make the package; lintian, appstreamcli and
-# desktop-file-validate check it.
+# dpkg-buildflags and dpkg-shlibdeps make the package (CPack runs file to find what
+# dpkg-shlibdeps must look at); lintian, appstreamcli and desktop-file-validate check it.
 package=(
   "${play[@]}"
-  dpkg-dev lintian appstream desktop-file-utils
+  dpkg-dev file lintian appstream desktop-file-utils
 )
 # The fuzzers need clang and its libFuzzer runtime; the end-to-end tests drive the demo with
 # xdotool inside Xvfb; ffprobe comes with ffmpeg. The packaging tests read the man pages with
-# man and groff and look at the installed files with file.
+# man and groff.
 test=(
   "${package[@]}"
   clang-14 libclang-rt-14-dev libgtest-dev libbenchmark-dev xdotool
-  man-db groff-base file
+  man-db groff-base
 )
 
 case "${1:-}" in

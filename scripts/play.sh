@@ -44,8 +44,12 @@ if [ $mode = video ] && [ $# -gt 0 ]; then
 fi
 
 scripts/install-deps.sh play
-# build/ is shared with scripts/test.sh, so the test and benchmark switches are always given.
-cmake -S . -B build -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
+# build/ is the user's build (cmake --install build installs from it); scripts/test.sh builds
+# elsewhere. Made here, it leaves out the tests and benchmarks, whose libraries the play set of
+# packages does not install; one configured otherwise by hand keeps its options.
+options=()
+[ -f build/CMakeCache.txt ] || options=(-DDEMO_TESTS=OFF -DDEMO_BENCH=OFF)
+cmake -S . -B build "${options[@]}" >/dev/null
 if [ $mode = video ]; then
   cmake --build build -j "$(nproc)" --target invitation-capture soundtrack
 else

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds three times and runs in each build what fits it; what a pass leaves out goes by the tests'
-# labels (tests/CMakeLists.txt). Needs no display, GPU or sound card.
-#   build/       normal build                everything
+# labels (tests/CMakeLists.txt). Needs no display, GPU or sound card. build/ is left to
+# scripts/play.sh and to whoever installs from it: its options are not the tests', and sharing it
+# would rebuild everything each time the other script ran.
+#   build-test/  normal build, -Werror       everything
 #   build-asan/  ASan + UBSan build          all but the slow, realtime and layering tests
 #   build-fuzz/  clang, the fuzz targets     the fuzz tests: each fuzzer for a bounded time
 # Each pass runs with TMPDIR a fresh folder in its build folder, and fails listing whatever a
@@ -20,7 +22,8 @@ run_tests() {
   local scratch="$PWD/$build/test-tmp"
   rm -rf "$scratch"
   mkdir -p "$scratch"
-  TMPDIR="$scratch" ctest --test-dir "$build" --output-on-failure -j "$jobs" "$@"
+  # --progress: one updating line on a terminal instead of one per test (hundreds a pass).
+  TMPDIR="$scratch" ctest --test-dir "$build" --progress --output-on-failure -j "$jobs" "$@"
   if [ -n "$(ls -A "$scratch")" ]; then
     echo "test.sh: the tests left these in the temp folder $scratch:" >&2
     (cd "$scratch" && find . -mindepth 1 | sort) >&2
@@ -30,9 +33,9 @@ run_tests() {
 }
 
 echo "== build and test ==" >&2
-cmake -S . -B build -DDEMO_WERROR=ON -DDEMO_TESTS=ON -DDEMO_BENCH=ON >/dev/null
-cmake --build build -j "$jobs"
-run_tests build
+cmake -S . -B build-test -DDEMO_WERROR=ON -DDEMO_TESTS=ON -DDEMO_BENCH=ON >/dev/null
+cmake --build build-test -j "$jobs"
+run_tests build-test
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer ==" >&2
 cmake -S . -B build-asan -DDEMO_WERROR=ON -DDEMO_SANITIZE=ON -DDEMO_TESTS=ON -DDEMO_BENCH=OFF >/dev/null
