@@ -11,8 +11,15 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh package
 echo "building in build-package/" >&2
+# Debian's own compiler and linker flags, every hardening feature on (fortified functions,
+# stack protector, read-only relocations bound at start), as a package built by Debian has;
+# without debug information, which the installed libraries would otherwise carry.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all DEB_CFLAGS_MAINT_STRIP=-g DEB_CXXFLAGS_MAINT_STRIP=-g
+eval "$(dpkg-buildflags --export=sh)"
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
+  -DCMAKE_C_FLAGS="$CPPFLAGS $CFLAGS" -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" \
+  -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG -DCMAKE_CXX_FLAGS_RELEASE=-DNDEBUG \
+  -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
 cmake --build build-package -j "$(nproc)"
 echo "packing" >&2
 (cd build-package && cpack -G DEB >/dev/null)
