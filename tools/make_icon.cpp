@@ -85,6 +85,8 @@ int parseOptions(int argc, char** argv, Options& options) {
             ++i;
         } else if (!optionsEnded && looksLikeOption(argv[i])) {
             return usageError(kProgram, "unknown option " + argument);
+        } else if (argument.empty()) {
+            return usageError(kProgram, "an empty argument where a file name or SIZE belongs");
         } else {
             operands.push_back(argument);
         }
