@@ -30,6 +30,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libgl1-mesa-dri")
 # Only the video capture needs it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
+# Building against the installed readers: the picture reader's archive needs libjpeg and libpng
+# linked beside it, and its .pc files want pkg-config.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libjpeg62-turbo-dev, libpng-dev, pkg-config")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
