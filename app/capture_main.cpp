@@ -75,6 +75,8 @@ public:
         if (result != 0) {
             ::close(fds[1]);
             *error = std::string("cannot start ffmpeg: ") + std::strerror(result);
+            // Only videos need it, so a package may leave it out: say what to install.
+            if (result == ENOENT) *error += " (--video needs the ffmpeg program; install the package ffmpeg)";
             return false;
         }
         fd_ = fds[1];

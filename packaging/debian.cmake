@@ -27,7 +27,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://invitationdemo.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The outline font's face (fontconfig picks it) and the GL driver that draws without a GPU are
 # loaded at run time, not linked.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libgl1-mesa-dri")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation, libgl1-mesa-dri, libegl1")
 # Only the video capture needs it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
 # Building against the installed readers: the picture reader's archive needs libjpeg and libpng

@@ -32,6 +32,11 @@ done
 fields=$(dpkg-deb --field "$deb" Depends Recommends)
 grep -q '^Depends:.*libsdl2' <<<"$fields" || fail "Depends does not come from the binaries: $fields"
 grep -q '^Recommends: ffmpeg' <<<"$fields" || fail "ffmpeg is not recommended: $fields"
+# What SDL and Mesa load at run time, which no binary links: the offscreen capture opens
+# libEGL, and drawing without a GPU needs Mesa's DRI driver. dpkg-shlibdeps cannot see either.
+for needed in libegl1 libgl1-mesa-dri fonts-liberation; do
+  grep -q "^Depends:.*\b$needed\b" <<<"$fields" || fail "Depends lacks $needed: $fields"
+done
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
@@ -40,7 +45,9 @@ for program in invitation invitation-capture lwo-info lws-info lws-play jpeg-inf
 done
 "$root/usr/bin/lwo-info" "$object" >/dev/null || fail "lwo-info cannot read $object"
 # It finds its soundtrack in the unpacked data folder, so what it lacks here is a display.
-(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY "$root/usr/bin/invitation" 2>"$work/stderr")
+# No display at all, SDL's offscreen driver included (the test pass sets it): the show must not
+# start, and a slip here must not play it for three minutes.
+(cd "$work" && timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$root/usr/bin/invitation" 2>"$work/stderr")
 status=$?
 [ $status -eq 2 ] || fail "the unpacked demo exited $status, expected 2 (no display): $(cat "$work/stderr")"
 (cd "$work" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$root/usr/bin/invitation-capture" \
