@@ -54,7 +54,9 @@ status=$?
   --from 60 --to 60 --png frames 2>/dev/null) || fail "the unpacked capture failed"
 [ -s "$work/frames/frame_003600.png" ] || fail "the unpacked capture wrote no frame"
 
-lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
+# lintian leaves a cache file in its temp folder: it goes with ours.
+mkdir "$work/tmp"
+TMPDIR="$work/tmp" lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1
 status=$?
 cat "$work/lintian.log" >&2
 [ $status -eq 0 ] || fail "lintian reports errors"
