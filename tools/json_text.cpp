@@ -37,10 +37,49 @@ size_t utf8SequenceLength(std::string_view text, size_t i) {
     return overlong || surrogate || code > 0x10ffff ? 0 : length;
 }
 
-std::string unicodeEscape(unsigned code) {
+std::string hexEscape(const char* format, unsigned code) {
     char text[8];
-    std::snprintf(text, sizeof text, "\\u%04x", code);
+    std::snprintf(text, sizeof text, format, code);
     return text;
+}
+
+// The code point of a valid sequence of `length` bytes, as far as telling controls apart needs.
+uint32_t leadingCodePoint(std::string_view text, size_t i, size_t length) {
+    const auto byte = [&](size_t k) { return static_cast<uint32_t>(static_cast<unsigned char>(text[k])); };
+    if (length == 1) return byte(i);
+    if (length == 2) return ((byte(i) & 0x1f) << 6) | (byte(i + 1) & 0x3f);
+    return 0x800;  // longer sequences hold no controls
+}
+
+bool isControl(uint32_t code) { return code < 0x20 || (code >= 0x7f && code <= 0x9f); }
+
+enum class Style { Json, Terminal };
+
+// The one escaper: valid UTF-8 passes, controls and bytes that are not UTF-8 are escaped in
+// the style's notation.
+std::string escaped(std::string_view text, Style style) {
+    const bool json = style == Style::Json;
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t length = utf8SequenceLength(text, i);
+        const uint32_t code = length ? leadingCodePoint(text, i, length) : 0;
+        if (length == 0) {
+            out += json ? hexEscape("\\u%04x", 0xdc00 + c) : hexEscape("\\x%02x", c);
+            ++i;
+        } else if (json && (c == '"' || c == '\\')) {
+            out += '\\';
+            out += static_cast<char>(c);
+            ++i;
+        } else if (isControl(code)) {
+            out += json || code >= 0x80 ? hexEscape("\\u%04x", code) : hexEscape("\\x%02x", code);
+            i += length;
+        } else {
+            out.append(text.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
 }
 
 // The shortest text that reads back as exactly `value` (0.1f is "0.1", not "0.100000001").
@@ -54,28 +93,7 @@ std::string shortest(Float value) {
 
 }  // namespace
 
-std::string quoted(std::string_view text) {
-    std::string out = "\"";
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const size_t length = utf8SequenceLength(text, i);
-        if (length == 0) {
-            out += unicodeEscape(0xdc00 + c);
-            ++i;
-        } else if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-            ++i;
-        } else if (c < 0x20 || c == 0x7f) {
-            out += unicodeEscape(c);
-            ++i;
-        } else {
-            out.append(text.substr(i, length));
-            i += length;
-        }
-    }
-    return out + "\"";
-}
+std::string quoted(std::string_view text) { return "\"" + escaped(text, Style::Json) + "\""; }
 
 std::string number(int64_t value) { return std::to_string(value); }
 std::string number(float value) { return shortest(value); }
@@ -92,3 +110,9 @@ std::string object(const std::vector<Member>& members) {
 }
 
 }  // namespace json
+
+namespace terminal {
+
+std::string printable(std::string_view text) { return json::escaped(text, json::Style::Terminal); }
+
+}  // namespace terminal

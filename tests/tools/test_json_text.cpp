@@ -22,6 +22,18 @@ TEST(JsonText, Utf8PassesThroughAndEverythingElseIsEscaped) {
     EXPECT_EQ(json::quoted(std::string("a\0b", 3)), "\"a\\u0000b\"");
 }
 
+// A name from a file must not reach a terminal as a command: C1 controls (U+009B is CSI to
+// some terminals) are escaped in JSON too, and a listing escapes what JSON escapes, in \x form.
+TEST(JsonText, ControlsAreEscapedForTerminalsAndUtf8IsKept) {
+    EXPECT_EQ(json::quoted("\xc2\x9b" "2J\xc2\x85"), "\"\\u009b2J\\u0085\"");
+    EXPECT_EQ(terminal::printable("\x1b]0;owned\x07\x1b[2Jcube\x7f"),
+              "\\x1b]0;owned\\x07\\x1b[2Jcube\\x7f");
+    EXPECT_EQ(terminal::printable("\xc2\x9b" "31m"), "\\u009b31m");
+    EXPECT_EQ(terminal::printable(std::string("bad\xff\xc3\0", 6)), "bad\\xff\\xc3\\x00");
+    const std::string kept = "W\xc3\xbcrfel \xc2\xa0\xe2\x82\xac \"q\" C:\\obj";
+    EXPECT_EQ(terminal::printable(kept), kept);
+}
+
 TEST(JsonText, NumbersAreTheShortestThatReadBackExactly) {
     EXPECT_EQ(json::number(3.2f), "3.2");
     EXPECT_EQ(json::number(0.1), "0.1");
