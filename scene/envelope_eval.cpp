@@ -1,0 +1,271 @@
+#include "scene/envelope_eval.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using KeyList = std::vector<EnvelopeKey>;
+
+// What the six numbers of a key line mean, by the key's shape.
+double tension(const EnvelopeKey& key) { return key.param1; }
+double continuity(const EnvelopeKey& key) { return key.param2; }
+double bias(const EnvelopeKey& key) { return key.param3; }
+double inTangent(const EnvelopeKey& key) { return key.param4; }
+double outTangent(const EnvelopeKey& key) { return key.param5; }
+double inHandleTime(const EnvelopeKey& key) { return key.param1; }
+double inHandleValue(const EnvelopeKey& key) { return key.param2; }
+double outHandleTime(const EnvelopeKey& key) { return key.param3; }
+double outHandleValue(const EnvelopeKey& key) { return key.param4; }
+
+std::optional<SpanShape> shapeOf(const EnvelopeKey& key) { return spanShapeFromCode(key.shape); }
+
+// Keys that share a time make spans of no length; they are never interpolated across, but a
+// tangent or slope over them is taken as flat rather than divided by zero.
+double ratio(double numerator, double denominator) {
+    return denominator == 0.0 ? 0.0 : numerator / denominator;
+}
+
+// A 2D Bezier handle shorter in time than this counts as this long, so a vertical handle
+// gives a steep tangent rather than an infinite one.
+constexpr double kShortestHandle = 1e-5;
+
+double handleSlope(double valueOffset, double timeOffset) {
+    return std::fabs(timeOffset) > kShortestHandle ? valueOffset / timeOffset
+                                                   : valueOffset / kShortestHandle;
+}
+
+// TCB weights of the change before a key and the change after it, for the tangent leaving
+// the key (outgoing) and the one arriving at it (incoming).
+struct TcbWeights {
+    double before;
+    double after;
+};
+
+TcbWeights outgoingWeights(const EnvelopeKey& key) {
+    const double t = tension(key), c = continuity(key), b = bias(key);
+    return {(1.0 - t) * (1.0 + c) * (1.0 + b), (1.0 - t) * (1.0 - c) * (1.0 - b)};
+}
+
+TcbWeights incomingWeights(const EnvelopeKey& key) {
+    const double t = tension(key), c = continuity(key), b = bias(key);
+    return {(1.0 - t) * (1.0 - c) * (1.0 + b), (1.0 - t) * (1.0 + c) * (1.0 - b)};
+}
+
+// The tangent leaving keys[k] on the span to keys[k + 1], as a value change over that span.
+// Tangents that look at both neighbours are scaled by the share of the two spans this one
+// covers, so unevenly spaced keys keep a smooth speed. The first key has no change before it.
+double outgoingTangent(const KeyList& keys, size_t k) {
+    const EnvelopeKey& key = keys[k];
+    const EnvelopeKey& next = keys[k + 1];
+    const bool hasPrevious = k > 0;
+    const double share =
+        hasPrevious ? ratio(next.time - key.time, next.time - keys[k - 1].time) : 1.0;
+    const double before = hasPrevious ? key.value - keys[k - 1].value : 0.0;
+    const double after = next.value - key.value;
+    switch (shapeOf(key).value_or(SpanShape::Stepped)) {
+        case SpanShape::Tcb: {
+            const TcbWeights w = outgoingWeights(key);
+            return share * (w.before * before + w.after * after);
+        }
+        case SpanShape::Linear:
+            return share * (before + after);
+        case SpanShape::Hermite:
+        case SpanShape::Bezier1D:
+            return share * outTangent(key);
+        case SpanShape::Bezier2D:
+            return handleSlope(outHandleValue(key), outHandleTime(key)) * (next.time - key.time);
+        case SpanShape::Stepped:
+            break;
+    }
+    return 0.0;
+}
+
+// The tangent arriving at keys[k] on the span from keys[k - 1]; the mirror of the above, set by
+// keys[k]'s own shape and parameters. The last key has no change after it.
+double incomingTangent(const KeyList& keys, size_t k) {
+    const EnvelopeKey& key = keys[k];
+    const EnvelopeKey& previous = keys[k - 1];
+    const bool hasNext = k + 1 < keys.size();
+    const double share =
+        hasNext ? ratio(key.time - previous.time, keys[k + 1].time - previous.time) : 1.0;
+    const double before = key.value - previous.value;
+    const double after = hasNext ? keys[k + 1].value - key.value : 0.0;
+    switch (shapeOf(key).value_or(SpanShape::Stepped)) {
+        case SpanShape::Tcb: {
+            const TcbWeights w = incomingWeights(key);
+            return share * (w.before * before + w.after * after);
+        }
+        case SpanShape::Linear:
+            return share * (before + after);
+        case SpanShape::Hermite:
+        case SpanShape::Bezier1D:
+            return share * inTangent(key);
+        case SpanShape::Bezier2D:
+            return handleSlope(inHandleValue(key), inHandleTime(key)) * (key.time - previous.time);
+        case SpanShape::Stepped:
+            break;
+    }
+    return 0.0;
+}
+
+double cubicBezier(double p0, double p1, double p2, double p3, double t) {
+    const double u = 1.0 - t;
+    return u * u * u * p0 + 3.0 * u * u * t * p1 + 3.0 * u * t * t * p2 + t * t * t * p3;
+}
+
+// The curve parameter at which a 2D Bezier span reaches `time`, by halving [0, 1]: the
+// handles keep the span's time rising, so one side always holds it. Far finer than a frame.
+double bezierParameterAt(double x0, double x1, double x2, double x3, double time) {
+    constexpr double kTimeTolerance = 1e-10;  // seconds
+    constexpr int kMaxHalvings = 64;          // past 2^-53 halving changes nothing
+    double low = 0.0, high = 1.0, t = 0.5;
+    for (int i = 0; i < kMaxHalvings; ++i) {
+        t = 0.5 * (low + high);
+        const double x = cubicBezier(x0, x1, x2, x3, t);
+        if (std::fabs(x - time) <= kTimeTolerance) break;
+        (x > time ? high : low) = t;
+    }
+    return t;
+}
+
+// A 2D Bezier span from keys[k - 1] to keys[k]. A first key that is no 2D Bezier key has no
+// handle of its own: it gets one a third of the way along the span, raised by a third of its
+// stored outgoing tangent, which is where a Hermite tangent puts the Bezier control point.
+double bezier2DSpan(const KeyList& keys, size_t k, double time) {
+    const EnvelopeKey& from = keys[k - 1];
+    const EnvelopeKey& to = keys[k];
+    const bool fromHasHandles = shapeOf(from) == SpanShape::Bezier2D;
+    const double spanLength = to.time - from.time;
+    const double x1 = from.time + (fromHasHandles ? outHandleTime(from) : spanLength / 3.0);
+    const double y1 = from.value + (fromHasHandles ? outHandleValue(from) : outTangent(from) / 3.0);
+    const double x2 = to.time + inHandleTime(to);
+    const double y2 = to.value + inHandleValue(to);
+    const double t = bezierParameterAt(from.time, x1, x2, to.time, time);
+    return cubicBezier(from.value, y1, y2, to.value, t);
+}
+
+double hermiteSpan(const KeyList& keys, size_t k, double t) {
+    return hermiteBasis1(t) * keys[k - 1].value + hermiteBasis2(t) * keys[k].value +
+           hermiteBasis3(t) * outgoingTangent(keys, k - 1) +
+           hermiteBasis4(t) * incomingTangent(keys, k);
+}
+
+// The index of the key that ends the span holding `time`: the first key after the first
+// whose time is not before it, or the last key. Halving keeps it inside the keys whatever
+// their order.
+size_t spanEnd(const KeyList& keys, double time) {
+    size_t low = 1, high = keys.size() - 1;
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        if (keys[middle].time < time) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+// The value at a time within the keys (two or more of them).
+double insideKeys(const KeyList& keys, double time) {
+    const size_t k = spanEnd(keys, time);
+    const EnvelopeKey& from = keys[k - 1];
+    const EnvelopeKey& to = keys[k];
+    if (time == from.time) return from.value;
+    if (time == to.time) return to.value;
+    const double t = ratio(time - from.time, to.time - from.time);
+    const std::optional<SpanShape> shape = shapeOf(to);
+    if (!shape) return 0.0;
+    switch (*shape) {
+        case SpanShape::Tcb:
+        case SpanShape::Hermite:
+        case SpanShape::Bezier1D:
+            return hermiteSpan(keys, k, t);
+        case SpanShape::Bezier2D:
+            return bezier2DSpan(keys, k, time);
+        case SpanShape::Linear:
+            return from.value + t * (to.value - from.value);
+        case SpanShape::Stepped:
+            return from.value;
+    }
+    return 0.0;
+}
+
+// A time outside the keys moved by whole key ranges into [first, last], and how many ranges
+// it moved (negative before the keys). fmod is exact, so any finite time folds in one step.
+struct Folded {
+    double time;
+    double cycles;
+};
+
+Folded foldIntoKeys(double time, double first, double last) {
+    const double length = last - first;
+    if (!(length > 0.0)) return {first, 0.0};  // every key at one time
+    double within = std::fmod(time - first, length);
+    if (within < 0.0) within += length;
+    const double cycles = std::round((time - first - within) / length);
+    return {std::min(first + within, last), cycles};
+}
+
+bool isOdd(double wholeNumber) { return std::fmod(wholeNumber, 2.0) != 0.0; }
+
+enum class Side { BeforeFirst, AfterLast };
+
+// The straight line a linear behaviour continues: the edge key's tangent per second.
+double edgeSlope(const KeyList& keys, Side side) {
+    const size_t n = keys.size();
+    if (side == Side::BeforeFirst) {
+        return ratio(outgoingTangent(keys, 0), keys[1].time - keys[0].time);
+    }
+    return ratio(incomingTangent(keys, n - 1), keys[n - 1].time - keys[n - 2].time);
+}
+
+double outsideKeys(const Envelope& envelope, Side side, double time) {
+    const KeyList& keys = envelope.keys;
+    const EnvelopeKey& first = keys.front();
+    const EnvelopeKey& last = keys.back();
+    const EnvelopeKey& edge = side == Side::BeforeFirst ? first : last;
+    const int32_t code = side == Side::BeforeFirst ? envelope.preBehavior : envelope.postBehavior;
+    const EnvelopeBehavior behavior = behaviorFromCode(code).value_or(EnvelopeBehavior::Constant);
+    if (behavior == EnvelopeBehavior::Reset) return 0.0;
+    if (behavior == EnvelopeBehavior::Constant || !std::isfinite(time - edge.time)) {
+        return edge.value;
+    }
+    if (behavior == EnvelopeBehavior::Linear) {
+        return edge.value + edgeSlope(keys, side) * (time - edge.time);
+    }
+    const Folded folded = foldIntoKeys(time, first.time, last.time);
+    switch (behavior) {
+        case EnvelopeBehavior::Oscillate: {
+            const double mirrored = last.time - (folded.time - first.time);
+            return insideKeys(keys, isOdd(folded.cycles) ? mirrored : folded.time);
+        }
+        case EnvelopeBehavior::OffsetRepeat:
+            return insideKeys(keys, folded.time) + folded.cycles * (last.value - first.value);
+        default:
+            return insideKeys(keys, folded.time);
+    }
+}
+
+}  // namespace
+
+std::optional<SpanShape> spanShapeFromCode(double code) {
+    // Compared as a double first: converting NaN or a huge code to an integer is undefined.
+    if (!(code >= 0.0 && code <= 5.0) || code != std::trunc(code)) return std::nullopt;
+    return static_cast<SpanShape>(static_cast<int32_t>(code));
+}
+
+std::optional<EnvelopeBehavior> behaviorFromCode(int32_t code) {
+    if (code < 0 || code > 5) return std::nullopt;
+    return static_cast<EnvelopeBehavior>(code);
+}
+
+double evaluateEnvelope(const Envelope& envelope, double seconds) {
+    const KeyList& keys = envelope.keys;
+    if (keys.empty()) return 0.0;
+    if (keys.size() == 1) return keys.front().value;
+    if (seconds < keys.front().time) return outsideKeys(envelope, Side::BeforeFirst, seconds);
+    if (seconds > keys.back().time) return outsideKeys(envelope, Side::AfterLast, seconds);
+    return insideKeys(keys, seconds);
+}
