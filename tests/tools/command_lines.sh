@@ -60,9 +60,10 @@ usage_error --content "$lws_info" --content --json plain.lws
 usage_error other.lws "$lws_info" plain.lws other.lws
 exits 0 "$lws_info" --content . -- -odd.lws
 
-# lws-info --json: stdout is one JSON object and nothing else, the reader's progress goes to
-# stderr; names come back as they were written, UTF-8 unchanged and other bytes escaped. A
-# refused scene is one line of stderr naming it and where and why, and stdout still parses.
+# lws-info --json: stdout is one JSON object and nothing else, the reader's progress (asked
+# for with --verbose) goes to stderr; names come back as they were written, UTF-8 unchanged and
+# other bytes escaped. A refused scene is one line of stderr naming it and where and why, and
+# stdout still parses.
 { printf 'LWSC\n3\nFirstFrame 1\nsome words\nLoadObjectLayer 1 Würfel.lwo\nNumChannels 0\n'
   printf 'AddLight\nLightName L\377mp\nLightType 0\n'; } > names.lws
 json_object() {  # stdout parses as one JSON object; prints nothing else
@@ -70,7 +71,7 @@ json_object() {  # stdout parses as one JSON object; prints nothing else
 sys.exit(not isinstance(json.loads(sys.stdin.buffer.read().decode("utf-8")), dict))' \
     <stdout 2>/dev/null
 }
-exits 0 "$lws_info" --json names.lws
+exits 0 "$lws_info" --json --verbose names.lws
 json_object || fail "lws-info --json stdout is not one JSON object: $(head -c 200 stdout)"
 grep -qF '"name":"Würfel.lwo"' stdout || fail "lws-info --json changed a UTF-8 name: $(cat stdout)"
 grep -qF '"name":"L\udcffmp"' stdout ||
