@@ -27,7 +27,9 @@
 // the object files a scene names are bounded by the object reader, not here.
 //
 // Object files (and the clip pictures they name) are looked up in `contentDir`, by default
-// the scene file's own folder; the working directory is never changed. The scene owns its
+// the scene file's own folder; the working directory is never changed. A name that resolves
+// outside that folder (through "..", as an absolute path or through a symbolic link) is
+// refused, unopened, with a reason located at the scene's line. The scene owns its
 // meshes; texture names stay alive with the GL context. Reading needs a current GL context
 // only when objects are loaded (textures); playing always needs one.
 #pragma once
@@ -54,6 +56,7 @@ struct SceneHeader {
 struct SceneItem {
     int32_t layerNumber = 0;
     std::string name;
+    int32_t line = 0;  // of the scene, where its name was read: object reasons are located there
     int32_t showPair[2] = {0, 0};
     int32_t numChannels = 0;
     std::vector<EnvelopeChannel> channels;
@@ -92,6 +95,7 @@ struct MotionV1 {
 
 struct SceneObjectV1 {
     std::string name;
+    int32_t line = 0;  // as SceneItem::line
     int32_t showPair[2] = {0, 0};
     MotionV1 motion;
     LwoObject mesh;
@@ -104,7 +108,7 @@ using CameraMotionV1 = MotionV1;
 constexpr int64_t kMaxChannelsPerItem = 9;
 // Far more than a scene made by hand. Each item costs its record (under a kilobyte) and its
 // mesh, and each light block prints every light so far: 1024 lights print half a million
-// entries, 4096 would print eight million.
+// entries (21 MB), 4096 would print eight million. So no tool prints that unasked.
 constexpr int64_t kMaxSceneItems = 1024;
 // 32 MiB of doubles: nine channels of 30 items for eight minutes at 30 frames per second.
 constexpr int64_t kMaxBakedValues = int64_t{1} << 22;
@@ -177,10 +181,16 @@ public:
     const SceneLoadCost& loadCost() const { return cost_; }
     // One line per object (or texture) that could not be loaded.
     const std::vector<std::string>& objectErrors() const { return objectErrors_; }
+    // Every reason of the last load in the order they arose, the objects' then the scene's:
+    // what a caller that writes them itself (errors null) has to write.
+    std::vector<std::string> reasons() const;
 
     // Load settings, read by `load`.
     std::string contentDir;
-    std::ostream* progress;  // the progress printout and the object reader's texts; null: silence
+    // The progress printout and the object reader's texts; null: silence. The printout lists
+    // every light so far after each light, quadratic in the lights: give it only to a reader
+    // who asked for it.
+    std::ostream* progress;
     // Each located reason as it happens, a line each (the scene's and every object's), after
     // errorPrefix (a program's "name: "); null keeps them only in error() and objectErrors().
     std::ostream* errors;
@@ -239,10 +249,13 @@ private:
     void endProgressLine();
     void report(const std::string& line);
     void loadMeshes();
-    void loadObjectFile(LwoObject& mesh, const std::string& name, const char* textureName);
-    void loadMesh(LwoObject& mesh, const std::string& name, const char* textureName);
-    std::string contentPath(const std::string& name) const;
-    std::string clipPath(const std::string& name) const;
+    void loadObjectFile(LwoObject& mesh, const std::string& name, int32_t line,
+                        const char* textureName);
+    void loadMesh(LwoObject& mesh, const std::string& name, const std::string& where,
+                  const char* textureName);
+    void loadTexture(LwoObject& mesh, const std::string& where, const char* textureName);
+    std::string contentPath(const std::string& name, std::string& refusal) const;
+    std::string clipPath(const std::string& name, std::string& refusal) const;
 
     enum class CameraRule { WrapAtPreviewEnd, WrapAtLimit, PingPong };
     void playVersion3(CameraRule rule, int32_t limit, bool withArrays);

@@ -28,6 +28,8 @@ public:
     // True while reads can still succeed.
     bool good() const { return !failed_ && !exhausted_; }
     bool failed() const { return failed_; }
+    // The line of the last token read, for reasons given after reading ends.
+    int line() const { return tokenLine_; }
     const std::string& error() const { return error_; }
 
 private:

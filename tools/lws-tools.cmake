@@ -3,4 +3,5 @@
 add_executable(lws-info ${CMAKE_CURRENT_LIST_DIR}/lws_info.cpp)
 target_link_libraries(lws-info PRIVATE demo_scene demo_cli demo_json)
 add_executable(lws-play ${CMAKE_CURRENT_LIST_DIR}/lws_play.cpp)
-target_link_libraries(lws-play PRIVATE demo_scene demo_texture demo_platform demo_files demo_cli PkgConfig::SDL2)
+target_link_libraries(lws-play PRIVATE demo_scene demo_texture demo_platform demo_files demo_cli demo_json
+  PkgConfig::SDL2)

@@ -1,12 +1,15 @@
 // lws-info: reads a scene with the engine's reader (objects included) and prints what it read.
 //
-//   lws-info [--json] [--content DIR] [--] FILE.lws
+//   lws-info [--json] [--verbose] [--content DIR] [--] FILE.lws
 //
-// Without --json the reader's own progress printout comes first, as the engine prints it, then
-// a listing for people. With --json standard output is one JSON object and nothing else: the
-// progress printout goes to standard error, so the output can be piped into a JSON reader.
-// A scene that cannot be read, and every object that cannot be loaded, is reported as one
-// line on standard error naming the file and why (with the line of the scene where it was).
+// Without --json a listing for people, names from the file shown with control characters
+// escaped; with --verbose the reader's own progress printout comes first, as the engine prints
+// it. The printout repeats every light so far after each light, so it grows with the square of
+// a scene's lights: it is never printed unasked. With --json standard output is one JSON object
+// and nothing else: the progress printout, if asked for, goes to standard error, so the output
+// can be piped into a JSON reader. A scene that cannot be read, and every object that cannot be
+// loaded, is reported as one line on standard error naming the file, the line of the scene and
+// why, escaped as the listing is.
 // Objects are looked up in DIR (default: the scene's folder); textures are not loaded (no GL
 // context here). For a version 1 scene, framesPerSecond is its "FramesPerSecond" setting.
 // Exit status: 0 when the scene was read, 1 when it could not be (the output still describes
@@ -24,9 +27,10 @@ namespace {
 
 const ProgramInfo kProgram = {
     "lws-info",
-    "usage: lws-info [--json] [--content DIR] [--] FILE.lws\n"
+    "usage: lws-info [--json] [--verbose] [--content DIR] [--] FILE.lws\n"
     "Reads a LightWave scene, objects included, and says what it holds.\n"
-    "  --json         one JSON object on standard output, progress on standard error\n"
+    "  --json         one JSON object on standard output\n"
+    "  --verbose      the reader's progress printout too (on standard error with --json)\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
     "  --help         this text\n"
     "  --version      the version\n"
@@ -34,6 +38,7 @@ const ProgramInfo kProgram = {
 
 using json::number;
 using json::quoted;
+using terminal::printable;
 
 std::string count(size_t value) { return number(static_cast<int64_t>(value)); }
 
@@ -113,7 +118,7 @@ void printListing(const LwsScene& scene) {
         std::cout << "frames per second " << scene.v1FramesPerSecond << ", field of view "
                   << scene.v1FieldOfView << " degrees\n";
         for (const SceneObjectV1& object : scene.v1Objects) {
-            std::cout << "object " << object.name << ": " << object.motion.samples.size()
+            std::cout << "object " << printable(object.name) << ": " << object.motion.samples.size()
                       << " samples, " << object.mesh.polygons.size() << " polygons\n";
         }
         std::cout << "camera: " << scene.v1CameraMotion.samples.size() << " samples\n";
@@ -123,16 +128,16 @@ void printListing(const LwsScene& scene) {
               << scene.framesPerSecond << " per second, preview to " << scene.previewLastFrame
               << "\n";
     for (const SceneItem& object : scene.objects) {
-        std::cout << "object " << object.name << " (layer " << object.layerNumber << "): "
+        std::cout << "object " << printable(object.name) << " (layer " << object.layerNumber << "): "
                   << object.mesh.polygons.size() << " polygons\n";
         printChannels(object);
     }
-    std::cout << "camera " << scene.camera.cameraName << ": " << scene.camera.frameWidth << "x"
+    std::cout << "camera " << printable(scene.camera.cameraName) << ": " << scene.camera.frameWidth << "x"
               << scene.camera.frameHeight << ", zoom " << scene.camera.zoomFactor
               << ", field of view " << scene.camera.fieldOfView << " degrees\n";
     printChannels(scene.camera);
     for (const SceneLight& light : scene.lights) {
-        std::cout << "light " << light.name << "\n";
+        std::cout << "light " << printable(light.name) << "\n";
         printChannels(light);
     }
 }
@@ -142,6 +147,7 @@ void printListing(const LwsScene& scene) {
 int main(int argc, char** argv) {
     if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     bool json = false;
+    bool verbose = false;
     bool optionsEnded = false;
     std::string path;
     std::string contentDir;
@@ -154,6 +160,8 @@ int main(int argc, char** argv) {
             optionsEnded = true;
         } else if (arg == "--json") {
             json = true;
+        } else if (arg == "--verbose") {
+            verbose = true;
         } else if (arg == "--content") {
             if (i + 1 >= argc || looksLikeOption(argv[i + 1]))
                 return usageError(kProgram, "--content needs a folder");
@@ -165,19 +173,22 @@ int main(int argc, char** argv) {
     if (path.empty()) return usageError(kProgram, "no scene file given");
     LwsScene scene(path, contentDir);
     scene.loadTextures = false;
-    scene.errorPrefix = std::string(kProgram.name) + ": ";
-    if (json) {
+    scene.errors = nullptr;  // written below, escaped
+    if (json && verbose) {
         // Standard error is unbuffered in C and C++ alike: a write for every piece of the
         // progress printout. Buffered like standard output, it is flushed at exit.
         std::setvbuf(stderr, nullptr, _IOFBF, BUFSIZ);
         std::cerr.unsetf(std::ios::unitbuf);
     }
-    scene.progress = json ? &std::cerr : &std::cout;
+    scene.progress = !verbose ? nullptr : json ? &std::cerr : &std::cout;
     const bool failed = scene.load();
+    for (const std::string& reason : scene.reasons()) {
+        std::cerr << kProgram.name << ": " << printable(reason) << "\n";
+    }
     if (json) {
         std::cout << sceneJson(scene) << std::endl;
     } else {
-        std::cout << "\n";
+        if (verbose) std::cout << "\n";
         printListing(scene);
     }
     return failed ? 1 : 0;

@@ -1,12 +1,15 @@
 // lws-play: plays a scene with the engine's player.
 //
-//   lws-play [--content DIR] [--png DIR --frames N] [--] FILE.lws
+//   lws-play [--verbose] [--content DIR] [--png DIR --frames N] [--] FILE.lws
 //
 // Without --png it opens a window the size of the scene camera's frame and plays one scene
 // frame per shown frame at the scene's frames per second until Esc or the window is closed.
 // With --png it renders N frames offscreen (SDL's offscreen driver unless SDL_VIDEODRIVER
 // names another) and writes them as DIR/frame_000000.png, frame_000001.png, ...
-// Objects are looked up in DIR given by --content (default: the scene's folder).
+// Objects are looked up in DIR given by --content (default: the scene's folder), and a name
+// that leads out of it is refused. The reader's progress printout, which repeats every light
+// after each light, is shown only with --verbose. Reasons are one line each on standard error,
+// names from the file with control characters escaped.
 // Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
 // wrong command line, 128 + the signal when SIGINT, SIGTERM or SIGHUP stopped it.
 #include "app/command_line.h"
@@ -16,6 +19,7 @@
 #include "scene/lws_scene.h"
 #include "texture/framebuffer_capture.h"
 #include "texture/png_writer.h"
+#include "tools/json_text.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -35,12 +39,14 @@ struct Options {
     std::string contentDir;
     std::string pngDir;
     long frames = -1;
+    bool verbose = false;
 };
 
 const ProgramInfo kProgram = {
     "lws-play",
-    "usage: lws-play [--content DIR] [--png DIR --frames N] [--] FILE.lws\n"
+    "usage: lws-play [--verbose] [--content DIR] [--png DIR --frames N] [--] FILE.lws\n"
     "Plays a LightWave scene in a window until Esc, or renders N frames offscreen.\n"
+    "  --verbose      print the scene reader's progress printout\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
     "  --png DIR      write DIR/frame_000000.png, ... instead of opening a window\n"
     "  --frames N     how many frames --png writes (0 or more)\n"
@@ -66,6 +72,8 @@ std::string parseOptions(int argc, char** argv, Options& options) {
             options.scenePath = arg;
         } else if (arg == "--") {
             optionsEnded = true;
+        } else if (arg == "--verbose") {
+            options.verbose = true;
         } else if (arg == "--content" || arg == "--png") {
             if (!value || looksLikeOption(value)) return arg + " needs a folder";
             (arg == "--content" ? options.contentDir : options.pngDir) = value;
@@ -111,6 +119,16 @@ void setInitialState(const GlContext& w) {
 void drawFrame(LwsScene& scene) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.play();
+}
+
+// Reasons name the file's own names, so they are escaped before they reach a terminal.
+bool loadScene(LwsScene& scene) {
+    scene.errors = nullptr;
+    const bool failed = scene.load();
+    for (const std::string& reason : scene.reasons()) {
+        std::cerr << kProgram.name << ": " << terminal::printable(reason) << "\n";
+    }
+    return failed;
 }
 
 int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
@@ -160,8 +178,7 @@ int main(int argc, char** argv) {
     LwsScene probe(options.scenePath, options.contentDir);
     probe.progress = nullptr;
     probe.loadObjects = false;
-    probe.errorPrefix = std::string(kProgram.name) + ": ";
-    if (probe.load()) return 1;
+    if (loadScene(probe)) return 1;
 
     // Before SDL starts, which then leaves these signals to us: a Ctrl-C is a stop, not a
     // window closed.
@@ -177,9 +194,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     LwsScene scene(options.scenePath, options.contentDir);
-    scene.errorPrefix = probe.errorPrefix;
-    if (scene.load()) return 1;
-    std::cout << "\n";
+    scene.progress = options.verbose ? &std::cout : nullptr;
+    if (loadScene(scene)) return 1;
+    if (options.verbose) std::cout << "\n";
     scene.prepareVertexArrays();
     setInitialState(*context);
     return offscreen ? writeFrames(scene, *context, options) : playInWindow(scene, *context);
