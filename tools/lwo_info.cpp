@@ -31,6 +31,7 @@ const ProgramInfo kProgram = {
     "Exit status: 0 when every file loaded, 1 when one did not, 2 for a wrong command line.\n"};
 
 using json::quoted;
+using terminal::printable;  // names from the file, in the listing and on stderr
 
 std::string count(size_t n) { return json::number(static_cast<int64_t>(n)); }
 
@@ -86,34 +87,34 @@ std::string toJson(const std::string& file, bool ok, const LwoMesh& object) {
 }
 
 std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
-    if (!ok) return "FAILED: " + object.lastError() + "\n";
+    if (!ok) return "FAILED: " + printable(object.lastError()) + "\n";
     const LwoReader& r = object.reader;
     std::ostringstream out;
-    out << file << ": ok\n";
+    out << printable(file) << ": ok\n";
     out << "  layers: " << r.layers.size();
     for (const LwoLayer& layer : r.layers) {
-        out << (&layer == &r.layers.front() ? " (" : ", ") << layer.number << " \"" << layer.name << "\"";
+        out << (&layer == &r.layers.front() ? " (" : ", ") << layer.number << " \"" << printable(layer.name) << "\"";
         if (layer.hasParent) out << " under " << layer.parent;
     }
     out << (r.layers.empty() ? "\n" : ")\n");
     out << "  point sets: "
         << json::array(r.pointSets, [](const LwoPointSet& s) { return count(s.points.size()); }) << "\n";
     for (const LwoPolygonSet& set : r.polygonSets) {
-        out << "  polygons " << set.type << ": " << set.cornerCounts.size();
+        out << "  polygons " << printable(set.type) << ": " << set.cornerCounts.size();
         for (const auto& [count, polygons] : cornerHistogram(set))
             out << ", " << polygons << " with " << count << " corners";
         out << "\n";
     }
     out << "  tags: " << r.tagList.tags.size() << ", surfaces: " << r.surfaces.size() << "\n";
     for (const LwoSurface& s : r.surfaces) {
-        out << "    \"" << s.name << "\" colour (" << s.colour[0] << ", " << s.colour[1] << ", "
+        out << "    \"" << printable(s.name) << "\" colour (" << s.colour[0] << ", " << s.colour[1] << ", "
             << s.colour[2] << ")" << (s.hasTransparency ? ", transparent" : "")
             << (s.hasBlock ? ", texture block" : "") << "\n";
     }
     for (const LwoVertexMap& m : r.vertexMaps)
-        out << "  UV map \"" << m.name << "\": " << m.entries.size() << " entries\n";
+        out << "  UV map \"" << printable(m.name) << "\": " << m.entries.size() << " entries\n";
     for (const LwoVertexMap& m : r.discVertexMaps) {
-        out << "  per-polygon UV map \"" << m.name << "\": " << m.entries.size() << " entries\n";
+        out << "  per-polygon UV map \"" << printable(m.name) << "\": " << m.entries.size() << " entries\n";
     }
     out << "  clips: " << r.clips.size() << ", mesh polygons: " << object.polygons.size() << "\n";
     return out.str();
@@ -144,7 +145,7 @@ int main(int argc, char** argv) {
         LwoMesh object;
         object.diagnostics = &readerTexts;
         const bool ok = !object.load(file.c_str());
-        if (!ok) std::cerr << kProgram.name << ": " << object.lastError() << std::endl;
+        if (!ok) std::cerr << kProgram.name << ": " << printable(object.lastError()) << std::endl;
         allLoaded = allLoaded && ok;
         std::cout << (json ? toJson(file, ok, object) + "\n" : summary(file, ok, object)) << std::flush;
     }
