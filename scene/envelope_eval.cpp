@@ -114,8 +114,9 @@ double cubicBezier(double p0, double p1, double p2, double p3, double t) {
     return u * u * u * p0 + 3.0 * u * u * t * p1 + 3.0 * u * t * t * p2 + t * t * t * p3;
 }
 
-// The curve parameter at which a 2D Bezier span reaches `time`, by halving [0, 1]: the
-// handles keep the span's time rising, so one side always holds it. Far finer than a frame.
+// The curve parameter at which a 2D Bezier span reaches `time`, by halving [0, 1], to far
+// finer than a frame. It takes the span's time to rise along the curve, as handles that stay
+// within their span make it; crossed handles still give a parameter in [0, 1].
 double bezierParameterAt(double x0, double x1, double x2, double x3, double time) {
     constexpr double kTimeTolerance = 1e-10;  // seconds
     constexpr int kMaxHalvings = 64;          // past 2^-53 halving changes nothing
