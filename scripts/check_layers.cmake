@@ -25,6 +25,7 @@ set(layers
   "texture      | texture/jpeg_texture.* texture/framebuffer_capture.*
                 | pictures GL"
   "lwo_reader   | lwo/vec3.h lwo/byte_cursor.* lwo/lwo_reader.* lwo/mesh_build.* lwo/lwo_mesh.* lwo/lwo_writer.*
+                  lwo/iff_chunks.* lwo/lwob_reader.* lwo/lwo3_reader.* lwo/projection_uv.* lwo/image_block.*
                 | files"
   "lwo          | lwo/lwo_object.* lwo/mesh_arrays.*
                 | lwo_reader texture"
@@ -32,7 +33,7 @@ set(layers
                 | texture"
   "platform     | platform/demo_window.* platform/gl_context.* platform/stop_signals.*
                 | platform_gl SDL"
-  "scene_reader | scene/scene_tokens.* scene/envelope.*
+  "scene_reader | scene/scene_tokens.* scene/envelope.* scene/envelope_eval.*
                 | files"
   "scene        | scene/*
                 | scene_reader lwo clock"
