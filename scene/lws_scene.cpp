@@ -24,13 +24,27 @@ std::string folderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Samples a motion of K keys appends, bounded like every baked channel.
+// Samples a motion of K keys appends, bounded like every baked channel. The room grows by
+// doubling but never past the bound, and a first pair gets exactly its own: a far-apart pair
+// would otherwise hold half a channel more while it is copied (see the bound in lws_scene.h).
 void appendMotionSamples(std::vector<MotionSample>& samples,
                          const std::vector<MotionSample>& more) {
-    for (const MotionSample& s : more) {
-        if (static_cast<int64_t>(samples.size()) >= kMaxSamplesPerChannel) return;
-        samples.push_back(s);
+    const size_t room = static_cast<size_t>(kMaxSamplesPerChannel) - samples.size();
+    const size_t adding = std::min(more.size(), room);
+    const size_t needed = samples.size() + adding;
+    if (needed > samples.capacity()) {
+        samples.reserve(std::min(static_cast<size_t>(kMaxSamplesPerChannel),
+                                 std::max(needed, 2 * samples.capacity())));
     }
+    samples.insert(samples.end(), more.begin(), more.begin() + static_cast<ptrdiff_t>(adding));
+}
+
+// Room for the records a file says follow, up to as many as the rest of its text can hold at
+// `shortestText` bytes each: a true count then costs no copies as the array doubles, and a
+// false one no more than the text still to read justifies (the caller gives back the rest).
+size_t roomFor(int64_t declared, const SceneTokens* tokens, int64_t shortestText) {
+    const int64_t fitting = tokens ? static_cast<int64_t>(tokens->remaining()) / shortestText : 0;
+    return static_cast<size_t>(std::clamp<int64_t>(declared, 0, fitting));
 }
 
 }  // namespace
@@ -301,6 +315,8 @@ bool LwsScene::readChannel(std::vector<EnvelopeChannel>& channels) {
 Envelope LwsScene::readEnvelope() {
     Envelope envelope;
     envelope.keyCount = readInt();
+    // "Key" and nine numbers, each after a space.
+    envelope.keys.reserve(roomFor(envelope.keyCount, tokens_.get(), 21));
     std::string token;
     while (tokens_ && tokens_->next(token)) {
         if (token == "Key") {
@@ -319,6 +335,7 @@ Envelope LwsScene::readEnvelope() {
         }
         if (static_cast<int64_t>(envelope.keys.size()) >= envelope.keyCount) break;
     }
+    envelope.keys.shrink_to_fit();
     return envelope;
 }
 
@@ -436,11 +453,16 @@ void LwsScene::readMotionV1(MotionV1& motion) {
     motion.motionName = keptToken();
     motion.channelCount = readInt();
     motion.keyCount = readInt();
+    // A key is at least its numbers, each a digit and a space.
+    const int64_t shortestKey = 2 * (int64_t{std::max(motion.channelCount, 0)} + 5);
+    motion.keys.reserve(motion.keys.size() + roomFor(motion.keyCount, tokens_.get(), shortestKey));
     for (int32_t k = 0; k < motion.keyCount && tokens_->good(); ++k) {
         MotionKey key;
+        key.values.reserve(roomFor(motion.channelCount, tokens_.get(), 2));
         for (int32_t c = 0; c < motion.channelCount && tokens_->good(); ++c) {
             key.values.push_back(readNumber());
         }
+        key.params.reserve(5);
         for (int p = 0; p < 5; ++p) {
             // Frame numbers are whole; a file that writes "10.0" still means frame 10.
             const double number = readNumber();
@@ -452,6 +474,7 @@ void LwsScene::readMotionV1(MotionV1& motion) {
                                             key.params.size() * sizeof(int32_t));
         motion.keys.push_back(std::move(key));
     }
+    motion.keys.shrink_to_fit();
     for (size_t k = 0; k + 1 < motion.keys.size() &&
                        static_cast<int64_t>(motion.samples.size()) < kMaxSamplesPerChannel;
          ++k) {

@@ -16,15 +16,20 @@
 // ("big.lws: line 40: more than 9 channels in one item") and leaves the scene empty: no
 // objects, lights or motion, a default camera, no meshes loaded.
 //
-// So a scene file of N bytes makes the reader hold at most kSceneBytesPerFileByte × N +
-// kSceneFixedBytes at once, about 8 N + 42 MiB. The text is held once; what else grows with
-// the text (names, channel records, keys) is at most 7 bytes a byte of text, the densest being
-// a version 1 key without values, "0 0 0 0 0 " (10 bytes), read into a 68-byte record. The
-// fixed part is the item records and the baked values: up to the bound, plus one item's worth
-// past it (the bound is checked once an item is baked) and one in passing (a version 1 key
-// pair is interpolated whole before its samples are appended). loadCost() counts what the
-// reader made in those terms; vectors growing by doubling can add up to as much again, and
-// the object files a scene names are bounded by the object reader, not here.
+// So a scene file of N bytes makes the process grow by at most kSceneBytesPerFileByte × N +
+// kSceneFixedBytes while it is read, about 11 N + 42 MiB. That is not a small multiple of N:
+// baked motion follows the keys' times, not the text's length, so a few kilobytes may bake the
+// whole 32 MiB. The text is held once; what else grows with the text (names, channel records,
+// keys) is at most 10 bytes a byte of text as the allocator counts it, the densest being a
+// version 1 key of one value, "0 0 0 0 0 0 " (12 bytes): a 48-byte record and two blocks of
+// the allocator's smallest size, 32 bytes, for its value and its five frame numbers. Arrays of
+// keys and of a key's values are given room once, as the file counts them but no more than the
+// rest of the text can hold, so they are not copied as they double. The fixed part is the item
+// records and the baked values: up to the bound, plus one item's worth past it (the bound is
+// checked once an item is baked) and one in passing (a version 1 key pair is interpolated
+// whole before its samples are appended). loadCost() counts what the reader made in record
+// sizes, and a test measures the bound with the allocator. The object files a scene names are
+// bounded by the object reader, not here.
 //
 // Object files (and the clip pictures they name) are looked up in `contentDir`, by default
 // the scene file's own folder; the working directory is never changed. A name that resolves
@@ -113,7 +118,7 @@ constexpr int64_t kMaxSceneItems = 1024;
 // 32 MiB of doubles: nine channels of 30 items for eight minutes at 30 frames per second.
 constexpr int64_t kMaxBakedValues = int64_t{1} << 22;
 
-constexpr int64_t kSceneBytesPerFileByte = 8;
+constexpr int64_t kSceneBytesPerFileByte = 11;
 constexpr int64_t kSceneFixedBytes = static_cast<int64_t>(
     (kMaxBakedValues + 2 * kMaxChannelsPerItem * kMaxSamplesPerChannel) * sizeof(double) +
     kMaxSceneItems * std::max({sizeof(SceneItem), sizeof(SceneCamera), sizeof(SceneLight),

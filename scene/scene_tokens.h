@@ -30,6 +30,8 @@ public:
     bool failed() const { return failed_; }
     // The line of the last token read, for reasons given after reading ends.
     int line() const { return tokenLine_; }
+    // Bytes of text not yet read: no count in the file can need room for more.
+    size_t remaining() const { return text_.size() - pos_; }
     const std::string& error() const { return error_; }
 
 private:
