@@ -8,7 +8,6 @@
 
 #include <malloc.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -36,14 +35,18 @@ void* operator new(size_t size) {
 }
 
 // These replace the library's own, so a block from operator new is rightly freed with free.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
 void operator delete(void* block) noexcept {
     if (!block) return;
     liveBytes -= static_cast<int64_t>(malloc_usable_size(block));
     std::free(block);
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 void operator delete(void* block, size_t) noexcept { operator delete(block); }
 
