@@ -1,5 +1,9 @@
 #include "lwo/lwo_reader.h"
 
+#include "lwo/iff_chunks.h"
+#include "lwo/lwo3_reader.h"
+#include "lwo/lwob_reader.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
@@ -7,16 +11,13 @@
 
 namespace {
 
-constexpr size_t kFormHeaderSize = 12;  // "FORM", length, form type
 constexpr size_t kChunkHeaderSize = 8;  // ID, U4 length
 constexpr size_t kSubChunkHeaderSize = 6;  // ID, U2 length
 constexpr uint16_t kCornerCountMask = 0x03FF;  // the upper six bits are flags
+using iff::kChunkRule;
+using iff::kSubChunkRule;
 
-std::string describe(const char* format, long long a, long long b) {
-    char text[160];
-    std::snprintf(text, sizeof text, format, a, b);
-    return text;
-}
+using iff::describe;
 
 }  // namespace
 
@@ -26,27 +27,21 @@ std::string describe(const char* format, long long a, long long b) {
 class LwoReader::ChunkScope {
 public:
     // `offset` is that of the chunk's length field.
-    ChunkScope(LwoReader& reader, int32_t offset) : reader_(reader), offset_(offset) {
-        open_ = reader.beginChunk(offset, end_);
-    }
-    ~ChunkScope() {
-        if (open_) reader_.endChunk(offset_, end_);
-    }
-    ChunkScope(const ChunkScope&) = delete;
-    ChunkScope& operator=(const ChunkScope&) = delete;
+    ChunkScope(LwoReader& reader, int32_t offset)
+        : offset_(offset),
+          scope_(reader.cursorAt(offset), iff::LengthWidth::Four, static_cast<size_t>(offset) - 4,
+                 reader.walkLimit(), reader.bytes.size(), kChunkRule) {}
 
     // False when the length ran past the data (the failure is recorded).
-    bool open() const { return open_; }
-    size_t end() const { return end_; }
-    int32_t length() const { return static_cast<int32_t>(end_ - static_cast<size_t>(offset_) - 4); }
+    bool open() const { return scope_.open(); }
+    size_t end() const { return scope_.body().bodyEnd; }
+    int32_t length() const { return static_cast<int32_t>(scope_.body().length()); }
     // Of the chunk ID, for messages.
     int32_t chunkOffset() const { return offset_ - 4; }
 
 private:
-    LwoReader& reader_;
     int32_t offset_;
-    size_t end_ = 0;
-    bool open_ = false;
+    iff::Scope scope_;
 };
 
 LwoChunkKind classifyChunk(const std::string& id) {
@@ -72,13 +67,31 @@ LwoVertexMapKind classifyVertexMap(const std::string& type) {
     return LwoVertexMapKind::Unknown;
 }
 
+int32_t countPolygonList(ByteCursor list) {
+    int32_t count = 0;
+    while (!list.atEnd()) {
+        const uint16_t corners = list.readU2() & kCornerCountMask;
+        for (uint16_t k = 0; k < corners && !list.failed(); ++k) list.readVariableIndex();
+        if (list.failed()) break;
+        ++count;
+    }
+    return count;
+}
+
+LwoFormat classifyForm(const std::string& type) {
+    if (type == "LWO2") return LwoFormat::Lwo2;
+    if (type == "LWO3") return LwoFormat::Lwo3;
+    if (type == "LWOB") return LwoFormat::Lwob;
+    return LwoFormat::Unknown;
+}
+
 LwoReader::LwoReader(std::vector<uint8_t> fileBytes, std::string name)
     : bytes(std::move(fileBytes)), name_(std::move(name)), cursor_(bytes.data(), bytes.size()) {
     ByteCursor& c = cursor_;
     c.setContext("FORM");
-    if (bytes.size() < kFormHeaderSize) {
+    if (bytes.size() < iff::kFormHeaderSize) {
         c.fail(describe("file too short for a FORM header (%lld bytes, %lld needed)",
-                        static_cast<long long>(bytes.size()), kFormHeaderSize));
+                        static_cast<long long>(bytes.size()), iff::kFormHeaderSize));
         return;
     }
     // Offsets are 32-bit, as in the format itself.
@@ -136,30 +149,27 @@ int32_t LwoReader::readVariableIndex(int32_t offset) {
     return cursor_.readVariableIndex();
 }
 
+ByteCursor& LwoReader::cursorAt(int32_t offset) {
+    ByteCursor& c = cursor();
+    c.resetEnd();
+    c.seek(static_cast<size_t>(offset));
+    return c;
+}
+
+size_t LwoReader::walkLimit() const { return walkEnd_ ? walkEnd_ : bytes.size(); }
+
 bool LwoReader::checkFormHeader() {
     ByteCursor& c = cursor();
     if (c.failed()) return false;
-    c.setContext("FORM");
-    c.seek(0);
-    std::string form = c.readId4();
-    if (form != "FORM") {
-        c.failAt(0, "not an IFF FORM file");
+    size_t formEnd = 0;
+    formType = iff::readFormHeader(c, static_cast<uint32_t>(formLength), formEnd);
+    if (c.failed()) return false;
+    format = classifyForm(formType);
+    if (format == LwoFormat::Unknown) {
+        c.failAt(8, "form type \"" + formType + "\", expected \"LWO2\", \"LWO3\" or \"LWOB\"");
         return false;
     }
-    c.seek(8);
-    std::string type = c.readId4();
-    if (type != "LWO2") {
-        c.failAt(8, "form type \"" + type + "\", expected \"LWO2\"");
-        return false;
-    }
-    uint64_t formEnd = uint64_t(static_cast<uint32_t>(formLength)) + 8;
-    if (formEnd > bytes.size()) {
-        c.failAt(4, describe("form length %lld runs past the end of the file (%lld bytes)",
-                             static_cast<long long>(static_cast<uint32_t>(formLength)),
-                             static_cast<long long>(bytes.size())));
-        return false;
-    }
-    walkEnd_ = static_cast<size_t>(formEnd);
+    walkEnd_ = formEnd;
     return true;
 }
 
@@ -169,65 +179,40 @@ bool LwoReader::parseChunks(int32_t start) {
     c.resetEnd();
     c.seek(static_cast<size_t>(start));
     while (!c.failed() && c.position() < walkEnd_) {
-        size_t chunkStart = c.position();
         c.setContext("FORM");
-        if (walkEnd_ - chunkStart < kChunkHeaderSize) {
-            c.fail(describe("%lld bytes left before the form end, a chunk header needs %lld",
-                            static_cast<long long>(walkEnd_ - chunkStart), kChunkHeaderSize));
-            break;
-        }
+        if (!iff::headerFits(c, walkEnd_, kChunkHeaderSize, "the form end", "chunk")) break;
         currentChunkId = c.readId4();
         currentChunkKind = classifyChunk(currentChunkId);
         c.setContext(currentChunkId);
-        int32_t lengthOffset = static_cast<int32_t>(c.position());
-        switch (currentChunkKind) {
-            case LwoChunkKind::Tags: readTags(lengthOffset); break;
-            case LwoChunkKind::Layer: readLayer(lengthOffset); break;
-            case LwoChunkKind::Points: readPoints(lengthOffset); break;
-            case LwoChunkKind::BoundingBox: readBoundingBox(lengthOffset); break;
-            case LwoChunkKind::Polygons: readPolygons(lengthOffset); break;
-            case LwoChunkKind::PolygonTags: readPolygonTags(lengthOffset); break;
-            case LwoChunkKind::Surface: readSurface(lengthOffset); break;
-            case LwoChunkKind::VertexMap: readVertexMap(lengthOffset); break;
-            case LwoChunkKind::DiscVertexMap: readDiscVertexMap(lengthOffset); break;
-            case LwoChunkKind::Clip: readClip(lengthOffset); break;
-            case LwoChunkKind::Unknown: {
-                ChunkScope skipped(*this, lengthOffset);
-                break;
-            }
+        const int32_t lengthOffset = static_cast<int32_t>(c.position());
+        if (format == LwoFormat::Lwob) {
+            readLwobChunk(*this, c, currentChunkId, lengthOffset);
+        } else if (format == LwoFormat::Lwo3 && currentChunkId == "FORM") {
+            readLwo3Form(*this, c, lengthOffset);
+        } else {
+            readLwo2Chunk(lengthOffset);
         }
     }
     return c.failed();
 }
 
-bool LwoReader::beginChunk(int32_t offset, size_t& end) {
-    ByteCursor& c = cursor();
-    c.resetEnd();
-    c.seek(static_cast<size_t>(offset));
-    uint32_t length = c.readU4();
-    if (c.failed()) return false;
-    size_t limit = walkEnd_ ? walkEnd_ : bytes.size();
-    if (c.position() > limit || length > limit - c.position()) {
-        c.failAt(static_cast<size_t>(offset) - 4,
-                 describe("chunk length %lld runs past the end of the form (%lld bytes left)",
-                          length, static_cast<long long>(c.position() > limit ? 0 : limit - c.position())));
-        return false;
+void LwoReader::readLwo2Chunk(int32_t lengthOffset) {
+    switch (currentChunkKind) {
+        case LwoChunkKind::Tags: readTags(lengthOffset); break;
+        case LwoChunkKind::Layer: readLayer(lengthOffset); break;
+        case LwoChunkKind::Points: readPoints(lengthOffset); break;
+        case LwoChunkKind::BoundingBox: readBoundingBox(lengthOffset); break;
+        case LwoChunkKind::Polygons: readPolygons(lengthOffset); break;
+        case LwoChunkKind::PolygonTags: readPolygonTags(lengthOffset); break;
+        case LwoChunkKind::Surface: readSurface(lengthOffset); break;
+        case LwoChunkKind::VertexMap: readVertexMap(lengthOffset); break;
+        case LwoChunkKind::DiscVertexMap: readDiscVertexMap(lengthOffset); break;
+        case LwoChunkKind::Clip: readClip(lengthOffset); break;
+        case LwoChunkKind::Unknown: skipChunk(lengthOffset); break;
     }
-    end = c.position() + length;
-    c.setEnd(end);
-    return true;
 }
 
-void LwoReader::endChunk(int32_t offset, size_t end) {
-    ByteCursor& c = cursor();
-    if (c.failed()) return;
-    c.resetEnd();
-    size_t limit = walkEnd_ ? walkEnd_ : bytes.size();
-    size_t bodyLength = end - (static_cast<size_t>(offset) + 4);
-    // IFF: a body of odd length is followed by a pad byte.
-    bool padded = (bodyLength & 1) != 0 && end < limit;
-    c.seek(padded ? end + 1 : end);
-}
+void LwoReader::skipChunk(int32_t offset) { ChunkScope skipped(*this, offset); }
 
 size_t LwoReader::latestPointCount() const {
     return pointSets.empty() ? 0 : pointSets.back().points.size();
@@ -312,6 +297,9 @@ void LwoReader::readPolygons(int32_t offset) {
                 set.indices.push_back(point);
             }
         }
+        set.fileCount = static_cast<int32_t>(set.cornerCounts.size());
+    } else {
+        set.fileCount = countPolygonList(cursor_);
     }
     polygonSets.push_back(std::move(set));
 }
@@ -361,24 +349,20 @@ void LwoReader::readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd) {
     ByteCursor& c = cursor_;
     c.setContext("SURF");
     if (!c.need(kSubChunkHeaderSize, "sub-chunk header")) return;
+    const size_t headerStart = c.position();
     std::string id = c.readId4();
     c.setContext("SURF " + id);
-    size_t lengthAt = c.position();
-    uint16_t length = c.readU2();
-    size_t subEnd = c.position() + length;
-    if (subEnd > surfaceEnd) {
-        c.failAt(lengthAt, describe("sub-chunk length %lld runs past the surface end (%lld bytes left)",
-                                    length, static_cast<long long>(surfaceEnd - c.position())));
-        return;
-    }
+    iff::Body sub;
+    if (!iff::openBody(c, iff::LengthWidth::Two, headerStart, surfaceEnd, kSubChunkRule, sub)) return;
+    const uint16_t length = static_cast<uint16_t>(sub.length());
     if (id == "BLOK") {
         // The block's own sub-chunks follow and are read as surface sub-chunks: none of them
         // is one this reader keeps, but the flag says the surface carries a texture.
+        c.setEnd(surfaceEnd);
         surface.blockLength = static_cast<int16_t>(length);
         surface.hasBlock = true;
         return;
     }
-    c.setEnd(subEnd);
     if (id == "COLR") {
         surface.colourLength = static_cast<int16_t>(length);
         for (float& component : surface.colour) component = c.readF4();
@@ -393,10 +377,7 @@ void LwoReader::readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd) {
         surface.transparency = c.readF4();
         if (c.remaining() >= 2) surface.transparencyEnvelope = c.readVariableIndex();
     }
-    if (c.failed()) return;
-    c.setEnd(surfaceEnd);
-    bool padded = (length & 1) != 0 && subEnd < surfaceEnd;
-    c.seek(padded ? subEnd + 1 : subEnd);
+    iff::closeBody(c, sub, surfaceEnd, surfaceEnd);
 }
 
 void LwoReader::readVertexMap(int32_t offset) { readVertexMapChunk(offset, false); }

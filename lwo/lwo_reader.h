@@ -36,6 +36,11 @@ enum class LwoChunkKind {
 };
 LwoChunkKind classifyChunk(const std::string& id);
 
+// The object formats, by FORM type: LWO2 (LightWave 6 to 2015), LWO3 (2015 on, surfaces and
+// clips as nested forms), LWOB (LightWave 5 and before). All of them read into the same records.
+enum class LwoFormat { Lwo2, Lwo3, Lwob, Unknown };
+LwoFormat classifyForm(const std::string& type);
+
 // Vertex-map types; only TXUV maps are kept.
 enum class LwoVertexMapKind {
     Pick = 0,
@@ -75,6 +80,7 @@ struct LwoPointSet {
 struct LwoPolygonSet {
     int32_t chunkLength = 0;
     std::string type;  // "FACE" sets carry polygons; other types are kept empty
+    int32_t fileCount = 0;  // polygons the file holds in this set, of any type
     std::vector<int16_t> cornerCounts;  // one per polygon, 0-1023
     std::vector<int32_t> indices;  // point numbers of all polygons, one after another
     int16_t layerCount = 0;  // LAYR chunks read before this one
@@ -89,6 +95,22 @@ struct LwoPolygonTags {
     std::vector<uint16_t> tags;  // tag-list numbers, pairwise with polygonIndices
     int32_t polygonSetIndex = -1;  // the POLS chunk these polygons belong to (the latest one)
     int32_t chunkOffset = 0;
+};
+
+// A texture of an LWOB surface, from a texture-starting sub-chunk (CTEX, DTEX, STEX, RTEX,
+// TTEX, LTEX, BTEX) and the T* sub-chunks after it. Kept as the file says, for projection
+// mapping; a sub-chunk this record has no field for is skipped. Fields default to what a
+// texture without that sub-chunk means.
+struct LwoLegacyTexture {
+    std::string channel;  // the starting sub-chunk's ID: "CTEX" colour, "DTEX" diffuse, ...
+    std::string type;  // its text: "Planar Image Map", "Cylindrical Image Map", ...
+    std::string image;  // TIMG: the picture file, "(none)" or empty without one
+    uint16_t flags = 0;  // TFLG: axis X 1, Y 2, Z 4; world coordinates 8; negative 16, ...
+    Vec3 size{1.0f, 1.0f, 1.0f};  // TSIZ
+    Vec3 centre;  // TCTR
+    uint16_t wrapWidth = 1, wrapHeight = 1;  // TWRP: 0 black, 1 clamp, 2 repeat, 3 mirror
+    float wrapCountWidth = 1.0f;  // TFP0 (cylindrical and spherical maps)
+    float wrapCountHeight = 1.0f;  // TFP1 (spherical maps)
 };
 
 struct LwoSurface {
@@ -107,6 +129,13 @@ struct LwoSurface {
     float transparency = 0.0f;
     int32_t transparencyEnvelope = 0;
     bool hasBlock = false;
+    // Read from LWOB and LWO3 surfaces only (LWO2's are not read, which keeps its results).
+    float luminosity = 0.0f;
+    uint16_t flags = 0;  // LWOB FLAG
+    // The picture the surface's colour uses where the surface names it itself (LWO3: the image
+    // node wired into the material's colour; LWOB: the first colour texture's TIMG).
+    std::string imageName;
+    std::vector<LwoLegacyTexture> legacyTextures;  // LWOB, file order
 };
 
 struct LwoVertexMapEntry {
@@ -132,6 +161,10 @@ struct LwoClip {
     std::string fileName;
     uint32_t texture = 0;  // made from a STIL file name by the clip loader; 0 for none
 };
+
+// Polygons in a polygon list (U2 corner count with flags, VX points) without checking the
+// points: counts what a set the mesh does not keep holds. Stops at the first short polygon.
+int32_t countPolygonList(ByteCursor list);
 
 // More TXUV VMAP chunks than this fail the read: every corner is looked up in every map.
 constexpr size_t kMaxUvMaps = 256;
@@ -173,12 +206,16 @@ public:
     [[nodiscard]] bool parseChunks(int32_t start);
 
     int32_t position() const { return static_cast<int32_t>(cursor_.position()); }
+    // Where chunks must end: the form's end once the header is read.
+    size_t walkLimit() const;
     bool failed() const { return cursor_.failed(); }
     // "<name>: <chunk> at 0x<offset>: <what>"; empty when nothing failed.
     std::string error() const;
     const std::string& name() const { return name_; }
 
     int32_t formLength = 0;
+    std::string formType;  // as the file says, once the walk has begun
+    LwoFormat format = LwoFormat::Unknown;
     std::vector<uint8_t> bytes;
     int16_t layerCount = 0;
     LwoTagList tagList;
@@ -203,11 +240,10 @@ public:
 
 private:
     class ChunkScope;
-    // Opens the chunk body [offset + 4, offset + 4 + length) as the cursor's range and
-    // returns its end; false when the length runs past the data.
-    bool beginChunk(int32_t offset, size_t& end);
-    // Leaves the cursor after the chunk body and its pad byte.
-    void endChunk(int32_t offset, size_t end);
+    // The cursor over the whole buffer at `offset`.
+    ByteCursor& cursorAt(int32_t offset);
+    void readLwo2Chunk(int32_t lengthOffset);
+    void skipChunk(int32_t offset);
     void readVertexMapChunk(int32_t offset, bool perPolygon);
     void readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd);
     bool checkFormHeader();

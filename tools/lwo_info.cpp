@@ -1,4 +1,5 @@
-// lwo-info: what an LWO2 file holds, as the engine's reader and mesh model see it.
+// lwo-info: what a LightWave object file (LWO2, LWO3 or LWOB) holds, as the engine's reader and
+// mesh model see it.
 //
 //   lwo-info [--json] [--] FILE.lwo...
 //
@@ -75,8 +76,17 @@ std::string toJson(const std::string& file, bool ok, const LwoMesh& object) {
     members.insert(
         members.end(),
         {{"layers", count(r.layers.size())},
-         {"points", json::array(r.pointSets, [](const LwoPointSet& s) { return count(s.points.size()); })},
-         {"polygonSets", json::array(r.polygonSets, polygonSetJson)},
+         {"points", json::array(r.pointSets, [](const LwoPointSet& s) { return count(s.points.size()); })}});
+    // What the file holds, where the mesh keeps less (patches, curves): one count per set.
+    if (ok) {
+        members.push_back({"format", quoted(r.formType)});
+        members.push_back({"polygonsInFile", json::array(r.polygonSets, [](const LwoPolygonSet& s) {
+                               return json::number(int64_t{s.fileCount});
+                           })});
+    }
+    members.insert(
+        members.end(),
+        {{"polygonSets", json::array(r.polygonSets, polygonSetJson)},
          {"tags", json::array(r.tagList.tags, [](const std::string& t) { return quoted(t); })},
          {"surfaces", json::array(r.surfaces, surfaceJson)},
          {"vertexMaps", json::array(r.vertexMaps, vertexMapJson)},
@@ -90,7 +100,7 @@ std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
     if (!ok) return "FAILED: " + printable(object.lastError()) + "\n";
     const LwoReader& r = object.reader;
     std::ostringstream out;
-    out << printable(file) << ": ok\n";
+    out << printable(file) << ": ok, " << r.formType << "\n";
     out << "  layers: " << r.layers.size();
     for (const LwoLayer& layer : r.layers) {
         out << (&layer == &r.layers.front() ? " (" : ", ") << layer.number << " \"" << printable(layer.name) << "\"";
@@ -100,7 +110,8 @@ std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
     out << "  point sets: "
         << json::array(r.pointSets, [](const LwoPointSet& s) { return count(s.points.size()); }) << "\n";
     for (const LwoPolygonSet& set : r.polygonSets) {
-        out << "  polygons " << printable(set.type) << ": " << set.cornerCounts.size();
+        out << "  polygons " << printable(set.type) << ": " << set.fileCount;
+        if (static_cast<size_t>(set.fileCount) != set.cornerCounts.size()) out << " (not drawn)";
         for (const auto& [count, polygons] : cornerHistogram(set))
             out << ", " << polygons << " with " << count << " corners";
         out << "\n";

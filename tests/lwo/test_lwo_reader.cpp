@@ -276,9 +276,10 @@ TEST(LwoFailures, MissingFileSaysSoAndLeavesTheObjectEmpty) {
 }
 
 TEST(LwoFailures, OtherFormsAreRefusedWithTheirType) {
-    auto lwob = parse(cube().file("LWOB"), "old.lwo");
-    EXPECT_TRUE(lwob->failed);
-    EXPECT_EQ(lwob->object.lastError(), "old.lwo: FORM at 0x8: form type \"LWOB\", expected \"LWO2\"");
+    auto picture = parse(cube().file("ILBM"), "picture.lwo");
+    EXPECT_TRUE(picture->failed);
+    EXPECT_EQ(picture->object.lastError(),
+              "picture.lwo: FORM at 0x8: form type \"ILBM\", expected \"LWO2\", \"LWO3\" or \"LWOB\"");
     std::vector<uint8_t> notIff = cube().file();
     notIff[0] = 'X';
     EXPECT_NE(parse(notIff)->object.lastError().find("FORM at 0x0: not an IFF FORM file"), std::string::npos);

@@ -168,10 +168,8 @@ TEST(LwoRealFiles, UvMappedQuadsGetOneUvPerCorner) {
 
 TEST(LwoRealFiles, OtherFormatsAndEmptyFilesFailWithALocatedMessage) {
     ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
-    auto lwob = loadReal("lwob_formatDetection.lwo");
-    EXPECT_TRUE(lwob->failed);
-    EXPECT_NE(lwob->object.lastError().find("lwob_formatDetection.lwo: FORM at 0x8: form type \"LWOB\""),
-              std::string::npos);
+    auto lwob = loadReal("lwob_formatDetection.lwo");  // an older format, read since it is known
+    EXPECT_FALSE(lwob->failed) << lwob->object.lastError();
     auto empty = loadReal("empty.lwo");
     EXPECT_TRUE(empty->failed);
     EXPECT_NE(empty->object.lastError().find("empty.lwo: FORM at 0x0: file too short"), std::string::npos);

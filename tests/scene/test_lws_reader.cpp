@@ -566,12 +566,14 @@ TEST(LwsContentFolder, BrokenObjectsAreReportedWithTheObjectReadersReason) {
     scene.progress = nullptr;
     scene.loadTextures = false;
     scene.contentDir = scenetest::testdataDir() + "/lwo";
-    EXPECT_FALSE(scene.loadFromText("LWSC 3\nLoadObjectLayer 1 lwob_formatDetection.lwo\n"
+    // A picture where an object should be.
+    EXPECT_FALSE(scene.loadFromText("LWSC 3\nLoadObjectLayer 1 earthSpherical.jpg\n"
                                     "NumChannels 0\nLoadObjectLayer 1 empty.lwo\nNumChannels 0\n",
                                     "broken.lws"));
     ASSERT_EQ(scene.objects.size(), 2u);
     ASSERT_EQ(scene.objectErrors().size(), 2u);
-    EXPECT_NE(scene.objectErrors()[0].find("lwob_formatDetection.lwo: "), std::string::npos)
+    EXPECT_NE(scene.objectErrors()[0].find("earthSpherical.jpg: FORM at 0x0: not an IFF FORM file"),
+              std::string::npos)
         << scene.objectErrors()[0];
 }
 

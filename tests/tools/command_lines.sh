@@ -35,7 +35,7 @@ exits 1 "$lwo_info" -           # a file name too, never an option
 # back unchanged, a byte that is not UTF-8 escaped.
 mkdir lwo || exit 1
 cp "$object" "lwo/Würfel.lwo" && cp "$object" "$(printf 'lwo/bad\377.lwo')" || exit 1
-printf 'FORM\0\0\0\4LWOB' > lwo/old.lwo
+printf 'FORM\0\0\0\4ILBM' > lwo/old.lwo
 for mode in --json --; do
   "$lwo_info" "$mode" lwo/Würfel.lwo lwo/missing.lwo lwo/old.lwo >stdout 2>stderr
   status=$?
@@ -43,7 +43,7 @@ for mode in --json --; do
   [ "$(wc -l <stderr)" -eq 2 ] || fail "lwo-info $mode: stderr is not one line per refused file: $(cat stderr)"
   sed -n 1p stderr | grep -q '^lwo-info: lwo/missing\.lwo: cannot be opened' ||
     fail "lwo-info $mode: the missing file's line is: $(sed -n 1p stderr)"
-  sed -n 2p stderr | grep -qF 'lwo-info: lwo/old.lwo: FORM at 0x8: form type "LWOB"' ||
+  sed -n 2p stderr | grep -qF 'lwo-info: lwo/old.lwo: FORM at 0x8: form type "ILBM"' ||
     fail "lwo-info $mode: the wrong form's line is: $(sed -n 2p stderr)"
 done
 "$lwo_info" --json lwo/Würfel.lwo lwo/old.lwo "$(printf 'lwo/bad\377.lwo')" >stdout 2>stderr

@@ -1,0 +1,205 @@
+#include "lwo/lwob_reader.h"
+
+#include "lwo/iff_chunks.h"
+#include "lwo/lwo_reader.h"
+
+#include <utility>
+
+namespace {
+
+using iff::describe;
+
+constexpr int32_t kMaxCorners = 1023;     // what the mesh model holds per polygon
+constexpr float kFixedPointOne = 256.0f;  // LWOB's I2 percentages: 256 is 100 %
+
+// The records an LWOB object's polygons go to: one layer, made before the first points.
+void ensureLayer(LwoReader& reader) {
+    if (!reader.layers.empty()) return;
+    reader.layers.push_back(LwoLayer{});
+    reader.layerCount = 1;
+}
+
+void readSurfaceNames(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
+    reader.tagList.chunkLength = static_cast<int32_t>(body.length());
+    while (!c.atEnd()) reader.tagList.tags.push_back(c.readPaddedString());
+}
+
+// One polygon: U2 corner count, U2 points, I2 surface (1-based; negative: detail polygons
+// follow, their count in a U2, and they are read as ordinary polygons after it).
+void readPolygon(ByteCursor& c, long long pointCount, LwoPolygonSet& set, LwoPolygonTags& tags) {
+    const size_t at = c.position();
+    const uint16_t corners = c.readU2();
+    if (!c.failed() && corners > kMaxCorners) {
+        c.failAt(at, describe("polygon with %lld corners, at most %lld", corners, kMaxCorners));
+        return;
+    }
+    if (!c.need(size_t(corners) * 2 + 2, "polygon")) return;
+    for (uint16_t k = 0; k < corners; ++k) {
+        const size_t pointAt = c.position();
+        const int32_t point = c.readU2();
+        if (point >= pointCount) {
+            c.failAt(pointAt, describe("point %lld >= %lld points", point, pointCount));
+            return;
+        }
+        set.indices.push_back(point);
+    }
+    int32_t surface = static_cast<int16_t>(c.readU2());
+    if (surface < 0) {
+        surface = -surface;
+        c.readU2();  // how many detail polygons follow: they are read one by one anyway
+    }
+    tags.polygonIndices.push_back(static_cast<int32_t>(set.cornerCounts.size()));
+    tags.tags.push_back(static_cast<uint16_t>(surface - 1));  // no surface 0: out of range, skipped
+    set.cornerCounts.push_back(static_cast<int16_t>(corners));
+}
+
+void readPolygons(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
+    ensureLayer(reader);
+    LwoPolygonSet set;
+    set.chunkLength = static_cast<int32_t>(body.length());
+    set.chunkOffset = static_cast<int32_t>(body.headerStart);
+    set.type = "FACE";
+    set.layerCount = reader.layerCount;
+    set.pointSetIndex = static_cast<int32_t>(reader.pointSets.size()) - 1;
+    LwoPolygonTags tags;
+    tags.chunkLength = set.chunkLength;
+    tags.chunkOffset = set.chunkOffset;
+    tags.type = "SURF";
+    const long long pointCount =
+        reader.pointSets.empty() ? 0 : static_cast<long long>(reader.pointSets.back().points.size());
+    while (!c.atEnd()) readPolygon(c, pointCount, set, tags);
+    set.fileCount = static_cast<int32_t>(set.cornerCounts.size());
+    reader.polygonSets.push_back(std::move(set));
+    tags.polygonSetIndex = static_cast<int32_t>(reader.polygonSets.size()) - 1;
+    reader.polygonTagSets.push_back(std::move(tags));
+}
+
+// Curves and patches: counted, not kept. Each is a corner count, U2 points and an I2 surface.
+void countPolygons(LwoReader& reader, const std::string& type, ByteCursor& c, const iff::Body& body) {
+    ensureLayer(reader);
+    LwoPolygonSet set;
+    set.chunkLength = static_cast<int32_t>(body.length());
+    set.chunkOffset = static_cast<int32_t>(body.headerStart);
+    set.type = type;
+    set.layerCount = reader.layerCount;
+    set.pointSetIndex = static_cast<int32_t>(reader.pointSets.size()) - 1;
+    ByteCursor list = c;  // a damaged list ends the count, not the read
+    while (!list.atEnd()) {
+        const uint16_t corners = list.readU2();
+        list.skip(size_t(corners) * 2);
+        if (static_cast<int16_t>(list.readU2()) < 0) list.readU2();
+        if (list.failed()) break;
+        ++set.fileCount;
+    }
+    reader.polygonSets.push_back(std::move(set));
+}
+
+Vec3 readVec3(ByteCursor& c) {
+    Vec3 v;
+    v.x = c.readF4();
+    v.y = c.readF4();
+    v.z = c.readF4();
+    return v;
+}
+
+float readFixedPoint(ByteCursor& c) { return static_cast<int16_t>(c.readU2()) / kFixedPointOne; }
+
+bool startsTexture(const std::string& id) {
+    static const char* const kIds[] = {"CTEX", "DTEX", "STEX", "RTEX", "TTEX", "LTEX", "BTEX"};
+    for (const char* texture : kIds)
+        if (id == texture) return true;
+    return false;
+}
+
+// A T* sub-chunk of the latest texture; false when it is not one this reader keeps.
+bool readTextureField(const std::string& id, ByteCursor& c, LwoLegacyTexture& t) {
+    if (id == "TIMG")
+        t.image = c.readPaddedString();
+    else if (id == "TFLG")
+        t.flags = c.readU2();
+    else if (id == "TSIZ")
+        t.size = readVec3(c);
+    else if (id == "TCTR")
+        t.centre = readVec3(c);
+    else if (id == "TWRP") {
+        t.wrapWidth = c.readU2();
+        t.wrapHeight = c.readU2();
+    } else if (id == "TFP0")
+        t.wrapCountWidth = c.readF4();
+    else if (id == "TFP1")
+        t.wrapCountHeight = c.readF4();
+    else
+        return false;
+    return true;
+}
+
+void readSurfaceField(const std::string& id, ByteCursor& c, LwoSurface& s) {
+    if (id == "COLR") {
+        for (float& component : s.colour) component = c.readU1() / 255.0f;
+    } else if (id == "FLAG") {
+        s.flags = c.readU2();
+    } else if (id == "DIFF" || id == "VDIF") {
+        s.diffuse = id == "DIFF" ? readFixedPoint(c) : c.readF4();
+    } else if (id == "TRAN" || id == "VTRN") {
+        s.hasTransparency = true;
+        s.transparency = id == "TRAN" ? readFixedPoint(c) : c.readF4();
+    } else if (id == "LUMI" || id == "VLUM") {
+        s.luminosity = id == "LUMI" ? readFixedPoint(c) : c.readF4();
+    } else if (startsTexture(id)) {
+        LwoLegacyTexture texture;
+        texture.channel = id;
+        texture.type = c.readPaddedString();
+        s.legacyTextures.push_back(std::move(texture));
+    } else if (id[0] == 'T' && !s.legacyTextures.empty()) {
+        readTextureField(id, c, s.legacyTextures.back());
+    }
+}
+
+bool namesImage(const std::string& image) { return !image.empty() && image != "(none)"; }
+
+void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
+    LwoSurface surface;
+    surface.chunkLength = static_cast<int32_t>(body.length());
+    surface.name = c.readPaddedString();
+    while (!c.atEnd()) {
+        c.setContext("SURF");
+        if (!c.need(6, "sub-chunk header")) break;
+        const size_t headerStart = c.position();
+        const std::string id = c.readId4();
+        c.setContext("SURF " + id);
+        iff::Scope sub(c, iff::LengthWidth::Two, headerStart, body.bodyEnd, body.bodyEnd, iff::kSubChunkRule);
+        if (!sub.open()) break;
+        readSurfaceField(id, c, surface);
+    }
+    for (const LwoLegacyTexture& texture : surface.legacyTextures) {
+        if (texture.channel == "CTEX" && namesImage(texture.image)) {
+            surface.imageName = texture.image;
+            break;
+        }
+    }
+    c.setContext("SURF");
+    reader.surfaces.push_back(std::move(surface));
+}
+
+}  // namespace
+
+void readLwobChunk(LwoReader& reader, ByteCursor& c, const std::string& id, int32_t lengthOffset) {
+    if (id == "PNTS") {
+        ensureLayer(reader);
+        reader.readPoints(lengthOffset);
+        return;
+    }
+    iff::Scope chunk(c, iff::LengthWidth::Four, static_cast<size_t>(lengthOffset) - 4, reader.walkLimit(),
+                     c.size(), iff::kChunkRule);
+    if (!chunk.open()) return;
+    if (id == "SRFS")
+        readSurfaceNames(reader, c, chunk.body());
+    else if (id == "POLS")
+        readPolygons(reader, c, chunk.body());
+    else if (id == "CRVS")
+        countPolygons(reader, "CURV", c, chunk.body());
+    else if (id == "PCHS")
+        countPolygons(reader, "PTCH", c, chunk.body());
+    else if (id == "SURF")
+        readSurface(reader, c, chunk.body());
+}

@@ -1,0 +1,416 @@
+// The older (LWOB) and newer (LWO3) object formats read into the same records and mesh as LWO2:
+// real files against the facts an independent parser gives (tests/data/lwo/FACTS_FORMS.json,
+// copied by hand), and hand-built files for what those do not hold (detail polygons, curves and
+// patches, fixed-point and float surface values, textures, colours set outside the node graph,
+// bounds of nested forms).
+#include "lwo/lwo_mesh.h"
+#include "lwo/lwo_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kDir = std::string(DEMO_TESTDATA_DIR) + "/lwo/";
+
+std::unique_ptr<LwoMesh> loadFile(const std::string& name) {
+    auto mesh = std::make_unique<LwoMesh>();
+    EXPECT_FALSE(mesh->load((kDir + name).c_str())) << mesh->lastError();
+    return mesh;
+}
+
+std::unique_ptr<LwoMesh> loadBytes(const std::vector<uint8_t>& bytes, bool& failed) {
+    auto mesh = std::make_unique<LwoMesh>();
+    failed = mesh->loadFromMemory(bytes.data(), bytes.size(), "made.lwo");
+    return mesh;
+}
+
+std::map<int, int> cornerHistogram(const LwoPolygonSet& set) {
+    std::map<int, int> histogram;
+    for (int16_t corners : set.cornerCounts) ++histogram[corners];
+    return histogram;
+}
+
+struct FormFacts {
+    const char* file;
+    const char* format;
+    std::vector<std::string> layerNames;
+    std::vector<size_t> points;             // per set
+    std::vector<std::map<int, int>> faces;  // corner histogram per set
+    std::vector<std::string> tags;
+    std::string surface;
+    LwoColour colour;
+    std::vector<size_t> uvEntries, discUvEntries;
+    std::vector<std::string> clipFiles;
+};
+
+float u8(int value) { return value / 255.0f; }
+
+const std::vector<FormFacts>& allFacts() {
+    const float grey = 0.50196078f;
+    static const std::vector<FormFacts> facts = {
+        {"lwob_ConcavePolygon.lwo",
+         "LWOB",
+         {""},
+         {64},
+         {{{66, 1}}},
+         {"test_Smoothing"},
+         "test_Smoothing",
+         {u8(36), u8(47), u8(105)},
+         {},
+         {},
+         {}},
+        {"lwob_formatDetection.lwo",
+         "LWOB",
+         {""},
+         {24},
+         {{{24, 1}}},
+         {"Default"},
+         "Default",
+         {u8(200), u8(200), u8(200)},
+         {},
+         {},
+         {}},
+        {"lwob_sphere_with_mat_gloss_10pc.lwo",
+         "LWOB",
+         {""},
+         {266},
+         {{{3, 48}, {4, 240}}},
+         {"Default"},
+         "Default",
+         {u8(255), u8(128), u8(192)},
+         {},
+         {},
+         {}},
+        {"lwo3_Cube00-Basic.lwo",
+         "LWO3",
+         {""},
+         {8},
+         {{{4, 6}}},
+         {"DkBlu", "Default"},
+         "Default",
+         {grey, grey, grey},
+         {},
+         {},
+         {}},
+        {"lwo3_Cube02-MultipleLayers.lwo",
+         "LWO3",
+         {"Cube_1", "Cube_2", "Cube_3"},
+         {8, 8, 8},
+         {{{4, 6}}, {{4, 6}}, {{4, 6}}},
+         {"DkBlu", "Default"},
+         "Default",
+         {grey, grey, grey},
+         {},
+         {},
+         {}},
+        {"lwo3_Cube06-UVTextureMapStandard.lwo",
+         "LWO3",
+         {""},
+         {8},
+         {{{4, 6}}},
+         {"DkBlu", "Default"},
+         "Default",
+         {grey, grey, grey},
+         {8},
+         {16},
+         {"Images/general/UV_Grid.jpg"}},
+        {"lwo3_UV-Discontinuous-VMAD.lwo",
+         "LWO3",
+         {""},
+         {6},
+         {{{4, 2}}},
+         {"DkBlu", "UV"},
+         "UV",
+         {0.502f, 0.502f, 0.502f},
+         {6},
+         {2},
+         {"Images/general/UV_Grid.jpg"}},
+        {"lwo3_n-gon.lwo",
+         "LWO3",
+         {""},
+         {48},
+         {{{4, 24}, {24, 2}}},
+         {"DkBlu", "Red"},
+         "Red",
+         {grey, grey, grey},
+         {},
+         {},
+         {}},
+    };
+    return facts;
+}
+
+TEST(LwoFormatsRealFiles, RecordsAndMeshMatchTheIndependentFacts) {
+    ASSERT_TRUE(std::filesystem::exists(kDir + "lwo3_n-gon.lwo")) << "test data missing: " << kDir;
+    for (const FormFacts& f : allFacts()) {
+        SCOPED_TRACE(f.file);
+        auto mesh = loadFile(f.file);
+        const LwoReader& r = mesh->reader;
+        EXPECT_EQ(r.formType, f.format);
+        ASSERT_EQ(r.layers.size(), f.layerNames.size());
+        size_t faces = 0;
+        for (size_t l = 0; l < r.layers.size(); ++l) {
+            EXPECT_EQ(r.layers[l].name, f.layerNames[l]);
+            EXPECT_EQ(r.layers[l].number, l);
+        }
+        ASSERT_EQ(r.pointSets.size(), f.points.size());
+        for (size_t s = 0; s < f.points.size(); ++s) EXPECT_EQ(r.pointSets[s].points.size(), f.points[s]);
+        ASSERT_EQ(r.polygonSets.size(), f.faces.size());
+        for (size_t s = 0; s < f.faces.size(); ++s) {
+            EXPECT_EQ(r.polygonSets[s].type, "FACE");
+            EXPECT_EQ(cornerHistogram(r.polygonSets[s]), f.faces[s]);
+            faces += r.polygonSets[s].cornerCounts.size();
+        }
+        EXPECT_EQ(mesh->polygons.size(), faces);
+        EXPECT_EQ(r.tagList.tags, f.tags);
+        ASSERT_EQ(r.surfaces.size(), 1u);
+        EXPECT_EQ(r.surfaces[0].name, f.surface);
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(r.surfaces[0].colour[k], f.colour[k], 1e-5f) << k;
+        // Every polygon of these files is tagged with their one surface: the mesh carries its colour.
+        for (const MeshPolygon& p : mesh->polygons) EXPECT_NEAR(p.colour[0], f.colour[0], 1e-5f);
+        std::vector<size_t> uv, disc;
+        for (const LwoVertexMap& m : r.vertexMaps) uv.push_back(m.entries.size());
+        for (const LwoVertexMap& m : r.discVertexMaps) disc.push_back(m.entries.size());
+        EXPECT_EQ(uv, f.uvEntries);
+        EXPECT_EQ(disc, f.discUvEntries);
+        std::vector<std::string> clips;
+        for (const LwoClip& c : r.clips) clips.push_back(c.fileName);
+        EXPECT_EQ(clips, f.clipFiles);
+    }
+}
+
+TEST(LwoFormatsRealFiles, UvMappedLwo3ObjectsGetTheirUvsAndImage) {
+    // Image node wired into the material's colour.
+    auto cube = loadFile("lwo3_Cube06-UVTextureMapStandard.lwo");
+    EXPECT_EQ(cube->reader.surfaces[0].imageName, "Images/general/UV_Grid.jpg");
+    EXPECT_EQ(cube->reader.vertexMaps[0].name, "Texture");
+    for (const MeshPolygon& p : cube->polygons) EXPECT_EQ(p.uvs.size(), 4u);  // VMAD replaces, never adds
+    // A texture layer on the material's colour, naming clip 1.
+    auto quads = loadFile("lwo3_UV-Discontinuous-VMAD.lwo");
+    EXPECT_EQ(quads->reader.surfaces[0].imageName, "Images/general/UV_Grid.jpg");
+}
+
+TEST(LwoFormatsRealFiles, PatchesAreCountedAsTheFileHoldsThem) {
+    auto patches = loadFile("Subdivision.lwo");
+    ASSERT_EQ(patches->reader.polygonSets.size(), 1u);
+    EXPECT_EQ(patches->reader.polygonSets[0].type, "PTCH");
+    EXPECT_EQ(patches->reader.polygonSets[0].fileCount, 24);
+    EXPECT_TRUE(patches->polygons.empty());  // the mesh keeps faces only
+    EXPECT_EQ(patches->reader.formType, "LWO2");
+}
+
+// --- Hand-built LWOB ---
+
+LwoBytes sub(const char* id, const LwoBytes& body) { return lwoSubChunk(id, body); }
+
+LwoBytes lwobPolygon(std::vector<uint32_t> points, int surface) {
+    LwoBytes b;
+    b.u2(static_cast<uint32_t>(points.size()));
+    for (uint32_t p : points) b.u2(p);
+    b.u2(static_cast<uint16_t>(static_cast<int16_t>(surface)));
+    return b;
+}
+
+std::vector<Vec3> fivePoints() { return {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0}}; }
+
+LwoWriter lwobObject(const LwoBytes& polygons, const LwoBytes& surface) {
+    LwoWriter w;
+    w.chunk("SRFS", LwoBytes().s0("Outer").s0("Inner")).points(fivePoints()).chunk("POLS", polygons);
+    w.chunk("CRVS", LwoBytes().raw(lwobPolygon({0, 1}, 1)).raw(lwobPolygon({1, 2, 3}, 1)));
+    w.chunk("PCHS", LwoBytes()
+                        .raw(lwobPolygon({0, 1, 2, 3}, 1))
+                        .raw(lwobPolygon({1, 2, 3, 4}, -2))
+                        .u2(0)
+                        .raw(lwobPolygon({0, 1, 2, 3}, 1)));
+    w.chunk("SURF", LwoBytes().s0("Outer").raw(surface));
+    return w;
+}
+
+TEST(LwobObjects, DetailPolygonsCurvesPatchesAndSurfaceValues) {
+    // A polygon on surface 1 announcing one detail polygon (negative surface), the detail on 2.
+    LwoBytes polygons = lwobPolygon({0, 1, 2}, -1);
+    polygons.u2(1).raw(lwobPolygon({2, 3, 4, 1}, 2));
+    LwoBytes surface;
+    surface.raw(sub("COLR", LwoBytes().u1(255).u1(0).u1(51).u1(0))).raw(sub("FLAG", LwoBytes().u2(0x104)));
+    surface.raw(sub("DIFF", LwoBytes().u2(128))).raw(sub("TRAN", LwoBytes().u2(64)));
+    surface.raw(sub("LUMI", LwoBytes().u2(256))).raw(sub("VDIF", LwoBytes().f4(0.75f)));
+    surface.raw(sub("CTEX", LwoBytes().s0("Planar Image Map")))
+        .raw(sub("TIMG", LwoBytes().s0("maps/wood.iff")));
+    surface.raw(sub("TFLG", LwoBytes().u2(2))).raw(sub("TSIZ", LwoBytes().vec({1, 2, 3})));
+    surface.raw(sub("TCTR", LwoBytes().vec({0.5f, 0, -0.5f}))).raw(sub("TWRP", LwoBytes().u2(2).u2(3)));
+    surface.raw(sub("TFP0", LwoBytes().f4(4.0f))).raw(sub("TVAL", LwoBytes().u2(7)));
+    surface.raw(sub("DTEX", LwoBytes().s0("Spherical Image Map"))).raw(sub("TIMG", LwoBytes().s0("(none)")));
+    bool failed = true;
+    auto mesh = loadBytes(lwobObject(polygons, surface).file("LWOB"), failed);
+    ASSERT_FALSE(failed) << mesh->lastError();
+    const LwoReader& r = mesh->reader;
+    EXPECT_EQ(r.formType, "LWOB");
+    ASSERT_EQ(r.layers.size(), 1u);
+    ASSERT_EQ(r.polygonSets.size(), 3u);
+    EXPECT_EQ(r.polygonSets[0].cornerCounts, (std::vector<int16_t>{3, 4}));
+    EXPECT_EQ(r.polygonSets[0].indices, (std::vector<int32_t>{0, 1, 2, 2, 3, 4, 1}));
+    EXPECT_EQ(r.polygonSets[1].type, "CURV");
+    EXPECT_EQ(r.polygonSets[1].fileCount, 2);
+    EXPECT_EQ(r.polygonSets[2].type, "PTCH");
+    EXPECT_EQ(r.polygonSets[2].fileCount, 3);  // the detail count between them is no patch
+    EXPECT_TRUE(r.polygonSets[2].cornerCounts.empty());
+    ASSERT_EQ(mesh->polygons.size(), 2u);
+    // Surface numbers are 1-based: the first polygon is "Outer" (coloured), the detail "Inner"
+    // (no SURF chunk, so white).
+    EXPECT_EQ(mesh->polygons[0].colour, (LwoColour{1.0f, 0.0f, 0.2f}));
+    EXPECT_EQ(mesh->polygons[1].colour, (LwoColour{1.0f, 1.0f, 1.0f}));
+    EXPECT_EQ(mesh->polygons[0].positions[1].x, -1.0f);  // the model negates as for LWO2
+    const LwoSurface& s = r.surfaces[0];
+    EXPECT_EQ(s.flags, 0x104);
+    EXPECT_FLOAT_EQ(s.diffuse, 0.75f);  // the float form refines the fixed-point 0.5
+    EXPECT_TRUE(s.hasTransparency);
+    EXPECT_FLOAT_EQ(s.transparency, 0.25f);
+    EXPECT_FLOAT_EQ(s.luminosity, 1.0f);
+    ASSERT_EQ(s.legacyTextures.size(), 2u);
+    const LwoLegacyTexture& t = s.legacyTextures[0];
+    EXPECT_EQ(t.channel, "CTEX");
+    EXPECT_EQ(t.type, "Planar Image Map");
+    EXPECT_EQ(t.image, "maps/wood.iff");
+    EXPECT_EQ(t.flags, 2);
+    EXPECT_EQ(t.size.y, 2.0f);
+    EXPECT_EQ(t.centre.z, -0.5f);
+    EXPECT_EQ(t.wrapWidth, 2);
+    EXPECT_EQ(t.wrapHeight, 3);
+    EXPECT_EQ(t.wrapCountWidth, 4.0f);
+    EXPECT_EQ(s.legacyTextures[1].channel, "DTEX");
+    EXPECT_EQ(s.legacyTextures[1].wrapCountWidth, 1.0f);  // its own defaults, not the last texture's
+    EXPECT_EQ(s.imageName, "maps/wood.iff");
+}
+
+TEST(LwobObjects, DamagedPolygonsAreRefusedWhereTheyAre) {
+    bool failed = false;
+    auto badPoint = loadBytes(lwobObject(lwobPolygon({0, 9, 2}, 1), LwoBytes()).file("LWOB"), failed);
+    EXPECT_TRUE(failed);
+    const std::string& e = badPoint->lastError();
+    EXPECT_NE(e.find("made.lwo: POLS at 0x"), std::string::npos) << e;
+    EXPECT_NE(e.find(": point 9 >= 5 points"), std::string::npos) << e;
+    LwoBytes cut;
+    cut.u2(3).u2(0).u2(1);  // three corners announced, two there, no surface
+    auto truncated = loadBytes(lwobObject(cut, LwoBytes()).file("LWOB"), failed);
+    EXPECT_TRUE(failed);
+    EXPECT_NE(truncated->lastError().find("polygon needs 8 bytes, 4 left"), std::string::npos)
+        << truncated->lastError();
+    LwoBytes badSub;
+    badSub.id("COLR").u2(40).u1(1);
+    auto longSub = loadBytes(lwobObject(lwobPolygon({0, 1, 2}, 1), badSub).file("LWOB"), failed);
+    EXPECT_TRUE(failed);
+    EXPECT_NE(longSub->lastError().find("SURF COLR at 0x"), std::string::npos) << longSub->lastError();
+    EXPECT_NE(longSub->lastError().find("sub-chunk length 40 runs past the surface end"), std::string::npos);
+}
+
+// --- Hand-built LWO3 ---
+
+// An LWO3 chunk: ID, U4 length, body, pad byte.
+LwoBytes chunk4(const char* id, const LwoBytes& body) {
+    LwoBytes b;
+    b.id(id).u4(static_cast<uint32_t>(body.size())).raw(body);
+    if (body.size() % 2) b.u1(0);
+    return b;
+}
+
+LwoBytes form(const char* type, const LwoBytes& body) {
+    return chunk4("FORM", LwoBytes().id(type).raw(body));
+}
+
+LwoBytes f8(LwoBytes b, double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return b.u4(static_cast<uint32_t>(bits >> 32)).u4(static_cast<uint32_t>(bits));
+}
+
+// A node graph: a material node of the given colour wired into the Surface node's Material.
+LwoBytes nodeGraph(const std::string& material, double r, double g, double b) {
+    LwoBytes doubles = f8(f8(f8(LwoBytes().u4(3), r), g), b);
+    LwoBytes value =
+        form("VALU", chunk4("    ", LwoBytes().s0("vparam3")).raw(form("VALU", chunk4("    ", doubles))));
+    LwoBytes entry = form("ENTR", chunk4("NAME", LwoBytes().s0("Color")).raw(value));
+    LwoBytes data =
+        form("NDTA", form("ATTR", form("META", chunk4("VERS", LwoBytes().u4(1)).raw(form("ADAT", entry)))));
+    LwoBytes node = form(
+        "NTAG", chunk4("NRNM", LwoBytes().s0("Mat")).raw(chunk4("NNME", LwoBytes().s0(material))).raw(data));
+    LwoBytes nodes = form("NNDS", chunk4("NSRV", LwoBytes().s0("Mat")).raw(node));
+    LwoBytes links = form("NCON", chunk4("INME", LwoBytes().s0("Surface"))
+                                      .raw(chunk4("IINM", LwoBytes().s0("Material")))
+                                      .raw(chunk4("IINN", LwoBytes().s0(material)))
+                                      .raw(chunk4("IONM", LwoBytes().s0("Material"))));
+    return form("NODS", nodes.raw(links));
+}
+
+LwoBytes lwo3Surface(const std::string& name, const LwoBytes& rest) {
+    return chunk4("    ", LwoBytes().s0(name).s0("")).raw(chunk4("VERS", LwoBytes().u4(1805))).raw(rest);
+}
+
+LwoWriter lwo3Object(const LwoBytes& surfaceForms) {
+    LwoWriter w;
+    w.tags({"Plain", "Noded"}).layer(1, "Child", 0, Vec3{1, 2, 3}).points(fivePoints());
+    w.polygons("FACE", {{0, 1, 2}, {1, 3, 4}}).polygonTags("SURF", {{0, 0}, {1, 1}});
+    w.vertexMap("VMAP", "TXUV", "uv", 2, {{0, 0, {0.0f, 1.0f}}, {1, 0, {1.0f, 1.0f}}, {2, 0, {0.0f, 0.0f}}});
+    w.rawBytes(
+        form("CLIP",
+             chunk4("    ", LwoBytes().u4(3)).raw(form("STIL", chunk4("    ", LwoBytes().s0("wood.png"))))));
+    w.rawBytes(surfaceForms);
+    return w;
+}
+
+TEST(Lwo3Objects, SurfaceValuesNodeColoursClipsAndLayers) {
+    LwoBytes plainValues = chunk4("COLR", LwoBytes().f4(0.2f).f4(0.4f).f4(0.6f).vx(0));
+    plainValues.raw(chunk4("DIFF", LwoBytes().f4(0.8f).vx(0))).raw(chunk4("TRAN", LwoBytes().f4(0.1f).vx(0)));
+    plainValues.raw(chunk4("LUMI", LwoBytes().f4(0.3f).vx(0)));
+    // Its own COLR wins over a graph's colour; the second surface has only the graph's.
+    LwoBytes plain = form("SURF", lwo3Surface("Plain", plainValues.raw(nodeGraph("Mat (1)", 0.9, 0.9, 0.9))));
+    LwoBytes noded = form("SURF", lwo3Surface("Noded", nodeGraph("Mat (2)", 0.25, 0.5, 1.0)));
+    bool failed = true;
+    auto mesh = loadBytes(lwo3Object(plain.raw(noded)).file("LWO3"), failed);
+    ASSERT_FALSE(failed) << mesh->lastError();
+    const LwoReader& r = mesh->reader;
+    EXPECT_EQ(r.formType, "LWO3");
+    ASSERT_EQ(r.layers.size(), 1u);
+    EXPECT_TRUE(r.layers[0].hasParent);
+    EXPECT_EQ(r.layers[0].pivot.z, 3.0f);
+    ASSERT_EQ(r.clips.size(), 1u);
+    EXPECT_EQ(r.clips[0].clipIndex, 3u);
+    EXPECT_EQ(r.clips[0].fileName, "wood.png");
+    ASSERT_EQ(r.surfaces.size(), 2u);
+    EXPECT_EQ(r.surfaces[0].colour, (LwoColour{0.2f, 0.4f, 0.6f}));
+    EXPECT_FLOAT_EQ(r.surfaces[0].diffuse, 0.8f);
+    EXPECT_FLOAT_EQ(r.surfaces[0].transparency, 0.1f);
+    EXPECT_FLOAT_EQ(r.surfaces[0].luminosity, 0.3f);
+    EXPECT_EQ(r.surfaces[1].name, "Noded");
+    EXPECT_EQ(r.surfaces[1].colour, (LwoColour{0.25f, 0.5f, 1.0f}));
+    ASSERT_EQ(mesh->polygons.size(), 2u);
+    EXPECT_EQ(mesh->polygons[1].colour, (LwoColour{0.25f, 0.5f, 1.0f}));
+    EXPECT_EQ(mesh->polygons[0].uvs.size(), 3u);
+}
+
+TEST(Lwo3Objects, NestedFormsAreBoundedByWhatHoldsThem) {
+    // A form inside the surface that claims more than the surface holds.
+    LwoBytes overlong;
+    overlong.id("FORM").u4(4000).id("NODS");
+    bool failed = false;
+    auto mesh = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", overlong))).file("LWO3"), failed);
+    EXPECT_TRUE(failed);
+    EXPECT_NE(mesh->lastError().find("chunk length 4000 runs past the end of the form"), std::string::npos)
+        << mesh->lastError();
+    EXPECT_TRUE(mesh->polygons.empty());
+    // Attribute forms nested far deeper than any file nests them: skipped, not followed.
+    LwoBytes deep = form("ENTR", chunk4("NAME", LwoBytes().s0("Color")));
+    for (int level = 0; level < 2000; ++level) deep = form("ATTR", deep);
+    LwoBytes graph =
+        form("NODS", form("NNDS", form("NTAG", chunk4("NNME", LwoBytes().s0("M")).raw(form("NDTA", deep)))));
+    auto nested = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", graph))).file("LWO3"), failed);
+    EXPECT_FALSE(failed) << nested->lastError();
+}
+
+}  // namespace
