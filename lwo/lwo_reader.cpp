@@ -1,5 +1,6 @@
 #include "lwo/lwo_reader.h"
 
+#include "lwo/image_block.h"
 #include "lwo/iff_chunks.h"
 #include "lwo/lwo3_reader.h"
 #include "lwo/lwob_reader.h"
@@ -357,10 +358,12 @@ void LwoReader::readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd) {
     const uint16_t length = static_cast<uint16_t>(sub.length());
     if (id == "BLOK") {
         // The block's own sub-chunks follow and are read as surface sub-chunks: none of them
-        // is one this reader keeps, but the flag says the surface carries a texture.
+        // is one this reader keeps, but the flag says the surface carries a texture. An image
+        // map's projection is read from a copy of the cursor, leaving this walk as it was.
         c.setEnd(surfaceEnd);
         surface.blockLength = static_cast<int16_t>(length);
         surface.hasBlock = true;
+        readImageBlock(c, c.position() + length, surface);
         return;
     }
     if (id == "COLR") {

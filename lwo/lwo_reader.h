@@ -113,6 +113,25 @@ struct LwoLegacyTexture {
     float wrapCountHeight = 1.0f;  // TFP1 (spherical maps)
 };
 
+// An image-map block of a surface (LWO2: a BLOK whose header is IMAP), as the file says; read
+// for projection mapping. Fields default to what a block without that sub-chunk means.
+struct LwoImageBlock {
+    int32_t offset = 0;  // of the BLOK sub-chunk's ID, for messages
+    std::string ordinal;  // orders the blocks of one surface
+    std::string channel;  // CHAN: "COLR" colour, "DIFF", "BUMP", ...
+    bool enabled = true;  // ENAB
+    int32_t projection = -1;  // PROJ: 0 planar, 1 cylindrical, 2 spherical, 3 cubic, 4 front, 5 UV; -1 none
+    uint16_t axis = 0;  // AXIS: 0 X, 1 Y, 2 Z
+    Vec3 centre;  // TMAP CNTR
+    Vec3 size{1.0f, 1.0f, 1.0f};  // TMAP SIZE
+    Vec3 rotation;  // TMAP ROTA: heading, pitch, bank in radians
+    int32_t image = 0;  // IMAG: the CLIP's index, 0 for none
+    uint16_t wrapWidth = 1, wrapHeight = 1;  // WRAP: 0 reset, 1 repeat, 2 mirror, 3 edge
+    float wrapCountWidth = 1.0f, wrapCountHeight = 1.0f;  // WRPW, WRPH
+    std::string uvMap;  // VMAP
+    std::string problem;  // why the block could not be read whole, located; empty when it was
+};
+
 struct LwoSurface {
     int32_t chunkLength = 0;
     std::string name;
@@ -129,6 +148,7 @@ struct LwoSurface {
     float transparency = 0.0f;
     int32_t transparencyEnvelope = 0;
     bool hasBlock = false;
+    std::vector<LwoImageBlock> imageBlocks;  // file order
     // Read from LWOB and LWO3 surfaces only (LWO2's are not read, which keeps its results).
     float luminosity = 0.0f;
     uint16_t flags = 0;  // LWOB FLAG

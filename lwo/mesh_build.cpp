@@ -1,5 +1,7 @@
 #include "lwo/mesh_build.h"
 
+#include "lwo/projection_uv.h"
+
 #include <cstdio>
 #include <map>
 #include <unordered_map>
@@ -124,6 +126,74 @@ std::string located(const LwoPolygonSet& set, const char* format, long long a, l
     return text;
 }
 
+// The projection a surface's picture is laid on with: that of its first enabled colour image
+// block, when that block projects from positions and was read whole.
+bool surfaceProjection(const LwoSurface& surface, TextureProjection& projection) {
+    for (const LwoImageBlock& block : surface.imageBlocks) {
+        if (!block.enabled || !(block.channel == "COLR" || block.channel.empty())) continue;
+        const auto kind = static_cast<ProjectionKind>(block.projection);
+        if (!block.problem.empty() || !projectsFromPositions(kind)) return false;
+        projection = TextureProjection{kind,           block.axis,           block.centre,          block.size,
+                                       block.rotation, block.wrapCountWidth, block.wrapCountHeight};
+        return true;
+    }
+    return false;
+}
+
+// Calls visit(polygon, surface) for every SURF polygon tag that names a surface, in file order
+// (a polygon tagged twice is visited twice): `polygon` indexes the polygon list, `surface`
+// reader.surfaces (found by name, the first of a name).
+template <typename Visit>
+void forEachSurfaceTag(const LwoReader& reader, const PolygonSetStarts& setStarts, size_t polygonCount, Visit visit) {
+    std::unordered_map<std::string, size_t> surfaceByName;
+    for (size_t s = reader.surfaces.size(); s-- > 0;) surfaceByName[reader.surfaces[s].name] = s;
+    for (const LwoPolygonTags& tagSet : reader.polygonTagSets) {
+        // Part names, smoothing groups and the like tag polygons but do not choose surfaces.
+        if (tagSet.type != "SURF") continue;
+        int32_t setIndex = tagSet.polygonSetIndex;
+        if (setIndex < 0 || static_cast<size_t>(setIndex) >= setStarts.size()) continue;
+        const size_t base = static_cast<size_t>(setStarts[setIndex]);
+        const size_t setSize = reader.polygonSets[setIndex].cornerCounts.size();
+        for (size_t i = 0; i < tagSet.polygonIndices.size() && i < tagSet.tags.size(); ++i) {
+            const size_t tag = tagSet.tags[i];
+            const int32_t q = tagSet.polygonIndices[i];
+            if (tag >= reader.tagList.tags.size() || q < 0 || static_cast<size_t>(q) >= setSize) continue;
+            auto found = surfaceByName.find(reader.tagList.tags[tag]);
+            if (found == surfaceByName.end() || base + q >= polygonCount) continue;
+            visit(base + q, found->second);
+        }
+    }
+}
+
+// Polygons of projection-mapped surfaces that no UV map reached get a uv per corner from the
+// projection, v flipped as a map's is, so they draw as UV-mapped polygons do.
+void addProjectedUvs(const LwoReader& reader, const PolygonSetStarts& setStarts, std::vector<MeshPolygon>& polygons) {
+    std::vector<TextureProjection> projections(reader.surfaces.size());
+    std::vector<bool> projected(reader.surfaces.size(), false);
+    bool any = false;
+    for (size_t s = 0; s < reader.surfaces.size(); ++s) {
+        projected[s] = surfaceProjection(reader.surfaces[s], projections[s]);
+        any = any || projected[s];
+    }
+    if (!any) return;
+    // The last tag of a polygon chooses its surface, as it chooses its colour.
+    std::vector<int32_t> surfaceOf(polygons.size(), -1);
+    forEachSurfaceTag(reader, setStarts, polygons.size(),
+                      [&](size_t polygon, size_t surface) { surfaceOf[polygon] = static_cast<int32_t>(surface); });
+    std::vector<Vec3> corners;
+    for (size_t i = 0; i < polygons.size(); ++i) {
+        MeshPolygon& polygon = polygons[i];
+        const int32_t s = surfaceOf[i];
+        if (s < 0 || !projected[s] || !polygon.uvs.empty()) continue;
+        corners.clear();
+        // Back to the file's coordinates, which the projection is given in.
+        for (const Vec3& p : polygon.positions) corners.push_back(Vec3{-p.x, -p.y, -p.z});
+        for (const ProjectedUv& uv : projectPolygon(projections[s], corners)) {
+            polygon.uvs.push_back(MeshUv{uv.u, 1.0f - uv.v, 0.0f});
+        }
+    }
+}
+
 }  // namespace
 
 bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolygon>& polygons,
@@ -174,31 +244,17 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
             polygons.push_back(std::move(polygon));
         }
     }
+    addProjectedUvs(reader, setStarts, polygons);
     return false;
 }
 
 int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
                         std::vector<MeshPolygon>& polygons, const LwoColour* colour) {
-    std::unordered_map<std::string, size_t> surfaceByName;
-    for (size_t s = reader.surfaces.size(); s-- > 0;) surfaceByName[reader.surfaces[s].name] = s;
-    for (const LwoPolygonTags& tagSet : reader.polygonTagSets) {
-        // Part names, smoothing groups and the like tag polygons but do not choose surfaces.
-        if (tagSet.type != "SURF") continue;
-        int32_t setIndex = tagSet.polygonSetIndex;
-        if (setIndex < 0 || static_cast<size_t>(setIndex) >= setStarts.size()) continue;
-        const size_t base = static_cast<size_t>(setStarts[setIndex]);
-        const size_t setSize = reader.polygonSets[setIndex].cornerCounts.size();
-        for (size_t i = 0; i < tagSet.polygonIndices.size() && i < tagSet.tags.size(); ++i) {
-            const size_t tag = tagSet.tags[i];
-            const int32_t q = tagSet.polygonIndices[i];
-            if (tag >= reader.tagList.tags.size() || q < 0 || static_cast<size_t>(q) >= setSize) continue;
-            auto found = surfaceByName.find(reader.tagList.tags[tag]);
-            if (found == surfaceByName.end() || base + q >= polygons.size()) continue;
-            const LwoSurface& surface = reader.surfaces[found->second];
-            MeshPolygon& polygon = polygons[base + q];
-            polygon.colour = colour ? *colour : surface.colour;
-            if (surface.hasBlock) polygon.textured = true;
-        }
-    }
+    forEachSurfaceTag(reader, setStarts, polygons.size(), [&](size_t q, size_t s) {
+        const LwoSurface& surface = reader.surfaces[s];
+        MeshPolygon& polygon = polygons[q];
+        polygon.colour = colour ? *colour : surface.colour;
+        if (surface.hasBlock) polygon.textured = true;
+    });
     return static_cast<int>(reader.polygonTagSets.size());
 }

@@ -3,6 +3,9 @@
 // Building resolves point numbers to positions (all three coordinates negated, which turns the
 // file's left-handed axes into the engine's), attaches TXUV coordinates (v flipped to 1 - v:
 // texture row 0 is the picture's top) and later copies surface colours and texture flags.
+// Polygons of a surface whose picture is mapped by projection (an image block projecting planar,
+// cylindrical, spherical or cubic) that no UV map reaches get their uvs from that projection
+// (lwo/projection_uv.h), flipped the same way, so they draw as UV-mapped ones do.
 // Vertex-map look-ups go through per-map indexes (point -> first entry), so building is linear
 // in the number of corners and map entries. Colours are 0-1 floats.
 #pragma once
@@ -43,8 +46,8 @@ constexpr size_t kMaxUvEntriesPerCorner = 8;
 using PolygonSetStarts = std::vector<int32_t>;
 
 // Appends a polygon for every polygon of every set. uvMap < 0 uses every TXUV map; otherwise
-// only map number uvMap and the per-polygon maps of the same name. True on failure (an index
-// out of range), with the located reason in *error.
+// only map number uvMap and the per-polygon maps of the same name; then projected uvs where no
+// map gave any. True on failure (an index out of range), with the located reason in *error.
 [[nodiscard]] bool buildMeshPolygons(const LwoReader& reader, int uvMap,
                                      std::vector<MeshPolygon>& polygons, PolygonSetStarts& setStarts,
                                      std::string* error);
