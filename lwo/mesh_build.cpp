@@ -126,9 +126,9 @@ std::string located(const LwoPolygonSet& set, const char* format, long long a, l
     return text;
 }
 
-// The projection a surface's picture is laid on with: that of its first enabled colour image
-// block, when that block projects from positions and was read whole.
-bool surfaceProjection(const LwoSurface& surface, TextureProjection& projection) {
+// The projection of a surface's first enabled colour image block, when that block projects from
+// positions and was read whole (LWO2, LWO3).
+bool blockProjection(const LwoSurface& surface, TextureProjection& projection) {
     for (const LwoImageBlock& block : surface.imageBlocks) {
         if (!block.enabled || !(block.channel == "COLR" || block.channel.empty())) continue;
         const auto kind = static_cast<ProjectionKind>(block.projection);
@@ -138,6 +138,34 @@ bool surfaceProjection(const LwoSurface& surface, TextureProjection& projection)
         return true;
     }
     return false;
+}
+
+// The projection of an LWOB surface's first colour texture that names a picture, when its type
+// is an image map projected from positions. Its axis is the first of the X, Y, Z flags (1, 2, 4).
+bool legacyProjection(const LwoSurface& surface, TextureProjection& projection) {
+    static const std::pair<const char*, ProjectionKind> kTypes[] = {
+        {"Planar Image Map", ProjectionKind::Planar},
+        {"Cylindrical Image Map", ProjectionKind::Cylindrical},
+        {"Spherical Image Map", ProjectionKind::Spherical},
+        {"Cubic Image Map", ProjectionKind::Cubic},
+    };
+    for (const LwoLegacyTexture& texture : surface.legacyTextures) {
+        if (texture.channel != "CTEX" || texture.image.empty() || texture.image == "(none)") continue;
+        for (const auto& [name, kind] : kTypes) {
+            if (texture.type != name) continue;
+            const int axis = (texture.flags & 1) ? 0 : (texture.flags & 2) ? 1 : (texture.flags & 4) ? 2 : 0;
+            projection = TextureProjection{kind,   axis,   texture.centre,         texture.size,
+                                           Vec3{}, texture.wrapCountWidth, texture.wrapCountHeight};
+            return true;
+        }
+        return false;
+    }
+    return false;
+}
+
+// The projection a surface's picture is laid on with, from whichever record its format keeps.
+bool surfaceProjection(const LwoSurface& surface, TextureProjection& projection) {
+    return blockProjection(surface, projection) || legacyProjection(surface, projection);
 }
 
 // Calls visit(polygon, surface) for every SURF polygon tag that names a surface, in file order

@@ -3,9 +3,10 @@
 // Building resolves point numbers to positions (all three coordinates negated, which turns the
 // file's left-handed axes into the engine's), attaches TXUV coordinates (v flipped to 1 - v:
 // texture row 0 is the picture's top) and later copies surface colours and texture flags.
-// Polygons of a surface whose picture is mapped by projection (an image block projecting planar,
-// cylindrical, spherical or cubic) that no UV map reaches get their uvs from that projection
-// (lwo/projection_uv.h), flipped the same way, so they draw as UV-mapped ones do.
+// Polygons of a surface whose picture is mapped by projection (an image block, or an LWOB colour
+// texture, projecting planar, cylindrical, spherical or cubic) that no UV map reaches get their
+// uvs from that projection (lwo/projection_uv.h), flipped the same way, so they draw as UV-mapped
+// ones do.
 // Vertex-map look-ups go through per-map indexes (point -> first entry), so building is linear
 // in the number of corners and map entries. Colours are 0-1 floats.
 #pragma once

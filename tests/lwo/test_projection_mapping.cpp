@@ -280,6 +280,39 @@ TEST(ProjectionMapping, ADamagedBlockIsLocatedAndTheObjectStillLoads) {
               std::string::npos);
 }
 
+TEST(ProjectionMapping, LwobColourTexturesProjectTheSameWay) {
+    // The quad above in an LWOB file: its colour texture gives the same corners as the blocks.
+    struct Case {
+        const char* type;
+        uint16_t axisFlag;
+        Vec3 centre, size;
+        float wrapWidth;
+        std::vector<std::pair<float, float>> uvs;
+    };
+    const std::vector<Case> cases = {
+        // Planar along Z (flag 4), as the planar block: u = x/4 + 0.5, v = y/4 + 0.5
+        {"Planar Image Map", 4, {0, 0, -2}, {4, 4, 4}, 1, {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.75f, 0.75f}, {0.25f, 0.75f}}},
+        // Cylindrical around Y (flag 2) twice round (TFP0 2): 2 * 0.426208 and 2 * 0.573792;
+        // v = y/2 + 0.5
+        {"Cylindrical Image Map", 2, {}, {2, 2, 2}, 2, {{0.852416f, 0.0f}, {1.147584f, 0.0f}, {1.147584f, 1.0f}, {0.852416f, 1.0f}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        Bytes surface = Bytes().s0("Skin");
+        surface.raw(subChunk("CTEX", Bytes().s0(c.type))).raw(subChunk("TIMG", Bytes().s0("earth.jpg")));
+        surface.raw(subChunk("TFLG", Bytes().u2(c.axisFlag))).raw(subChunk("TSIZ", Bytes().vec(c.size)));
+        surface.raw(subChunk("TCTR", Bytes().vec(c.centre))).raw(subChunk("TFP0", Bytes().f4(c.wrapWidth)));
+        LwoWriter w;
+        w.chunk("SRFS", Bytes().s0("Skin")).points({{-1, -1, -2}, {1, -1, -2}, {1, 1, -2}, {-1, 1, -2}});
+        w.chunk("POLS", Bytes().u2(4).u2(0).u2(1).u2(2).u2(3).u2(1)).chunk("SURF", surface);
+        auto mesh = std::make_unique<LwoMesh>();
+        const std::vector<uint8_t> file = w.file("LWOB");
+        ASSERT_FALSE(mesh->loadFromMemory(file.data(), file.size(), "quad.lwo")) << mesh->lastError();
+        ASSERT_EQ(mesh->polygons.size(), 1u);
+        expectCorners(mesh->polygons[0], c.uvs);
+    }
+}
+
 namespace {
 
 const std::string kData = std::string(DEMO_TESTDATA_DIR) + "/lwo/";
