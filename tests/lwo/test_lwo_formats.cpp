@@ -206,6 +206,22 @@ TEST(LwoFormatsRealFiles, PatchesAreCountedAsTheFileHoldsThem) {
     EXPECT_EQ(patches->reader.formType, "LWO2");
 }
 
+TEST(LwoFormatsRealFiles, AnObjectSavedInBothFormatsBuildsTheSameMesh) {
+    // The same concave 66-gon as LWOB and as LWO2: corners in the same order (the winding).
+    auto older = loadFile("lwob_ConcavePolygon.lwo");
+    auto newer = loadFile("concave_polygon.lwo");
+    ASSERT_EQ(older->polygons.size(), 1u);
+    ASSERT_EQ(newer->polygons.size(), 1u);
+    const MeshPolygon& a = older->polygons[0];
+    const MeshPolygon& b = newer->polygons[0];
+    ASSERT_EQ(a.positions.size(), b.positions.size());
+    for (size_t k = 0; k < a.positions.size(); ++k) {
+        EXPECT_FLOAT_EQ(a.positions[k].x, b.positions[k].x) << k;
+        EXPECT_FLOAT_EQ(a.positions[k].z, b.positions[k].z) << k;
+    }
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(a.colour[k], b.colour[k], 1e-6f);
+}
+
 // --- Hand-built LWOB ---
 
 LwoBytes sub(const char* id, const LwoBytes& body) { return lwoSubChunk(id, body); }
