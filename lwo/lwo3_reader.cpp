@@ -156,9 +156,9 @@ void readSurfaceValue(const std::string& id, ByteCursor& c, LwoSurface& s, bool&
         s.diffuseLength = static_cast<int16_t>(length);
         s.diffuse = c.readF4();
     } else if (id == "TRAN") {
-        s.hasTransparency = true;
         s.transparencyLength = static_cast<int16_t>(length);
         s.transparency = c.readF4();
+        s.hasTransparency = s.transparency > 0.0f;  // as for LWOB: a value, not the sub-chunk
     } else if (id == "LUMI") {
         s.luminosity = c.readF4();
     }

@@ -141,8 +141,10 @@ void readSurfaceField(const std::string& id, ByteCursor& c, LwoSurface& s) {
     } else if (id == "DIFF" || id == "VDIF") {
         s.diffuse = id == "DIFF" ? readFixedPoint(c) : c.readF4();
     } else if (id == "TRAN" || id == "VTRN") {
-        s.hasTransparency = true;
+        // Modeler writes TRAN 0 into every surface: only a value makes the surface see-through
+        // (and drawn blended).
         s.transparency = id == "TRAN" ? readFixedPoint(c) : c.readF4();
+        s.hasTransparency = s.transparency > 0.0f;
     } else if (id == "LUMI" || id == "VLUM") {
         s.luminosity = id == "LUMI" ? readFixedPoint(c) : c.readF4();
     } else if (startsTexture(id)) {

@@ -172,6 +172,8 @@ TEST(LwoFormatsRealFiles, RecordsAndMeshMatchTheIndependentFacts) {
         EXPECT_EQ(r.tagList.tags, f.tags);
         ASSERT_EQ(r.surfaces.size(), 1u);
         EXPECT_EQ(r.surfaces[0].name, f.surface);
+        // LWOB surfaces all carry TRAN 0, LWO3 ones none: opaque, so drawn without blending.
+        EXPECT_FALSE(r.surfaces[0].hasTransparency);
         for (int k = 0; k < 3; ++k) EXPECT_NEAR(r.surfaces[0].colour[k], f.colour[k], 1e-5f) << k;
         // Every polygon of these files is tagged with their one surface: the mesh carries its colour.
         for (const MeshPolygon& p : mesh->polygons) EXPECT_NEAR(p.colour[0], f.colour[0], 1e-5f);
