@@ -59,7 +59,8 @@ void readMapping(const std::string& id, ByteCursor& c, LwoImageBlock& block) {
 
 void readAttribute(const std::string& id, ByteCursor& c, LwoImageBlock& block) {
     if (id == "TMAP") {
-        eachSubChunk(c, "SURF BLOK TMAP", kInMapping, [&](const std::string& sub, ByteCursor& in) { readMapping(sub, in, block); });
+        eachSubChunk(c, "SURF BLOK TMAP", kInMapping,
+                     [&](const std::string& sub, ByteCursor& in) { readMapping(sub, in, block); });
     } else if (id == "PROJ") {
         block.projection = c.readU2();
     } else if (id == "AXIS") {
@@ -92,9 +93,11 @@ void readImageBlock(const ByteCursor& surfaceCursor, size_t blockEnd, LwoSurface
     iff::Body header;
     if (iff::openBody(c, iff::LengthWidth::Two, bodyStart, blockEnd, kInBlock, header)) {
         block.ordinal = c.readPaddedString();
-        eachSubChunk(c, "SURF BLOK IMAP", kInHeader, [&](const std::string& id, ByteCursor& in) { readHeaderAttribute(id, in, block); });
+        eachSubChunk(c, "SURF BLOK IMAP", kInHeader,
+                     [&](const std::string& id, ByteCursor& in) { readHeaderAttribute(id, in, block); });
         iff::closeBody(c, header, blockEnd, blockEnd);
-        eachSubChunk(c, "SURF BLOK", kInBlock, [&](const std::string& id, ByteCursor& in) { readAttribute(id, in, block); });
+        eachSubChunk(c, "SURF BLOK", kInBlock,
+                     [&](const std::string& id, ByteCursor& in) { readAttribute(id, in, block); });
     }
     if (c.failed()) block.problem = c.error();
     surface.imageBlocks.push_back(std::move(block));

@@ -70,7 +70,9 @@ float heightOf(const TextureProjection& p, const Vec3& q, int axis, const Angles
     return static_cast<float>(1.0 - row * p.wrapHeight);
 }
 
-bool aroundAxis(ProjectionKind kind) { return kind == ProjectionKind::Cylindrical || kind == ProjectionKind::Spherical; }
+bool aroundAxis(ProjectionKind kind) {
+    return kind == ProjectionKind::Cylindrical || kind == ProjectionKind::Spherical;
+}
 
 int clampAxis(int axis) { return axis < 0 || axis > 2 ? 0 : axis; }
 

@@ -173,7 +173,8 @@ Bytes imageBlock(const BlockSpec& spec) {
     block.raw(subChunk("TMAP", mapping)).raw(subChunk("PROJ", Bytes().u2(spec.projection)));
     block.raw(subChunk("AXIS", Bytes().u2(spec.axis))).raw(subChunk("IMAG", Bytes().vx(1)));
     block.raw(subChunk("WRAP", Bytes().u2(1).u2(1)));
-    block.raw(subChunk("WRPW", Bytes().f4(spec.wrapWidth).vx(0))).raw(subChunk("WRPH", Bytes().f4(spec.wrapHeight).vx(0)));
+    block.raw(subChunk("WRPW", Bytes().f4(spec.wrapWidth).vx(0)));
+    block.raw(subChunk("WRPH", Bytes().f4(spec.wrapHeight).vx(0)));
     block.raw(subChunk("VMAP", Bytes().s0("uv")));
     return subChunk("BLOK", block);
 }
@@ -223,10 +224,12 @@ TEST(ProjectionMapping, EachProjectionOfAHandBuiltObjectGivesItsCornerUvs) {
         // Cylindrical around Y, size 2 along it: heading of (x, z) = (-1, -2) is atan2(-1, -2) =
         // -(pi - atan(0.5)) = -2.677945, u = 1 + 0.426208 = 1.426208, taken to 0.426208; (1, -2):
         // 2.677945, u = 1 - 0.426208 = 0.573792; v = y/2 + 0.5 = 0 or 1
-        {"cylindrical", spec(1, 1, {}, {2, 2, 2}), {{0.426208f, 0.0f}, {0.573792f, 0.0f}, {0.573792f, 1.0f}, {0.426208f, 1.0f}}},
+        {"cylindrical", spec(1, 1, {}, {2, 2, 2}),
+         {{0.426208f, 0.0f}, {0.573792f, 0.0f}, {0.573792f, 1.0f}, {0.426208f, 1.0f}}},
         // Spherical around Y, twice round: u doubles those above (0.852416, 1.147584); latitude of
         // (-1, -1, -2): atan(-1/sqrt 5) = -0.420534, row 0.5 + 0.133861 = 0.633861, v = 0.366139
-        {"spherical", spec(2, 1, {}, {1, 1, 1}, 2), {{0.852416f, 0.366139f}, {1.147584f, 0.366139f}, {1.147584f, 0.633861f}, {0.852416f, 0.633861f}}},
+        {"spherical", spec(2, 1, {}, {1, 1, 1}, 2),
+         {{0.852416f, 0.366139f}, {1.147584f, 0.366139f}, {1.147584f, 0.633861f}, {0.852416f, 0.633861f}}},
         // Cubic: the quad faces Z, so planar along Z with size 2: u = x/2 + 0.5, v = y/2 + 0.5
         {"cubic", spec(3, 0, {}, {2, 2, 2}), {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
     };
@@ -291,10 +294,12 @@ TEST(ProjectionMapping, LwobColourTexturesProjectTheSameWay) {
     };
     const std::vector<Case> cases = {
         // Planar along Z (flag 4), as the planar block: u = x/4 + 0.5, v = y/4 + 0.5
-        {"Planar Image Map", 4, {0, 0, -2}, {4, 4, 4}, 1, {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.75f, 0.75f}, {0.25f, 0.75f}}},
+        {"Planar Image Map", 4, {0, 0, -2}, {4, 4, 4}, 1,
+         {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.75f, 0.75f}, {0.25f, 0.75f}}},
         // Cylindrical around Y (flag 2) twice round (TFP0 2): 2 * 0.426208 and 2 * 0.573792;
         // v = y/2 + 0.5
-        {"Cylindrical Image Map", 2, {}, {2, 2, 2}, 2, {{0.852416f, 0.0f}, {1.147584f, 0.0f}, {1.147584f, 1.0f}, {0.852416f, 1.0f}}},
+        {"Cylindrical Image Map", 2, {}, {2, 2, 2}, 2,
+         {{0.852416f, 0.0f}, {1.147584f, 0.0f}, {1.147584f, 1.0f}, {0.852416f, 1.0f}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
@@ -439,7 +444,8 @@ TEST(ProjectionMapping, ProjectionMappedEarthsShowTheirPicture) {
     REQUIRE_GL();
     // The spherical map seen from the front and a little above; the planar one from above, the
     // way its picture is projected.
-    for (const auto& [name, pitch] : {std::make_pair("earth_spherical_x", 20.0f), std::make_pair("earth_planar_y", 90.0f)}) {
+    for (const auto& [name, pitch] :
+         {std::make_pair("earth_spherical_x", 20.0f), std::make_pair("earth_planar_y", 90.0f)}) {
         SCOPED_TRACE(name);
         testsupport::resetGlState();
         LwoObject earth;
