@@ -25,7 +25,7 @@ namespace {
 const ProgramInfo kProgram = {
     "lwo-info",
     "usage: lwo-info [--json] [--] FILE.lwo...\n"
-    "Says what LWO2 objects hold, or why they fail to load.\n"
+    "Says what LightWave objects (LWOB, LWO2, LWO3) hold, or why they fail to load.\n"
     "  --json     one JSON object per file, one line each\n"
     "  --help     this text\n"
     "  --version  the version\n"
