@@ -54,12 +54,122 @@ std::string polygonSetJson(const LwoPolygonSet& set) {
                          {"corners", json::object(corners)}});
 }
 
-std::string surfaceJson(const LwoSurface& s) {
-    return json::object({{"name", quoted(s.name)},
-                         {"colour", json::array(std::vector<float>(s.colour.begin(), s.colour.end()),
-                                                [](float c) { return json::number(c); })},
-                         {"hasTransparency", json::boolean(s.hasTransparency)},
-                         {"hasBlock", json::boolean(s.hasBlock)}});
+// A picture a surface lays on, from whichever record its format keeps: an LWO2 image block, an
+// LWOB texture or the picture an LWO3 material names. Empty text means the file does not say.
+struct SurfaceImage {
+    std::string image;  // the picture file; empty when none or its clip is not in the file
+    int32_t clip = 0;  // LWO2: the clip index the block names, 0 for none
+    const char* projection = nullptr;  // null when the record gives none
+    int axis = -1;  // 0 X, 1 Y, 2 Z where the projection has one
+    std::string channel;  // "COLR", "BUMP", ... (LWOB: "CTEX", "BTEX", ...)
+    bool enabled = true;
+    bool colour = true;  // feeds the surface's colour
+    std::string uvMap;
+    std::string problem;
+};
+
+const char* kProjections[] = {"planar", "cylindrical", "spherical", "cubic", "front", "uv"};
+
+// Only planar, cylindrical and spherical maps run along an axis: a cubic map takes each
+// polygon's own, and front and UV maps have none.
+int axisFor(const char* projection, int axis) {
+    if (!projection) return -1;
+    const std::string kind = projection;
+    return kind == "planar" || kind == "cylindrical" || kind == "spherical" ? axis : -1;
+}
+
+std::string clipFile(const LwoReader& r, int32_t index) {
+    for (const LwoClip& clip : r.clips)
+        if (index != 0 && clip.clipIndex == static_cast<uint32_t>(index)) return clip.fileName;
+    return std::string();
+}
+
+SurfaceImage fromBlock(const LwoReader& r, const LwoImageBlock& block) {
+    SurfaceImage out;
+    out.clip = block.image;
+    out.image = clipFile(r, block.image);
+    if (block.projection >= 0 && block.projection < 6) out.projection = kProjections[block.projection];
+    out.axis = axisFor(out.projection, block.axis);
+    out.channel = block.channel;
+    out.enabled = block.enabled;
+    out.colour = block.channel == "COLR" || block.channel.empty();
+    out.uvMap = block.uvMap;
+    out.problem = block.problem;
+    return out;
+}
+
+// An LWOB texture's type names its projection; the first of the X, Y, Z flags (1, 2, 4) its axis.
+SurfaceImage fromLegacyTexture(const LwoLegacyTexture& texture) {
+    static const std::pair<const char*, const char*> kTypes[] = {
+        {"Planar Image Map", "planar"}, {"Cylindrical Image Map", "cylindrical"},
+        {"Spherical Image Map", "spherical"}, {"Cubic Image Map", "cubic"},
+        {"Front Projection Image Map", "front"}};
+    SurfaceImage out;
+    out.image = texture.image;
+    for (const auto& [type, projection] : kTypes)
+        if (texture.type == type) out.projection = projection;
+    const int axis = (texture.flags & 1) ? 0 : (texture.flags & 2) ? 1 : (texture.flags & 4) ? 2 : 0;
+    out.axis = axisFor(out.projection, axis);
+    out.channel = texture.channel;
+    out.colour = texture.channel == "CTEX";
+    return out;
+}
+
+// The picture the surface's colour uses: its first enabled colour image, as the mesh model picks.
+template <typename Images>
+auto colourImage(Images& images) -> decltype(&images.front()) {
+    for (auto& image : images)
+        if (image.enabled && image.colour) return &image;
+    return nullptr;
+}
+
+std::vector<SurfaceImage> surfaceImages(const LwoReader& r, const LwoSurface& s) {
+    std::vector<SurfaceImage> images;
+    for (const LwoImageBlock& block : s.imageBlocks) images.push_back(fromBlock(r, block));
+    for (const LwoLegacyTexture& texture : s.legacyTextures) {
+        if (!texture.image.empty() && texture.image != "(none)") images.push_back(fromLegacyTexture(texture));
+    }
+    if (s.imageName.empty()) return images;
+    // LWO3: a material may name its picture without a mapping, or a mapping without a clip.
+    if (SurfaceImage* colour = colourImage(images); colour && colour->image.empty() && colour->clip == 0)
+        colour->image = s.imageName;
+    else if (images.empty())
+        images.emplace_back().image = s.imageName;
+    return images;
+}
+
+std::string orNull(const std::string& text) { return text.empty() ? "null" : quoted(text); }
+
+std::string surfaceJson(const LwoReader& r, const LwoSurface& s) {
+    std::vector<json::Member> members = {
+        {"name", quoted(s.name)},
+        {"colour", json::array(std::vector<float>(s.colour.begin(), s.colour.end()),
+                               [](float c) { return json::number(c); })},
+        {"hasTransparency", json::boolean(s.hasTransparency)},
+        {"hasBlock", json::boolean(s.hasBlock)}};
+    const std::vector<SurfaceImage> images = surfaceImages(r, s);
+    const SurfaceImage* image = colourImage(images);
+    members.push_back({"image", image ? orNull(image->image) : "null"});
+    members.push_back({"projection", image && image->projection ? quoted(image->projection) : "null"});
+    if (image && image->axis >= 0) members.push_back({"axis", quoted(std::string(1, char('X' + image->axis)))});
+    return json::object(members);
+}
+
+// "  surface "Earth": image "earth.jpg", spherical, axis X", and what else sets the image apart.
+std::string imageLine(const LwoSurface& s, const SurfaceImage& image) {
+    std::ostringstream out;
+    out << "  surface \"" << printable(s.name) << "\": image ";
+    if (!image.image.empty()) out << "\"" << printable(image.image) << "\"";
+    else if (image.clip != 0) out << "clip " << image.clip << " (not in the file)";
+    else out << "none";
+    if (image.projection) out << ", " << image.projection;
+    if (image.axis >= 0) out << ", axis " << char('X' + image.axis);
+    if (!image.uvMap.empty()) out << ", UV map \"" << printable(image.uvMap) << "\"";
+    if (!image.colour) out << ", channel " << printable(image.channel);
+    if (!image.enabled) out << ", disabled";
+    if (!image.problem.empty()) out << ", unread: " << printable(image.problem);
+    out << "\n";
+    return out.str();
 }
 
 std::string vertexMapJson(const LwoVertexMap& m) {
@@ -88,7 +198,7 @@ std::string toJson(const std::string& file, bool ok, const LwoMesh& object) {
         members.end(),
         {{"polygonSets", json::array(r.polygonSets, polygonSetJson)},
          {"tags", json::array(r.tagList.tags, [](const std::string& t) { return quoted(t); })},
-         {"surfaces", json::array(r.surfaces, surfaceJson)},
+         {"surfaces", json::array(r.surfaces, [&r](const LwoSurface& s) { return surfaceJson(r, s); })},
          {"vertexMaps", json::array(r.vertexMaps, vertexMapJson)},
          {"discVertexMaps", json::array(r.discVertexMaps, vertexMapJson)},
          {"clips", count(r.clips.size())},
@@ -122,6 +232,8 @@ std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
             << s.colour[2] << ")" << (s.hasTransparency ? ", transparent" : "")
             << (s.hasBlock ? ", texture block" : "") << "\n";
     }
+    for (const LwoSurface& s : r.surfaces)
+        for (const SurfaceImage& image : surfaceImages(r, s)) out << imageLine(s, image);
     for (const LwoVertexMap& m : r.vertexMaps)
         out << "  UV map \"" << printable(m.name) << "\": " << m.entries.size() << " entries\n";
     for (const LwoVertexMap& m : r.discVertexMaps) {

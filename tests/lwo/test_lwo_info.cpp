@@ -52,8 +52,9 @@ TEST(LwoInfo, JsonLinesForEveryRealFile) {
         << uv;
     EXPECT_TRUE(has(uv, "\"polygonSets\":[{\"type\":\"FACE\",\"polygons\":16,\"corners\":{\"4\":16}}]"))
         << uv;
-    EXPECT_TRUE(
-        has(uv, "{\"name\":\"surface1\",\"colour\":[1,1,1],\"hasTransparency\":false,\"hasBlock\":true}"));
+    EXPECT_TRUE(has(uv, "{\"name\":\"surface1\",\"colour\":[1,1,1],\"hasTransparency\":false,\"hasBlock\":true,"
+                        "\"image\":\"uvtest.png\",\"projection\":\"uv\"}"))
+        << uv;
     EXPECT_TRUE(
         has(uv, "\"vertexMaps\":[{\"type\":\"TXUV\",\"name\":\"uvtest\",\"dimension\":2,\"entries\":64}]"));
     EXPECT_TRUE(has(uv, "\"discVertexMaps\":[],\"clips\":1,\"meshPolygons\":16}"));
@@ -79,5 +80,28 @@ TEST(LwoInfo, JsonLinesForEveryRealFile) {
     EXPECT_TRUE(has(patches.lines.at(0), "Subdivision.lwo: ok, LWO2"));
     EXPECT_TRUE(has(patches.lines.at(3), "polygons PTCH: 24 (not drawn)"));
     EXPECT_EQ(run("").status, 2);
+}
+
+// Each format keeps a surface's picture in a record of its own: an LWO2 block names a clip by
+// index and says how it is laid on, an LWO3 material names the picture itself.
+TEST(LwoInfo, SurfaceImagesAndProjections) {
+    const std::string earth = "\"image\":\"Q:ASSIMP/coordsys/test/models/LWO/LWO2/MappingModes/earthSpherical.jpg\"";
+    ToolRun json = run("--json " + kDir + "earth_spherical_x.lwo " + kDir + "earth_planar_y.lwo " + kDir +
+                       "lwo3_Cube06-UVTextureMapStandard.lwo " + kDir + "lwob_ConcavePolygon.lwo");
+    EXPECT_EQ(json.status, 0);
+    ASSERT_EQ(json.lines.size(), 4u);
+    EXPECT_TRUE(has(json.lines[0], "\"hasBlock\":true," + earth + ",\"projection\":\"spherical\",\"axis\":\"X\"}"))
+        << json.lines[0];
+    EXPECT_TRUE(has(json.lines[1], earth + ",\"projection\":\"planar\",\"axis\":\"Y\"}")) << json.lines[1];
+    EXPECT_TRUE(has(json.lines[2], "\"image\":\"Images/general/UV_Grid.jpg\",\"projection\":")) << json.lines[2];
+    EXPECT_TRUE(has(json.lines[3], "\"image\":null,\"projection\":null}")) << json.lines[3];
+
+    ToolRun text = run(kDir + "earth_spherical_x.lwo");
+    bool listed = false;
+    for (const std::string& line : text.lines)
+        listed = listed || line == "  surface \"Default\": image "
+                                   "\"Q:ASSIMP/coordsys/test/models/LWO/LWO2/MappingModes/earthSpherical.jpg\", "
+                                   "spherical, axis X";
+    EXPECT_TRUE(listed);
 }
 #endif
