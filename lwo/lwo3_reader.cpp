@@ -21,6 +21,10 @@ struct Node {
     LwoColour colour = {1.0f, 1.0f, 1.0f};
     std::string image;  // an image node's picture
     int32_t clip = 0;   // the clip a texture layer on the node's colour uses; 0 for none
+    // An image node's mapping (IMAP projection, IAXS, IUVI, ISCL, IPOS, IROT, wraps), kept in
+    // the record LWO2 image blocks fill; hasMap once its projection was read.
+    LwoImageBlock map;
+    bool hasMap = false;
 };
 
 // One connection: `from`'s output feeds `input` of `node`.
@@ -51,6 +55,62 @@ double readF8(ByteCursor& c) {
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
+}
+
+// PROJ, AXIS, ENAB and the wrap modes are U2 in LWO2; a body of four bytes holds them as U4.
+uint32_t readSmall(ByteCursor& c) { return c.remaining() >= 4 ? c.readU4() : c.readU2(); }
+
+Vec3 readVector(ByteCursor& c) {
+    Vec3 v;
+    v.x = c.readF4();
+    v.y = c.readF4();
+    v.z = c.readF4();
+    return v;
+}
+
+// An image node's vector or scalar parameter: VPRM, then VPVL, whose data chunk holds the F4
+// components (three, or one for a scalar) and an envelope index, which is not kept.
+std::vector<float> readNodeParameter(ByteCursor& c, const iff::Body& body) {
+    std::vector<float> values;
+    iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body& inner) {
+        if (!isForm || id != "VPRM") return;
+        iff::walkChunks(c, inner.bodyEnd, [&](const std::string& valueId, bool valueIsForm, const iff::Body& v) {
+            if (!valueIsForm || valueId != "VPVL") return;
+            iff::walkChunks(c, v.bodyEnd, [&](const std::string& dataId, bool, const iff::Body&) {
+                while (dataId == kDataId && values.size() < 3 && c.remaining() >= 4) values.push_back(c.readF4());
+            });
+        });
+    });
+    return values;
+}
+
+void readNodeMapping(const std::string& id, ByteCursor& c, const iff::Body& body, LwoImageBlock& map) {
+    const std::vector<float> v = readNodeParameter(c, body);
+    if (v.size() == 3) {
+        const Vec3 vector{v[0], v[1], v[2]};
+        if (id == "ISCL") map.size = vector;
+        else if (id == "IPOS") map.centre = vector;
+        else if (id == "IROT") map.rotation = vector;
+    } else if (v.size() == 1) {
+        if (id == "IUTD") map.wrapCountWidth = v[0];
+        else if (id == "IVTD") map.wrapCountHeight = v[0];
+    }
+}
+
+// The image node's own chunks that say how its picture is laid on.
+void readNodeMapValue(const std::string& id, ByteCursor& c, Node& node) {
+    if (id == "IMAP") {
+        node.map.projection = static_cast<int32_t>(readSmall(c));
+        node.hasMap = !c.failed();
+    } else if (id == "IAXS") {
+        node.map.axis = static_cast<uint16_t>(readSmall(c));
+    } else if (id == "IUVI") {
+        node.map.uvMap = c.readPaddedString();
+    } else if (id == "IUTL") {
+        node.map.wrapWidth = static_cast<uint16_t>(readSmall(c));
+    } else if (id == "IVTL") {
+        node.map.wrapHeight = static_cast<uint16_t>(readSmall(c));
+    }
 }
 
 // The image of the first texture block layered on a colour (TXTR, BLOK, IMAG).
@@ -97,6 +157,9 @@ void readNodeData(ByteCursor& c, const iff::Body& body, const std::string& type,
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body& inner) {
         if (!isForm) {
             if (type == "STIL" && id == kDataId) node.image = c.readPaddedString();
+            if (type == "NDTA") readNodeMapValue(id, c, node);
+        } else if (type == "NDTA" && (id == "ISCL" || id == "IPOS" || id == "IROT" || id == "IUTD" || id == "IVTD")) {
+            readNodeMapping(id, c, inner, node.map);
         } else if (id == "ENTR") {
             readEntry(c, inner, node);
         } else if (depth < kMaxNodeDataDepth &&
@@ -109,6 +172,7 @@ void readNodeData(ByteCursor& c, const iff::Body& body, const std::string& type,
 
 void readNode(ByteCursor& c, const iff::Body& body, Graph& graph) {
     Node node;
+    node.map.offset = static_cast<int32_t>(body.headerStart);
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body& inner) {
         if (!isForm && id == "NNME")
             node.name = c.readPaddedString();
@@ -164,6 +228,76 @@ void readSurfaceValue(const std::string& id, ByteCursor& c, LwoSurface& s, bool&
     }
 }
 
+void readBlockHeader(ByteCursor& c, const iff::Body& body, LwoImageBlock& block) {
+    iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body&) {
+        if (isForm) return;
+        if (id == kDataId) block.ordinal = c.readPaddedString();
+        else if (id == "CHAN") block.channel = c.readId4();
+        else if (id == "ENAB") block.enabled = readSmall(c) != 0;
+    });
+}
+
+void readBlockMapping(ByteCursor& c, const iff::Body& body, LwoImageBlock& block) {
+    iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body&) {
+        if (isForm) return;
+        if (id == "CNTR") block.centre = readVector(c);
+        else if (id == "SIZE") block.size = readVector(c);
+        else if (id == "ROTA") block.rotation = readVector(c);
+    });
+}
+
+void readBlockAttribute(const std::string& id, ByteCursor& c, LwoImageBlock& block) {
+    if (id == "PROJ") {
+        block.projection = static_cast<int32_t>(readSmall(c));
+    } else if (id == "AXIS") {
+        block.axis = static_cast<uint16_t>(readSmall(c));
+    } else if (id == "IMAG") {
+        block.image = c.remaining() == 4 ? static_cast<int32_t>(c.readU4()) : c.readVariableIndex();
+    } else if (id == "WRAP") {
+        const bool wide = c.remaining() >= 8;
+        block.wrapWidth = static_cast<uint16_t>(wide ? c.readU4() : c.readU2());
+        block.wrapHeight = static_cast<uint16_t>(wide ? c.readU4() : c.readU2());
+    } else if (id == "WRPW") {
+        block.wrapCountWidth = c.readF4();
+    } else if (id == "WRPH") {
+        block.wrapCountHeight = c.readF4();
+    } else if (id == "VMAP") {
+        block.uvMap = c.readPaddedString();
+    }
+}
+
+// A surface's BLOK form: an image map when its first chunk is the IMAP header form, then TMAP
+// and the attribute chunks as LWO2 has them, with 4-byte lengths. Read through a copy of the
+// cursor, so a damaged block is kept with its located reason and the surface reads on.
+void readBlock(const ByteCursor& surfaceCursor, const iff::Body& body, LwoSurface& surface) {
+    ByteCursor c = surfaceCursor;
+    LwoImageBlock block;
+    block.offset = static_cast<int32_t>(body.headerStart);
+    bool first = true, isImage = false;
+    iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body& inner) {
+        if (first) {
+            first = false;
+            isImage = isForm && id == "IMAP";
+            if (isImage) readBlockHeader(c, inner, block);
+        } else if (!isImage) {
+            return;
+        } else if (isForm) {
+            if (id == "TMAP") readBlockMapping(c, inner, block);
+        } else {
+            readBlockAttribute(id, c, block);
+        }
+    });
+    if (!isImage) return;
+    if (c.failed()) block.problem = c.error();
+    surface.imageBlocks.push_back(std::move(block));
+}
+
+int32_t clipIndex(const LwoReader& reader, const std::string& fileName) {
+    for (const LwoClip& clip : reader.clips)
+        if (clip.fileName == fileName) return static_cast<int32_t>(clip.clipIndex);
+    return 0;
+}
+
 std::string clipFile(const LwoReader& reader, int32_t index) {
     for (const LwoClip& clip : reader.clips)
         if (clip.clipIndex == static_cast<uint32_t>(index)) return clip.fileName;
@@ -178,6 +312,7 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body& inner) {
         if (isForm) {
             if (id == "NODS") readNodes(c, inner, graph);
+            else if (id == "BLOK") readBlock(c, inner, surface);
         } else if (id == kDataId) {
             surface.name = c.readPaddedString();
             if (!c.atEnd()) surface.sourceName = c.readPaddedString();
@@ -187,7 +322,15 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
     });
     if (const Node* material = graph.feeding("Surface", "Material")) {
         if (!hasColour && material->hasColour) surface.colour = material->colour;
-        if (const Node* image = graph.feeding(material->name, "Color")) surface.imageName = image->image;
+        if (const Node* image = graph.feeding(material->name, "Color")) {
+            surface.imageName = image->image;
+            if (image->hasMap) {
+                LwoImageBlock block = image->map;
+                block.channel = "COLR";
+                block.image = clipIndex(reader, image->image);
+                surface.imageBlocks.push_back(std::move(block));
+            }
+        }
         if (surface.imageName.empty() && material->clip != 0)
             surface.imageName = clipFile(reader, material->clip);
     }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -194,6 +195,24 @@ TEST(LwoFormatsRealFiles, UvMappedLwo3ObjectsGetTheirUvsAndImage) {
     EXPECT_EQ(cube->reader.surfaces[0].imageName, "Images/general/UV_Grid.jpg");
     EXPECT_EQ(cube->reader.vertexMaps[0].name, "Texture");
     for (const MeshPolygon& p : cube->polygons) EXPECT_EQ(p.uvs.size(), 4u);  // VMAD replaces, never adds
+    // The image node's mapping, kept as an image block: UV projection through map "Texture",
+    // picture clip 1 (found by the node's file name).
+    ASSERT_EQ(cube->reader.surfaces[0].imageBlocks.size(), 1u);
+    const LwoImageBlock& block = cube->reader.surfaces[0].imageBlocks[0];
+    EXPECT_EQ(block.problem, "");
+    EXPECT_EQ(block.projection, 5);
+    EXPECT_EQ(block.uvMap, "Texture");
+    EXPECT_EQ(block.image, 1);
+    EXPECT_EQ(block.channel, "COLR");
+    EXPECT_EQ(block.size.x, 1.0f);
+    // Every corner's uv is one the map's VMAP or VMAD entries hold (v flipped), never projected.
+    std::vector<std::pair<float, float>> held;
+    for (const LwoVertexMap& map : cube->reader.vertexMaps)
+        for (const LwoVertexMapEntry& e : map.entries) held.emplace_back(e.values[0], 1.0f - e.values[1]);
+    for (const MeshPolygon& p : cube->polygons)
+        for (const MeshUv& uv : p.uvs)
+            EXPECT_NE(std::find(held.begin(), held.end(), std::make_pair(uv.u, uv.v)), held.end())
+                << uv.u << ", " << uv.v;
     // A texture layer on the material's colour, naming clip 1.
     auto quads = loadFile("lwo3_UV-Discontinuous-VMAD.lwo");
     EXPECT_EQ(quads->reader.surfaces[0].imageName, "Images/general/UV_Grid.jpg");
@@ -429,6 +448,72 @@ TEST(Lwo3Objects, NestedFormsAreBoundedByWhatHoldsThem) {
         form("NODS", form("NNDS", form("NTAG", chunk4("NNME", LwoBytes().s0("M")).raw(form("NDTA", deep)))));
     auto nested = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", graph))).file("LWO3"), failed);
     EXPECT_FALSE(failed) << nested->lastError();
+}
+
+// A BLOK form as LWO3 writes it: the IMAP header form, TMAP, then the attribute chunks.
+LwoBytes lwo3ImageBlock(const LwoBytes& attributes) {
+    LwoBytes header = chunk4("    ", LwoBytes().s0("\x80")).raw(chunk4("CHAN", LwoBytes().id("COLR")));
+    header.raw(chunk4("ENAB", LwoBytes().u2(1)));
+    LwoBytes mapping = chunk4("CNTR", LwoBytes().f4(1).f4(0).f4(0).vx(0));
+    mapping.raw(chunk4("SIZE", LwoBytes().f4(4).f4(2).f4(1).vx(0)));
+    return form("BLOK", form("IMAP", header).raw(form("TMAP", mapping)).raw(attributes));
+}
+
+std::unique_ptr<LwoMesh> lwo3WithoutUvs(const LwoBytes& block, bool& failed) {
+    LwoWriter w;
+    w.tags({"Plain"}).layer(1, "").points(fivePoints());
+    w.polygons("FACE", {{0, 1, 2}, {1, 3, 4}}).polygonTags("SURF", {{0, 0}, {1, 0}});
+    w.rawBytes(
+        form("CLIP",
+             chunk4("    ", LwoBytes().u4(3)).raw(form("STIL", chunk4("    ", LwoBytes().s0("wood.png"))))));
+    w.rawBytes(form("SURF", lwo3Surface("Plain", block)));
+    return loadBytes(w.file("LWO3"), failed);
+}
+
+const MeshUv* uvAt(const MeshPolygon& p, Vec3 filePoint) {
+    for (size_t j = 0; j < p.positions.size() && j < p.uvs.size(); ++j)
+        if (p.positions[j].x == -filePoint.x && p.positions[j].y == -filePoint.y &&
+            p.positions[j].z == -filePoint.z)
+            return &p.uvs[j];
+    return nullptr;
+}
+
+TEST(Lwo3Objects, PlanarImageBlocksProjectUvsOntoPolygonsWithoutAMap) {
+    LwoBytes planarZ = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
+    planarZ.raw(chunk4("IMAG", LwoBytes().vx(3)));
+    bool failed = true;
+    auto mesh = lwo3WithoutUvs(lwo3ImageBlock(planarZ), failed);
+    ASSERT_FALSE(failed) << mesh->lastError();
+    ASSERT_EQ(mesh->reader.surfaces[0].imageBlocks.size(), 1u);
+    const LwoImageBlock& block = mesh->reader.surfaces[0].imageBlocks[0];
+    EXPECT_EQ(block.problem, "");
+    EXPECT_EQ(block.channel, "COLR");
+    EXPECT_EQ(block.image, 3);
+    EXPECT_EQ(block.centre.x, 1.0f);
+    EXPECT_EQ(block.size.y, 2.0f);
+    ASSERT_EQ(mesh->polygons.size(), 2u);
+    // Point 4 (2, 1, 0) less the centre (1, 0, 0) is (1, 1, 0): across Z, u = 1/4 + 0.5 = 0.75,
+    // v = 1/2 + 0.5 = 1, drawn as 1 - 1 = 0.
+    const MeshUv* corner = uvAt(mesh->polygons[1], Vec3{2, 1, 0});
+    ASSERT_NE(corner, nullptr);
+    EXPECT_NEAR(corner->u, 0.75f, 1e-5f);
+    EXPECT_NEAR(corner->v, 0.0f, 1e-5f);
+    // Point 0 (0, 0, 0) is (-1, 0, 0) from the centre: u = -1/4 + 0.5 = 0.25, v = 0.5.
+    corner = uvAt(mesh->polygons[0], Vec3{0, 0, 0});
+    ASSERT_NE(corner, nullptr);
+    EXPECT_NEAR(corner->u, 0.25f, 1e-5f);
+    EXPECT_NEAR(corner->v, 0.5f, 1e-5f);
+
+    // A block whose AXIS claims more than the block holds: kept with the located reason, not
+    // used, and the object still reads.
+    LwoBytes damaged = chunk4("PROJ", LwoBytes().u2(0));
+    damaged.id("AXIS").u4(400).u2(2);
+    auto broken = lwo3WithoutUvs(lwo3ImageBlock(damaged), failed);
+    ASSERT_FALSE(failed) << broken->lastError();
+    ASSERT_EQ(broken->reader.surfaces[0].imageBlocks.size(), 1u);
+    EXPECT_NE(broken->reader.surfaces[0].imageBlocks[0].problem.find("length 400"), std::string::npos)
+        << broken->reader.surfaces[0].imageBlocks[0].problem;
+    for (const MeshPolygon& p : broken->polygons) EXPECT_TRUE(p.uvs.empty());
 }
 
 }  // namespace
