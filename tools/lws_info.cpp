@@ -10,16 +10,21 @@
 // can be piped into a JSON reader. A scene that cannot be read, and every object that cannot be
 // loaded, is reported as one line on standard error naming the file, the line of the scene and
 // why, escaped as the listing is.
+// Under each version 3 channel whose span shapes or behaviours the baking does not follow, one
+// line says so; in --json, the channel's "notFollowed" list.
 // Objects are looked up in DIR (default: the scene's folder); textures are not loaded (no GL
 // context here). For a version 1 scene, framesPerSecond is its "FramesPerSecond" setting.
 // Exit status: 0 when the scene was read, 1 when it could not be (the output still describes
 // the empty scene), 2 for a wrong command line.
 #include "app/command_line.h"
+#include "scene/envelope_eval.h"
 #include "scene/lws_scene.h"
 #include "tools/json_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,13 +47,130 @@ using terminal::printable;
 
 std::string count(size_t value) { return number(static_cast<int64_t>(value)); }
 
+// Version 3 channels are baked as Hermite spans from the stored tangents, from the first key
+// to just before the last and nothing outside; this is how a channel's own keys and behaviours
+// differ from that. 1D Bezier spans are drawn by the same formula as Hermite ones, and a
+// constant behaviour is what holding the edge sample gives, so neither is listed.
+struct NotFollowed {
+    std::vector<std::string> spans;       // "TCB", "code 2.5"
+    std::vector<std::string> behaviours;  // "pre reset", "post offset repeat"
+    bool empty() const { return spans.empty() && behaviours.empty(); }
+};
+
+std::string shapeName(double code) {
+    const std::optional<SpanShape> shape = spanShapeFromCode(code);
+    if (!shape) return "code " + number(code);
+    switch (*shape) {
+        case SpanShape::Tcb: return "TCB";
+        case SpanShape::Hermite: return "Hermite";
+        case SpanShape::Bezier1D: return "1D Bezier";
+        case SpanShape::Linear: return "linear";
+        case SpanShape::Stepped: return "stepped";
+        case SpanShape::Bezier2D: return "2D Bezier";
+    }
+    return "code " + number(code);
+}
+
+std::string behaviourName(EnvelopeBehavior behaviour) {
+    switch (behaviour) {
+        case EnvelopeBehavior::Reset: return "reset";
+        case EnvelopeBehavior::Constant: return "constant";
+        case EnvelopeBehavior::Repeat: return "repeat";
+        case EnvelopeBehavior::Oscillate: return "oscillate";
+        case EnvelopeBehavior::OffsetRepeat: return "offset repeat";
+        case EnvelopeBehavior::Linear: return "linear";
+    }
+    return "";
+}
+
+bool bakedAsHermite(double code) {
+    const std::optional<SpanShape> shape = spanShapeFromCode(code);
+    return shape == SpanShape::Hermite || shape == SpanShape::Bezier1D;
+}
+
+// Behaviours other than constant give values outside the keys that the baking has no samples
+// for. Reset is not listed: the reader keeps a "Behaviors" line only when it comes before the
+// envelope's last key (it stops at the announced key count), and otherwise leaves 0, which
+// cannot be told from a reset read from the file. With a single key every behaviour but reset
+// holds that key's value, and an unknown number holds the edge key's value as constant does.
+bool listedBehaviour(int32_t code, size_t keys) {
+    const std::optional<EnvelopeBehavior> behaviour = behaviorFromCode(code);
+    if (!behaviour || behaviour == EnvelopeBehavior::Constant ||
+        behaviour == EnvelopeBehavior::Reset) {
+        return false;
+    }
+    return keys >= 2;
+}
+
+NotFollowed notFollowed(const Envelope& envelope) {
+    NotFollowed result;
+    const size_t keys = envelope.keys.size();
+    // Every key shapes a span in a channel of two keys or more, the first its outgoing tangent.
+    for (size_t k = 0; keys >= 2 && k < keys; ++k) {
+        const double code = envelope.keys[k].shape;
+        const std::string name = shapeName(code);
+        if (bakedAsHermite(code) ||
+            std::find(result.spans.begin(), result.spans.end(), name) != result.spans.end()) {
+            continue;
+        }
+        result.spans.push_back(name);
+    }
+    if (listedBehaviour(envelope.preBehavior, keys)) {
+        result.behaviours.push_back("pre " + behaviourName(*behaviorFromCode(envelope.preBehavior)));
+    }
+    if (listedBehaviour(envelope.postBehavior, keys)) {
+        result.behaviours.push_back("post " +
+                                    behaviourName(*behaviorFromCode(envelope.postBehavior)));
+    }
+    return result;
+}
+
+std::string notFollowedJson(const Envelope& envelope) {
+    const NotFollowed items = notFollowed(envelope);
+    std::vector<std::string> names;
+    for (const std::string& span : items.spans) names.push_back("span " + span);
+    names.insert(names.end(), items.behaviours.begin(), items.behaviours.end());
+    return json::array(names, [](const std::string& name) { return quoted(name); });
+}
+
+// "a", "a and b", "a, b and c"
+std::string listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+        text += names[i];
+    }
+    return text;
+}
+
+// One line, or nothing for a channel the baking follows.
+void printNotFollowed(const Envelope& envelope) {
+    const NotFollowed items = notFollowed(envelope);
+    if (items.empty()) return;
+    std::vector<std::string> parts;
+    if (!items.spans.empty()) {
+        parts.push_back((items.spans.size() == 1 ? "span " : "spans ") + listed(items.spans) +
+                        " baked as Hermite");
+    }
+    for (const std::string& behaviour : items.behaviours) {
+        const size_t side = behaviour.find(' ');
+        const bool pre = behaviour.compare(0, side, "pre") == 0;
+        parts.push_back(behaviour.substr(0, side) + " behaviour" + behaviour.substr(side) +
+                        ", nothing baked " + (pre ? "before the first key" : "past the last key"));
+    }
+    std::cout << "      not followed: ";
+    for (size_t i = 0; i < parts.size(); ++i) std::cout << (i > 0 ? "; " : "") << parts[i];
+    std::cout << "\n";
+}
+
 std::string channelJson(const EnvelopeChannel& channel, const SampleArray* samples) {
     const bool any = samples && !samples->empty();
     return json::object({{"index", number(int64_t{channel.channelIndex})},
                          {"keys", count(channel.envelope.keys.size())},
                          {"samples", count(samples ? samples->size() : 0)},
                          {"first", any ? number(samples->front()) : "null"},
-                         {"last", any ? number(samples->back()) : "null"}});
+                         {"last", any ? number(samples->back()) : "null"},
+                         {"notFollowed", notFollowedJson(channel.envelope)}});
 }
 
 std::string channelsJson(const SceneItem& item) {
@@ -109,6 +231,7 @@ void printChannels(const SceneItem& item) {
         std::cout << "    channel " << item.channels[i].channelIndex << ": "
                   << item.channels[i].envelope.keys.size() << " keys, " << samples
                   << " samples\n";
+        printNotFollowed(item.channels[i].envelope);
     }
 }
 
