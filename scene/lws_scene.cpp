@@ -1,6 +1,7 @@
 #include "scene/lws_scene.h"
 
 #include "platform/whole_file.h"
+#include "scene/lws_reader_v5.h"
 #include "scene/scene_tokens.h"
 #include "texture/jpeg_texture.h"
 
@@ -79,6 +80,8 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     cost_.bytes = static_cast<int64_t>(text.size());
     overBound_ = false;
     progressMidLine_ = false;
+    skippedKeywords = 0;
+    skippedBlocks = 0;
     tokens_ = std::make_unique<SceneTokens>(std::move(text), sourceName);
     header.magic = readToken();
     header.version = readInt();
@@ -86,9 +89,11 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
         readVersion3();
     } else if (header.version == 1) {
         readVersion1();
+    } else if (header.version == 4 || header.version == 5) {
+        readSceneVersion5(*this, *tokens_);
     } else if (!tokens_->failed()) {
         error_ = sourceName + ": scene version " + std::to_string(header.version) +
-                 " is not read (only versions 1 and 3)";
+                 " is not read (only versions 1, 3, 4 and 5)";
     }
     if (tokens_->failed()) error_ = tokens_->error();
     tokens_.reset();
@@ -548,7 +553,9 @@ std::string LwsScene::clipPath(const std::string& name, std::string& refusal) co
 }
 
 void LwsScene::loadMeshes() {
-    for (SceneItem& object : objects) loadObjectFile(object.mesh, object.name, object.line, nullptr);
+    for (SceneItem& object : objects) {
+        if (!object.isNull) loadObjectFile(object.mesh, object.name, object.line, nullptr);
+    }
     for (SceneObjectV1& object : v1Objects) {
         loadObjectFile(object.mesh, object.name, object.line, kVersion1Texture);
     }

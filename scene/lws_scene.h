@@ -1,7 +1,7 @@
 // A LightWave scene: the text file read into objects, camera and lights with baked motion,
 // their meshes loaded, and players that draw it one frame per call.
 //
-// Two generations are read, told apart by the header's version: 1 (one block of numbers per
+// Versions 4 and 5 are read by scene/lws_reader_v5.h. The two older generations: 1 (one block of numbers per
 // key, linear motion, angles in degrees) and 3 (an envelope per channel, Hermite motion,
 // angles in radians). Any other version leaves the scene empty. The reader is a keyword
 // scanner: unknown tokens are skipped one by one, and every loop also ends where the text
@@ -68,6 +68,14 @@ struct SceneItem {
     LwoObject mesh;
     int32_t frameCounter = 0;
     BakedChannels samples;  // one array per channel, in channel order
+    // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent's index in
+    // `objects` once resolved (-1: none), the pivot it turns about, and whether it is a null
+    // object (no mesh to load).
+    uint32_t itemId = 0;
+    uint32_t parentId = 0;
+    int32_t parentIndex = -1;
+    double pivot[3] = {0.0, 0.0, 0.0};
+    bool isNull = false;
 };
 
 // Defaults stand in for lens lines a file lacks.
@@ -133,6 +141,8 @@ struct SceneLoadCost {
 };
 
 class LwsScene {
+    friend class SceneReaderV5;
+
 public:
     LwsScene();
     // The file is read by `load`; `contentDir` empty means the scene file's folder.
@@ -231,6 +241,10 @@ public:
     std::vector<SceneLight> lights;
 
     FrameTimer frameTimer;  // paces version 1 playback
+
+    // Versions 4 and 5: what was skipped unread, counted rather than reported one by one.
+    int32_t skippedKeywords = 0;
+    int32_t skippedBlocks = 0;  // "{ ... }" and "Plugin ... EndPlugin"
 
 private:
     bool beginItem(size_t recordBytes);

@@ -1,0 +1,328 @@
+#include "scene/lws_reader_v5.h"
+
+#include "scene/envelope_eval.h"
+#include "scene/lws_scene.h"
+#include "scene/scene_tokens.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// An item id is at most eight hexadecimal digits; anything else is no id.
+bool parseItemId(const std::string& token, uint32_t& id) {
+    if (token.empty() || token.size() > 8) return false;
+    for (char c : token) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    }
+    id = static_cast<uint32_t>(std::strtoul(token.c_str(), nullptr, 16));
+    return true;
+}
+
+}  // namespace
+
+// A friend of LwsScene: it counts what it makes against the scene's own bounds.
+class SceneReaderV5 {
+public:
+    SceneReaderV5(LwsScene& scene, SceneTokens& tokens) : scene_(scene), tokens_(tokens) {}
+
+    void read() {
+        std::string token;
+        while (tokens_.next(token)) readKeyword(token);
+        finishItem();
+        if (!scene_.overBound_) resolveParents();
+    }
+
+private:
+    enum class Kind { None, Object, Camera, Light };
+
+    struct PendingParent {
+        size_t object;
+        uint32_t id;
+        int32_t line;
+    };
+
+    void readKeyword(const std::string& token) {
+        if (readFrameSetting(token) || readItemStart(token) || readItemSetting(token)) return;
+        if (token == "{") {
+            skipBlock();
+        } else if (token == "Plugin") {
+            skipPlugin();
+        } else if (!token.empty() && std::isalpha(static_cast<unsigned char>(token[0]))) {
+            ++scene_.skippedKeywords;
+        }
+    }
+
+    bool readFrameSetting(const std::string& token) {
+        static const struct {
+            const char* name;
+            int32_t LwsScene::*field;
+        } kSettings[] = {
+            {"FirstFrame", &LwsScene::firstFrame},
+            {"LastFrame", &LwsScene::lastFrame},
+            {"FrameStep", &LwsScene::frameStep},
+            {"FramesPerSecond", &LwsScene::framesPerSecond},
+            {"PreviewFirstFrame", &LwsScene::previewFirstFrame},
+            {"PreviewLastFrame", &LwsScene::previewLastFrame},
+            {"PreviewFrameStep", &LwsScene::previewFrameStep},
+        };
+        for (const auto& setting : kSettings) {
+            if (token == setting.name) {
+                scene_.*setting.field = scene_.readInt();
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool readItemStart(const std::string& token) {
+        if (token == "LoadObjectLayer") {
+            startItem(Kind::Object, sizeof(SceneItem));
+            item_.layerNumber = scene_.readInt();
+            readId();
+            item_.name = scene_.keptToken();
+            item_.line = tokens_.line();
+        } else if (token == "AddNullObject") {
+            startItem(Kind::Object, sizeof(SceneItem));
+            item_.isNull = true;
+            readId();
+            item_.name = scene_.keptToken();
+            item_.line = tokens_.line();
+        } else if (token == "AddCamera") {
+            startItem(Kind::Camera, sizeof(SceneCamera));
+            readId();
+        } else if (token == "AddLight") {
+            startItem(Kind::Light, sizeof(SceneLight));
+            readId();
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    bool readItemSetting(const std::string& token) {
+        if (kind_ == Kind::None) return false;
+        if (token == "NumChannels") {
+            item_.numChannels = scene_.readInt();
+        } else if (token == "Channel") {
+            readChannel();
+        } else if (token == "ShowObject" || token == "ShowLight" || token == "ShowCamera") {
+            scene_.readShowPair(item_.showPair);
+        } else if (token == "ParentItem") {
+            readParent();
+        } else if (token == "PivotPosition") {
+            for (double& axis : item_.pivot) axis = scene_.readNumber();
+        } else if (token == "LightName" || token == "CameraName") {
+            item_.name = scene_.keptToken();
+        } else if (kind_ == Kind::Light) {
+            return readLightSetting(token);
+        } else if (kind_ == Kind::Camera) {
+            return readCameraSetting(token);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    bool readLightSetting(const std::string& token) {
+        if (token == "LightColor") {
+            for (float& c : light_.lightColour) c = static_cast<float>(scene_.readNumber());
+        } else if (token == "LightIntensity") {
+            light_.lightIntensity = static_cast<float>(scene_.readNumber());
+        } else if (token == "LightType") {
+            light_.lightType = static_cast<float>(scene_.readNumber());
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    bool readCameraSetting(const std::string& token) {
+        if (token == "ZoomFactor") {
+            camera_.zoomFactor = static_cast<float>(scene_.readNumber());
+        } else if (token == "FrameSize") {
+            camera_.frameWidth = static_cast<float>(scene_.readNumber());
+            camera_.frameHeight = static_cast<float>(scene_.readNumber());
+        } else if (token == "PixelAspect") {
+            camera_.pixelAspect = static_cast<float>(scene_.readNumber());
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    void startItem(Kind kind, size_t recordBytes) {
+        finishItem();
+        if (!scene_.beginItem(recordBytes)) return;
+        kind_ = kind;
+        parentLine_ = 0;
+        item_ = SceneItem{};
+        camera_ = SceneCamera{};
+        light_ = SceneLight{};
+        item_.numChannels = 0;
+    }
+
+    void readId() {
+        std::string token;
+        if (!tokens_.next(token)) return;
+        if (!parseItemId(token, item_.itemId)) {
+            // A block whose id is damaged is not kept: nothing could name it as a parent.
+            tokens_.stop("item id \"" + token + "\" is not hexadecimal");
+            kind_ = Kind::None;
+        }
+    }
+
+    void readParent() {
+        std::string token;
+        if (!tokens_.next(token)) return;
+        uint32_t id = 0;
+        if (!parseItemId(token, id)) {
+            tokens_.stop("parent id \"" + token + "\" is not hexadecimal");
+            return;
+        }
+        item_.parentId = id;
+        parentLine_ = tokens_.line();
+    }
+
+    // "Channel n { Envelope count Key ... Behaviors pre post }".
+    void readChannel() {
+        if (!scene_.withinBound(static_cast<int64_t>(item_.channels.size()) + 1,
+                                kMaxChannelsPerItem, "channels in one item")) {
+            return;
+        }
+        scene_.cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray));
+        EnvelopeChannel channel;
+        channel.channelIndex = scene_.readInt();
+        std::string token;
+        if (!tokens_.next(token) || token != "{") return;
+        if (!tokens_.next(token) || token != "Envelope") {
+            skipBlock();
+            return;
+        }
+        channel.envelope.keyCount = scene_.readInt();
+        readEnvelopeBody(channel.envelope);
+        item_.channels.push_back(std::move(channel));
+    }
+
+    void readEnvelopeBody(Envelope& envelope) {
+        std::string token;
+        while (tokens_.next(token) && token != "}") {
+            if (token == "Key") {
+                EnvelopeKey key;
+                double* const fields[] = {&key.value,  &key.time,   &key.shape,
+                                          &key.param1, &key.param2, &key.param3,
+                                          &key.param4, &key.param5, &key.param6};
+                for (double* field : fields) *field = scene_.readNumber();
+                if (!tokens_.good()) return;  // a key cut short is no key
+                envelope.keys.push_back(key);
+                scene_.cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeKey));
+            } else if (token == "Behaviors") {
+                envelope.preBehavior = scene_.readInt();
+                envelope.postBehavior = scene_.readInt();
+            } else if (token == "{") {
+                skipBlock();
+            }
+        }
+    }
+
+    // Past the "}" that closes a "{" already read, however deeply nested.
+    void skipBlock() {
+        ++scene_.skippedBlocks;
+        int64_t depth = 1;
+        std::string token;
+        while (depth > 0 && tokens_.next(token)) {
+            if (token == "{") ++depth;
+            if (token == "}") --depth;
+        }
+    }
+
+    void skipPlugin() {
+        ++scene_.skippedBlocks;
+        std::string token;
+        while (tokens_.next(token) && token != "EndPlugin") {
+        }
+    }
+
+    // One sample per frame of FirstFrame..LastFrame, at the scene's rate.
+    void bake(SceneItem& item) {
+        if (scene_.overBound_) return;
+        const int64_t frames = int64_t{scene_.lastFrame} - scene_.firstFrame + 1;
+        if (item.channels.empty() || frames <= 0 || scene_.framesPerSecond <= 0) return;
+        if (!scene_.withinBound(frames, kMaxSamplesPerChannel, "frames in the scene's range")) {
+            return;
+        }
+        scene_.countBaked(frames * static_cast<int64_t>(item.channels.size()));
+        if (scene_.overBound_) return;
+        for (const EnvelopeChannel& channel : item.channels) {
+            SampleArray samples(static_cast<size_t>(frames));
+            for (int64_t i = 0; i < frames; ++i) {
+                const double frame = static_cast<double>(scene_.firstFrame + i);
+                samples[static_cast<size_t>(i)] =
+                    evaluateEnvelope(channel.envelope, frame / scene_.framesPerSecond);
+            }
+            item.samples.push_back(std::move(samples));
+        }
+    }
+
+    void finishItem() {
+        const Kind kind = kind_;
+        kind_ = Kind::None;
+        if (kind == Kind::None) return;
+        bake(item_);
+        if (kind == Kind::Object) {
+            if (item_.parentId != 0) {
+                pending_.push_back({scene_.objects.size(), item_.parentId, parentLine_});
+            }
+            scene_.objects.push_back(std::move(item_));
+        } else if (kind == Kind::Light) {
+            static_cast<SceneItem&>(light_) = std::move(item_);
+            scene_.lights.push_back(std::move(light_));
+        } else {
+            static_cast<SceneItem&>(camera_) = std::move(item_);
+            camera_.cameraName = camera_.name;
+            camera_.fieldOfView = LwsScene::computeFieldOfView(
+                camera_.frameWidth, camera_.frameHeight, camera_.pixelAspect, camera_.zoomFactor);
+            scene_.camera = std::move(camera_);
+        }
+    }
+
+    // Parents are objects (null objects included); an id naming none keeps the item unparented.
+    void resolveParents() {
+        std::unordered_map<uint32_t, int32_t> byId;
+        for (size_t i = 0; i < scene_.objects.size(); ++i) {
+            byId.emplace(scene_.objects[i].itemId, static_cast<int32_t>(i));
+        }
+        for (const PendingParent& pending : pending_) {
+            SceneItem& object = scene_.objects[pending.object];
+            const auto found = byId.find(pending.id);
+            if (found != byId.end() && found->second != static_cast<int32_t>(pending.object)) {
+                object.parentIndex = found->second;
+                continue;
+            }
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%X", pending.id);
+            scene_.objectErrors_.push_back(scene_.sourceName_ + ": line " +
+                                           std::to_string(pending.line) + ": object " +
+                                           object.name + ": parent " + hex +
+                                           " names no object; left unparented");
+            scene_.report(scene_.objectErrors_.back());
+        }
+    }
+
+    LwsScene& scene_;
+    SceneTokens& tokens_;
+    Kind kind_ = Kind::None;
+    SceneItem item_;
+    SceneCamera camera_;
+    SceneLight light_;
+    int32_t parentLine_ = 0;
+    std::vector<PendingParent> pending_;
+};
+
+void readSceneVersion5(LwsScene& scene, SceneTokens& tokens) {
+    SceneReaderV5(scene, tokens).read();
+}
