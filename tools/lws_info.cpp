@@ -10,6 +10,8 @@
 // can be piped into a JSON reader. A scene that cannot be read, and every object that cannot be
 // loaded, is reported as one line on standard error naming the file, the line of the scene and
 // why, escaped as the listing is.
+// For versions 4 and 5 each object says whether it is a null, and each item its hexadecimal id,
+// objects also their parent and pivot; a last line counts what was skipped unread.
 // Under each version 3 channel whose span shapes or behaviours the baking does not follow, one
 // line says so; in --json, the channel's "notFollowed" list.
 // Objects are looked up in DIR (default: the scene's folder); textures are not loaded (no GL
@@ -102,8 +104,12 @@ bool listedBehaviour(int32_t code, size_t keys) {
     return keys >= 2;
 }
 
+// Versions 4 and 5 are baked by the full envelope evaluation: nothing to note for them.
+bool g_notesApply = true;
+
 NotFollowed notFollowed(const Envelope& envelope) {
     NotFollowed result;
+    if (!g_notesApply) return result;
     const size_t keys = envelope.keys.size();
     // Every key shapes a span in a channel of two keys or more, the first its outgoing tangent.
     for (size_t k = 0; keys >= 2 && k < keys; ++k) {
@@ -184,12 +190,35 @@ std::string channelsJson(const SceneItem& item) {
 
 std::string polygonCount(const LwoObject& mesh) { return count(mesh.polygons.size()); }
 
+// Versions 4 and 5 name items by hexadecimal id; 0 elsewhere.
+std::string hexId(uint32_t id) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", id);
+    return text;
+}
+
+std::string itemKind(const SceneItem& object) { return object.isNull ? "null" : "object"; }
+
+// Resolved parents only are set in the object list; the scene outlives every call.
+const LwsScene* g_scene = nullptr;
+
+std::string parentName(const SceneItem& object) {
+    const int32_t parent = object.parentIndex;
+    if (!g_scene || parent < 0 || static_cast<size_t>(parent) >= g_scene->objects.size()) return {};
+    return g_scene->objects[static_cast<size_t>(parent)].name;
+}
+
 std::string objectJson(const SceneItem& object) {
     return json::object({{"name", quoted(object.name)},
                          {"layerNumber", number(int64_t{object.layerNumber})},
                          {"numChannels", number(int64_t{object.numChannels})},
                          {"channels", channelsJson(object)},
-                         {"meshPolygons", polygonCount(object.mesh)}});
+                         {"meshPolygons", polygonCount(object.mesh)},
+                         {"kind", quoted(itemKind(object))},
+                         {"id", quoted(hexId(object.itemId))},
+                         {"parent", object.parentIndex < 0 ? "null" : quoted(parentName(object))},
+                         {"pivot", json::array(std::vector<double>(object.pivot, object.pivot + 3),
+                                               [](double v) { return number(v); })}});
 }
 
 std::string cameraJson(const SceneCamera& camera) {
@@ -197,11 +226,14 @@ std::string cameraJson(const SceneCamera& camera) {
                          {"frameWidth", number(camera.frameWidth)},
                          {"frameHeight", number(camera.frameHeight)},
                          {"zoomFactor", number(camera.zoomFactor)},
-                         {"channels", channelsJson(camera)}});
+                         {"channels", channelsJson(camera)},
+                         {"id", quoted(hexId(camera.itemId))}});
 }
 
 std::string lightJson(const SceneLight& light) {
-    return json::object({{"name", quoted(light.name)}, {"channels", channelsJson(light)}});
+    return json::object({{"name", quoted(light.name)},
+                         {"channels", channelsJson(light)},
+                         {"id", quoted(hexId(light.itemId))}});
 }
 
 std::string objectV1Json(const SceneObjectV1& object) {
@@ -222,7 +254,9 @@ std::string sceneJson(const LwsScene& scene) {
          {"camera", cameraJson(scene.camera)},
          {"lights", json::array(scene.lights, lightJson)},
          {"v1Objects", json::array(scene.v1Objects, objectV1Json)},
-         {"v1FieldOfView", number(scene.v1FieldOfView)}});
+         {"v1FieldOfView", number(scene.v1FieldOfView)},
+         {"skippedKeywords", number(int64_t{scene.skippedKeywords})},
+         {"skippedBlocks", number(int64_t{scene.skippedBlocks})}});
 }
 
 void printChannels(const SceneItem& item) {
@@ -233,6 +267,14 @@ void printChannels(const SceneItem& item) {
                   << " samples\n";
         printNotFollowed(item.channels[i].envelope);
     }
+}
+
+// Versions 4 and 5: the item's id, its parent and the pivot it turns about.
+void printLinks(const SceneItem& object) {
+    std::cout << "    id " << hexId(object.itemId) << ", parent "
+              << (object.parentIndex < 0 ? std::string("none") : printable(parentName(object)))
+              << ", pivot " << object.pivot[0] << " " << object.pivot[1] << " " << object.pivot[2]
+              << "\n";
 }
 
 void printListing(const LwsScene& scene) {
@@ -250,18 +292,30 @@ void printListing(const LwsScene& scene) {
     std::cout << "frames " << scene.firstFrame << " to " << scene.lastFrame << " at "
               << scene.framesPerSecond << " per second, preview to " << scene.previewLastFrame
               << "\n";
+    const bool ids = scene.header.version >= 4;
     for (const SceneItem& object : scene.objects) {
-        std::cout << "object " << printable(object.name) << " (layer " << object.layerNumber << "): "
-                  << object.mesh.polygons.size() << " polygons\n";
+        if (object.isNull) {
+            std::cout << "null " << printable(object.name) << "\n";
+        } else {
+            std::cout << "object " << printable(object.name) << " (layer " << object.layerNumber
+                      << "): " << object.mesh.polygons.size() << " polygons\n";
+        }
+        if (ids) printLinks(object);
         printChannels(object);
     }
     std::cout << "camera " << printable(scene.camera.cameraName) << ": " << scene.camera.frameWidth << "x"
               << scene.camera.frameHeight << ", zoom " << scene.camera.zoomFactor
               << ", field of view " << scene.camera.fieldOfView << " degrees\n";
+    if (ids) std::cout << "    id " << hexId(scene.camera.itemId) << "\n";
     printChannels(scene.camera);
     for (const SceneLight& light : scene.lights) {
         std::cout << "light " << printable(light.name) << "\n";
+        if (ids) std::cout << "    id " << hexId(light.itemId) << "\n";
         printChannels(light);
+    }
+    if (ids) {
+        std::cout << "skipped: " << scene.skippedKeywords << " unknown keywords, "
+                  << scene.skippedBlocks << " blocks\n";
     }
 }
 
@@ -305,6 +359,8 @@ int main(int argc, char** argv) {
     }
     scene.progress = !verbose ? nullptr : json ? &std::cerr : &std::cout;
     const bool failed = scene.load();
+    g_scene = &scene;
+    g_notesApply = scene.header.version < 4;
     for (const std::string& reason : scene.reasons()) {
         std::cerr << kProgram.name << ": " << printable(reason) << "\n";
     }
