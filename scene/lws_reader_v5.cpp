@@ -4,6 +4,7 @@
 #include "scene/lws_scene.h"
 #include "scene/scene_tokens.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -204,6 +205,11 @@ private:
             return;
         }
         channel.envelope.keyCount = scene_.readInt();
+        // Room once, as announced but no more than the rest of the text can hold ("Key" and
+        // nine numbers take 21 bytes at least), so the keys are not copied as they grow.
+        const int64_t room = std::min<int64_t>(channel.envelope.keyCount,
+                                               static_cast<int64_t>(tokens_.remaining() / 21));
+        if (room > 0) channel.envelope.keys.reserve(static_cast<size_t>(room));
         readEnvelopeBody(channel.envelope);
         item_.channels.push_back(std::move(channel));
     }
