@@ -138,7 +138,7 @@ TEST(ProjectionUv, PolygonsSpanTheSeamAndPolesAndCubicFacesChooseTheirAxis) {
 
 namespace {
 
-struct BlockSpec {
+struct BlockSettings {
     uint16_t projection = 0;
     uint16_t axis = 0;
     Vec3 centre;
@@ -149,8 +149,8 @@ struct BlockSpec {
     uint16_t enabled = 1;
 };
 
-BlockSpec spec(uint16_t projection, uint16_t axis, Vec3 centre = {}, Vec3 size = {1, 1, 1}, float wrapWidth = 1) {
-    BlockSpec b;
+BlockSettings blockSettings(uint16_t projection, uint16_t axis, Vec3 centre = {}, Vec3 size = {1, 1, 1}, float wrapWidth = 1) {
+    BlockSettings b;
     b.projection = projection;
     b.axis = axis;
     b.centre = centre;
@@ -163,18 +163,18 @@ Bytes vectorSub(const char* id, const Vec3& v) { return subChunk(id, Bytes().vec
 
 // An image block as LightWave writes one: the IMAP header, TMAP, PROJ, AXIS, IMAG, WRAP, the
 // wrap counts and the UV map name.
-Bytes imageBlock(const BlockSpec& spec) {
+Bytes imageBlock(const BlockSettings& settings) {
     Bytes header;
-    header.s0("\x80").raw(subChunk("CHAN", Bytes().id(spec.channel))).raw(subChunk("ENAB", Bytes().u2(spec.enabled)));
-    Bytes mapping = vectorSub("CNTR", spec.centre);
-    mapping.raw(vectorSub("SIZE", spec.size)).raw(vectorSub("ROTA", Vec3{}));
+    header.s0("\x80").raw(subChunk("CHAN", Bytes().id(settings.channel))).raw(subChunk("ENAB", Bytes().u2(settings.enabled)));
+    Bytes mapping = vectorSub("CNTR", settings.centre);
+    mapping.raw(vectorSub("SIZE", settings.size)).raw(vectorSub("ROTA", Vec3{}));
     mapping.raw(subChunk("OREF", Bytes().s0("(none)"))).raw(subChunk("CSYS", Bytes().u2(0)));
     Bytes block = subChunk("IMAP", header);
-    block.raw(subChunk("TMAP", mapping)).raw(subChunk("PROJ", Bytes().u2(spec.projection)));
-    block.raw(subChunk("AXIS", Bytes().u2(spec.axis))).raw(subChunk("IMAG", Bytes().vx(1)));
+    block.raw(subChunk("TMAP", mapping)).raw(subChunk("PROJ", Bytes().u2(settings.projection)));
+    block.raw(subChunk("AXIS", Bytes().u2(settings.axis))).raw(subChunk("IMAG", Bytes().vx(1)));
     block.raw(subChunk("WRAP", Bytes().u2(1).u2(1)));
-    block.raw(subChunk("WRPW", Bytes().f4(spec.wrapWidth).vx(0)));
-    block.raw(subChunk("WRPH", Bytes().f4(spec.wrapHeight).vx(0)));
+    block.raw(subChunk("WRPW", Bytes().f4(settings.wrapWidth).vx(0)));
+    block.raw(subChunk("WRPH", Bytes().f4(settings.wrapHeight).vx(0)));
     block.raw(subChunk("VMAP", Bytes().s0("uv")));
     return subChunk("BLOK", block);
 }
@@ -215,23 +215,23 @@ void expectCorners(const MeshPolygon& p, const std::vector<std::pair<float, floa
 TEST(ProjectionMapping, EachProjectionOfAHandBuiltObjectGivesItsCornerUvs) {
     struct Case {
         const char* name;
-        BlockSpec block;
+        BlockSettings block;
         std::vector<std::pair<float, float>> uvs;  // (u, v) per corner, v up as a map stores it
     };
     const std::vector<Case> cases = {
         // Planar along Z, centre (0, 0, -2), size 4: u = x/4 + 0.5, v = y/4 + 0.5
-        {"planar", spec(0, 2, {0, 0, -2}, {4, 4, 4}), {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.75f, 0.75f}, {0.25f, 0.75f}}},
+        {"planar", blockSettings(0, 2, {0, 0, -2}, {4, 4, 4}), {{0.25f, 0.25f}, {0.75f, 0.25f}, {0.75f, 0.75f}, {0.25f, 0.75f}}},
         // Cylindrical around Y, size 2 along it: heading of (x, z) = (-1, -2) is atan2(-1, -2) =
         // -(pi - atan(0.5)) = -2.677945, u = 1 + 0.426208 = 1.426208, taken to 0.426208; (1, -2):
         // 2.677945, u = 1 - 0.426208 = 0.573792; v = y/2 + 0.5 = 0 or 1
-        {"cylindrical", spec(1, 1, {}, {2, 2, 2}),
+        {"cylindrical", blockSettings(1, 1, {}, {2, 2, 2}),
          {{0.426208f, 0.0f}, {0.573792f, 0.0f}, {0.573792f, 1.0f}, {0.426208f, 1.0f}}},
         // Spherical around Y, twice round: u doubles those above (0.852416, 1.147584); latitude of
         // (-1, -1, -2): atan(-1/sqrt 5) = -0.420534, row 0.5 + 0.133861 = 0.633861, v = 0.366139
-        {"spherical", spec(2, 1, {}, {1, 1, 1}, 2),
+        {"spherical", blockSettings(2, 1, {}, {1, 1, 1}, 2),
          {{0.852416f, 0.366139f}, {1.147584f, 0.366139f}, {1.147584f, 0.633861f}, {0.852416f, 0.633861f}}},
         // Cubic: the quad faces Z, so planar along Z with size 2: u = x/2 + 0.5, v = y/2 + 0.5
-        {"cubic", spec(3, 0, {}, {2, 2, 2}), {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
+        {"cubic", blockSettings(3, 0, {}, {2, 2, 2}), {{0, 0}, {1, 0}, {1, 1}, {0, 1}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -250,14 +250,14 @@ TEST(ProjectionMapping, EachProjectionOfAHandBuiltObjectGivesItsCornerUvs) {
 
 TEST(ProjectionMapping, UvMapsFrontProjectionAndOtherChannelsAreLeftAsTheyWere) {
     // A UV map that reaches the corners wins over the projection, as before.
-    auto mapped = loaded(quadObject(imageBlock(spec(0, 2, {}, {4, 4, 4})), true));
+    auto mapped = loaded(quadObject(imageBlock(blockSettings(0, 2, {}, {4, 4, 4})), true));
     expectCorners(mapped->polygons.at(0), {{0.1f, 0.2f}, {0.3f, 0.2f}, {0.3f, 0.4f}, {0.1f, 0.4f}});
     // Front projection needs a camera; a bump map's projection and a disabled block give no picture.
-    BlockSpec bump = spec(0, 2);
+    BlockSettings bump = blockSettings(0, 2);
     bump.channel = "BUMP";
-    BlockSpec disabled = spec(0, 2);
+    BlockSettings disabled = blockSettings(0, 2);
     disabled.enabled = 0;
-    for (const BlockSpec& block : {spec(4, 2), bump, disabled}) {
+    for (const BlockSettings& block : {blockSettings(4, 2), bump, disabled}) {
         auto mesh = loaded(quadObject(imageBlock(block)));
         EXPECT_TRUE(mesh->polygons.at(0).uvs.empty()) << block.projection << block.channel;
     }
