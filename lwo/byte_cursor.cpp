@@ -66,6 +66,14 @@ float ByteCursor::readF4() {
     return value;
 }
 
+Vec3 ByteCursor::readVec12() {
+    Vec3 v;
+    v.x = readF4();
+    v.y = readF4();
+    v.z = readF4();
+    return v;
+}
+
 std::string ByteCursor::readId4() {
     if (!need(4, "ID4")) return std::string();
     std::string id(reinterpret_cast<const char*>(data_ + position_), 4);

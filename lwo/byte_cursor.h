@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "lwo/vec3.h"
+
 class ByteCursor {
 public:
     ByteCursor() = default;
@@ -38,6 +40,8 @@ public:
     uint16_t readU2();
     uint32_t readU4();
     float readF4();
+    // Three F4s, x y z (VEC12).
+    Vec3 readVec12();
     // Four characters, as they are (a chunk or sub-chunk ID).
     std::string readId4();
     // A zero-terminated string padded to even length (S0). Missing terminator: failure.

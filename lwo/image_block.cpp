@@ -14,10 +14,7 @@ constexpr iff::LengthRule kInMapping = {"sub-chunk", "the texture mapping end", 
 
 // A vector value (VEC12) and its optional envelope.
 Vec3 readVector(ByteCursor& c) {
-    Vec3 v;
-    v.x = c.readF4();
-    v.y = c.readF4();
-    v.z = c.readF4();
+    const Vec3 v = c.readVec12();
     if (c.remaining() >= 2) c.readVariableIndex();
     return v;
 }

@@ -60,14 +60,6 @@ double readF8(ByteCursor& c) {
 // PROJ, AXIS, ENAB and the wrap modes are U2 in LWO2; a body of four bytes holds them as U4.
 uint32_t readSmall(ByteCursor& c) { return c.remaining() >= 4 ? c.readU4() : c.readU2(); }
 
-Vec3 readVector(ByteCursor& c) {
-    Vec3 v;
-    v.x = c.readF4();
-    v.y = c.readF4();
-    v.z = c.readF4();
-    return v;
-}
-
 // An image node's vector or scalar parameter: VPRM, then VPVL, whose data chunk holds the F4
 // components (three, or one for a scalar) and an envelope index, which is not kept.
 std::vector<float> readNodeParameter(ByteCursor& c, const iff::Body& body) {
@@ -240,9 +232,9 @@ void readBlockHeader(ByteCursor& c, const iff::Body& body, LwoImageBlock& block)
 void readBlockMapping(ByteCursor& c, const iff::Body& body, LwoImageBlock& block) {
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body&) {
         if (isForm) return;
-        if (id == "CNTR") block.centre = readVector(c);
-        else if (id == "SIZE") block.size = readVector(c);
-        else if (id == "ROTA") block.rotation = readVector(c);
+        if (id == "CNTR") block.centre = c.readVec12();
+        else if (id == "SIZE") block.size = c.readVec12();
+        else if (id == "ROTA") block.rotation = c.readVec12();
     });
 }
 

@@ -94,14 +94,6 @@ void countPolygons(LwoReader& reader, const std::string& type, ByteCursor& c, co
     reader.polygonSets.push_back(std::move(set));
 }
 
-Vec3 readVec3(ByteCursor& c) {
-    Vec3 v;
-    v.x = c.readF4();
-    v.y = c.readF4();
-    v.z = c.readF4();
-    return v;
-}
-
 float readFixedPoint(ByteCursor& c) { return static_cast<int16_t>(c.readU2()) / kFixedPointOne; }
 
 bool startsTexture(const std::string& id) {
@@ -118,9 +110,9 @@ bool readTextureField(const std::string& id, ByteCursor& c, LwoLegacyTexture& t)
     else if (id == "TFLG")
         t.flags = c.readU2();
     else if (id == "TSIZ")
-        t.size = readVec3(c);
+        t.size = c.readVec12();
     else if (id == "TCTR")
-        t.centre = readVec3(c);
+        t.centre = c.readVec12();
     else if (id == "TWRP") {
         t.wrapWidth = c.readU2();
         t.wrapHeight = c.readU2();
