@@ -1,11 +1,13 @@
 // A LightWave scene: the text file read into objects, camera and lights with baked motion,
 // their meshes loaded, and players that draw it one frame per call.
 //
-// Versions 4 and 5 are read by scene/lws_reader_v5.h. The two older generations: 1 (one block of numbers per
-// key, linear motion, angles in degrees) and 3 (an envelope per channel, Hermite motion,
-// angles in radians). Any other version leaves the scene empty. The reader is a keyword
-// scanner: unknown tokens are skipped one by one, and every loop also ends where the text
-// ends or a number is malformed, so a damaged file yields the items read before the damage.
+// One reader per generation feeds this model: scene/lws_reader_v3.cpp the two older ones, 1
+// (one block of numbers per key, linear motion, angles in degrees) and 3 (an envelope per
+// channel, Hermite motion, angles in radians); scene/lws_reader_v5.h versions 4 and 5. Objects
+// are loaded by scene/lws_objects.cpp, and played by scene/lws_player.cpp. Any other version
+// leaves the scene empty. The reader is a keyword scanner: unknown tokens are skipped one by
+// one, and every loop also ends where the text ends or a number is malformed, so a damaged file
+// yields the items read before the damage.
 //
 // What one file can cost is bounded as a whole, not only channel by channel: a scene holds at
 // most kMaxSceneItems items (every object, camera and light block, and every version 1
@@ -140,6 +142,34 @@ struct SceneLoadCost {
     int64_t bytes = 0;        // the text, item records, names, channels, keys and baked values
 };
 
+// The keywords the two older readers act on. The numbers are the codes these keywords have
+// always had, gaps included, so a code written down anywhere still means the same keyword.
+enum class SceneKeywordV3 : int {
+    Unknown = -1,
+    FirstFrame = 0,
+    LastFrame = 1,
+    FrameStep = 2,
+    FramesPerSecond = 3,
+    LoadObjectLayer = 4,
+    AddCamera = 6,
+    AddLight = 7,
+    PreviewFirstFrame = 8,
+    PreviewLastFrame = 9,
+    PreviewFrameStep = 10,
+};
+
+enum class SceneKeywordV1 : int {
+    Unknown = -1,
+    FrameRange = 0,  // FirstFrame and LastFrame alike: their numbers are read as tokens
+    FrameStep = 2,
+    FramesPerSecond = 3,
+    LoadObject = 4,
+    CameraMotion = 5,
+    ZoomFactor = 11,
+    CustomSize = 12,
+    PixelAspectRatio = 13,
+};
+
 class LwsScene {
     friend class SceneReaderV5;
 
@@ -165,9 +195,9 @@ public:
     double readNumber();
     Envelope readEnvelope();
 
-    // -1 for a token that is no keyword.
-    static int keywordCodeV1(std::string token);
-    static int keywordCodeV3(std::string token);
+    // Unknown for a token that is no keyword.
+    static SceneKeywordV1 keywordCodeV1(std::string token);
+    static SceneKeywordV3 keywordCodeV3(std::string token);
 
     // Degrees. Pi is taken as 3.1415 and pixelAspect does not enter the result.
     static float computeFieldOfView(float width, float height, float pixelAspect, float zoom);
