@@ -3,12 +3,15 @@
 // SIGINT, SIGTERM or SIGHUP (exit 128 + the signal, also during start-up). Every exit path
 // puts the desktop's display mode and cursor back first. See demoUsage() for the command line.
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "app/command_line.h"
 #include "app/demo_options.h"
+#include "app/late_start.h"
 #include "app/main_loop.h"
 #include "app/show_start_state.h"
 #include "app/soundtrack_location.h"
@@ -26,6 +29,7 @@ FrameTimer frameTimer;
 Show show;
 
 constexpr int kExitNoDisplay = 2;
+constexpr int kExitStartFailed = 2;
 constexpr int kExitNoMusic = 1;
 
 // A sharp show is never drawn smaller than this, however small the window gets.
@@ -36,24 +40,22 @@ int fail(const std::string& message, int code) {
     return code;
 }
 
+// Tests name a start-up step here to make it fail as it would on a machine that lacks what the
+// step needs, and see that the way out still runs the shutdown and gives the step's own exit
+// code. Nobody else sets it.
+const char* const kFailAtVariable = "INVITATION_TEST_FAIL_AT";
+
+std::optional<int> injectedFailure(const char* step, int code) {
+    const char* asked = std::getenv(kFailAtVariable);
+    if (!asked || std::strcmp(asked, step) != 0) return std::nullopt;
+    return fail(std::string(step) + " failed (" + kFailAtVariable + ")", code);
+}
+
 // The frame rate the show would have had over the frames it skips: the display's refresh
 // with vsync, else the pacer's limit.
 double fastForwardRate(const DemoWindow& window, bool vsync) {
     const int refresh = window.refreshRate();
     return vsync && refresh > 0 && refresh < kFramePacingRate ? refresh : kFramePacingRate;
-}
-
-// Brings the show's state to `seconds` by running the script over the frames before it, at
-// `rate` frames per second, touching no pixel. The first frame shown is then the one the show
-// has at that time. Reaching a late start takes seconds, so a stop signal cuts it short.
-void fastForward(DemoScript& script, DrawingSurface& surface, double seconds, double rate) {
-    surface.setRasterising(false);
-    for (long frame = 0; frame / rate < seconds && !stopsignals::caught(); ++frame) {
-        demoClock.demoTime = frame / rate;
-        script.renderFrame();
-    }
-    surface.setRasterising(true);
-    demoClock.demoTime = seconds;
 }
 
 // The surface follows the window's width x height (straight into it at the frame's own size,
@@ -66,43 +68,27 @@ void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
         std::fprintf(stderr, "invitation: %s; drawing straight into the window\n", why.c_str());
 }
 
-// After the loop, or instead of it when a stop signal came first: the desktop before anything
-// else, and a word when a signal ended the show, so whoever sent it sees it was taken.
-int shutDown(DemoWindow& window, int exitCode) {
-    window.restoreDesktop();
-    stopMusic();
-    delete showState.displaySettings;
-    showState.displaySettings = nullptr;
-    releaseShow(show);
-    if (const int signal = stopsignals::signalOfExitCode(exitCode))
-        std::fprintf(stderr, "invitation: stopped by %s\n", stopsignals::name(signal));
-    return exitCode;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    const ProgramInfo program{"invitation", demoUsage()};
-    const int helpCode = handleHelpAndVersion(program, argc, argv);
-    if (helpCode >= 0) return helpCode;
-    DemoOptions options;
-    std::string error = parseDemoOptions(argc, argv, options);
-    if (!error.empty()) return usageError(program, error);
-
+// Start-up, the wait for a late start and the show, up to the exit code, whichever way they
+// end: every return here is followed by the caller's shutDown. The window, once made, is left
+// in `window` for it.
+int play(DemoOptions options, std::unique_ptr<DemoWindow>& window) {
     // Before the window: without its music there is no show, and no reason to touch the display.
     const SoundtrackLocation soundtrack = findSoundtrack();
     if (soundtrack.path.empty()) return fail(soundtrack.places, kExitNoMusic);
+    if (const std::optional<int> code = injectedFailure("soundtrack", kExitNoMusic)) return *code;
 
     catchStopSignals();
     options.window.pixelBits = showState.displaySettings->bitsPerPixel;
-    std::unique_ptr<DemoWindow> window(
-        createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
+    if (const std::optional<int> code = injectedFailure("window", kExitNoDisplay)) return *code;
+    std::string error;
+    window.reset(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
     if (!window) return fail(error, kExitNoDisplay);
     if (!window->note().empty()) std::fprintf(stderr, "invitation: %s\n", window->note().c_str());
     // Loading takes a fraction of a second: a signal caught meanwhile is acted on after it.
     error = loadShow(show);
-    if (const int signal = stopsignals::caught()) return shutDown(*window, stopsignals::exitCodeFor(signal));
-    if (!error.empty()) return fail(error, kExitNoDisplay);
+    if (const int signal = stopsignals::caught()) return stopsignals::exitCodeFor(signal);
+    if (!error.empty()) return fail(error, kExitStartFailed);
+    if (const std::optional<int> code = injectedFailure("load", kExitStartFailed)) return *code;
     DrawingSurface surface;
     int width = 0, height = 0;
     window->drawableSize(width, height);
@@ -110,15 +96,15 @@ int main(int argc, char** argv) {
 
     const std::unique_ptr<ShowStartState> startState(options.loop ? new ShowStartState(show) : nullptr);
     std::optional<DemoScript> script(std::in_place, demoClock, show);
+    window->show();
     if (options.start > 0.0) {
-        // Seconds of waiting for a late start: worth a word before the screen stays dark.
-        std::fprintf(stderr, "invitation: bringing the show to %.1f s\n", options.start);
-        fastForward(*script, surface, options.start, fastForwardRate(*window, options.window.vsync));
-        if (const int signal = stopsignals::caught()) return shutDown(*window, stopsignals::exitCodeFor(signal));
+        const double rate = fastForwardRate(*window, options.window.vsync);
+        if (const std::optional<int> code = bringShowForward(*window, *script, demoClock, surface, options.start, rate))
+            return *code;
     }
 
-    window->show();
-    if (startMusic(soundtrack.path.c_str(), options.start) != 0) return shutDown(*window, kExitNoMusic);
+    if (const std::optional<int> code = injectedFailure("music", kExitNoMusic)) return *code;
+    if (startMusic(soundtrack.path.c_str(), options.start) != 0) return kExitNoMusic;
 
     bool startOver = false;
     const FrameHooks hooks{
@@ -144,5 +130,37 @@ int main(int argc, char** argv) {
         },
         [] { return musicTimeSeconds(); },
     };
-    return shutDown(*window, runMainLoop(*window, demoClock, frameTimer, hooks));
+    return runMainLoop(*window, demoClock, frameTimer, hooks);
+}
+
+// The one way out, whatever ended the run: the desktop before anything else, and a word when a
+// signal ended the show, so whoever sent it sees it was taken. Without a window (start-up
+// ended before it was made) there is no desktop to put back.
+int shutDown(DemoWindow* window, int exitCode) {
+    if (window) window->restoreDesktop();
+    stopMusic();
+    delete showState.displaySettings;
+    showState.displaySettings = nullptr;
+    releaseShow(show);
+    if (const int signal = stopsignals::signalOfExitCode(exitCode))
+        std::fprintf(stderr, "invitation: stopped by %s\n", stopsignals::name(signal));
+    if (std::getenv(kFailAtVariable))
+        std::fprintf(stderr, "invitation: shut down (%s), exit code %d\n",
+                     window ? "desktop restored" : "no window was made", exitCode);
+    return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ProgramInfo program{"invitation", demoUsage()};
+    const int helpCode = handleHelpAndVersion(program, argc, argv);
+    if (helpCode >= 0) return helpCode;
+    DemoOptions options;
+    const std::string error = parseDemoOptions(argc, argv, options);
+    if (!error.empty()) return usageError(program, error);
+
+    std::unique_ptr<DemoWindow> window;
+    const int exitCode = play(options, window);
+    return shutDown(window.get(), exitCode);
 }
