@@ -13,13 +13,6 @@ const char invitationText[] =
     "         Zapraszamy na party Zimowy Kod 12-14 lutego, Torun, klub Baza.";
 static_assert(sizeof(invitationText) - 1 == 167, "the invitation is one line of 167 characters");
 
-const double beatTimes[37] = {
-    138.225, 139.6,   140.45,  141.425, 142.325, 143.325, 144.3,   145.075, 146.175, 149.15,
-    150.05,  150.975, 151.925, 152.975, 153.225, 153.45,  154.0,   154.95,  155.85,  156.8,
-    157.725, 158.725, 159.65,  161.05,  162.05,  163.3,   164.35,  165.4,   166.375, 167.325,
-    168.75,  170.1,   171.125, 172.125, 173.075, 173.975, 174.925,
-};
-
 bool insideBeatWindow(double demoTime) {
     // The window is 0.4 rounded to single precision, added in double.
     const double window = static_cast<double>(beatWindow);
@@ -68,7 +61,7 @@ constexpr float kStripTravel = 2.5f;  // units per 55 s
 constexpr float kStripSeconds = 55.0f;
 
 // The finale.
-constexpr double kInsideViewStart = 138.225;
+constexpr double kInsideViewStart = beatTimes[0];  // the inside view opens on the first beat
 constexpr double kSecondFinaleBackdrop = 123.0;
 constexpr double kThirdFinaleBackdrop = 169.0;
 constexpr float kTubeDistance = 400.0f;

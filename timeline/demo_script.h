@@ -9,14 +9,14 @@
 
 #include <GL/gl.h>
 
+#include "timeline/beat_times.h"
 #include "timeline/demo_clock.h"
 #include "timeline/show.h"
 
 // The invitation that scrolls across the banner: 167 printable ASCII characters.
 extern const char invitationText[];
 
-// Beat times of the finale, seconds; each opens a flash window of `beatWindow` seconds.
-extern const double beatTimes[37];
+// Each of the finale's `beatTimes` opens a flash window of `beatWindow` seconds.
 constexpr float beatWindow = 0.4f;
 bool insideBeatWindow(double demoTime);
 

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 
+#include "timeline/beat_times.h"
 #include "tools/make_soundtrack_synth.h"
 
 namespace soundtrack {
@@ -22,7 +24,7 @@ constexpr double kPulseEnd = 15.6;
 constexpr double kLift = 46.0;
 constexpr double kDrop = 77.0;
 constexpr double kFinale = 107.0;
-constexpr double kFirstHit = 138.225;
+constexpr double kFirstHit = ::beatTimes[0];
 
 const Section kIntro{0.0, kPulseEnd / 32, 32};
 const Section kBeat{kPulseEnd, (kLift - kPulseEnd) / 64, 64};
@@ -261,11 +263,7 @@ void hitSection(Buses& b) {
 }  // namespace
 
 const std::vector<double>& beatTimes() {
-    static const std::vector<double> times{
-        138.225, 139.6,   140.45,  141.425, 142.325, 143.325, 144.3,  145.075, 146.175, 149.15,
-        150.05,  150.975, 151.925, 152.975, 153.225, 153.45,  154.0,  154.95,  155.85,  156.8,
-        157.725, 158.725, 159.65,  161.05,  162.05,  163.3,   164.35, 165.4,   166.375, 167.325,
-        168.75,  170.1,   171.125, 172.125, 173.075, 173.975, 174.925};
+    static const std::vector<double> times(std::begin(::beatTimes), std::end(::beatTimes));
     return times;
 }
 

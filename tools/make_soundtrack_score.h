@@ -13,7 +13,8 @@ namespace soundtrack {
 
 constexpr double kLengthSeconds = 180.0;
 
-// The finale's beat times (seconds), ascending; the show flashes on each.
+// The hits of the finale: the show's own beat list (timeline/beat_times.h), on which the
+// show flashes.
 const std::vector<double>& beatTimes();
 
 std::vector<int16_t> renderSoundtrack();

@@ -13,6 +13,8 @@ add_library(soundtrack_score STATIC
   ${CMAKE_CURRENT_LIST_DIR}/make_soundtrack_synth.cpp
   ${CMAKE_CURRENT_LIST_DIR}/make_soundtrack_score.cpp)
 target_include_directories(soundtrack_score PUBLIC ${PROJECT_SOURCE_DIR})
+# The show's beat list, on which the finale's hits fall.
+target_link_libraries(soundtrack_score PRIVATE demo_clock)
 
 add_executable(make_soundtrack ${CMAKE_CURRENT_LIST_DIR}/make_soundtrack.cpp)
 target_link_libraries(make_soundtrack PRIVATE soundtrack_score soundtrack_mp3 demo_cli)
