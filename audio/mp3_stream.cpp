@@ -122,6 +122,20 @@ int Mp3Stream::decode(int16_t* out, int64_t frames, int64_t& got) {
     return code;
 }
 
+// At the end of a pass: its length is now known. Starts the next pass, or, not looping,
+// ends the music there. False when nothing more can be read.
+bool Mp3Stream::passEnded() {
+    if (looping_) {
+        broken_ = !restart();
+    } else {
+        if (loopFrames_ == 0) {
+            loopFrames_ = passFrames_;
+        }
+        ended_ = true;
+    }
+    return !broken_ && !ended_;
+}
+
 bool Mp3Stream::restart() {
     if (passFrames_ == 0) {
         return false;  // a pass without music: looping would spin forever
@@ -137,6 +151,7 @@ bool Mp3Stream::restart() {
 // step in some samples.
 bool Mp3Stream::rewind() {
     passFrames_ = 0;
+    ended_ = false;
     mpg123_close(handle_);
     cursor_->position = 0;
     broken_ = mpg123_open_handle(handle_, cursor_.get()) != MPG123_OK;
@@ -145,12 +160,12 @@ bool Mp3Stream::rewind() {
 
 void Mp3Stream::read(int16_t* out, int64_t frames) {
     int64_t done = 0;
-    while (done < frames && !broken_) {
+    while (done < frames && !broken_ && !ended_) {
         int64_t got = 0;
         const int code = decode(out + done * kChannels, frames - done, got);
         done += got;
         if (code == MPG123_DONE) {
-            broken_ = !restart();
+            passEnded();
         } else if (failed(code, got)) {
             broken_ = true;
         }
@@ -160,7 +175,7 @@ void Mp3Stream::read(int16_t* out, int64_t frames) {
 }
 
 bool Mp3Stream::seek(int64_t frame) {
-    if ((frame < passFrames_ || broken_) && !rewind()) {
+    if ((frame < passFrames_ || broken_ || ended_) && !rewind()) {
         return false;
     }
     int16_t scratch[kSkipChunkFrames * kChannels];
@@ -169,7 +184,7 @@ bool Mp3Stream::seek(int64_t frame) {
         const int64_t wanted = std::min(kSkipChunkFrames, frame - passFrames_);
         const int code = decode(scratch, wanted, got);
         if (code == MPG123_DONE) {
-            broken_ = !restart();  // the pass just ended: its length is now known
+            passEnded();
             return false;
         }
         if (failed(code, got)) {

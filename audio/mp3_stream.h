@@ -1,4 +1,5 @@
-// An MP3 file decoded as an endless loop of 16-bit stereo frames at a fixed rate.
+// An MP3 file decoded as an endless loop of 16-bit stereo frames at a fixed rate, or once
+// through and then silence.
 //
 // The whole file is held in memory (owned here), so the audio thread never touches the disk.
 // Decoding is gapless: the encoder's delay and padding, when the file's LAME/Xing tag names
@@ -29,9 +30,20 @@ public:
     Mp3Stream(const Mp3Stream&) = delete;
     Mp3Stream& operator=(const Mp3Stream&) = delete;
 
-    // Fills all `frames` interleaved stereo frames, starting over at the end of the stream.
-    // A stream that breaks off mid-way, or yields nothing in a whole pass, fills silence.
+    // Fills all `frames` interleaved stereo frames, starting over at the end of the stream
+    // (or, not looping, ending there). A stream that breaks off mid-way, or yields nothing
+    // in a whole pass, fills silence.
     void read(int16_t* out, int64_t frames);
+
+    // Whether the end of the music starts it over (the default) or ends it: then reads give
+    // silence from there, and a seek past the end leaves the stream ended rather than at its
+    // start.
+    void setLooping(bool looping) { looping_ = looping; }
+    // Not looping: the music has ended; its length is then loopFrames.
+    bool ended() const { return ended_; }
+
+    // The frame of the music the next read starts with.
+    int64_t position() const { return passFrames_; }
 
     // Frames in one pass through the music; 0 until the first pass has been decoded.
     int64_t loopFrames() const { return loopFrames_; }
@@ -44,7 +56,8 @@ public:
     // The next read starts at `frame` of the music, sample for sample what reading through
     // would give there, and the pass goes on to its usual end. Costs decoding time up to
     // `frame` (from the start when it lies behind). False when the music ends before
-    // `frame`, leaving the stream at its start, or when the decoder fails.
+    // `frame`, leaving the stream at its start (not looping: ended), or when the decoder
+    // fails.
     bool seek(int64_t frame);
 
     // mpg123's reader callbacks work on this cursor.
@@ -58,10 +71,13 @@ private:
     int decode(int16_t* out, int64_t frames, int64_t& got);
     bool restart();
     bool rewind();
+    bool passEnded();
 
     mpg123_handle_struct* handle_ = nullptr;
     std::unique_ptr<Cursor> cursor_;
     int64_t passFrames_ = 0;  // the frame of the music the next read starts with
     int64_t loopFrames_ = 0;
     bool broken_ = false;
+    bool looping_ = true;
+    bool ended_ = false;
 };

@@ -23,9 +23,11 @@ int reportStart(bool started, const std::string& error) {
 
 }  // namespace
 
-int startMusic(const char* fileName, double startSeconds) {
+int startMusic(const char* fileName, double startSeconds, MusicEnd atEnd) {
     std::string error;
-    return reportStart(player().startStream(fileName, startSeconds, error), error);
+    const auto end =
+        atEnd == MusicEnd::Loop ? MusicPlayer::AtEnd::Loop : MusicPlayer::AtEnd::RunOn;
+    return reportStart(player().startStream(fileName, startSeconds, error, end), error);
 }
 
 double musicTimeSeconds() { return player().positionSeconds(); }

@@ -10,17 +10,24 @@
 // playback started.
 #pragma once
 
-// Plays `fileName` (an MP3) as a looping stereo stream at full volume, beginning with the
-// sample at `startSeconds` of the music. 0 when it plays; 1 when no audio device opens,
-// the file is missing, unreadable or not MP3, or `startSeconds` is negative, not finite or
-// at or past the end of the music, after closing everything it opened and printing one line
-// naming the cause on stderr.
-[[nodiscard]] int startMusic(const char* fileName, double startSeconds = 0.0);
+// What the end of the stream does: start the music over, or end it while the clock runs
+// on (for a show that must reach its own end however long its music is).
+enum class MusicEnd { Loop, ClockRunsOn };
+
+// Plays `fileName` (an MP3) as a looping stereo stream at full volume, or once through with
+// ClockRunsOn, beginning with the sample at `startSeconds` of the music. 0 when it plays; 1
+// when no audio device opens, the file is missing, unreadable or not MP3, or `startSeconds`
+// is negative, not finite or, looping, at or past the end of the music, after closing
+// everything it opened and printing one line naming the cause on stderr.
+[[nodiscard]] int startMusic(const char* fileName, double startSeconds = 0.0,
+                             MusicEnd atEnd = MusicEnd::Loop);
 
 // Seconds of the stream heard so far, fraction kept: startSeconds until the device has taken
 // sound, then advancing smoothly from frame to frame, never backwards, and wrapping to 0
 // when the stream starts over. The one other step back is seekMusic's. 0.0 when nothing
-// plays.
+// plays. When the sound device goes, or music that runs on has ended, it runs on from where
+// it stood by the steady clock, and follows the heard sound again when a device opens,
+// with the music going on from there; each change is one line on stderr.
 double musicTimeSeconds();
 
 // Jumps playback to `seconds` of the music; from the moment it returns, musicTimeSeconds

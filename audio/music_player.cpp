@@ -1,7 +1,5 @@
 #include "audio/music_player.h"
 
-#include <SDL.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -14,13 +12,13 @@ namespace {
 
 constexpr size_t kMaxMusicBytes = size_t{256} << 20;
 constexpr int kChannels = 2;
+constexpr int64_t kReopenIntervalNs = 1000000000;
+// Music that runs on may be started or moved this far past its end (about 800 years), which
+// keeps every position a whole number of frames in a double.
+constexpr int64_t kRunOnFrames = int64_t{1} << 40;
 
-// Drivers that consume a buffer while the next is being made; real devices keep about
-// one buffer queued behind the one being filled.
-bool consumesWhileFilling(const char* driver) {
-    return driver != nullptr &&
-           (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0);
-}
+const AudioOutput::Format kFormat{MusicPlayer::kSampleRate, kChannels,
+                                  MusicPlayer::kBufferFrames};
 
 std::string secondsText(double seconds) {
     char text[32];
@@ -50,9 +48,14 @@ bool frameInMusic(double seconds, int64_t length, int64_t& frame, std::string& e
     return true;
 }
 
+// One line on stderr for each change in what the show hears.
+void say(const char* change, double seconds, const char* consequence) {
+    std::fprintf(stderr, "music: %s at %.2f s; %s\n", change, seconds, consequence);
+}
+
 }  // namespace
 
-MusicPlayer::MusicPlayer() = default;
+MusicPlayer::MusicPlayer(std::unique_ptr<AudioOutput> output) : output_(std::move(output)) {}
 
 MusicPlayer::~MusicPlayer() { stop(); }
 
@@ -62,73 +65,69 @@ void MusicPlayer::setObserver(Observer observer, void* user) {
 }
 
 bool MusicPlayer::openDevice(std::string& error) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        error = std::string("no audio device (") + SDL_GetError() +
-                "); to run without sound set SDL_AUDIODRIVER=dummy";
+    int64_t queued = 0;
+    if (!output_->open(kFormat, fillDevice, this, queued, error)) {
         return false;
     }
-    subsystemOpen_ = true;
-    SDL_AudioSpec wanted{};
-    wanted.freq = kSampleRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = kChannels;
-    wanted.samples = kBufferFrames;
-    wanted.callback = fillDevice;
-    wanted.userdata = this;
-    SDL_AudioSpec obtained{};
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-    if (device_ == 0) {
-        error = std::string("no audio device (") + SDL_GetError() +
-                "); to run without sound set SDL_AUDIODRIVER=dummy";
-        closeDevice();
-        return false;
-    }
-    const int64_t queued = consumesWhileFilling(SDL_GetCurrentAudioDriver()) ? 0 : obtained.samples;
     clock_ = std::make_unique<StreamClock>(kSampleRate, queued);
     handed_ = 0;
+    endFrame_.store(-1);
+    endNoted_ = false;
     return true;
 }
 
-void MusicPlayer::closeDevice() {
-    if (device_ != 0) {
-        SDL_CloseAudioDevice(device_);  // joins the audio thread
-        device_ = 0;
-    }
+void MusicPlayer::closeAll() {
+    output_->close();  // joins the device's thread
     stream_.reset();
     module_.reset();
     clock_.reset();
-    if (subsystemOpen_) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        subsystemOpen_ = false;
-    }
 }
 
-bool MusicPlayer::startStream(const char* fileName, double startSeconds, std::string& error) {
+bool MusicPlayer::startStream(const char* fileName, double startSeconds, std::string& error,
+                              AtEnd atEnd) {
     std::vector<unsigned char> bytes;
     if (!openDeviceAndRead(fileName, bytes, error)) {
         return false;
     }
+    atEnd_ = atEnd;
     stream_ = Mp3Stream::open(std::move(bytes), kSampleRate, error);
+    if (stream_) {
+        stream_->setLooping(atEnd == AtEnd::Loop);
+    }
     return play(stream_ != nullptr && moveStream(startSeconds, error), fileName, error);
 }
 
 bool MusicPlayer::seek(double seconds, std::string& error) {
-    if (device_ == 0 || !stream_) {
+    if (!clock_ || !stream_) {
         return false;
     }
-    SDL_LockAudioDevice(device_);
+    const bool deviceOpen = output_->isOpen();
+    if (deviceOpen) {
+        output_->lock();
+    }
     const bool moved = moveStream(seconds, error);
-    SDL_UnlockAudioDevice(device_);
+    if (deviceOpen) {
+        output_->unlock();
+    } else {
+        clock_->runFree(steadyNowNs());  // no device yet: on from the new place by the clock
+    }
     return moved;
 }
 
 // Decoder and clock move together, so the position always names what the decoder plays.
+// Music that runs on goes past its end all the same, in silence.
 bool MusicPlayer::moveStream(double seconds, std::string& error) {
     int64_t frame = 0;
-    if (!frameInMusic(seconds, stream_->lengthFrames(), frame, error)) {
+    const int64_t length = atEnd_ == AtEnd::RunOn ? kRunOnFrames : stream_->lengthFrames();
+    if (!frameInMusic(seconds, length, frame, error)) {
         return false;
     }
-    if (stream_->seek(frame)) {
+    const bool reached = stream_->seek(frame);
+    if (stream_->ended()) {
+        endFrame_.store(stream_->loopFrames());
+    }
+    endNoted_ = false;
+    if (reached || atEnd_ == AtEnd::RunOn) {
         clock_->restartAt(frame);
         return true;
     }
@@ -144,6 +143,7 @@ bool MusicPlayer::startModule(const char* fileName, std::string& error) {
     if (!openDeviceAndRead(fileName, bytes, error)) {
         return false;
     }
+    atEnd_ = AtEnd::Loop;
     module_ = ModuleStream::open(bytes, kSampleRate, error);
     return play(module_ != nullptr, fileName, error);
 }
@@ -164,25 +164,111 @@ bool MusicPlayer::play(bool decoderReady, const char* fileName, std::string& err
     if (!decoderReady) {
         return fail(fileName, error);
     }
-    SDL_PauseAudioDevice(device_, 0);
+    output_->play();
     return true;
 }
 
 bool MusicPlayer::fail(const char* fileName, std::string& error) {
     error = std::string(fileName) + ": " + error;
-    closeDevice();
+    closeAll();
     return false;
 }
 
-void MusicPlayer::stop() { closeDevice(); }
+void MusicPlayer::stop() { closeAll(); }
 
 double MusicPlayer::positionSeconds() {
-    return clock_ ? clock_->positionSeconds(steadyNowNs()) : 0.0;
+    if (!clock_) {
+        return 0.0;
+    }
+    const int64_t nowNs = steadyNowNs();
+    watchDevice(nowNs);
+    return clock_->positionSeconds(nowNs);
 }
 
 int64_t MusicPlayer::positionMilliseconds() {
-    return clock_ ? clock_->positionMilliseconds(steadyNowNs()) : 0;
+    if (!clock_) {
+        return 0;
+    }
+    const int64_t nowNs = steadyNowNs();
+    watchDevice(nowNs);
+    return clock_->positionMilliseconds(nowNs);
 }
+
+void MusicPlayer::watchDevice(int64_t nowNs) {
+    if (output_->isOpen() && output_->gone()) {
+        loseDevice(nowNs);
+    }
+    if (!output_->isOpen() && nowNs >= nextOpenNs_) {
+        reopenDevice(nowNs);
+    }
+    noteMusicEnd(nowNs);
+}
+
+void MusicPlayer::loseDevice(int64_t nowNs) {
+    clock_->runFree(nowNs);
+    output_->close();  // joins the device's thread: the decoder is this thread's until one opens
+    say("the sound device is gone", clock_->positionSeconds(nowNs), "the show goes on without it");
+    nextOpenNs_ = nowNs;  // try again at once
+}
+
+// The decoder follows the show first, so opening after a long absence decodes only what
+// passed since the last attempt, and the music goes on from the show's place the moment a
+// device opens. Opening can take a while; the decoder catches up once more after it.
+void MusicPlayer::reopenDevice(int64_t nowNs) {
+    if (!followShow(nowNs)) {
+        return;  // still ahead of the show: try again at the next read
+    }
+    nextOpenNs_ = nowNs + kReopenIntervalNs;
+    int64_t queued = 0;
+    std::string error;
+    if (!output_->open(kFormat, fillDevice, this, queued, error)) {
+        return;  // no word: the loss has been told, and this is tried every second
+    }
+    const int64_t openedNs = steadyNowNs();
+    followShow(openedNs);
+    clock_->useDevice(queued);
+    handed_ = 0;
+    if (stream_ && !musicOver()) {
+        clock_->restartAt(stream_->position());
+    } else if (module_) {
+        clock_->restartAt(static_cast<int64_t>(std::ceil(clock_->positionFrames(openedNs))));
+    }
+    output_->play();
+    say("a sound device is back", clock_->positionSeconds(openedNs), "the music goes on from there");
+}
+
+// Moves the decoder on to the frame the show has reached (rounded up, so the position never
+// steps back when it follows the decoder again). Only forward: going back would decode from
+// the start. False while the decoder is still ahead of the show, by what the lost device was
+// handed but did not play: the show gets there within a buffer or two.
+bool MusicPlayer::followShow(int64_t nowNs) {
+    if (!stream_ || musicOver()) {
+        return true;
+    }
+    const auto target = static_cast<int64_t>(std::ceil(clock_->positionFrames(nowNs)));
+    if (target < stream_->position()) {
+        return false;
+    }
+    stream_->seek(target);
+    if (stream_->ended()) {
+        endFrame_.store(stream_->loopFrames());
+    }
+    return true;
+}
+
+// Music that runs on: once the heard position reaches its end, the clock runs free.
+void MusicPlayer::noteMusicEnd(int64_t nowNs) {
+    const int64_t end = endFrame_.load(std::memory_order_acquire);
+    if (end < 0 || endNoted_ || clock_->positionFrames(nowNs) < static_cast<double>(end)) {
+        return;
+    }
+    clock_->runFree(nowNs);
+    endNoted_ = true;
+    say("the music ended", static_cast<double>(end) / kSampleRate, "the show goes on without it");
+}
+
+// Only while no device plays (closed, paused or locked).
+bool MusicPlayer::musicOver() const { return stream_ && stream_->ended(); }
 
 void MusicPlayer::fillDevice(void* self, uint8_t* bytes, int length) {
     const int64_t nowNs = steadyNowNs();
@@ -192,7 +278,11 @@ void MusicPlayer::fillDevice(void* self, uint8_t* bytes, int length) {
     int64_t loopFrames = 0;
     if (player->stream_) {
         player->stream_->read(out, frames);
-        loopFrames = player->stream_->loopFrames();
+        if (player->atEnd_ == AtEnd::Loop) {
+            loopFrames = player->stream_->loopFrames();
+        } else if (player->stream_->ended() && player->endFrame_.load() < 0) {
+            player->endFrame_.store(player->stream_->loopFrames(), std::memory_order_release);
+        }
     } else if (player->module_) {
         player->module_->read(out, frames);
     } else {

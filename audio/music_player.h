@@ -1,32 +1,42 @@
-// Sound output for the demo: one SDL audio device playing either an MP3 stream (looping)
-// or a tracker module, and the position of what has been heard so far.
+// Sound output for the demo: one audio device playing either an MP3 stream (looping, or once
+// with the position running on past its end) or a tracker module, and the position of what
+// has been heard so far.
 //
 // Device: 44100 Hz, 16-bit stereo, full volume, 1024-frame (23.2 ms) buffers. The buffer is
 // a power of two because SDL's dummy and disk drivers pace themselves by sleeping for a
 // power-of-two buffer's length in whole milliseconds; with 882 frames they took 882 frames
 // every 23 ms and ran 14 % slow, with 1024 they run within 0.2 % of real time.
 //
-// Threads. The caller's thread (the main loop) starts, stops, seeks and reads the position;
-// SDL's audio thread runs `fillDevice`. While the device plays, the audio thread alone
-// touches the decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`;
-// the caller's thread touches only the reader side of `clock_` (StreamClock's
-// sequence-locked atomics). The one exception is `seek`, which moves the decoder and
-// restarts the clock with the device locked: SDL holds that lock around every callback, so
-// the audio thread is not inside `fillDevice` meanwhile and its next request sees the moved
-// state. The decoder and clock are created, and moved to the start position, before the
-// device is unpaused, and destroyed only after SDL_CloseAudioDevice has joined the audio
-// thread, so neither outlives nor precedes it. The observer is set before starting and
-// called on the audio thread.
+// Devices come and go, and the position is the show's clock, so it must never stop. Each
+// position read first looks after the device. When the device has gone, the position runs
+// on from where it stood by the steady clock, and the player opens the default device again
+// at once, then about once a second. When one opens, the stream goes on there from the
+// position the show has reached, sample for sample as a seek would, and the position follows
+// the heard sound again without a step back (it stands still only until the new device first
+// asks for sound). A stream that runs on past its end does the same when the heard music
+// ends: the position runs on from the end, in silence. Each change is one line on stderr.
 //
-// SDL's audio subsystem is initialised by start and shut by stop (or by a failed start),
-// reference-counted by SDL, so it coexists with the video subsystem owned elsewhere.
+// Threads. The caller's thread (the main loop) starts, stops, seeks and reads the position;
+// the device's thread runs `fillDevice`. While a device plays, its thread alone touches the
+// decoder (`stream_` or `module_`), `handed_` and the writer side of `clock_`; the caller's
+// thread touches only the reader side of `clock_` (StreamClock's sequence-locked atomics)
+// and `endFrame_`. The exceptions: `seek` moves the decoder and restarts the clock with the
+// device locked (the output holds that lock around every fill, so the device's thread is not
+// inside `fillDevice` meanwhile and its next request sees the moved state); and while no
+// device is open (after a loss, until one opens again, paused) the decoder and the clock are
+// the caller's alone. The decoder and clock are created, and moved to the start position,
+// before the device plays, and destroyed only after closing the device has joined its
+// thread, so neither outlives nor precedes it. The observer is set before starting and
+// called on the device's thread.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/audio_output.h"
 #include "audio/stream_clock.h"
 
 class Mp3Stream;
@@ -37,11 +47,15 @@ public:
     static constexpr int kSampleRate = 44100;
     static constexpr int kBufferFrames = 1024;
 
-    // Called on the audio thread after each buffer: steady time of the request, frames
-    // handed to the device before this buffer, frames in this buffer.
+    // At the end of the stream: start it over, the position wrapping to 0; or end the music
+    // there, the position running on by the steady clock.
+    enum class AtEnd { Loop, RunOn };
+
+    // Called on the device's thread after each buffer: steady time of the request, frames
+    // handed to the device (since it opened) before this buffer, frames in this buffer.
     using Observer = void (*)(void* user, int64_t nowNs, int64_t handedBefore, int64_t frames);
 
-    MusicPlayer();
+    explicit MusicPlayer(std::unique_ptr<AudioOutput> output = makeSdlAudioOutput());
     ~MusicPlayer();
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;
@@ -49,27 +63,29 @@ public:
     // Start an MP3 stream, at `startSeconds` of the music, or a module. False, with the
     // cause in `error` and everything this call opened closed again, when no device opens,
     // the file cannot be read or decoded, or the start lies outside the music (negative,
-    // not finite, at or past its end). A player that is already playing is stopped first.
+    // not finite, or, looping, at or past its end: music that runs on may start past its
+    // end, in silence). A player that is already playing is stopped first.
     bool startStream(const char* fileName, std::string& error) {
         return startStream(fileName, 0.0, error);
     }
-    bool startStream(const char* fileName, double startSeconds, std::string& error);
+    bool startStream(const char* fileName, double startSeconds, std::string& error,
+                     AtEnd atEnd = AtEnd::Loop);
     bool startModule(const char* fileName, std::string& error);
 
     // Moves the stream to `seconds` of the music; the position counts from there once this
     // returns. False when no stream plays (`error` left empty) or the position lies outside
-    // the music (the cause in `error`; playback goes on as it was, unless the music turned
-    // out to end before it: then it goes on from its start). The audio thread waits while
-    // the decoder gets there, so a far jump can cost the device a buffer of sound.
+    // the music as startStream has it (the cause in `error`; playback goes on as it was,
+    // unless looping music turned out to end before it: then it goes on from its start).
+    // The device's thread waits while the decoder gets there, so a far jump can cost the
+    // device a buffer of sound.
     bool seek(double seconds, std::string& error);
 
     // Closes the device, the decoder and the audio subsystem; harmless when not playing.
     void stop();
 
-    bool playing() const { return device_ != 0; }
-
-    // What has been heard so far, counted from the stream's first sample: the stream wraps
-    // to 0 at each loop; a module counts on. 0 when nothing plays.
+    // What has been heard so far, counted from the stream's first sample: a looping stream
+    // wraps to 0 at each loop; a module counts on. 0 when nothing plays. Each read first
+    // looks after the device (see above).
     double positionSeconds();
     int64_t positionMilliseconds();
 
@@ -82,16 +98,25 @@ private:
     bool moveStream(double seconds, std::string& error);
     bool fail(const char* fileName, std::string& error);  // closes everything; false
     bool openDevice(std::string& error);
-    void closeDevice();
+    void closeAll();
+    void watchDevice(int64_t nowNs);
+    void loseDevice(int64_t nowNs);
+    void reopenDevice(int64_t nowNs);
+    bool followShow(int64_t nowNs);
+    void noteMusicEnd(int64_t nowNs);
+    bool musicOver() const;
     static void fillDevice(void* self, uint8_t* bytes, int length);
 
-    uint32_t device_ = 0;
-    bool subsystemOpen_ = false;
+    std::unique_ptr<AudioOutput> output_;
     std::unique_ptr<Mp3Stream> stream_;
     std::unique_ptr<ModuleStream> module_;
     std::unique_ptr<StreamClock> clock_;
-    int64_t handed_ = 0;  // audio thread only
+    AtEnd atEnd_ = AtEnd::Loop;
+    int64_t handed_ = 0;  // device's thread only
+    // Music that runs on: its last frame plus one once the decoder has reached it, else -1.
+    std::atomic<int64_t> endFrame_{-1};
+    bool endNoted_ = false;
+    int64_t nextOpenNs_ = 0;  // when no device is open: when to try again
     Observer observer_ = nullptr;
     void* observerUser_ = nullptr;
 };
-

@@ -29,6 +29,17 @@ void StreamClock::restartAt(int64_t frame) {
     a.origin = startFrame_;
     publish(a);
     floor_ = 0.0;
+    free_ = false;
+}
+
+void StreamClock::runFree(int64_t nowNs) {
+    if (free_) {
+        return;
+    }
+    positionFrames(nowNs);  // brings the floor up to now: the free run starts where it stands
+    free_ = true;
+    freeFrom_ = floor_;
+    freeSinceNs_ = nowNs;
 }
 
 double StreamClock::measuredRate(int64_t nowNs, int64_t heard) {
@@ -87,7 +98,10 @@ StreamClock::Anchor StreamClock::load() const {
 
 double StreamClock::positionFrames(int64_t nowNs) {
     const Anchor a = load();
-    if (a.valid) {
+    if (free_) {
+        const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - freeSinceNs_));
+        floor_ = std::max(floor_, freeFrom_ + sinceNs * rate_ * 1e-9);
+    } else if (a.valid) {
         const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - a.timeNs));
         const double extrapolated = static_cast<double>(a.heard) + sinceNs * a.framesPerNs;
         floor_ = std::max(floor_, std::min(extrapolated, static_cast<double>(a.nextHeard)));

@@ -10,7 +10,9 @@
 // rarely leave it waiting at the cap. Positions count from the frame of the stream where
 // the device's sound began (the origin: 0 unless playback started or jumped elsewhere).
 // Once the decoder has found the length of one pass through the stream, the position wraps
-// to 0 at each loop.
+// to 0 at each loop. When the device is gone or the music has ended, the reader lets the
+// position run free: on from where it stands, by the steady clock at the nominal rate, until
+// the next restart hands it back to a device.
 //
 // Units: times in steady-clock nanoseconds, positions in sample frames at the device rate.
 // Threads: `deviceConsumed` belongs to the audio thread; `positionFrames` and the
@@ -41,6 +43,14 @@ public:
     // step back the position takes besides the loop's wrap.
     void restartAt(int64_t frame);
 
+    // As restartAt: the device the sound goes to from now on keeps this many frames queued.
+    void useDevice(int64_t queuedFrames) { queued_ = queuedFrames > 0 ? queuedFrames : 0; }
+
+    // Reader thread: from nowNs on, the position runs on from where it stands by the steady
+    // clock alone, whatever the device reports, until the next restartAt.
+    void runFree(int64_t nowNs);
+    bool runningFree() const { return free_; }
+
     // Reader thread: frames of music heard at steady time nowNs, counted from the stream's
     // first frame, fraction kept, wrapped into the loop once its length is known. The
     // origin until the device has asked for sound.
@@ -68,7 +78,7 @@ private:
     Anchor load() const;
 
     const int rate_;
-    const int64_t queued_;
+    int64_t queued_;  // audio thread's (changed only as restartAt may be)
 
     // Audio thread only (and restartAt).
     int64_t handed_ = 0;
@@ -88,8 +98,11 @@ private:
     std::atomic<bool> valid_{false};
 
     // Reader thread only: the furthest point already reported, in frames heard since the
-    // origin.
+    // origin, and while running free where and when that began.
     double floor_ = 0.0;
+    bool free_ = false;
+    double freeFrom_ = 0.0;
+    int64_t freeSinceNs_ = 0;
 };
 
 // Steady-clock now in nanoseconds, the time base the clock is fed with in playback.
