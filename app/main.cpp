@@ -104,7 +104,8 @@ int play(DemoOptions options, std::unique_ptr<DemoWindow>& window) {
     }
 
     if (const std::optional<int> code = injectedFailure("music", kExitNoMusic)) return *code;
-    if (startMusic(soundtrack.path.c_str(), options.start) != 0) return kExitNoMusic;
+    // Music shorter than the show, or a start past its end, leaves the show to its own end.
+    if (startMusic(soundtrack.path.c_str(), options.start, MusicEnd::ClockRunsOn) != 0) return kExitNoMusic;
 
     bool startOver = false;
     const FrameHooks hooks{
