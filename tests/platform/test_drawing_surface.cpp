@@ -23,7 +23,9 @@ TEST(Letterbox, LargestCentredFourByThree) {
     for (const Case& c : {Case{800, 600, {0, 0, 800, 600}}, Case{1920, 1080, {240, 0, 1440, 1080}},
                           Case{1280, 1024, {0, 32, 1280, 960}}, Case{1024, 768, {0, 0, 1024, 768}},
                           Case{1000, 1000, {0, 125, 1000, 750}}, Case{3840, 2160, {480, 0, 2880, 2160}},
-                          Case{0, 600, {0, 0, 0, 0}}}) {
+                          Case{0, 600, {0, 0, 0, 0}},
+                          // An odd gap: the extra pixel goes to the right (or top) bar.
+                          Case{1281, 720, {160, 0, 960, 720}}, Case{1280, 1025, {0, 32, 1280, 960}}}) {
         const PixelRect box = letterbox(c.width, c.height);
         EXPECT_EQ(box.x, c.expected.x) << c.width << "x" << c.height;
         EXPECT_EQ(box.y, c.expected.y) << c.width << "x" << c.height;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -20,6 +21,18 @@ TEST(JsonText, Utf8PassesThroughAndEverythingElseIsEscaped) {
     EXPECT_EQ(json::quoted("\xed\xa0\x80"), "\"\\udced\\udca0\\udc80\"");
     EXPECT_EQ(json::quoted("\xf4\x90\x80\x80"), "\"\\udcf4\\udc90\\udc80\\udc80\"");
     EXPECT_EQ(json::quoted(std::string("a\0b", 3)), "\"a\\u0000b\"");
+}
+
+// Every C0 control, U+001F included, is one \u00XX escape in JSON and one \xXX in a listing.
+TEST(JsonText, EveryByteBelowSpaceIsEscaped) {
+    for (int byte = 0x00; byte <= 0x1f; ++byte) {
+        char inJson[8], inListing[8];
+        std::snprintf(inJson, sizeof inJson, "\\u%04x", byte);
+        std::snprintf(inListing, sizeof inListing, "\\x%02x", byte);
+        const std::string text(1, static_cast<char>(byte));
+        EXPECT_EQ(json::quoted(text), "\"" + std::string(inJson) + "\"") << "byte " << byte;
+        EXPECT_EQ(terminal::printable(text), inListing) << "byte " << byte;
+    }
 }
 
 // A name from a file must not reach a terminal as a command: C1 controls (U+009B is CSI to
