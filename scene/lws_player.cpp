@@ -1,4 +1,5 @@
-// Scene playback: one frame per call, counters advanced by one step per call.
+// Scene playback: one frame per call, counters advanced by one step per call. Versions 4 and 5
+// have a player of their own (scene/lws_player_v5.h).
 //
 // Version 3 channels hold radians, turned into degrees with 57.2974694313457: 180 / 3.1415 in
 // single precision, the engine's coarse pi, kept so scenes turn exactly as they always have.
@@ -6,6 +7,8 @@
 // or sample array, the array's last entry is held instead, so channels of different lengths
 // never read out of bounds.
 #include "scene/lws_scene.h"
+
+#include "scene/lws_player_v5.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -74,6 +77,7 @@ void LwsScene::prepareVertexArrays() {
 }
 
 int32_t LwsScene::play() {
+    if (header.version == 4 || header.version == 5) return playSceneVersion5(*this);
     if (header.version == 3) {
         playWithArrays();
         return camera.frameCounter;
@@ -83,6 +87,7 @@ int32_t LwsScene::play() {
 }
 
 int32_t LwsScene::playLimited(int32_t limit) {
+    if (header.version == 4 || header.version == 5) return playSceneVersion5(*this);
     if (header.version == 3) {
         playImmediate(limit);
         return camera.frameCounter;

@@ -41,8 +41,10 @@ public:
 private:
     enum class Kind { None, Object, Camera, Light };
 
+    // `index` is into the scene's objects or lights; the camera has none (there is one).
     struct PendingParent {
-        size_t object;
+        Kind kind;
+        size_t index;
         uint32_t id;
         int32_t line;
     };
@@ -279,10 +281,19 @@ private:
         kind_ = Kind::None;
         if (kind == Kind::None) return;
         bake(item_);
+        if (kind == Kind::Camera) {
+            // A later camera replaces the earlier one, and so does its parent.
+            pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
+                                          [](const PendingParent& p) { return p.kind == Kind::Camera; }),
+                           pending_.end());
+        }
+        if (item_.parentId != 0) {
+            const size_t index = kind == Kind::Object  ? scene_.objects.size()
+                                 : kind == Kind::Light ? scene_.lights.size()
+                                                       : 0;
+            pending_.push_back({kind, index, item_.parentId, parentLine_});
+        }
         if (kind == Kind::Object) {
-            if (item_.parentId != 0) {
-                pending_.push_back({scene_.objects.size(), item_.parentId, parentLine_});
-            }
             scene_.objects.push_back(std::move(item_));
         } else if (kind == Kind::Light) {
             static_cast<SceneItem&>(light_) = std::move(item_);
@@ -296,27 +307,40 @@ private:
         }
     }
 
-    // Parents are objects (null objects included); an id naming none keeps the item unparented.
+    // Parents are objects (null objects included), for objects, lights and the camera alike; an
+    // id naming none keeps the item unparented.
     void resolveParents() {
         std::unordered_map<uint32_t, int32_t> byId;
         for (size_t i = 0; i < scene_.objects.size(); ++i) {
             byId.emplace(scene_.objects[i].itemId, static_cast<int32_t>(i));
         }
         for (const PendingParent& pending : pending_) {
-            SceneItem& object = scene_.objects[pending.object];
+            SceneItem& item = pendingItem(pending);
             const auto found = byId.find(pending.id);
-            if (found != byId.end() && found->second != static_cast<int32_t>(pending.object)) {
-                object.parentIndex = found->second;
+            const bool itself =
+                pending.kind == Kind::Object && found != byId.end() &&
+                found->second == static_cast<int32_t>(pending.index);
+            if (found != byId.end() && !itself) {
+                item.parentIndex = found->second;
                 continue;
             }
             char hex[16];
             std::snprintf(hex, sizeof hex, "%X", pending.id);
+            const char* what = pending.kind == Kind::Object  ? "object "
+                               : pending.kind == Kind::Light ? "light "
+                                                             : "camera ";
             scene_.objectErrors_.push_back(scene_.sourceName_ + ": line " +
-                                           std::to_string(pending.line) + ": object " +
-                                           object.name + ": parent " + hex +
+                                           std::to_string(pending.line) + ": " + what +
+                                           item.name + ": parent " + hex +
                                            " names no object; left unparented");
             scene_.report(scene_.objectErrors_.back());
         }
+    }
+
+    SceneItem& pendingItem(const PendingParent& pending) {
+        if (pending.kind == Kind::Object) return scene_.objects[pending.index];
+        if (pending.kind == Kind::Light) return scene_.lights[pending.index];
+        return scene_.camera;
     }
 
     LwsScene& scene_;

@@ -4,7 +4,8 @@
 // One reader per generation feeds this model: scene/lws_reader_v3.cpp the two older ones, 1
 // (one block of numbers per key, linear motion, angles in degrees) and 3 (an envelope per
 // channel, Hermite motion, angles in radians); scene/lws_reader_v5.h versions 4 and 5. Objects
-// are loaded by scene/lws_objects.cpp, and played by scene/lws_player.cpp. Any other version
+// are loaded by scene/lws_objects.cpp, and played by scene/lws_player.cpp (versions 4 and 5 by
+// scene/lws_player_v5.cpp). Any other version
 // leaves the scene empty. The reader is a keyword scanner: unknown tokens are skipped one by
 // one, and every loop also ends where the text ends or a number is malformed, so a damaged file
 // yields the items read before the damage.
@@ -71,8 +72,8 @@ struct SceneItem {
     int32_t frameCounter = 0;
     BakedChannels samples;  // one array per channel, in channel order
     // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent's index in
-    // `objects` once resolved (-1: none), the pivot it turns about, and whether it is a null
-    // object (no mesh to load).
+    // `objects` once resolved (-1: none; objects, lights and the camera are parented to objects
+    // only), the pivot it turns about, and whether it is a null object (no mesh to load).
     uint32_t itemId = 0;
     uint32_t parentId = 0;
     int32_t parentIndex = -1;
@@ -207,11 +208,12 @@ public:
     // its baked samples (a camera whose position channels baked none stays at the origin).
     void prepareVertexArrays();
     // Version 3: vertex-array drawing (prepareVertexArrays first), the camera wrapping at
-    // previewLastFrame; returns the camera's counter. Version 1: playV1, returns 1. Other
+    // previewLastFrame; returns the camera's counter. Version 1: playV1, returns 1. Versions 4
+    // and 5: playSceneVersion5 (scene/lws_player_v5.h), returns the scene frame drawn. Other
     // versions draw nothing and return 1.
     int32_t play();
     // As play, but version 3 draws in immediate mode and its camera wraps at `limit` or at the
-    // end of its samples.
+    // end of its samples. Versions 4 and 5 play as play does.
     int32_t playLimited(int32_t limit);
     // Version 3 only: the camera runs from 0 up to previewLastFrame and back down.
     int32_t playPingPong();

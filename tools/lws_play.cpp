@@ -4,6 +4,8 @@
 //
 // Without --png it opens a window the size of the scene camera's frame and plays one scene
 // frame per shown frame at the scene's frames per second until Esc or the window is closed.
+// Version 4 and 5 scenes play from FirstFrame to LastFrame and round again, each object placed
+// by its own motion, its parents' and its pivot, seen through the camera's motion.
 // With --png it renders N frames offscreen (SDL's offscreen driver unless SDL_VIDEODRIVER
 // names another) and writes them as DIR/frame_000000.png, frame_000001.png, ...
 // Objects are looked up in DIR given by --content (default: the scene's folder), and a name
@@ -150,8 +152,8 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
 }
 
 int playInWindow(LwsScene& scene, const GlContext& w) {
-    // Version 1 scenes pace themselves; version 3 frames are paced here.
-    const int32_t rate = scene.header.version == 3 ? scene.framesPerSecond : 0;
+    // Version 1 scenes pace themselves; later versions' frames are paced here.
+    const int32_t rate = scene.header.version >= 3 ? scene.framesPerSecond : 0;
     const Uint32 frameMs = rate > 0 ? static_cast<Uint32>(1000 / std::min(rate, 1000)) : 0;
     while (!w.quitRequested() && !stopsignals::caught()) {
         const Uint32 start = SDL_GetTicks();

@@ -1,0 +1,215 @@
+#include "scene/lws_player_v5.h"
+
+#include "scene/lws_scene.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kScaleChannel = 6;
+
+// The depth range the version 3 player draws in, so scenes made to the same scale fit alike.
+constexpr double kNearPlane = 0.1;
+constexpr double kFarPlane = 1000.0;
+
+double& at(SceneMatrix& m, int row, int column) { return m[static_cast<size_t>(column * 4 + row)]; }
+double at(const SceneMatrix& m, int row, int column) {
+    return m[static_cast<size_t>(column * 4 + row)];
+}
+
+SceneMatrix translation(double x, double y, double z) {
+    SceneMatrix m = identityMatrix();
+    at(m, 0, 3) = x;
+    at(m, 1, 3) = y;
+    at(m, 2, 3) = z;
+    return m;
+}
+
+SceneMatrix scaling(double x, double y, double z) {
+    SceneMatrix m = identityMatrix();
+    at(m, 0, 0) = x;
+    at(m, 1, 1) = y;
+    at(m, 2, 2) = z;
+    return m;
+}
+
+// About axis 0 (X), 1 (Y) or 2 (Z): the other two axes, in the order that turns the first
+// toward the second for a positive angle (Y to Z, Z to X, X to Y).
+SceneMatrix rotation(int axis, double radians) {
+    const int a = (axis + 1) % 3;
+    const int b = (axis + 2) % 3;
+    const double c = std::cos(radians);
+    const double s = std::sin(radians);
+    SceneMatrix m = identityMatrix();
+    at(m, a, a) = c;
+    at(m, a, b) = -s;
+    at(m, b, a) = s;
+    at(m, b, b) = c;
+    return m;
+}
+
+SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
+                        std::vector<SceneMatrix>& worlds, std::vector<char>& state);
+
+// state: 0 not yet, 1 being computed (a parent chain now reaching it again loops), 2 done.
+const SceneMatrix& objectWorld(const LwsScene& scene, size_t object, int64_t index,
+                               std::vector<SceneMatrix>& worlds, std::vector<char>& state) {
+    if (state[object] == 0) {
+        state[object] = 1;
+        worlds[object] = multiplied(parentWorld(scene, object, index, worlds, state),
+                                    itemLocalMatrix(scene.objects[object], index));
+        state[object] = 2;
+    }
+    return worlds[object];
+}
+
+SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
+                        std::vector<SceneMatrix>& worlds, std::vector<char>& state) {
+    const int32_t parent = scene.objects[object].parentIndex;
+    if (parent < 0 || static_cast<size_t>(parent) >= scene.objects.size() ||
+        state[static_cast<size_t>(parent)] == 1) {
+        return identityMatrix();
+    }
+    return objectWorld(scene, static_cast<size_t>(parent), index, worlds, state);
+}
+
+void setLens(const SceneCamera& camera) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    const float aspect = camera.frameHeight > 0.0f ? camera.frameWidth / camera.frameHeight : 1.0f;
+    gluPerspective(camera.fieldOfView, aspect, kNearPlane, kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void drawObjects(LwsScene& scene, int64_t index) {
+    const std::vector<SceneMatrix> worlds = objectWorldMatrices(scene, index);
+    const SceneMatrix camera = parentedWorldMatrix(scene.camera, worlds, index);
+    for (size_t i = 0; i < scene.objects.size(); ++i) {
+        SceneItem& object = scene.objects[i];
+        SceneMatrix modelview;
+        if (object.isNull || object.mesh.polygons.empty() ||
+            !meshModelview(camera, worlds[i], modelview)) {
+            continue;
+        }
+        glLoadMatrixd(modelview.data());
+        object.mesh.drawMesh();
+    }
+    glLoadIdentity();
+}
+
+}  // namespace
+
+SceneMatrix identityMatrix() {
+    SceneMatrix m{};
+    for (int i = 0; i < 4; ++i) at(m, i, i) = 1.0;
+    return m;
+}
+
+SceneMatrix multiplied(const SceneMatrix& a, const SceneMatrix& b) {
+    SceneMatrix m{};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k) sum += at(a, r, k) * at(b, k, c);
+            at(m, r, c) = sum;
+        }
+    }
+    return m;
+}
+
+std::array<double, 3> transformedPoint(const SceneMatrix& m, double x, double y, double z) {
+    std::array<double, 3> out{};
+    for (int r = 0; r < 3; ++r) {
+        out[static_cast<size_t>(r)] = at(m, r, 0) * x + at(m, r, 1) * y + at(m, r, 2) * z + at(m, r, 3);
+    }
+    return out;
+}
+
+// The 3x3 part inverted by its adjugate, the translation carried back through it.
+bool invertedAffine(const SceneMatrix& m, SceneMatrix& out) {
+    auto minor = [&m](int r0, int r1, int c0, int c1) {
+        return at(m, r0, c0) * at(m, r1, c1) - at(m, r0, c1) * at(m, r1, c0);
+    };
+    const double det = at(m, 0, 0) * minor(1, 2, 1, 2) - at(m, 0, 1) * minor(1, 2, 0, 2) +
+                       at(m, 0, 2) * minor(1, 2, 0, 1);
+    if (!std::isfinite(det) || std::fabs(det) < 1e-12) return false;
+    SceneMatrix inverse = identityMatrix();
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            // Cofactor of (c, r): the rows and columns other than c and r, in cyclic order.
+            const int r0 = (c + 1) % 3, r1 = (c + 2) % 3, c0 = (r + 1) % 3, c1 = (r + 2) % 3;
+            at(inverse, r, c) = minor(r0, r1, c0, c1) / det;
+        }
+    }
+    for (int r = 0; r < 3; ++r) {
+        at(inverse, r, 3) = -(at(inverse, r, 0) * at(m, 0, 3) + at(inverse, r, 1) * at(m, 1, 3) +
+                              at(inverse, r, 2) * at(m, 2, 3));
+    }
+    out = inverse;
+    return true;
+}
+
+double itemChannelValue(const SceneItem& item, int channel, int64_t index) {
+    const size_t count = std::min(item.channels.size(), item.samples.size());
+    for (size_t i = 0; i < count; ++i) {
+        const SampleArray& samples = item.samples[i];
+        if (item.channels[i].channelIndex != channel || samples.empty()) continue;
+        const int64_t last = static_cast<int64_t>(samples.size()) - 1;
+        return samples[static_cast<size_t>(std::clamp<int64_t>(index, 0, last))];
+    }
+    return channel >= kScaleChannel ? 1.0 : 0.0;
+}
+
+SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index) {
+    double v[9];
+    for (int c = 0; c < 9; ++c) v[c] = itemChannelValue(item, c, index);
+    SceneMatrix m = translation(v[0], v[1], v[2]);
+    m = multiplied(m, rotation(1, v[3]));
+    m = multiplied(m, rotation(0, v[4]));
+    m = multiplied(m, rotation(2, v[5]));
+    m = multiplied(m, scaling(v[6], v[7], v[8]));
+    return multiplied(m, translation(-item.pivot[0], -item.pivot[1], -item.pivot[2]));
+}
+
+std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t index) {
+    std::vector<SceneMatrix> worlds(scene.objects.size());
+    std::vector<char> state(scene.objects.size(), 0);
+    for (size_t i = 0; i < scene.objects.size(); ++i) objectWorld(scene, i, index, worlds, state);
+    return worlds;
+}
+
+SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
+                                int64_t index) {
+    const SceneMatrix local = itemLocalMatrix(item, index);
+    if (item.parentIndex < 0 || static_cast<size_t>(item.parentIndex) >= objectWorlds.size()) {
+        return local;
+    }
+    return multiplied(objectWorlds[static_cast<size_t>(item.parentIndex)], local);
+}
+
+bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
+                   SceneMatrix& out) {
+    SceneMatrix view;
+    if (!invertedAffine(cameraWorld, view)) return false;
+    const SceneMatrix eyeToGl = scaling(1.0, 1.0, -1.0);
+    const SceneMatrix meshToObject = scaling(-1.0, -1.0, -1.0);
+    out = multiplied(multiplied(eyeToGl, view), multiplied(objectWorld, meshToObject));
+    return true;
+}
+
+int32_t playSceneVersion5(LwsScene& scene) {
+    const int64_t frames = std::max<int64_t>(int64_t{scene.lastFrame} - scene.firstFrame + 1, 1);
+    int32_t& next = scene.camera.frameCounter;
+    if (next < 0 || next >= frames) next = 0;
+    const int32_t index = next;
+    setLens(scene.camera);
+    drawObjects(scene, index);
+    glFlush();
+    next = index + 1 >= frames ? 0 : index + 1;
+    return static_cast<int32_t>(scene.firstFrame + index);
+}

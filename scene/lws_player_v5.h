@@ -1,0 +1,68 @@
+// Playback of scene versions 4 and 5: every object placed by its own motion and its parents',
+// seen through the camera's motion, one scene frame per call.
+//
+// LightWave's conventions, as its scene format and SDK documents give them and as other readers
+// of these files apply them:
+// - Axes are left-handed: +X right, +Y up, +Z ahead (away from a viewer at the front). A camera
+//   with no rotation looks along +Z with +Y up.
+// - Channels 0-8 are position X, Y, Z, then heading, pitch and bank, then scale X, Y, Z.
+//   Versions 4 and 5 store the angles in radians. Heading turns about Y, pitch about X, bank
+//   about Z, each by the left-hand rule: heading +90° turns +Z to +X (to the right seen from
+//   above), pitch +90° turns +Z to -Y (the nose down), bank turns +X toward +Y. With column
+//   vectors these are the usual rotation matrices, numerically unchanged.
+// - An item's matrix is T(position) · Ry(heading) · Rx(pitch) · Rz(bank) · S(scale) ·
+//   T(-pivot): scaled, banked, pitched and headed about its pivot, the pivot then put at its
+//   position. The pivot is a point of the object's own coordinates.
+// - A parented item's matrix is its parent's world matrix times its own, so its position is in
+//   the parent's object coordinates (the parent's pivot already taken off).
+//
+// Matrices here are in those coordinates. Two fixed flips bring them to GL (meshModelview):
+// the mesh model stores each point negated (-x, -y, -z, the object's left-handed axes turned
+// by a point reflection into the engine's), so a mesh is first negated back; and the camera's
+// left-handed eye space (+Z ahead) becomes GL's right-handed one (-Z ahead) by negating Z. Both
+// flips reverse handedness, so together they keep a polygon's winding: LightWave's front faces,
+// clockwise seen from the front, stay clockwise on screen, which is what the mesh drawing's
+// GL_CW culling keeps.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+class LwsScene;
+struct SceneItem;
+
+// 4x4 and column-major, as glLoadMatrixd takes it: row r, column c is m[c * 4 + r].
+using SceneMatrix = std::array<double, 16>;
+
+SceneMatrix identityMatrix();
+// a · b: b applies first.
+SceneMatrix multiplied(const SceneMatrix& a, const SceneMatrix& b);
+// Where `m` takes the point (x, y, z).
+std::array<double, 3> transformedPoint(const SceneMatrix& m, double x, double y, double z);
+// False, leaving `out` alone, for a matrix that flattens space (a zero scale).
+bool invertedAffine(const SceneMatrix& m, SceneMatrix& out);
+
+// Channel `channel` (0-8) of `item` at baked sample `index` (frame - FirstFrame), held at the
+// first and last samples; an item without that channel, or without samples, stands at 0 (1 for
+// a scale).
+double itemChannelValue(const SceneItem& item, int channel, int64_t index);
+// The item's own matrix at sample `index`, as above.
+SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index);
+// Every object's world matrix at sample `index`, in the order of scene.objects. A chain of
+// parents that loops back is cut where it closes, so each item is computed once.
+std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t index);
+// A camera's or light's world matrix, given the objects' (its parent is one of them).
+SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
+                                int64_t index);
+// The GL modelview that draws an object's mesh (in the mesh model's negated coordinates) at
+// `objectWorld` seen from a camera at `cameraWorld`. False when the camera cannot be inverted.
+bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
+                   SceneMatrix& out);
+
+// Draws frame FirstFrame + scene.camera.frameCounter with a current GL context (the caller
+// clears and swaps), then advances the counter, wrapping after LastFrame. Meshes are drawn as
+// the engine draws them (LwoObject::drawMesh: flat surface colours, textures, culling, blended
+// transparency); null objects and lights draw nothing. The lens is the camera's fieldOfView
+// (vertical, degrees) over its frame's aspect. Returns the scene frame drawn.
+int32_t playSceneVersion5(LwsScene& scene);
