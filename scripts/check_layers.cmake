@@ -2,112 +2,61 @@
 # the build rather than by habit (every library exports the whole source root as its include
 # folder, so the compiler would accept any include).
 #
-#   cmake -P scripts/check_layers.cmake          (registered with ctest as the test "layering")
+#   cmake -DLAYER_GRAPH=BUILD/layer_graph.cmake -P scripts/check_layers.cmake
+#                                                (registered with ctest as the test "layering")
 #
-# The table below is the one place the layers are written down. It follows the libraries' link
-# graph: a layer may include its own headers, those of the layers it uses, and whatever those
-# may include in turn. GL and SDL are the two outside header sets that are held to layers too;
-# other system headers are not checked. A layer is a library (demo_<layer>; app and cli are
-# demo_app and demo_cli, tools and tests their executables), except scene_reader: the part of
-# demo_scene that reads text and must stay free of GL. Folders split between layers name each
-# file, so a new file there fails until the table places it.
+# The layers are the targets and their target_link_libraries, written once, in the CMake files;
+# configuring writes that graph to BUILD/layer_graph.cmake (scripts/layer_graph.cmake) and this
+# script reads it. Nothing here repeats it:
+# - A file belongs to the targets that build it (their add_library, add_executable or
+#   target_sources). A header that no target lists belongs to the targets that build the source
+#   of the same name (lwo/lwo_reader.h goes with lwo/lwo_reader.cpp). A header with neither has
+#   no layer of its own: it is checked as part of every file that includes it.
+# - A file may include the files of its own targets and of every target they link, directly or
+#   through others. A file that several targets build must keep to each of them.
+# - GL and SDL are the two outside header sets held to layers too: a file may include them only
+#   when its targets link them. Other system headers are not checked.
+# Files that no target of this configuration builds or includes (the fuzzers outside a fuzzing
+# build) are left out and named.
 cmake_minimum_required(VERSION 3.25)
 
-# layer         | files (the first layer whose pattern matches a path owns the file; * is any text)
-#               | uses
-set(layers
-  "files        | platform/whole_file.* platform/frame_files.*
-                |"
-  "clock        | timeline/demo_clock.* timeline/frame_timer.*
-                |"
-  "pictures     | texture/jpeg_decoder.* texture/png_writer.*
-                | files"
-  "texture      | texture/jpeg_texture.* texture/framebuffer_capture.*
-                | pictures GL"
-  "lwo_reader   | lwo/vec3.h lwo/byte_cursor.* lwo/lwo_reader.* lwo/mesh_build.* lwo/lwo_mesh.* lwo/lwo_writer.*
-                  lwo/iff_chunks.* lwo/lwob_reader.* lwo/lwo3_reader.* lwo/projection_uv.* lwo/image_block.*
-                | files"
-  "lwo          | lwo/lwo_object.* lwo/mesh_arrays.*
-                | lwo_reader texture"
-  "platform_gl  | platform/gl_setup.* platform/frame_size.* platform/drawing_surface.*
-                | texture"
-  "platform     | platform/demo_window.* platform/gl_context.* platform/stop_signals.*
-                | platform_gl SDL"
-  "scene_reader | scene/scene_tokens.* scene/envelope.* scene/envelope_eval.*
-                | files"
-  "scene        | scene/*
-                | scene_reader lwo clock"
-  "fx           | fx/*
-                | lwo platform_gl"
-  "timeline     | timeline/*
-                | clock fx"
-  "audio        | audio/*
-                | files SDL"
-  "assets       | assets/*
-                |"
-  "cli          | app/command_line.*
-                |"
-  "app          | app/*
-                | cli timeline platform audio assets"
-  "tools        | tools/*
-                | app scene"
-  "tests        | tests/* bench/*
-                | tools"
-)
-# Outside headers held to layers, by the path inside the brackets.
-set(outside_GL "^(GL|GLES[0-9]*|EGL|KHR)/")
-set(outside_SDL "^SDL(2/|[_.])")
+# Outside headers held to layers, by the path inside the brackets, and the targets that give them.
 set(outside_sets GL SDL)
-set(source_suffixes h hpp cpp cc c)
+set(outside_GL_headers "^(GL|GLES[0-9]*|EGL|KHR)/")
+set(outside_GL_targets OpenGL::GL OpenGL::GLU OpenGL::OpenGL OpenGL::EGL)
+set(outside_SDL_headers "^SDL(2/|[_.])")
+set(outside_SDL_targets PkgConfig::SDL2)
+set(header_suffixes h hpp)
+set(source_suffixes cpp cc c)
 
 if(NOT SOURCE_DIR)
   get_filename_component(SOURCE_DIR "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 endif()
+if(NOT LAYER_GRAPH OR NOT EXISTS "${LAYER_GRAPH}")
+  message(FATAL_ERROR "check_layers: no link graph \"${LAYER_GRAPH}\": give -DLAYER_GRAPH=BUILD/layer_graph.cmake, "
+    "which configuring the project writes")
+endif()
+include("${LAYER_GRAPH}")
 
-# --- the table, read ---
-set(layer_names)
+# --- the graph: who builds each file, and what each target reaches ---
 set(folders)
-foreach(row IN LISTS layers)
-  string(REGEX MATCH "^([^|]*)\\|([^|]*)\\|(.*)$" matched "${row}")
-  if(NOT matched)
-    message(FATAL_ERROR "check_layers: a row of the table is not \"layer | files | uses\": ${row}")
-  endif()
-  set(globs "${CMAKE_MATCH_2}")
-  set(uses "${CMAKE_MATCH_3}")
-  string(STRIP "${CMAKE_MATCH_1}" name)
-  string(REGEX REPLACE "[ \t\n]+" ";" globs "${globs}")
-  string(REGEX REPLACE "[ \t\n]+" ";" uses "${uses}")
-  list(REMOVE_ITEM globs "")
-  list(REMOVE_ITEM uses "")
-  list(APPEND layer_names ${name})
-  set(uses_${name} ${uses})
-  set(patterns_${name})
-  foreach(glob IN LISTS globs)
-    string(REGEX MATCH "^[^/]+" folder "${glob}")
+foreach(target IN LISTS graph_targets)
+  foreach(file IN LISTS graph_files_${target})
+    list(APPEND "owners_${file}" ${target})
+    string(REGEX MATCH "^[^/]+" folder "${file}")
     list(APPEND folders ${folder})
-    string(REPLACE "." "\\." pattern "${glob}")
-    string(REPLACE "*" ".*" pattern "${pattern}")
-    list(APPEND patterns_${name} "^${pattern}$")
   endforeach()
 endforeach()
 list(REMOVE_DUPLICATES folders)
 
-foreach(name IN LISTS layer_names)
-  foreach(used IN LISTS uses_${name})
-    if(NOT used IN_LIST layer_names AND NOT used IN_LIST outside_sets)
-      message(FATAL_ERROR "check_layers: layer ${name} uses \"${used}\", which is no layer")
-    endif()
-  endforeach()
-endforeach()
-
-# What each layer may include: itself and everything its uses reach.
-foreach(name IN LISTS layer_names)
-  set(reach ${name} ${uses_${name}})
-  set(next 1)
+# reach_T: T and every target it links, directly or through others, outside ones included.
+foreach(target IN LISTS graph_targets)
+  set(reach ${target})
+  set(next 0)
   list(LENGTH reach count)
   while(next LESS count)
-    list(GET reach ${next} layer)
-    foreach(used IN LISTS uses_${layer})
+    list(GET reach ${next} item)
+    foreach(used IN LISTS graph_links_${item})
       if(NOT used IN_LIST reach)
         list(APPEND reach ${used})
       endif()
@@ -115,88 +64,157 @@ foreach(name IN LISTS layer_names)
     math(EXPR next "${next} + 1")
     list(LENGTH reach count)
   endwhile()
-  set(allowed_${name} ${reach})
+  set(reach_${target} ${reach})
 endforeach()
 
-# layer_of(path out): the layer that owns a path relative to the source root, or "".
-function(layer_of path out)
-  foreach(name IN LISTS layer_names)
-    foreach(pattern IN LISTS patterns_${name})
-      if(path MATCHES "${pattern}")
-        set(${out} ${name} PARENT_SCOPE)
-        return()
-      endif()
-    endforeach()
-  endforeach()
-  set(${out} "" PARENT_SCOPE)
-endfunction()
-
-# included_layer(file header out): the layer or outside set of a header named in an #include of
-# `file`, or "" for a header that is neither (the standard library, other system headers).
-function(included_layer file header out)
-  foreach(kind IN LISTS outside_sets)
-    if(header MATCHES "${outside_${kind}}")
-      set(${out} ${kind} PARENT_SCOPE)
-      return()
-    endif()
-  endforeach()
-  get_filename_component(folder "${file}" DIRECTORY)
-  set(found "")
-  if(EXISTS "${SOURCE_DIR}/${header}")
-    set(found "${header}")
-  elseif(EXISTS "${SOURCE_DIR}/${folder}/${header}")
-    cmake_path(SET found NORMALIZE "${folder}/${header}")
-  endif()
-  if(found STREQUAL "")
-    set(${out} "" PARENT_SCOPE)
-  else()
-    layer_of("${found}" layer)
-    set(${out} "${layer}" PARENT_SCOPE)
-  endif()
-endfunction()
-
-# --- every source, checked ---
+# --- every file in the folders the targets build from ---
 set(globs)
 foreach(folder IN LISTS folders)
-  foreach(suffix IN LISTS source_suffixes)
+  foreach(suffix IN LISTS header_suffixes source_suffixes)
     list(APPEND globs "${SOURCE_DIR}/${folder}/*.${suffix}")
   endforeach()
 endforeach()
-file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" ${globs})
-list(SORT sources)
+file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" ${globs})
+list(SORT files)
 
-set(faults)
-set(checked 0)
-foreach(file IN LISTS sources)
-  layer_of("${file}" layer)
-  if(layer STREQUAL "")
-    list(APPEND faults "${file} belongs to no layer: give it one in the table of scripts/check_layers.cmake")
-    continue()
+# resolved(file header out): the tree's file that `#include "header"` in `file` names, or "".
+function(resolved file header out)
+  get_filename_component(folder "${file}" DIRECTORY)
+  if(EXISTS "${SOURCE_DIR}/${header}" AND NOT IS_DIRECTORY "${SOURCE_DIR}/${header}")
+    set(${out} "${header}" PARENT_SCOPE)
+  elseif(EXISTS "${SOURCE_DIR}/${folder}/${header}" AND NOT IS_DIRECTORY "${SOURCE_DIR}/${folder}/${header}")
+    cmake_path(SET found NORMALIZE "${folder}/${header}")
+    set(${out} "${found}" PARENT_SCOPE)
+  else()
+    set(${out} "" PARENT_SCOPE)
   endif()
+endfunction()
+
+# Each file's includes: the tree's files (includes_F) and the outside sets (outside_F).
+set(checked 0)
+set(headers_alone)
+foreach(file IN LISTS files)
   file(READ "${SOURCE_DIR}/${file}" text)
   # Only directives at the start of a line; a newline in front lets the first line match too.
   string(REGEX MATCHALL "\n[ \t]*#[ \t]*include[ \t]*[<\"][^>\"\n]+[>\"]" directives "\n${text}")
+  set(includes_${file})
+  set(outside_${file})
   foreach(directive IN LISTS directives)
     string(REGEX MATCH "[<\"]([^>\"]+)[>\"]$" named "${directive}")
     set(header "${CMAKE_MATCH_1}")
-    math(EXPR checked "${checked} + 1")
-    included_layer("${file}" "${header}" target)
-    if(NOT target STREQUAL "" AND NOT target IN_LIST allowed_${layer})
-      set(others ${allowed_${layer}})
-      list(REMOVE_ITEM others ${layer})
-      string(REPLACE ";" " " may "${others}")
-      if(may STREQUAL "")
-        set(may "nothing")
+    set(kind "")
+    foreach(set_name IN LISTS outside_sets)
+      if(header MATCHES "${outside_${set_name}_headers}")
+        set(kind ${set_name})
       endif()
-      list(APPEND faults "${file} includes ${named}: ${layer} may not use ${target} (it may use: ${may})")
+    endforeach()
+    if(kind)
+      list(APPEND outside_${file} "${kind}|${named}")
+    else()
+      resolved("${file}" "${header}" found)
+      if(found)
+        list(APPEND includes_${file} "${found}|${named}")
+      endif()
     endif()
+  endforeach()
+  math(EXPR checked "${checked} + 1")
+
+  # A header no target lists goes with the source of its own name.
+  get_filename_component(extension "${file}" LAST_EXT)
+  string(SUBSTRING "${extension}" 1 -1 extension)
+  if(NOT DEFINED "owners_${file}" AND extension IN_LIST header_suffixes)
+    string(REGEX REPLACE "\\.[^./]+$" "" stem "${file}")
+    foreach(suffix IN LISTS source_suffixes)
+      if(DEFINED "owners_${stem}.${suffix}")
+        list(APPEND "owners_${file}" ${owners_${stem}.${suffix}})
+      endif()
+    endforeach()
+    if(NOT DEFINED "owners_${file}")
+      list(APPEND headers_alone "${file}")
+    endif()
+  endif()
+endforeach()
+
+# A header with no layer of its own is checked in its includers' targets, through any depth of
+# such headers: spread their targets until nothing changes.
+set(changed TRUE)
+while(changed)
+  set(changed FALSE)
+  foreach(file IN LISTS files)
+    if(NOT DEFINED "owners_${file}")
+      continue()
+    endif()
+    foreach(entry IN LISTS includes_${file})
+      string(REGEX MATCH "^[^|]*" included "${entry}")
+      if(NOT included IN_LIST headers_alone)
+        continue()
+      endif()
+      foreach(target IN LISTS owners_${file})
+        if(NOT target IN_LIST "carriers_${included}")
+          list(APPEND "carriers_${included}" ${target})
+          set(changed TRUE)
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  foreach(header IN LISTS headers_alone)
+    set("owners_${header}" ${carriers_${header}})
+  endforeach()
+endwhile()
+
+# --- every include, against its file's targets ---
+set(faults)
+set(unbuilt)
+set(includes 0)
+foreach(file IN LISTS files)
+  if(NOT DEFINED "owners_${file}")
+    list(APPEND unbuilt "${file}")
+    continue()
+  endif()
+  foreach(entry IN LISTS includes_${file} outside_${file})
+    math(EXPR includes "${includes} + 1")
+    string(REGEX MATCH "^([^|]*)\\|(.*)$" matched "${entry}")
+    set(included "${CMAKE_MATCH_1}")
+    set(named "${CMAKE_MATCH_2}")
+    if(included IN_LIST outside_sets)
+      set(givers ${outside_${included}_targets})
+      set(what "${included}")
+    elseif(included IN_LIST headers_alone)
+      continue()  # checked as part of this file, through its own includes
+    else()
+      set(givers ${owners_${included}})
+      if("${givers}" STREQUAL "")
+        continue()  # a source no target builds here
+      endif()
+      string(REPLACE ";" " or " what "${givers}")
+    endif()
+    foreach(target IN LISTS owners_${file})
+      set(reached FALSE)
+      foreach(giver IN LISTS givers)
+        if(giver IN_LIST reach_${target})
+          set(reached TRUE)
+        endif()
+      endforeach()
+      if(NOT reached)
+        set(links ${graph_links_${target}})
+        string(REPLACE ";" " " links "${links}")
+        if(links STREQUAL "")
+          set(links "nothing")
+        endif()
+        list(APPEND faults "${file} includes ${named}: ${target} does not link ${what} (it links: ${links})")
+      endif()
+    endforeach()
   endforeach()
 endforeach()
 
-list(LENGTH sources file_count)
+list(LENGTH files file_count)
+if(unbuilt)
+  list(JOIN unbuilt " " listed)
+  message(STATUS "check_layers: left out, as no target here builds or includes them: ${listed}")
+endif()
 list(LENGTH faults fault_count)
 if(fault_count GREATER 0)
   list(JOIN faults "\n  " listed)
   message(FATAL_ERROR "check_layers: ${fault_count} fault(s) in ${file_count} files:\n  ${listed}")
 endif()
-message(STATUS "check_layers: ${checked} includes in ${file_count} files keep to the layers")
+message(STATUS "check_layers: ${includes} includes in ${file_count} files keep to the link graph")

@@ -1,0 +1,122 @@
+# The layering check against faults planted in a copy of the tree, checked with the build's own
+# link graph: each must fail, naming the file, the include and the missing link, and the copy
+# without them must pass.
+#
+#   cmake -DSOURCE_DIR=... -DLAYER_GRAPH=BUILD/layer_graph.cmake -P planted_faults.cmake
+cmake_minimum_required(VERSION 3.25)
+
+set(check "${SOURCE_DIR}/scripts/check_layers.cmake")
+set(base /tmp)
+if(DEFINED ENV{TMPDIR} AND IS_DIRECTORY "$ENV{TMPDIR}")
+  set(base "$ENV{TMPDIR}")
+endif()
+string(RANDOM LENGTH 8 tag)
+set(scratch "${base}/planted_faults.${tag}")
+
+# The folders the graph builds from, copied (sources and headers only).
+include("${LAYER_GRAPH}")
+set(folders)
+foreach(target IN LISTS graph_targets)
+  foreach(file IN LISTS graph_files_${target})
+    string(REGEX MATCH "^[^/]+" folder "${file}")
+    list(APPEND folders ${folder})
+  endforeach()
+endforeach()
+list(REMOVE_DUPLICATES folders)
+foreach(folder IN LISTS folders)
+  file(GLOB_RECURSE copied RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${folder}/*.h"
+    "${SOURCE_DIR}/${folder}/*.hpp" "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.c")
+  foreach(file IN LISTS copied)
+    configure_file("${SOURCE_DIR}/${file}" "${scratch}/${file}" COPYONLY)
+  endforeach()
+endforeach()
+
+set(failures)
+# expect(name graph pass|fail regex): runs the check on the copy; it must pass or fail, and its
+# output must match regex.
+function(expect name graph outcome regex)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${scratch} -DLAYER_GRAPH=${graph} -P "${check}"
+    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(outcome STREQUAL "pass")
+    set(ok FALSE)
+    if(result EQUAL 0)
+      set(ok TRUE)
+    endif()
+  else()
+    set(ok TRUE)
+    if(result EQUAL 0)
+      set(ok FALSE)
+    endif()
+  endif()
+  if(ok AND NOT out MATCHES "${regex}")
+    set(ok FALSE)
+  endif()
+  if(ok)
+    message(STATUS "ok: ${name}")
+  else()
+    message(STATUS "FAILED: ${name} (expected to ${outcome} matching ${regex}; exit ${result}):\n${out}")
+    set(failures ${failures} "${name}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# plant(file line): adds a line to a file of the copy; unplant(file) puts the original back.
+function(plant file line)
+  file(APPEND "${scratch}/${file}" "\n${line}\n")
+endfunction()
+function(unplant file)
+  configure_file("${SOURCE_DIR}/${file}" "${scratch}/${file}" COPYONLY)
+endfunction()
+
+expect("the tree as it is" "${LAYER_GRAPH}" pass "keep to the link graph")
+
+# An upward include: the object reader reaching for the script.
+plant(lwo/lwo_reader.cpp "#include \"timeline/demo_script.h\"")
+expect("upward include" "${LAYER_GRAPH}" fail
+  "lwo/lwo_reader.cpp includes \"timeline/demo_script.h\": demo_lwo_reader does not link demo_timeline")
+unplant(lwo/lwo_reader.cpp)
+
+# The same, written relative to the including file's folder.
+plant(lwo/lwo_reader.cpp "#include \"../timeline/demo_script.h\"")
+expect("upward include by a relative path" "${LAYER_GRAPH}" fail
+  "lwo/lwo_reader.cpp includes \"../timeline/demo_script.h\": demo_lwo_reader does not link demo_timeline")
+unplant(lwo/lwo_reader.cpp)
+
+# A header goes with the source of its own name: whole_file.h is the file library's.
+plant(platform/whole_file.h "#include \"platform/gl_setup.h\"")
+expect("a header's include, held to its source's target" "${LAYER_GRAPH}" fail
+  "platform/whole_file.h includes \"platform/gl_setup.h\": demo_files does not link demo_platform_gl")
+unplant(platform/whole_file.h)
+
+# GL in a library that links no GL.
+plant(lwo/lwo_mesh.cpp "#include <GL/gl.h>")
+expect("GL where the target links none" "${LAYER_GRAPH}" fail
+  "lwo/lwo_mesh.cpp includes <GL/gl.h>: demo_lwo_reader does not link GL")
+unplant(lwo/lwo_mesh.cpp)
+
+# SDL in the effects, which link no SDL.
+plant(fx/glow.cpp "#include <SDL.h>")
+expect("SDL where the target links none" "${LAYER_GRAPH}" fail
+  "fx/glow.cpp includes <SDL.h>: demo_fx does not link SDL")
+unplant(fx/glow.cpp)
+
+# A header with no source of its own is held to the targets of the files that include it.
+plant(lwo/vec3.h "#include \"fx/glow.h\"")
+expect("a header without a source, held to its includers" "${LAYER_GRAPH}" fail
+  "lwo/vec3.h includes \"fx/glow.h\": demo_lwo_reader does not link demo_fx")
+unplant(lwo/vec3.h)
+
+# A new file is placed by its target's sources alone: unlisted it is left out and named;
+# listed in the object reader, its upward include fails.
+file(WRITE "${scratch}/lwo/new_part.cpp" "#include \"lwo/new_part.h\"\n")
+file(WRITE "${scratch}/lwo/new_part.h" "#pragma once\n#include \"fx/glow.h\"\n")
+expect("a new file no target builds" "${LAYER_GRAPH}" pass "left out.*lwo/new_part.cpp")
+file(READ "${LAYER_GRAPH}" text)
+string(REGEX REPLACE "(set\\(graph_files_demo_lwo_reader \")" "\\1lwo/new_part.cpp;" text "${text}")
+file(WRITE "${scratch}/layer_graph.cmake" "${text}")
+expect("a new file, listed in its library" "${scratch}/layer_graph.cmake" fail
+  "lwo/new_part.h includes \"fx/glow.h\": demo_lwo_reader does not link demo_fx")
+
+file(REMOVE_RECURSE "${scratch}")
+if(failures)
+  message(FATAL_ERROR "planted faults: not caught as expected: ${failures}")
+endif()
