@@ -1,6 +1,6 @@
 // lws-info: reads a scene with the engine's reader (objects included) and prints what it read.
 //
-//   lws-info [--json] [--verbose] [--content DIR] [--] FILE.lws
+//   lws-info [--json] [--verbose] [--content DIR] [--at FRAME[,FRAME...]] [--] FILE.lws
 //
 // Without --json a listing for people, names from the file shown with control characters
 // escaped; with --verbose the reader's own progress printout comes first, as the engine prints
@@ -14,6 +14,10 @@
 // objects also their parent and pivot; a last line counts what was skipped unread.
 // Under each version 3 channel whose span shapes or behaviours the baking does not follow, one
 // line says so; in --json, the channel's "notFollowed" list.
+// With --at, each item's nine channel values at those frames, after the listing (in --json,
+// the "at" member). Versions 4 and 5 evaluate their envelopes there, so any frame has
+// values, the behaviours outside the keys included; versions 1 and 3 only have what their
+// baking made, so a value the baking holds no sample for is null ("-" in the listing).
 // Objects are looked up in DIR (default: the scene's folder); textures are not loaded (no GL
 // context here). For a version 1 scene, framesPerSecond is its "FramesPerSecond" setting.
 // Exit status: 0 when the scene was read, 1 when it could not be (the output still describes
@@ -24,6 +28,8 @@
 #include "tools/json_text.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -34,11 +40,19 @@ namespace {
 
 const ProgramInfo kProgram = {
     "lws-info",
-    "usage: lws-info [--json] [--verbose] [--content DIR] [--] FILE.lws\n"
+    "usage: lws-info [--json] [--verbose] [--content DIR] [--at FRAME[,FRAME...]] [--] FILE.lws\n"
     "Reads a LightWave scene, objects included, and says what it holds.\n"
     "  --json         one JSON object on standard output\n"
     "  --verbose      the reader's progress printout too (on standard error with --json)\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
+    "  --at FRAMES    each item's nine channel values (position x y z, heading pitch bank,\n"
+    "                 scale x y z) at these whole frames, e.g. --at -10,0,45; in --json the\n"
+    "                 \"at\" member. Items: objects, camera, lights (version 1: objects, camera).\n"
+    "                 Versions 4 and 5: the envelopes at frame / FramesPerSecond, at any\n"
+    "                 frame, in the file's units (angles in radians). Versions 1 and 3: the\n"
+    "                 baked samples (version 1 angles in degrees); a value the baking made no\n"
+    "                 sample for (outside the scene's frames, or its channel's keys) is null,\n"
+    "                 \"-\" in the listing. A channel an item lacks gives 0, or 1 for scale.\n"
     "  --help         this text\n"
     "  --version      the version\n"
     "Exit status: 0 when the scene was read, 1 when it could not be, 2 for a wrong command line.\n"};
@@ -242,9 +256,12 @@ std::string objectV1Json(const SceneObjectV1& object) {
                          {"meshPolygons", polygonCount(object.mesh)}});
 }
 
-std::string sceneJson(const LwsScene& scene) {
+std::string atJson(const LwsScene& scene, const std::vector<int32_t>& frames);
+
+// With frames asked for (--at), their values close the object as "at".
+std::string sceneJson(const LwsScene& scene, const std::vector<int32_t>& frames) {
     const bool v1 = scene.header.version == 1;
-    return json::object(
+    std::vector<json::Member> members(
         {{"version", number(int64_t{scene.header.version})},
          {"firstFrame", number(int64_t{scene.firstFrame})},
          {"lastFrame", number(int64_t{scene.lastFrame})},
@@ -257,6 +274,8 @@ std::string sceneJson(const LwsScene& scene) {
          {"v1FieldOfView", number(scene.v1FieldOfView)},
          {"skippedKeywords", number(int64_t{scene.skippedKeywords})},
          {"skippedBlocks", number(int64_t{scene.skippedBlocks})}});
+    if (!frames.empty()) members.push_back({"at", atJson(scene, frames)});
+    return json::object(members);
 }
 
 void printChannels(const SceneItem& item) {
@@ -319,6 +338,180 @@ void printListing(const LwsScene& scene) {
     }
 }
 
+// ---- --at: each item's nine channel values at chosen frames ----
+
+// A frame list as typed: whole numbers separated by commas ("-10,0,45"), nine digits at most
+// each, so every frame fits an int32 with room to spare.
+bool parseFrames(const std::string& text, std::vector<int32_t>& frames) {
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        const std::string item = text.substr(start, comma == std::string::npos ? comma : comma - start);
+        const size_t digits = item.size() - (item.empty() || item[0] != '-' ? 0 : 1);
+        if (digits == 0 || digits > 9 ||
+            item.find_first_not_of("0123456789", item.size() - digits) != std::string::npos) {
+            return false;
+        }
+        frames.push_back(static_cast<int32_t>(std::stol(item)));
+        if (comma == std::string::npos) return true;
+        start = comma + 1;
+    }
+}
+
+constexpr size_t kItemChannels = 9;
+// What a channel an item does not have stands for: no move, no turn, full size.
+constexpr double kChannelDefaults[kItemChannels] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
+
+// Nothing where the baking holds no sample.
+using ChannelValues = std::array<std::optional<double>, kItemChannels>;
+
+// One item as the report lists it: from the scene model (versions 3 to 5) or a version 1 motion.
+struct ListedItem {
+    std::string label;  // "object cube.lwo", "camera Camera", "light Light"
+    const SceneItem* item = nullptr;
+    const MotionV1* motion = nullptr;
+    int32_t motionChannels = 0;  // version 1 camera motions may give fewer than nine
+};
+
+std::vector<ListedItem> listedItems(const LwsScene& scene) {
+    std::vector<ListedItem> items;
+    if (scene.header.version == 1) {
+        for (const SceneObjectV1& object : scene.v1Objects) {
+            items.push_back({"object " + object.name, nullptr, &object.motion,
+                             object.motion.channelCount});
+        }
+        items.push_back({"camera", nullptr, &scene.v1CameraMotion,
+                         scene.v1CameraMotion.channelCount});
+        return items;
+    }
+    for (const SceneItem& object : scene.objects) {
+        items.push_back({itemKind(object) + " " + object.name, &object, nullptr, 0});
+    }
+    items.push_back({"camera " + scene.camera.cameraName, &scene.camera, nullptr, 0});
+    for (const SceneLight& light : scene.lights) {
+        items.push_back({"light " + light.name, &light, nullptr, 0});
+    }
+    return items;
+}
+
+// Versions 4 and 5 name each channel ("Channel 6"); the first of a number counts.
+const EnvelopeChannel* channelNumbered(const SceneItem& item, size_t number) {
+    for (const EnvelopeChannel& channel : item.channels) {
+        if (channel.channelIndex == static_cast<int32_t>(number)) return &channel;
+    }
+    return nullptr;
+}
+
+ChannelValues envelopeValuesAt(const LwsScene& scene, const SceneItem& item, int32_t frame) {
+    ChannelValues values;
+    for (size_t c = 0; c < kItemChannels; ++c) {
+        const EnvelopeChannel* channel = channelNumbered(item, c);
+        if (!channel) {
+            values[c] = kChannelDefaults[c];
+        } else if (scene.framesPerSecond > 0) {  // no rate, no time for a frame
+            values[c] = evaluateEnvelope(channel->envelope,
+                                         static_cast<double>(frame) / scene.framesPerSecond);
+        }
+    }
+    return values;
+}
+
+// Version 3: sample i of a channel is the frame of its first key plus i, as the baking steps
+// one frame at a time from that key; channels count in the order read, as they are played.
+ChannelValues bakedValuesAt(const LwsScene& scene, const SceneItem& item, int32_t frame) {
+    ChannelValues values;
+    const bool inRange = frame >= scene.firstFrame && frame <= scene.lastFrame;
+    for (size_t c = 0; c < kItemChannels; ++c) {
+        if (c >= item.channels.size()) {
+            values[c] = kChannelDefaults[c];
+            continue;
+        }
+        const std::vector<EnvelopeKey>& keys = item.channels[c].envelope.keys;
+        if (!inRange || keys.empty() || c >= item.samples.size()) continue;
+        const double index =
+            frame - std::round(keys.front().time * static_cast<double>(scene.framesPerSecond));
+        if (index >= 0.0 && index < static_cast<double>(item.samples[c].size())) {
+            values[c] = item.samples[c][static_cast<size_t>(index)];
+        }
+    }
+    return values;
+}
+
+// Version 1: sample j is one frame past the first key plus j (the first key's own values are
+// never baked); its frames are the scene's, as version 1 keeps no frame range.
+ChannelValues motionValuesAt(const ListedItem& listed, int32_t frame) {
+    ChannelValues values;
+    const MotionV1& motion = *listed.motion;
+    const double first = motion.keys.empty() || motion.keys[0].params.empty()
+                             ? 0.0
+                             : static_cast<double>(motion.keys[0].params[0]) + 1.0;
+    const double index = static_cast<double>(frame) - first;
+    const bool baked =
+        !motion.keys.empty() && index >= 0.0 && index < static_cast<double>(motion.samples.size());
+    for (size_t c = 0; c < kItemChannels; ++c) {
+        if (static_cast<int32_t>(c) >= listed.motionChannels) {
+            values[c] = kChannelDefaults[c];
+        } else if (baked) {
+            values[c] = motion.samples[static_cast<size_t>(index)].channel[c];
+        }
+    }
+    return values;
+}
+
+ChannelValues valuesAt(const LwsScene& scene, const ListedItem& listed, int32_t frame) {
+    if (listed.motion) return motionValuesAt(listed, frame);
+    if (scene.header.version == 3) return bakedValuesAt(scene, *listed.item, frame);
+    return envelopeValuesAt(scene, *listed.item, frame);
+}
+
+std::string atJson(const LwsScene& scene, const std::vector<int32_t>& frames) {
+    const std::vector<ListedItem> items = listedItems(scene);
+    return json::array(frames, [&](int32_t frame) {
+        std::vector<std::string> rows;
+        for (const ListedItem& item : items) {
+            const ChannelValues values = valuesAt(scene, item, frame);
+            rows.push_back(json::array(std::vector<std::optional<double>>(values.begin(), values.end()),
+                                       [](const std::optional<double>& v) {
+                                           return v ? number(*v) : std::string("null");
+                                       }));
+        }
+        return json::object({{"frame", number(int64_t{frame})},
+                             {"items", json::array(rows, [](const std::string& row) { return row; })}});
+    });
+}
+
+// A table, a row per frame and item, the item's name last so the numbers stay in columns.
+void printValuesAt(const LwsScene& scene, const std::vector<int32_t>& frames) {
+    static const char* const kHeadings[kItemChannels] = {
+        "x", "y", "z", "heading", "pitch", "bank", "scale x", "scale y", "scale z"};
+    const std::vector<ListedItem> items = listedItems(scene);
+    std::cout << "values at frames (angles in "
+              << (scene.header.version == 1 ? "degrees" : "radians")
+              << "; - where nothing was baked):\n";
+    char cell[32];
+    std::cout << "     frame";
+    for (const char* heading : kHeadings) {
+        std::snprintf(cell, sizeof cell, " %12s", heading);
+        std::cout << cell;
+    }
+    std::cout << "  item\n";
+    for (const int32_t frame : frames) {
+        for (const ListedItem& item : items) {
+            std::snprintf(cell, sizeof cell, "%10d", static_cast<int>(frame));
+            std::cout << cell;
+            for (const std::optional<double>& value : valuesAt(scene, item, frame)) {
+                if (value) {
+                    std::snprintf(cell, sizeof cell, " %12.6g", *value);
+                } else {
+                    std::snprintf(cell, sizeof cell, " %12s", "-");
+                }
+                std::cout << cell;
+            }
+            std::cout << "  " << printable(item.label) << "\n";
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -328,6 +521,7 @@ int main(int argc, char** argv) {
     bool optionsEnded = false;
     std::string path;
     std::string contentDir;
+    std::vector<int32_t> frames;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (optionsEnded || !looksLikeOption(argv[i])) {
@@ -343,6 +537,14 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc || looksLikeOption(argv[i + 1]))
                 return usageError(kProgram, "--content needs a folder");
             contentDir = argv[++i];
+        } else if (arg == "--at") {
+            // Frames before the scene's start are negative: "-10" is a frame here, no option.
+            if (i + 1 >= argc) return usageError(kProgram, "--at needs frames");
+            if (!parseFrames(argv[i + 1], frames)) {
+                return usageError(kProgram, "--at needs whole frames separated by commas, not " +
+                                                std::string(argv[i + 1]));
+            }
+            ++i;
         } else {
             return usageError(kProgram, "unknown option " + arg);
         }
@@ -365,10 +567,11 @@ int main(int argc, char** argv) {
         std::cerr << kProgram.name << ": " << printable(reason) << "\n";
     }
     if (json) {
-        std::cout << sceneJson(scene) << std::endl;
+        std::cout << sceneJson(scene, frames) << std::endl;
     } else {
         if (verbose) std::cout << "\n";
         printListing(scene);
+        if (!frames.empty()) printValuesAt(scene, frames);
     }
     return failed ? 1 : 0;
 }
