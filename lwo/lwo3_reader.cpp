@@ -291,9 +291,20 @@ int32_t clipIndex(const LwoReader& reader, const std::string& fileName) {
 }
 
 std::string clipFile(const LwoReader& reader, int32_t index) {
+    if (index == 0) return std::string();  // 0 is "no clip", whatever a clip calls itself
     for (const LwoClip& clip : reader.clips)
         if (clip.clipIndex == static_cast<uint32_t>(index)) return clip.fileName;
     return std::string();
+}
+
+// The clip a surface's colour block (the first enabled colour image block read whole) lays on;
+// 0 for none. The mesh model projects from the same block.
+int32_t colourBlockClip(const LwoSurface& surface) {
+    for (const LwoImageBlock& block : surface.imageBlocks) {
+        if (!block.enabled || !(block.channel == "COLR" || block.channel.empty())) continue;
+        return block.problem.empty() ? block.image : 0;
+    }
+    return 0;
 }
 
 void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
@@ -326,6 +337,8 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
         if (surface.imageName.empty() && material->clip != 0)
             surface.imageName = clipFile(reader, material->clip);
     }
+    // Surfaces edited without nodes name their picture only through an image block's clip.
+    if (surface.imageName.empty()) surface.imageName = clipFile(reader, colourBlockClip(surface));
     c.setContext("FORM SURF");
     reader.surfaces.push_back(std::move(surface));
 }
@@ -348,6 +361,12 @@ void readClip(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
         reader.clipTextureLoader(clip.fileName.c_str(), clip.texture);
     }
     c.setContext("FORM CLIP");
+    // A clip written after the surfaces whose blocks use it still names their picture.
+    for (LwoSurface& surface : reader.surfaces) {
+        if (surface.imageName.empty() && clip.clipIndex != 0 &&
+            static_cast<uint32_t>(colourBlockClip(surface)) == clip.clipIndex)
+            surface.imageName = clip.fileName;
+    }
     reader.clips.push_back(std::move(clip));
 }
 

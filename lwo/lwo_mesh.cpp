@@ -96,3 +96,9 @@ int LwoMesh::applyColour(float r, float g, float b) {
     const LwoColour colour = {r, g, b};
     return applySurfaceColours(reader, polygonSetStarts, polygons, &colour);
 }
+
+std::string LwoMesh::pictureFile() const {
+    for (const LwoSurface& surface : reader.surfaces)
+        if (!surface.imageName.empty()) return surface.imageName;
+    return reader.clips.empty() ? std::string() : reader.clips.front().fileName;
+}

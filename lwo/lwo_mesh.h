@@ -58,6 +58,11 @@ public:
     int applySurfaces();
     int applyColour(float r, float g, float b);
 
+    // The picture file the object is drawn with, as the file names it: the first a surface names
+    // itself (LWOB, LWO3), else the first clip's (LWO2 names pictures only through clips); empty
+    // when there is none.
+    std::string pictureFile() const;
+
     // Located reason of the last failed load; empty after a successful one.
     const std::string& lastError() const { return loadError; }
 

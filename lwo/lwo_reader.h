@@ -153,7 +153,8 @@ struct LwoSurface {
     float luminosity = 0.0f;
     uint16_t flags = 0;  // LWOB FLAG
     // The picture the surface's colour uses where the surface names it itself (LWO3: the image
-    // node wired into the material's colour; LWOB: the first colour texture's TIMG).
+    // node wired into the material's colour, else the clip of its colour image block; LWOB: the
+    // first colour texture's TIMG). Never set for LWO2, whose pictures are its clips.
     std::string imageName;
     std::vector<LwoLegacyTexture> legacyTextures;  // LWOB, file order
 };

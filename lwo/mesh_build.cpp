@@ -276,13 +276,15 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
     return false;
 }
 
+bool drawsTextured(const LwoSurface& surface) { return surface.hasBlock || !surface.imageName.empty(); }
+
 int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
                         std::vector<MeshPolygon>& polygons, const LwoColour* colour) {
     forEachSurfaceTag(reader, setStarts, polygons.size(), [&](size_t q, size_t s) {
         const LwoSurface& surface = reader.surfaces[s];
         MeshPolygon& polygon = polygons[q];
         polygon.colour = colour ? *colour : surface.colour;
-        if (surface.hasBlock) polygon.textured = true;
+        if (drawsTextured(surface)) polygon.textured = true;
     });
     return static_cast<int>(reader.polygonTagSets.size());
 }

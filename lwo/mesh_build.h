@@ -31,7 +31,7 @@ struct MeshPolygon {
     // Entry j belongs to corner j when exactly one map covers every corner; shorter when a map
     // lacks a corner, longer when several maps cover one.
     std::vector<MeshUv> uvs;
-    bool textured = false;  // its surface has a texture block
+    bool textured = false;  // its surface draws textured (drawsTextured)
     int32_t layer = 0;  // LAYR chunks read before its POLS chunk
     LwoColour colour = {1.0f, 1.0f, 1.0f};  // white until a surface says otherwise
 
@@ -53,8 +53,13 @@ using PolygonSetStarts = std::vector<int32_t>;
                                      std::vector<MeshPolygon>& polygons, PolygonSetStarts& setStarts,
                                      std::string* error);
 
+// A surface draws textured when it has a texture block (LWO2 sets hasBlock for any BLOK) or
+// names its picture itself (LWOB's colour texture, LWO3's material or colour block), so objects
+// of every format take the same drawing path.
+bool drawsTextured(const LwoSurface& surface);
+
 // Gives every polygon reached by a SURF polygon tag its surface's colour (or `colour` when
-// given) and sets `textured` when the surface has a texture block. Surfaces are found by the
-// tag's name. Returns the number of polygon tag sets.
+// given) and sets `textured` when the surface draws textured. Surfaces are found by the tag's
+// name. Returns the number of polygon tag sets.
 int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
                         std::vector<MeshPolygon>& polygons, const LwoColour* colour = nullptr);

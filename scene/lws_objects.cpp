@@ -116,11 +116,14 @@ void LwsScene::loadMesh(LwoObject& mesh, const std::string& name, const std::str
     if (loadTextures) loadTexture(mesh, where, textureName);
 }
 
+// A version 1 scene draws every object with its one picture; later scenes with the picture the
+// object names (an LWOB or LWO3 surface's own, else its first clip, even one without a file name,
+// which is then reported as not loaded).
 void LwsScene::loadTexture(LwoObject& mesh, const std::string& where, const char* textureName) {
-    if (!textureName && mesh.reader.clips.empty()) return;
+    const std::string picture = mesh.pictureFile();
+    if (!textureName && picture.empty() && mesh.reader.clips.empty()) return;
     std::string refusal;
-    const std::string texturePath = textureName ? contentPath(textureName, refusal)
-                                                : clipPath(mesh.reader.clips[0].fileName, refusal);
+    const std::string texturePath = textureName ? contentPath(textureName, refusal) : clipPath(picture, refusal);
     if (!refusal.empty()) {
         objectErrors_.push_back(where + ": texture " + texturePath + " refused: " + refusal);
     } else if (textureName ? loadJpegTextureMipmapped(texturePath.c_str(), mesh.texture, 1)

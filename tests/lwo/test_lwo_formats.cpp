@@ -478,6 +478,54 @@ const MeshUv* uvAt(const MeshPolygon& p, Vec3 filePoint) {
     return nullptr;
 }
 
+TEST(Lwo3Objects, SurfacesThatNameAPictureDrawItTexturedInEveryFormat) {
+    // LWO3 edited without nodes: the picture is the clip of the colour block, here clip 3
+    // written before the surface.
+    LwoBytes planar = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
+    planar.raw(chunk4("IMAG", LwoBytes().vx(3)));
+    bool failed = true;
+    auto before = lwo3WithoutUvs(lwo3ImageBlock(planar), failed);
+    ASSERT_FALSE(failed) << before->lastError();
+    EXPECT_EQ(before->reader.surfaces[0].imageName, "wood.png");
+    EXPECT_EQ(before->pictureFile(), "wood.png");
+    for (const MeshPolygon& p : before->polygons) EXPECT_TRUE(p.textured && p.cornerTextured(0));
+    // The same clip written after the surface, and a block naming a clip there is not.
+    for (const auto& [clipIndex, picture] : {std::make_pair(3u, "late.png"), std::make_pair(4u, "")}) {
+        LwoWriter w;
+        w.tags({"Plain"}).layer(1, "").points(fivePoints());
+        w.polygons("FACE", {{0, 1, 2}}).polygonTags("SURF", {{0, 0}});
+        w.rawBytes(form("SURF", lwo3Surface("Plain", lwo3ImageBlock(planar))));
+        w.rawBytes(form("CLIP", chunk4("    ", LwoBytes().u4(clipIndex))
+                                    .raw(form("STIL", chunk4("    ", LwoBytes().s0("late.png"))))));
+        auto after = loadBytes(w.file("LWO3"), failed);
+        ASSERT_FALSE(failed) << after->lastError();
+        EXPECT_EQ(after->reader.surfaces[0].imageName, picture) << clipIndex;
+        EXPECT_EQ(after->polygons[0].textured, clipIndex == 3u);
+        EXPECT_EQ(after->pictureFile(), "late.png");  // the first clip, as for LWO2
+    }
+    // LWO3 with nodes: the image node's picture, laid on by the UV map.
+    auto cube = loadFile("lwo3_Cube06-UVTextureMapStandard.lwo");
+    EXPECT_EQ(cube->pictureFile(), "Images/general/UV_Grid.jpg");
+    for (const MeshPolygon& p : cube->polygons) EXPECT_TRUE(p.textured && p.cornerTextured(3));
+    // LWOB: the colour texture's TIMG; a colour texture without a picture leaves it untextured.
+    for (const char* image : {"maps/earth.jpg", "(none)"}) {
+        SCOPED_TRACE(image);
+        LwoBytes surface = sub("CTEX", LwoBytes().s0("Planar Image Map"));
+        surface.raw(sub("TIMG", LwoBytes().s0(image))).raw(sub("TFLG", LwoBytes().u2(4)));
+        auto lwob = loadBytes(lwobObject(lwobPolygon({0, 1, 2}, 1), surface).file("LWOB"), failed);
+        ASSERT_FALSE(failed) << lwob->lastError();
+        const bool named = std::string(image) != "(none)";
+        EXPECT_EQ(lwob->pictureFile(), named ? image : "");
+        EXPECT_EQ(lwob->polygons.at(0).textured, named);
+        EXPECT_EQ(lwob->polygons.at(0).uvs.size(), named ? 3u : 0u);
+    }
+    // LWO2 is as it was: its pictures are clips, its surfaces name none, any block textures.
+    auto earth = loadFile("earth_planar_y.lwo");
+    EXPECT_EQ(earth->reader.surfaces[0].imageName, "");
+    EXPECT_EQ(earth->pictureFile(), earth->reader.clips.at(0).fileName);
+    EXPECT_TRUE(earth->polygons.at(0).textured);
+}
+
 TEST(Lwo3Objects, PlanarImageBlocksProjectUvsOntoPolygonsWithoutAMap) {
     LwoBytes planarZ = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
     planarZ.raw(chunk4("IMAG", LwoBytes().vx(3)));

@@ -2,14 +2,12 @@
 // checked against facts taken from an independent parser (tests/data/lwo/FACTS.json), and a
 // look at two of them drawn.
 #include "lwo/lwo_object.h"
+#include "tests/lwo/mesh_framing.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <GL/glu.h>
-
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -180,26 +178,10 @@ namespace {
 
 // Looks at the object from a little above and to the side, filling most of the view.
 void frameObject(const LwoObject& object) {
-    Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
-    for (const MeshPolygon& p : object.polygons) {
-        for (const Vec3& v : p.positions) {
-            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
-            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
-        }
-    }
-    const float radius = 0.5f * std::sqrt((hi.x - lo.x) * (hi.x - lo.x) + (hi.y - lo.y) * (hi.y - lo.y) +
-                                          (hi.z - lo.z) * (hi.z - lo.z));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 800.0 / 600.0, radius * 0.1, radius * 10.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 0, -2.2f * radius);
-    glRotatef(25, 1, 0, 0);
-    glRotatef(35, 0, 1, 0);
-    glTranslatef(-(lo.x + hi.x) / 2, -(lo.y + hi.y) / 2, -(lo.z + hi.z) / 2);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
+    lwotest::MeshView view;
+    view.pitch = 25.0f;
+    view.yaw = 35.0f;
+    lwotest::frameMesh(object.polygons, view);
 }
 
 GLuint checkerTexture() {

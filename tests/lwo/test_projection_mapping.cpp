@@ -4,12 +4,11 @@
 #include "lwo/lwo_object.h"
 #include "lwo/projection_uv.h"
 #include "tests/lwo/lwo_test_writer.h"
+#include "tests/lwo/mesh_framing.h"
 #include "tests/support/gl_test_context.h"
 #include "texture/jpeg_texture.h"
 
 #include <gtest/gtest.h>
-
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -339,6 +338,42 @@ float fraction(float value) { return value - std::floor(value); }
 
 }  // namespace
 
+TEST(ProjectionUv, CylindricalSeamStaysAtTheBackWhereThisUvMapPutsItOnTheLeft) {
+    // earth_uv_cylindrical_y.lwo holds a cylindrical mapping around Y baked into a UV map, and
+    // keeps the block's centre (-0.55, 0.2, 0) and size (5.7, 5.3, 5.7). Its v is ours to the
+    // last digit, but its u starts a quarter turn earlier: its seam lies on the -X side, where
+    // the published mapping (u = 1 - heading / 2 pi, heading 0 towards +Z) and the manual ("the
+    // side edges of the image meet on the back") put it at +Z. The projection keeps the
+    // published one; this holds the difference, so a change to either side shows.
+    LwoMesh mesh;
+    ASSERT_FALSE(mesh.load((kData + "earth_uv_cylindrical_y.lwo").c_str())) << mesh.lastError();
+    const LwoImageBlock& block = mesh.reader.surfaces.at(0).imageBlocks.at(0);
+    TextureProjection cylinder = projection(ProjectionKind::Cylindrical, 1, block.size);
+    cylinder.centre = block.centre;
+    struct Corner {
+        int point;
+        float fileU, fileV, u;
+    };
+    // Offsets from the centre: 91 (0, -1.325, -2.468) faces the front, ours 0.5; 169 (2.468,
+    // 1.325, 0) is a quarter turn right of it, 0.75, v = 1.325 / 5.3 + 0.5; 143 (2.468, 0,
+    // -1.425) has heading atan2(2.468, -1.425) = 120 degrees, u = 1 - 1/3; 78 (0.639, -1.325,
+    // 2.384) has 15 degrees, u = 1 - 1/24.
+    for (const Corner& c : {Corner{91, 0.25f, 0.25f, 0.5f}, Corner{169, 0.5f, 0.75f, 0.75f},
+                            Corner{143, 0.416667f, 0.5f, 0.666667f}, Corner{78, 0.708333f, 0.25f, 0.958333f}}) {
+        SCOPED_TRACE(c.point);
+        const LwoVertexMap& map = mesh.reader.vertexMaps.at(0);
+        const auto entry = std::find_if(map.entries.begin(), map.entries.end(),
+                                        [&](const LwoVertexMapEntry& e) { return e.vertex == c.point; });
+        ASSERT_NE(entry, map.entries.end());
+        EXPECT_NEAR(entry->values[0], c.fileU, 1e-5f);
+        EXPECT_NEAR(entry->values[1], c.fileV, 1e-5f);
+        const ProjectedUv ours = projectPoint(cylinder, mesh.reader.pointSets.at(0).points.at(c.point), 1);
+        EXPECT_NEAR(ours.u, c.u, 1e-5f);
+        EXPECT_NEAR(ours.v, c.fileV, 1e-5f);
+        EXPECT_NEAR(fraction(c.fileU + 0.25f), ours.u, 1e-5f);
+    }
+}
+
 TEST(ProjectionMapping, RealEarthObjectsGetAUvAtEveryCorner) {
     for (const char* file : {"earth_planar_y.lwo", "earth_spherical_x.lwo"}) {
         SCOPED_TRACE(file);
@@ -396,28 +431,16 @@ TEST(ProjectionMapping, RealEarthObjectsGetAUvAtEveryCorner) {
 namespace {
 
 // Looks at the object from the front, tipped towards the viewer by `pitch` degrees (90: from
-// straight above), filling most of the view.
+// straight above), the globe filling most of the view's height.
 void frameObject(const LwoMesh& mesh, float pitch) {
-    Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
-    for (const MeshPolygon& p : mesh.polygons) {
-        for (const Vec3& v : p.positions) {
-            lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
-            hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
-        }
-    }
-    const float radius = 0.5f * (hi.y - lo.y);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 800.0 / 600.0, radius * 0.1, radius * 10.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glTranslatef(0, 0, -3.0f * radius);
+    lwotest::MeshView view;
+    view.radius = lwotest::MeshView::Radius::HalfHeight;
+    view.fieldOfView = 45.0;
+    view.distance = 3.0f;
     // The mesh's coordinates are the file's negated, so the file's top (+Y) comes forward by
     // turning the mesh's -Y towards the viewer.
-    glRotatef(-pitch, 1, 0, 0);
-    glTranslatef(-(lo.x + hi.x) / 2, -(lo.y + hi.y) / 2, -(lo.z + hi.z) / 2);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
+    view.pitch = -pitch;
+    lwotest::frameMesh(mesh.polygons, view);
 }
 
 struct Tally {
@@ -462,4 +485,73 @@ TEST(ProjectionMapping, ProjectionMappedEarthsShowTheirPicture) {
         EXPECT_GT(t.green, 50);
         glDeleteTextures(1, &earth.texture);
     }
+}
+
+namespace {
+
+// An LWOB globe of radius 1 around Y, 24 slices by 12 stacks, its colour texture a spherical map
+// around Y of the picture `image`. Longitude 0 faces the front (-Z) and grows towards +X, so each
+// quad runs top-left, top-right, bottom-right, bottom-left seen from outside: clockwise, as
+// LightWave's fronts are.
+std::vector<uint8_t> lwobGlobe(const std::string& image) {
+    constexpr int kSlices = 24, kStacks = 12;
+    std::vector<Vec3> points;
+    for (int i = 0; i <= kStacks; ++i) {
+        const float lat = kPi / 2 - kPi * i / kStacks;
+        for (int j = 0; j < kSlices; ++j) {
+            const float lon = 2 * kPi * j / kSlices;
+            points.push_back({std::cos(lat) * std::sin(lon), std::sin(lat), -std::cos(lat) * std::cos(lon)});
+        }
+    }
+    Bytes polygons;
+    for (int i = 0; i < kStacks; ++i) {
+        for (int j = 0; j < kSlices; ++j) {
+            const int next = (j + 1) % kSlices;
+            polygons.u2(4).u2(i * kSlices + j).u2(i * kSlices + next);
+            polygons.u2((i + 1) * kSlices + next).u2((i + 1) * kSlices + j).u2(1);
+        }
+    }
+    Bytes surface = Bytes().s0("Globe").raw(subChunk("COLR", Bytes().u1(200).u1(200).u1(200).u1(0)));
+    surface.raw(subChunk("CTEX", Bytes().s0("Spherical Image Map"))).raw(subChunk("TIMG", Bytes().s0(image)));
+    surface.raw(subChunk("TFLG", Bytes().u2(2))).raw(subChunk("TSIZ", Bytes().vec({2, 2, 2})));
+    LwoWriter w;
+    w.chunk("SRFS", Bytes().s0("Globe")).points(points).chunk("POLS", polygons).chunk("SURF", surface);
+    return w.file("LWOB");
+}
+
+}  // namespace
+
+TEST(ProjectionMapping, LwobAndLwo3ObjectsThatNameAPictureDrawIt) {
+    REQUIRE_GL();
+    // LWOB: the colour texture names the picture itself, and projects it.
+    LwoObject globe;
+    const std::vector<uint8_t> file = lwobGlobe("earthSpherical.jpg");
+    ASSERT_FALSE(globe.loadFromMemory(file.data(), file.size(), "globe.lwo")) << globe.lastError();
+    ASSERT_EQ(globe.pictureFile(), "earthSpherical.jpg");
+    ASSERT_FALSE(globe.loadTexture((kData + globe.pictureFile()).c_str()));
+    frameObject(globe, 20.0f);
+    globe.drawMesh();
+    testsupport::saveForLooking("lwob_globe.png");
+    Tally t = tallyColours();
+    // Untextured, the globe is its surface's grey: the picture's ocean and land show it drawn.
+    EXPECT_GT(t.blue, 500);
+    EXPECT_GT(t.green, 50);
+    glDeleteTextures(1, &globe.texture);
+
+    // LWO3: the material's image node names Images/general/UV_Grid.jpg, laid on by the UV map.
+    // That picture is not among the test data, so the earth stands in for it.
+    testsupport::resetGlState();
+    LwoObject cube;
+    ASSERT_FALSE(cube.load((kData + "lwo3_Cube06-UVTextureMapStandard.lwo").c_str())) << cube.lastError();
+    ASSERT_EQ(cube.pictureFile(), "Images/general/UV_Grid.jpg");
+    ASSERT_FALSE(cube.loadTexture((kData + "earthSpherical.jpg").c_str()));
+    lwotest::MeshView corner;
+    corner.pitch = 25.0f;
+    corner.yaw = 35.0f;
+    lwotest::frameMesh(cube.polygons, corner);
+    cube.drawMesh();
+    testsupport::saveForLooking("lwo3_cube.png");
+    t = tallyColours();
+    EXPECT_GT(t.blue, 500);  // its surface is mid grey, never blue
+    glDeleteTextures(1, &cube.texture);
 }
