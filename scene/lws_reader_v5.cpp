@@ -38,6 +38,27 @@ public:
         if (!scene_.overBound_) resolveParents();
     }
 
+    // One sample per frame of FirstFrame..LastFrame, at the scene's rate.
+    static void bake(LwsScene& scene, SceneItem& item) {
+        if (scene.overBound_) return;
+        const int64_t frames = int64_t{scene.lastFrame} - scene.firstFrame + 1;
+        if (item.channels.empty() || frames <= 0 || scene.framesPerSecond <= 0) return;
+        if (!scene.withinBound(frames, kMaxSamplesPerChannel, "frames in the scene's range")) {
+            return;
+        }
+        scene.countBaked(frames * static_cast<int64_t>(item.channels.size()));
+        if (scene.overBound_) return;
+        for (const EnvelopeChannel& channel : item.channels) {
+            SampleArray samples(static_cast<size_t>(frames));
+            for (int64_t i = 0; i < frames; ++i) {
+                const double frame = static_cast<double>(scene.firstFrame + i);
+                samples[static_cast<size_t>(i)] =
+                    evaluateEnvelope(channel.envelope, frame / scene.framesPerSecond);
+            }
+            item.samples.push_back(std::move(samples));
+        }
+    }
+
 private:
     enum class Kind { None, Object, Camera, Light };
 
@@ -255,32 +276,11 @@ private:
         }
     }
 
-    // One sample per frame of FirstFrame..LastFrame, at the scene's rate.
-    void bake(SceneItem& item) {
-        if (scene_.overBound_) return;
-        const int64_t frames = int64_t{scene_.lastFrame} - scene_.firstFrame + 1;
-        if (item.channels.empty() || frames <= 0 || scene_.framesPerSecond <= 0) return;
-        if (!scene_.withinBound(frames, kMaxSamplesPerChannel, "frames in the scene's range")) {
-            return;
-        }
-        scene_.countBaked(frames * static_cast<int64_t>(item.channels.size()));
-        if (scene_.overBound_) return;
-        for (const EnvelopeChannel& channel : item.channels) {
-            SampleArray samples(static_cast<size_t>(frames));
-            for (int64_t i = 0; i < frames; ++i) {
-                const double frame = static_cast<double>(scene_.firstFrame + i);
-                samples[static_cast<size_t>(i)] =
-                    evaluateEnvelope(channel.envelope, frame / scene_.framesPerSecond);
-            }
-            item.samples.push_back(std::move(samples));
-        }
-    }
-
     void finishItem() {
         const Kind kind = kind_;
         kind_ = Kind::None;
         if (kind == Kind::None) return;
-        bake(item_);
+        bake(scene_, item_);
         if (kind == Kind::Camera) {
             // A later camera replaces the earlier one, and so does its parent.
             pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
@@ -356,3 +356,5 @@ private:
 void readSceneVersion5(LwsScene& scene, SceneTokens& tokens) {
     SceneReaderV5(scene, tokens).read();
 }
+
+void bakeOverSceneFrames(LwsScene& scene, SceneItem& item) { SceneReaderV5::bake(scene, item); }

@@ -14,7 +14,12 @@
 
 class LwsScene;
 class SceneTokens;
+struct SceneItem;
 
 // Reads the rest of `tokens` (past the version) into `scene`, as LwsScene::loadFromText's
 // readers for versions 1 and 3 do.
 void readSceneVersion5(LwsScene& scene, SceneTokens& tokens);
+
+// One sample per frame of FirstFrame..LastFrame from each of the item's envelopes, counted
+// against the scene's bounds: how every reader that evaluates whole envelopes bakes.
+void bakeOverSceneFrames(LwsScene& scene, SceneItem& item);

@@ -173,6 +173,7 @@ enum class SceneKeywordV1 : int {
 
 class LwsScene {
     friend class SceneReaderV5;
+    friend class SceneReaderV2;
 
 public:
     LwsScene();
