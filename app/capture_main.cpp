@@ -10,16 +10,18 @@
 // seeking to the end of the show takes seconds. Rendering stops when the script posts its
 // quit, the time passes --to, or SIGINT / SIGTERM / SIGHUP arrives. Same arguments, same pictures:
 // nothing here reads a real clock (except the progress report).
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
+//
+// Files are written whole in a staging folder inside the target folder and renamed to their
+// names (files::StagingFolder): a frame as soon as it is written, the video once ffmpeg has
+// finished it. A symbolic link at one of those names is replaced, never written through, and
+// a video that failed leaves nothing behind. However the capture ends, it ends through
+// Capture::shutdown, which stops ffmpeg and removes the staging folder.
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,88 +29,39 @@
 #include "app/capture_options.h"
 #include "app/simulated_show.h"
 #include "app/startup.h"
+#include "app/video_writer.h"
+#include "audio/mp3_stream.h"
+#include "audio/music_player.h"
 #include "platform/drawing_surface.h"
+#include "platform/frame_files.h"
 #include "platform/stop_signals.h"
+#include "platform/whole_file.h"
 #include "texture/png_writer.h"
-
-extern char** environ;
 
 namespace {
 
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
+// Far more than any soundtrack of a show's length; the same bound the demo reads music with.
+constexpr size_t kMaxSoundtrackBytes = size_t{256} << 20;
 
 Show show;
 
-// Pipes raw frames into ffmpeg, which muxes them with the soundtrack. ffmpeg runs in a process
-// group of its own, so a Ctrl-C at the terminal reaches only us: the video is then finished by
-// closing ffmpeg's input, not cut off by ffmpeg's own reaction to the signal.
-class VideoWriter {
+// The first stop signal ends the capture after the frame at hand, keeping what was written and
+// finishing the video. A second one forces the stop: whatever the capture waits on (ffmpeg
+// taking a frame, or finishing the file) is given up, so a capture that seems stuck still ends,
+// through the same shutdown.
+class Stops {
 public:
-    ~VideoWriter() { close(); }
-
-    bool start(const std::vector<std::string>& command, std::string* error) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) {
-            *error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
-            return false;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-        posix_spawnattr_t attributes;
-        posix_spawnattr_init(&attributes);
-        posix_spawnattr_setpgroup(&attributes, 0);
-        // We ignore SIGPIPE (a dying ffmpeg shows as a failed write); ffmpeg need not.
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-        std::vector<char*> argv;
-        for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        const int result = posix_spawnp(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
-        posix_spawnattr_destroy(&attributes);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[0]);
-        if (result != 0) {
-            ::close(fds[1]);
-            *error = std::string("cannot start ffmpeg: ") + std::strerror(result);
-            // Only videos need it, so a package may leave it out: say what to install.
-            if (result == ENOENT) *error += " (--video needs the ffmpeg program; install the package ffmpeg)";
-            return false;
-        }
-        fd_ = fds[1];
-        return true;
+    // The first stop signal, 0 while none has come.
+    int first() {
+        if (first_ == 0) first_ = stopsignals::take();
+        return first_;
     }
-
-    bool write(const std::vector<unsigned char>& rgb) {
-        size_t done = 0;
-        while (fd_ >= 0 && done < rgb.size()) {
-            const ssize_t n = ::write(fd_, rgb.data() + done, rgb.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) return false;
-            done += static_cast<size_t>(n);
-        }
-        return fd_ >= 0;
-    }
-
-    // Ends ffmpeg's input and waits for it to finish the file. True when it exited with 0.
-    bool close() {
-        if (pid_ <= 0) return true;
-        ::close(fd_);
-        fd_ = -1;
-        int status = 0;
-        while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-        }
-        pid_ = 0;
-        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    }
+    bool forced() { return first() != 0 && stopsignals::caught() != 0; }
 
 private:
-    pid_t pid_ = 0;
-    int fd_ = -1;
+    int first_ = 0;
 };
 
 // The progress report on stderr: a bar redrawn in place on a terminal, a plain line every few
@@ -182,6 +135,176 @@ int fail(const std::string& message) {
     return 1;
 }
 
+// A soundtrack that cannot be decoded would fail the video only once its frames have been
+// rendered; the show's own decoder says at once.
+std::string checkSoundtrack(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    std::string error = files::readWholeFile(path, kMaxSoundtrackBytes, bytes);
+    if (error.empty() && Mp3Stream::open(std::move(bytes), MusicPlayer::kSampleRate, error) != nullptr) return {};
+    return "--video: the soundtrack " + path + " cannot be used: " + error;
+}
+
+// What a capture holds that must be given back however it ends: ffmpeg, the staged files, the
+// loaded show and its GL context.
+class Capture {
+public:
+    explicit Capture(const CaptureOptions& options)
+        : options_(options), box_(options.showRect()),
+          bars_(box_.width != options.width || box_.height != options.height) {}
+    ~Capture() { shutdown(); }
+    Capture(const Capture&) = delete;
+    Capture& operator=(const Capture&) = delete;
+
+    // Renders and writes the frames; the exit code.
+    int run() {
+        try {
+            const std::string error = start();
+            return error.empty() ? render() : fail(error);
+        } catch (const std::exception& exception) {
+            return fail(std::string("stopped by an error: ") + exception.what());
+        }
+    }
+
+    // The one way out: safe to call more than once.
+    void shutdown() {
+        video_.reset();
+        if (showLoaded_) releaseShow(show);
+        showLoaded_ = false;
+        surface_.reset();
+        context_.reset();
+        staging_.remove();
+    }
+
+private:
+    std::string start();
+    std::string startVideo();
+    int render();
+    std::string writeFrame(long frame);
+    std::string writePngFrame(long frame, const std::vector<unsigned char>& pixels);
+    std::string videoAsGiven(std::string text) const;
+    int end(const Progress& progress, long frame);
+
+    const CaptureOptions options_;
+    const PixelRect box_;
+    const bool bars_;
+    std::vector<unsigned char> padded_;
+    Stops stops_;
+    files::StagingFolder staging_;
+    std::unique_ptr<GlContext> context_;
+    bool showLoaded_ = false;
+    std::unique_ptr<DrawingSurface> surface_;
+    std::unique_ptr<VideoWriter> video_;
+};
+
+std::string Capture::start() {
+    std::string error;
+    if (options_.output == CaptureOutput::Video && !(error = checkSoundtrack(options_.music)).empty()) return error;
+    if (options_.output != CaptureOutput::Null) {
+        error = staging_.make(options_.outputFolder(), captureProgram().name);
+        if (!error.empty()) return "cannot write in " + options_.outputFolder() + ": " + error;
+    }
+    context_ = openShowContext(kWindowWidth, kWindowHeight, &error);
+    if (!context_) return error;
+    // Before start-up: the capture targets are made at the frame's block size.
+    show.frame = options_.showFrame();
+    showLoaded_ = true;
+    error = loadShow(show);
+    if (!error.empty()) return error;
+    // At the window's size the frames are drawn straight into it, exactly as designed; other
+    // sizes need a framebuffer of their own.
+    surface_ = std::make_unique<DrawingSurface>();
+    if (!surface_->fit(show.frame, kWindowWidth, kWindowHeight, &error)) return error;
+    if (bars_) padded_.assign(static_cast<size_t>(options_.width) * options_.height * 3, 0);
+    return options_.output == CaptureOutput::Video ? startVideo() : "";
+}
+
+std::string Capture::startVideo() {
+    // A failing ffmpeg is reported by the failed write, not by a silent SIGPIPE death.
+    std::signal(SIGPIPE, SIG_IGN);
+    video_ = std::make_unique<VideoWriter>([this] { return stops_.forced(); });
+    const std::string file = staging_.stagedPath(options_.videoName());
+    // The video's own name plus a suffix: never the video itself, whatever it is called.
+    return video_->start(videoCommand(options_, file), file + ".log");
+}
+
+int Capture::render() {
+    SimulatedShow simulated(show, *surface_, options_.rateNumerator, options_.rateDenominator);
+    const long lastFrame = options_.lastFrame();
+    Progress progress(options_, lastFrame);
+    long frame = 0;
+    for (; frame <= lastFrame && !stops_.first(); ++frame) {
+        const bool written = options_.writes(frame);
+        simulated.runFrame(frame, written);
+        if (written) {
+            const std::string error = writeFrame(frame);
+            if (!error.empty()) {
+                if (stops_.forced()) break;  // the write was given up, not failed
+                progress.finish(error.c_str());
+                return 1;
+            }
+        }
+        progress.frameDone(frame, written);
+        if (simulated.ended()) break;
+    }
+    return end(progress, frame);
+}
+
+std::string Capture::writeFrame(long frame) {
+    std::vector<unsigned char> rgb = surface_->readRgb();
+    if (bars_) placeShowInFrame(rgb, box_, options_.width, options_.height, padded_);
+    const std::vector<unsigned char>& pixels = bars_ ? padded_ : rgb;
+    if (video_) {
+        const std::string error = video_->write(pixels);
+        return error.empty() ? "" : "at frame " + std::to_string(frame) + ": " + videoAsGiven(error);
+    }
+    return options_.output == CaptureOutput::Png ? writePngFrame(frame, pixels) : "";
+}
+
+std::string Capture::writePngFrame(long frame, const std::vector<unsigned char>& pixels) {
+    const std::string name = files::frameFileName(frame);
+    const std::string staged = staging_.stagedPath(name);
+    std::string error = writePng(staged, options_.width, options_.height, pixels);
+    // Named as the user knows it, not by its staged name.
+    if (error.rfind(staged, 0) == 0) error.replace(0, staged.size(), options_.framePath(frame));
+    if (!error.empty()) return error;
+    error = staging_.place(name);
+    return error.empty() ? "" : options_.framePath(frame) + ": cannot put it in place: " + error;
+}
+
+// ffmpeg names the file it was given, the staged one; the user knows only the target.
+std::string Capture::videoAsGiven(std::string text) const {
+    const std::string staged = "file:" + staging_.stagedPath(options_.videoName());
+    for (size_t at = text.find(staged); at != std::string::npos; at = text.find(staged, at + options_.target.size()))
+        text.replace(at, staged.size(), options_.target);
+    return text;
+}
+
+int Capture::end(const Progress& progress, long frame) {
+    std::string videoError;
+    bool placed = false;
+    if (video_ && !stops_.forced()) {
+        videoError = video_->finish();
+        if (videoError.empty()) videoError = staging_.place(options_.videoName());
+        placed = videoError.empty();
+    }
+    const bool givenUp = video_ && !placed && stops_.forced();
+    const char* written = options_.output == CaptureOutput::Null ? "drawn" : "written";
+    char line[200];
+    if (const int signal = stops_.first()) {
+        std::snprintf(line, sizeof line, "stopped by %s at frame %ld (%.3f s); %ld frames %s%s",
+                      stopsignals::name(signal), frame, options_.frameTime(frame), progress.written(), written,
+                      givenUp ? ", the video given up on a second signal" : "");
+    } else {
+        const double seconds = progress.seconds();
+        std::snprintf(line, sizeof line, "%ld frames rendered, %ld %s, in %.1f s (%.1f fps)", progress.rendered(),
+                      progress.written(), written, seconds, seconds > 0.0 ? progress.rendered() / seconds : 0.0);
+    }
+    progress.finish(line);
+    if (!videoError.empty() && !givenUp) fail("cannot finish " + options_.target + ": " + videoAsGiven(videoError));
+    if (const int signal = stops_.first()) return stopsignals::exitCodeFor(signal);
+    return videoError.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,72 +317,10 @@ int main(int argc, char** argv) {
     if (!error.empty()) return usageError(program, error);
 
     // Ours from the start; a hidden context leaves them alone (see platform/gl_context.h).
-    // A second signal ends a capture that seems stuck (ffmpeg still finishes the file when our
-    // end of the pipe closes).
-    stopsignals::install(stopsignals::SecondSignal::Ends);
-    const std::unique_ptr<GlContext> context = openShowContext(kWindowWidth, kWindowHeight, &error);
-    if (!context) return fail(error);
-    // Before start-up: the capture targets are made at the frame's block size.
-    show.frame = options.showFrame();
-    error = loadShow(show);
-    if (!error.empty()) return fail(error);
-    // At the window's size the frames are drawn straight into it, exactly as designed; other
-    // sizes need a framebuffer of their own.
-    DrawingSurface surface;
-    if (!surface.fit(show.frame, kWindowWidth, kWindowHeight, &error)) return fail(error);
-
-    std::unique_ptr<VideoWriter> video;
-    if (options.output == CaptureOutput::Video) {
-        // A failing ffmpeg is reported by the failed write, not by a silent SIGPIPE death.
-        std::signal(SIGPIPE, SIG_IGN);
-        video = std::make_unique<VideoWriter>();
-        if (!video->start(videoCommand(options), &error)) return fail(error);
-    }
-
-    const PixelRect box = options.showRect();
-    const bool bars = box.width != options.width || box.height != options.height;
-    std::vector<unsigned char> padded;
-    if (bars) padded.assign(static_cast<size_t>(options.width) * options.height * 3, 0);
-
-    SimulatedShow simulated(show, surface, options.rateNumerator, options.rateDenominator);
-    const long lastFrame = options.lastFrame();
-    Progress progress(options, lastFrame);
-    auto failMidway = [&](const std::string& message) {
-        progress.finish(message.c_str());
-        return 1;
-    };
-    long frame = 0;
-    for (; frame <= lastFrame && !stopsignals::caught(); ++frame) {
-        const bool written = options.writes(frame);
-        simulated.runFrame(frame, written);
-        if (written) {
-            std::vector<unsigned char> rgb = surface.readRgb();
-            if (bars) placeShowInFrame(rgb, box, options.width, options.height, padded);
-            const std::vector<unsigned char>& pixels = bars ? padded : rgb;
-            if (video && !video->write(pixels)) return failMidway("ffmpeg stopped taking frames");
-            if (options.output == CaptureOutput::Png) {
-                error = writePng(options.framePath(frame), options.width, options.height, pixels);
-                if (!error.empty()) return failMidway(error);
-            }
-        }
-        progress.frameDone(frame, written);
-        if (simulated.ended()) break;
-    }
-
-    const bool videoFinished = !video || video->close();
-    const char* written = options.output == CaptureOutput::Null ? "drawn" : "written";
-    char line[160];
-    if (const int signal = stopsignals::caught()) {
-        std::snprintf(line, sizeof line, "stopped by %s at frame %ld (%.3f s); %ld frames %s", stopsignals::name(signal),
-                      frame, options.frameTime(frame), progress.written(), written);
-    } else {
-        const double seconds = progress.seconds();
-        std::snprintf(line, sizeof line, "%ld frames rendered, %ld %s, in %.1f s (%.1f fps)", progress.rendered(),
-                      progress.written(), written, seconds, seconds > 0.0 ? progress.rendered() / seconds : 0.0);
-    }
-    progress.finish(line);
-    if (!videoFinished) fail("ffmpeg failed to write " + options.target);
-    releaseShow(show);
-    if (const int signal = stopsignals::caught()) return stopsignals::exitCodeFor(signal);
-    return videoFinished ? 0 : 1;
+    // Every signal is recorded, the second too: Stops decides what it means.
+    stopsignals::install(stopsignals::SecondSignal::Recorded);
+    Capture capture(options);
+    const int code = capture.run();
+    capture.shutdown();
+    return code;
 }

@@ -1,6 +1,5 @@
 #include "app/capture_options.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <charconv>
@@ -211,44 +210,63 @@ std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options) 
     return {};
 }
 
-std::string prepareCaptureTarget(CaptureOptions& options) {
+std::string CaptureOptions::outputFolder() const {
+    if (output != CaptureOutput::Video) return target;
+    const std::filesystem::path file(target);
+    return file.has_parent_path() ? file.parent_path().string() : ".";
+}
+
+std::string CaptureOptions::videoName() const { return std::filesystem::path(target).filename().string(); }
+
+namespace {
+
+// Making the staging folder the capture will write through tells whether it can write there:
+// access() says yes to root even on a read-only file system.
+std::string tryStaging(const std::string& flag, const std::string& folder) {
+    files::StagingFolder staging;
+    const std::string error = staging.make(folder, captureProgram().name);
+    return error.empty() ? "" : flag + ": cannot write in " + folder + ": " + error;
+}
+
+std::string preparePngFolder(const CaptureOptions& options) {
     namespace fs = std::filesystem;
+    const std::string flag = "--png " + options.target;
     std::error_code error;
-    if (options.output == CaptureOutput::Png) {
-        const std::string flag = "--png " + options.target;
-        fs::create_directories(options.target, error);
-        if (error) return flag + ": cannot make the folder: " + error.message();
-        if (!fs::is_directory(options.target, error)) return flag + ": not a folder";
-        // access() says yes to root even on a read-only file system; a real file tells.
-        std::string probe = options.target + "/.invitation-capture-XXXXXX";
-        const int fd = mkstemp(probe.data());
-        if (fd < 0) return flag + ": cannot write there: " + std::strerror(errno);
-        close(fd);
-        unlink(probe.c_str());
-    } else if (options.output == CaptureOutput::Video) {
-        const std::string flag = "--video " + options.target;
-        const fs::path file(options.target);
-        const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
-        if (!fs::is_directory(folder, error)) return flag + ": there is no folder " + folder.string();
-        if (fs::is_directory(file, error)) return flag + ": that is a folder";
-        const bool existed = fs::exists(file, error);
-        // Opened without truncating: an existing video is only replaced once ffmpeg runs.
-        const int fd = open(options.target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) return flag + ": cannot write it: " + std::strerror(errno);
-        close(fd);
-        if (!existed) unlink(options.target.c_str());
-        if (options.music.empty()) {
-            const SoundtrackLocation soundtrack = findSoundtrack();
-            if (soundtrack.path.empty()) return flag + ": " + soundtrack.places;
-            options.music = soundtrack.path;
-        } else if (access(options.music.c_str(), R_OK) != 0) {
-            return flag + ": cannot read the soundtrack " + options.music;
-        }
+    fs::create_directories(options.target, error);
+    if (error) return flag + ": cannot make the folder: " + error.message();
+    if (!fs::is_directory(options.target, error)) return flag + ": not a folder";
+    return tryStaging(flag, options.target);
+}
+
+std::string prepareVideo(CaptureOptions& options) {
+    namespace fs = std::filesystem;
+    const std::string flag = "--video " + options.target;
+    const std::string folder = options.outputFolder();
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return flag + ": there is no folder " + folder;
+    if (fs::is_directory(options.target, error)) return flag + ": that is a folder";
+    if (options.videoName().empty()) return flag + ": names no file";
+    const std::string staging = tryStaging(flag, folder);
+    if (!staging.empty()) return staging;
+    if (options.music.empty()) {
+        const SoundtrackLocation soundtrack = findSoundtrack();
+        if (soundtrack.path.empty()) return flag + ": " + soundtrack.places;
+        options.music = soundtrack.path;
+    } else if (access(options.music.c_str(), R_OK) != 0) {
+        return flag + ": cannot read the soundtrack " + options.music;
     }
     return {};
 }
 
-std::vector<std::string> videoCommand(const CaptureOptions& options) {
+}  // namespace
+
+std::string prepareCaptureTarget(CaptureOptions& options) {
+    if (options.output == CaptureOutput::Png) return preparePngFolder(options);
+    if (options.output == CaptureOutput::Video) return prepareVideo(options);
+    return {};
+}
+
+std::vector<std::string> videoCommand(const CaptureOptions& options, const std::string& file) {
     // Written frames come every `step` frames.
     const long frames = options.rateNumerator;
     const long seconds = options.rateDenominator * options.step;
@@ -257,14 +275,17 @@ std::vector<std::string> videoCommand(const CaptureOptions& options) {
     char offset[32];
     std::snprintf(offset, sizeof offset, "%.6f", options.frameTime(options.firstFrameAtOrAfter(options.from)));
     const std::string size = std::to_string(options.width) + "x" + std::to_string(options.height);
-    // "file:" keeps a name with a colon from being read as a protocol.
+    // The sound goes on as silence past the soundtrack's end (apad), so the frames alone decide
+    // the video's length (-shortest): a soundtrack shorter than the range, or one the range
+    // starts after, still gives every frame, and a capture stopped early ends with its last
+    // frame. "file:" keeps a name with a colon from being read as a protocol.
     return {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
             "-f", "rawvideo", "-pix_fmt", "rgb24", "-s", size, "-framerate", rate, "-i", "pipe:0",
             "-ss", offset, "-i", "file:" + options.music,
-            "-map", "0:v", "-map", "1:a",
+            "-map", "0:v", "-map", "1:a", "-af", "apad",
             "-c:v", "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt", "yuv420p",
             "-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "-shortest",
-            "file:" + options.target};
+            "file:" + file};
 }
 
 void placeShowInFrame(const std::vector<unsigned char>& show, const PixelRect& box, int width, int height,

@@ -44,6 +44,10 @@ struct CaptureOptions {
     // first frame in range. Only these frames need their pixels.
     bool writes(long frame) const;
     std::string framePath(long frame) const;  // DIR/frame_NNNNNN.png
+    // The folder written into: the --png folder, or the folder of the --video file.
+    std::string outputFolder() const;
+    // The --video file's own name, without its folder.
+    std::string videoName() const;
 
     FrameSize showFrame() const { return FrameSize::fitting(width, height); }
     // Where the show lies in the written frame; x and y count from the lower-left, as GL does.
@@ -61,15 +65,18 @@ std::string parseCaptureOptions(int argc, char** argv, CaptureOptions& options);
 std::string parseCaptureArguments(std::vector<std::string> arguments, CaptureOptions& options);
 
 // Makes sure the frames can be written before any rendering: creates the --png folder (and
-// its parents) when missing and tries a file in it; for --video, tries the file in its folder,
-// which must exist, and the soundtrack it muxes: `music` when given, else found in the working
-// directory or the installed data folder (and `music` set to it). Returns an error text naming the flag, or an empty one.
+// its parents) when missing; for --video, checks the file's folder, which must exist, and finds
+// the soundtrack it muxes: `music` when given, else found in the working directory or the
+// installed data folder (and `music` set to it). Either way it makes and removes the staging
+// folder the capture will write through (files::StagingFolder), so a folder we cannot write in
+// is refused here. Nothing outside the given folder or file is touched. Returns an error text
+// naming the flag, or an empty one.
 std::string prepareCaptureTarget(CaptureOptions& options);
 
 // The ffmpeg command line (program first) that takes raw RGB frames of the written size on
-// standard input and writes an H.264 video with the AAC soundtrack, starting the sound at the
-// first written frame so picture and sound stay in step.
-std::vector<std::string> videoCommand(const CaptureOptions& options);
+// standard input and writes an H.264 video with the AAC soundtrack to `file`, starting the sound
+// at the first written frame so picture and sound stay in step, and as long as its frames.
+std::vector<std::string> videoCommand(const CaptureOptions& options, const std::string& file);
 
 // Copies the show's pixels (top-down RGB rows of `box`'s size) into `frame`, a top-down RGB
 // buffer of width x height whose bars are already black and stay so.

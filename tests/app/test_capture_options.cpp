@@ -159,8 +159,8 @@ TEST(CaptureOptions, TheShowIsCopiedBetweenBlackBars) {
 
 TEST(CaptureOptions, VideoCommandHasTheFrameSizeAndStartsTheSoundAtTheFirstFrame) {
     CaptureOptions options;
-    ASSERT_EQ(parse({"--from", "10", "--step", "2", "--size", "1920x1080", "--video", "it's: a.mp4"}, options), "");
-    const std::vector<std::string> command = videoCommand(options);
+    ASSERT_EQ(parse({"--from", "10", "--step", "2", "--size", "1920x1080", "--video", "v.mp4"}, options), "");
+    const std::vector<std::string> command = videoCommand(options, "it's: a.mp4");
     auto after = [&](const std::string& flag) {
         for (size_t i = 0; i + 1 < command.size(); ++i)
             if (command[i] == flag) return command[i + 1];
@@ -213,6 +213,10 @@ TEST_F(CaptureTarget, AVideoNeedsAnExistingFolderAndTheSoundtrack) {
     std::ofstream(dir + "/music.mp3") << "x";
     EXPECT_EQ(prepare({"--video", video.c_str()}), "");
     EXPECT_FALSE(std::filesystem::exists(video)) << "the check leaves no empty video behind";
+    const std::string link = dir + "/link.mp4";
+    std::filesystem::create_symlink(dir + "/elsewhere.mp4", link);
+    EXPECT_EQ(prepare({"--video", link.c_str()}), "");
+    EXPECT_FALSE(std::filesystem::exists(dir + "/elsewhere.mp4")) << "the check wrote through the link";
     const std::string missing = dir + "/none/v.mp4";
     EXPECT_EQ(prepare({"--video", missing.c_str()}).rfind("--video ", 0), 0u);
     EXPECT_EQ(prepare({"--video", dir.c_str()}).rfind("--video ", 0), 0u) << "a folder is no video";
