@@ -26,6 +26,47 @@ bool parseItemId(const std::string& token, uint32_t& id) {
 
 }  // namespace
 
+// ---- what every reader of the later generations shares ----
+
+bool readSceneFrameSetting(LwsScene& scene, const std::string& token) {
+    static const struct {
+        const char* name;
+        int32_t LwsScene::*field;
+    } kSettings[] = {
+        {"FirstFrame", &LwsScene::firstFrame},
+        {"LastFrame", &LwsScene::lastFrame},
+        {"FrameStep", &LwsScene::frameStep},
+        {"FramesPerSecond", &LwsScene::framesPerSecond},
+        {"PreviewFirstFrame", &LwsScene::previewFirstFrame},
+        {"PreviewLastFrame", &LwsScene::previewLastFrame},
+        {"PreviewFrameStep", &LwsScene::previewFrameStep},
+    };
+    for (const auto& setting : kSettings) {
+        if (token == setting.name) {
+            scene.*setting.field = scene.readInt();
+            return true;
+        }
+    }
+    return false;
+}
+
+void skipSceneBlock(LwsScene& scene, SceneTokens& tokens) {
+    ++scene.skippedBlocks;
+    int64_t depth = 1;
+    std::string token;
+    while (depth > 0 && tokens.next(token)) {
+        if (token == "{") ++depth;
+        if (token == "}") --depth;
+    }
+}
+
+void skipScenePlugin(LwsScene& scene, SceneTokens& tokens) {
+    ++scene.skippedBlocks;
+    std::string token;
+    while (tokens.next(token) && token != "EndPlugin") {
+    }
+}
+
 // A friend of LwsScene: it counts what it makes against the scene's own bounds.
 class SceneReaderV5 {
 public:
@@ -81,27 +122,7 @@ private:
         }
     }
 
-    bool readFrameSetting(const std::string& token) {
-        static const struct {
-            const char* name;
-            int32_t LwsScene::*field;
-        } kSettings[] = {
-            {"FirstFrame", &LwsScene::firstFrame},
-            {"LastFrame", &LwsScene::lastFrame},
-            {"FrameStep", &LwsScene::frameStep},
-            {"FramesPerSecond", &LwsScene::framesPerSecond},
-            {"PreviewFirstFrame", &LwsScene::previewFirstFrame},
-            {"PreviewLastFrame", &LwsScene::previewLastFrame},
-            {"PreviewFrameStep", &LwsScene::previewFrameStep},
-        };
-        for (const auto& setting : kSettings) {
-            if (token == setting.name) {
-                scene_.*setting.field = scene_.readInt();
-                return true;
-            }
-        }
-        return false;
-    }
+    bool readFrameSetting(const std::string& token) { return readSceneFrameSetting(scene_, token); }
 
     bool readItemStart(const std::string& token) {
         if (token == "LoadObjectLayer") {
@@ -258,23 +279,8 @@ private:
         }
     }
 
-    // Past the "}" that closes a "{" already read, however deeply nested.
-    void skipBlock() {
-        ++scene_.skippedBlocks;
-        int64_t depth = 1;
-        std::string token;
-        while (depth > 0 && tokens_.next(token)) {
-            if (token == "{") ++depth;
-            if (token == "}") --depth;
-        }
-    }
-
-    void skipPlugin() {
-        ++scene_.skippedBlocks;
-        std::string token;
-        while (tokens_.next(token) && token != "EndPlugin") {
-        }
-    }
+    void skipBlock() { skipSceneBlock(scene_, tokens_); }
+    void skipPlugin() { skipScenePlugin(scene_, tokens_); }
 
     void finishItem() {
         const Kind kind = kind_;

@@ -12,6 +12,8 @@
 // values, samples per channel) apply as for versions 1 and 3, with the same located refusals.
 #pragma once
 
+#include <string>
+
 class LwsScene;
 class SceneTokens;
 struct SceneItem;
@@ -23,3 +25,12 @@ void readSceneVersion5(LwsScene& scene, SceneTokens& tokens);
 // One sample per frame of FirstFrame..LastFrame from each of the item's envelopes, counted
 // against the scene's bounds: how every reader that evaluates whole envelopes bakes.
 void bakeOverSceneFrames(LwsScene& scene, SceneItem& item);
+
+// Reads the number after a frame setting ("FirstFrame", "FramesPerSecond", "PreviewLastFrame"
+// ...) into the scene; false for any other token.
+bool readSceneFrameSetting(LwsScene& scene, const std::string& token);
+
+// Past the "}" that closes a "{" already read, however deeply nested, and past the "EndPlugin"
+// of a "Plugin" already read; each counts as one block skipped.
+void skipSceneBlock(LwsScene& scene, SceneTokens& tokens);
+void skipScenePlugin(LwsScene& scene, SceneTokens& tokens);
