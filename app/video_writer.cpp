@@ -74,7 +74,8 @@ std::string VideoWriter::write(const std::vector<unsigned char>& frame) {
                 return "stopped while ffmpeg took no frames";
             }
         } else {
-            return "ffmpeg stopped taking frames: " + finish();
+            const std::string ended = finish();
+            return "ffmpeg stopped taking frames: " + (ended.empty() ? "ffmpeg exited with status 0" : ended);
         }
     }
     return fd_ >= 0 ? "" : "ffmpeg is not running";
