@@ -5,10 +5,9 @@
 // (one block of numbers per key, linear motion, angles in degrees) and 3 (an envelope per
 // channel, Hermite motion, angles in radians); scene/lws_reader_v5.h versions 4 and 5. Objects
 // are loaded by scene/lws_objects.cpp, and played by scene/lws_player.cpp (versions 4 and 5 by
-// scene/lws_player_v5.cpp). Any other version
-// leaves the scene empty. The reader is a keyword scanner: unknown tokens are skipped one by
-// one, and every loop also ends where the text ends or a number is malformed, so a damaged file
-// yields the items read before the damage.
+// scene/lws_player_v5.cpp). Any other version leaves the scene empty. The reader is a keyword
+// scanner: unknown tokens are skipped one by one, and every loop also ends where the text ends
+// or a number is malformed, so a damaged file yields the items read before the damage.
 //
 // What one file can cost is bounded as a whole, not only channel by channel: a scene holds at
 // most kMaxSceneItems items (every object, camera and light block, and every version 1
