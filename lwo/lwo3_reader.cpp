@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -291,7 +292,6 @@ int32_t clipIndex(const LwoReader& reader, const std::string& fileName) {
 }
 
 std::string clipFile(const LwoReader& reader, int32_t index) {
-    if (index == 0) return std::string();  // 0 is "no clip", whatever a clip calls itself
     for (const LwoClip& clip : reader.clips)
         if (clip.clipIndex == static_cast<uint32_t>(index)) return clip.fileName;
     return std::string();
@@ -337,8 +337,6 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
         if (surface.imageName.empty() && material->clip != 0)
             surface.imageName = clipFile(reader, material->clip);
     }
-    // Surfaces edited without nodes name their picture only through an image block's clip.
-    if (surface.imageName.empty()) surface.imageName = clipFile(reader, colourBlockClip(surface));
     c.setContext("FORM SURF");
     reader.surfaces.push_back(std::move(surface));
 }
@@ -361,12 +359,6 @@ void readClip(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
         reader.clipTextureLoader(clip.fileName.c_str(), clip.texture);
     }
     c.setContext("FORM CLIP");
-    // A clip written after the surfaces whose blocks use it still names their picture.
-    for (LwoSurface& surface : reader.surfaces) {
-        if (surface.imageName.empty() && clip.clipIndex != 0 &&
-            static_cast<uint32_t>(colourBlockClip(surface)) == clip.clipIndex)
-            surface.imageName = clip.fileName;
-    }
     reader.clips.push_back(std::move(clip));
 }
 
@@ -383,4 +375,15 @@ void readLwo3Form(LwoReader& reader, ByteCursor& c, int32_t lengthOffset) {
         readSurface(reader, c, form.body());
     else if (type == "CLIP")
         readClip(reader, c, form.body());
+}
+
+void nameBlockPictures(LwoReader& reader) {
+    std::unordered_map<uint32_t, const std::string*> files;
+    for (const LwoClip& clip : reader.clips) files.emplace(clip.clipIndex, &clip.fileName);  // the first wins
+    for (LwoSurface& surface : reader.surfaces) {
+        const int32_t clip = colourBlockClip(surface);
+        if (!surface.imageName.empty() || clip == 0) continue;  // 0 is "no clip", whatever a clip is called
+        const auto found = files.find(static_cast<uint32_t>(clip));
+        if (found != files.end()) surface.imageName = *found->second;
+    }
 }

@@ -20,3 +20,8 @@ class LwoReader;
 // (`lengthOffset`) and leaves after the body and pad byte. Forms other than SURF and CLIP are
 // skipped.
 void readLwo3Form(LwoReader& reader, ByteCursor& c, int32_t lengthOffset);
+
+// Surfaces edited without nodes name their picture only through their colour image block's
+// clip, which may be written after them: once the walk has read every clip, each surface that
+// names no picture otherwise is given its block's clip file. Linear in surfaces and clips.
+void nameBlockPictures(LwoReader& reader);

@@ -194,6 +194,7 @@ bool LwoReader::parseChunks(int32_t start) {
             readLwo2Chunk(lengthOffset);
         }
     }
+    if (format == LwoFormat::Lwo3) nameBlockPictures(*this);
     return c.failed();
 }
 
