@@ -4,6 +4,13 @@
 #   sigterm, sigint, sighup
 #               that signal sent after 2 s of show -> exit 143, 130, 129, after the demo's own
 #               shutdown (desktop put back first), which ends by saying "invitation: stopped by SIG..."
+#   wait-escape, wait-sigterm
+#               --start 170, whose wait takes seconds: after 2 s of it the window shows a bar on
+#               black; Escape then ends it with 0, SIGTERM with 143, both soon (a generous
+#               deadline; a wait that looked at its messages only when done would miss it)
+#   startup-failures
+#               each start-up step made to fail (INVITATION_TEST_FAIL_AT), with --mode-switch:
+#               that step's exit code, and the shutdown said it ran
 #   no-music    started where there is no inv2.mp3 -> exit 1, one line on stderr, no frame
 #   no-display  started with no display at all -> non-zero exit, one line on stderr
 #   desktop     on a 1920x1080 screen: full screen at that size, the show letterboxed; Esc -> 0
@@ -36,8 +43,10 @@ run_in_xvfb() {  # command... ; runs with DISPLAY set, returns the command's sta
 
 # Starts the demo with the given arguments inside the virtual screen, waits for its window and
 # 2 s of show, checks the window's size, takes a screenshot, then ends the show with $ending
-# (Escape, or the name of a signal to send) and expects exit $expected_exit.
-ending=Escape expected_exit=0
+# (Escape, or the name of a signal to send) and expects exit $expected_exit within
+# $deadline_tenths tenths of a second. With $wait_bar set, the screen must show the bar of a
+# late start's wait instead of a size check.
+ending=Escape expected_exit=0 deadline_tenths=100 wait_bar=
 play_and_end() {  # expected-window-size demo-arguments...
   local expected=$1 stop
   shift
@@ -63,8 +72,19 @@ if [ -n "$expected" ]; then
       "\$DEMO_LOOK_DIR/screen_${case_name}.png" || true
   fi
 fi
+if [ -n "$wait_bar" ]; then
+  ffmpeg -v error -y -f x11grab -video_size $screen -i "\$DISPLAY" -frames:v 1 -f rawvideo -pix_fmt rgb24 \
+    "$work/screen.rgb" || { echo "no screenshot" >&2; kill \$pid; exit 97; }
+  [ -z "\${DEMO_LOOK_DIR:-}" ] || ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -video_size $screen \
+    -i "$work/screen.rgb" "\$DEMO_LOOK_DIR/screen_${case_name}.png" || true
+  green() { od -An -tu1 -j \$(( (\$2 * ${screen%x*} + \$1) * 3 + 1 )) -N1 "$work/screen.rgb" | tr -d ' '; }
+  # The 800x600 screen's bar: 400 x 15 pixels from (200, 293), lit as far as the wait has got.
+  corner=\$(green 5 5) lit=\$(green 202 300) unlit=\$(green 597 300)
+  [ "\$corner" -lt 20 ] && [ "\$lit" -gt 200 ] && [ "\$unlit" -gt 30 ] && [ "\$unlit" -lt 100 ] ||
+    { echo "no wait bar on the screen (corner \$corner, lit \$lit, unlit \$unlit)" >&2; kill \$pid; exit 96; }
+fi
 $stop
-for _ in \$(seq 1 100); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
+for _ in \$(seq 1 $deadline_tenths); do kill -0 \$pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 \$pid 2>/dev/null; then echo "demo still running after $ending" >&2; kill -s KILL \$pid; exit 99; fi
 wait \$pid
 DRIVE
@@ -88,6 +108,27 @@ sigterm | sigint | sighup)
   expected_exit=$((128 + $(kill -l "$ending")))
   # Full screen, where putting the desktop back matters.
   play_and_end ""
+  ;;
+wait-escape | wait-sigterm)
+  [ "$case_name" = wait-sigterm ] && ending=SIGTERM expected_exit=143
+  wait_bar=1 deadline_tenths=30
+  play_and_end "" --start 170
+  ;;
+startup-failures)
+  cd "$work"
+  cp "$soundtrack" "$work/inv2.mp3"
+  # step:exit code:what the shutdown found
+  for entry in "soundtrack:1:no window" "window:2:no window" "load:2:desktop" "music:1:desktop"; do
+    IFS=: read -r step code found <<<"$entry"
+    run_in_xvfb timeout 60 env INVITATION_TEST_FAIL_AT="$step" "$demo" --mode-switch 2> "$work/stderr"
+    status=$?
+    cat "$work/stderr" >&2
+    [ $status -eq "$code" ] || { echo "$step failing: expected exit $code, got $status" >&2; exit 1; }
+    head -1 "$work/stderr" | grep -q "^invitation: $step failed" ||
+      { echo "$step failing: the first line does not say so" >&2; exit 1; }
+    tail -1 "$work/stderr" | grep -q "^invitation: shut down ($found.*), exit code $code\$" ||
+      { echo "$step failing: the shutdown did not run, or did not find the $found" >&2; exit 1; }
+  done
   ;;
 desktop)
   screen=1920x1080

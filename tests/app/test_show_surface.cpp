@@ -7,10 +7,12 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/late_start.h"
 #include "app/show_start_state.h"
 #include "app/startup.h"
 #include "platform/drawing_surface.h"
@@ -50,14 +52,16 @@ protected:
 
     // Plays the simulated clock up to `seconds`, touching pixels only in the last frame, and
     // returns that frame as read from `surface`; with `bound` false, whatever framebuffer is
-    // bound is drawn into and nothing is read.
-    Pixels playTo(double seconds, DrawingSurface& surface, bool bound = true) {
+    // bound is drawn into and nothing is read. `betweenFrames` runs after each skipped frame.
+    Pixels playTo(double seconds, DrawingSurface& surface, bool bound = true,
+                  const std::function<void()>& betweenFrames = [] {}) {
         if (bound) surface.bind();
         long frame = 0;
         surface.setRasterising(false);
         for (; (frame + 1) / kRate <= seconds; ++frame) {
             clock.demoTime = frame / kRate;
             script->renderFrame();
+            betweenFrames();
         }
         surface.setRasterising(true);
         clock.demoTime = frame / kRate;
@@ -99,6 +103,32 @@ TEST_F(ShowSurface, CornerCapturesReadTheShowsOwnPixels) {
         EXPECT_GT(psnr(offscreen, window), 60.0) << psnr(offscreen, window) << " frame at " << seconds << " s";
         startOver();
     }
+}
+
+// The wait before a late start draws its bar into the window between the frames it skips. The
+// first frame shown must not differ by a bit from one reached without the bar, whether the
+// show draws into its surface or straight into the window the bar is drawn in: a state the bar
+// left changed, or a capture that kept its pixels, would show. 112 s reaches the banner's
+// capture and the finale's glow.
+TEST_F(ShowSurface, TheWaitsBarLeavesTheFirstFrameShownUnchanged) {
+    const auto bar = [] { drawWaitBar(800, 600, 0.5); };
+    for (const bool straight : {false, true}) {
+        DrawingSurface surface;
+        ASSERT_TRUE(surface.create(FrameSize{}, nullptr));
+        const auto frameAfterWait = [&](const std::function<void()>& betweenFrames) {
+            startOver();
+            if (straight) glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            const Pixels pixels = playTo(112.0, surface, !straight, betweenFrames);
+            if (!straight) return pixels;
+            glReadBuffer(GL_BACK);
+            return captureFramebufferRgb(800, 600);
+        };
+        const Pixels plain = frameAfterWait([] {});
+        const Pixels withBar = frameAfterWait(bar);
+        EXPECT_TRUE(plain == withBar) << (straight ? "in the window" : "in the surface") << ": PSNR "
+                                      << psnr(plain, withBar) << " dB";
+    }
+    startOver();
 }
 
 // A looping show starts over exactly as after start-up: the cloud, the sheet, the tube, the
