@@ -125,7 +125,8 @@ SceneMatrix multiplied(const SceneMatrix& a, const SceneMatrix& b) {
 std::array<double, 3> transformedPoint(const SceneMatrix& m, double x, double y, double z) {
     std::array<double, 3> out{};
     for (int r = 0; r < 3; ++r) {
-        out[static_cast<size_t>(r)] = at(m, r, 0) * x + at(m, r, 1) * y + at(m, r, 2) * z + at(m, r, 3);
+        out[static_cast<size_t>(r)] =
+            at(m, r, 0) * x + at(m, r, 1) * y + at(m, r, 2) * z + at(m, r, 3);
     }
     return out;
 }

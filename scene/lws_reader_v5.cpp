@@ -289,8 +289,8 @@ private:
         bake(scene_, item_);
         if (kind == Kind::Camera) {
             // A later camera replaces the earlier one, and so does its parent.
-            pending_.erase(std::remove_if(pending_.begin(), pending_.end(),
-                                          [](const PendingParent& p) { return p.kind == Kind::Camera; }),
+            const auto isCamera = [](const PendingParent& p) { return p.kind == Kind::Camera; };
+            pending_.erase(std::remove_if(pending_.begin(), pending_.end(), isCamera),
                            pending_.end());
         }
         if (item_.parentId != 0) {

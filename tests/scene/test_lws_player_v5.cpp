@@ -195,7 +195,8 @@ TEST(LwsPlayerV5Frames, MarkerRightAndUpThenCameraCatchesUpThenWraps) {
         testsupport::saveForLooking("lws_player_v5_marker_" + std::to_string(call) + ".png");
         int x = 0, y = 0;
         pixelOf(scene, expectedCentre[call][0], expectedCentre[call][1], 5.0, x, y);
-        EXPECT_TRUE(isRed(testsupport::readPixel(x, y))) << "call " << call << " at " << x << "," << y;
+        EXPECT_TRUE(isRed(testsupport::readPixel(x, y)))
+            << "call " << call << " at " << x << "," << y;
         EXPECT_TRUE(isBlack(testsupport::readPixel(x, 600 - y))) << "call " << call;
         if (expectedCentre[call][0] != 0.0) {
             EXPECT_TRUE(isBlack(testsupport::readPixel(800 - x, y))) << "call " << call;
