@@ -1,6 +1,7 @@
 // Textures mapped by projection: the arithmetic of each projection, hand-built objects whose
-// image blocks project (the corner uvs worked out by hand in the comments), the two real earth
-// objects that map their picture that way, and one of them drawn with its picture.
+// image blocks project (the corner uvs worked out by hand in the comments), the real earth
+// objects that map their picture that way (and the one that bakes it into a UV map), drawn with
+// their picture, and LWOB and LWO3 objects that name their picture drawn with it.
 #include "lwo/lwo_object.h"
 #include "lwo/projection_uv.h"
 #include "tests/lwo/lwo_test_writer.h"
