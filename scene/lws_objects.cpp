@@ -123,7 +123,8 @@ void LwsScene::loadTexture(LwoObject& mesh, const std::string& where, const char
     const std::string picture = mesh.pictureFile();
     if (!textureName && picture.empty() && mesh.reader.clips.empty()) return;
     std::string refusal;
-    const std::string texturePath = textureName ? contentPath(textureName, refusal) : clipPath(picture, refusal);
+    const std::string texturePath =
+        textureName ? contentPath(textureName, refusal) : clipPath(picture, refusal);
     if (!refusal.empty()) {
         objectErrors_.push_back(where + ": texture " + texturePath + " refused: " + refusal);
     } else if (textureName ? loadJpegTextureMipmapped(texturePath.c_str(), mesh.texture, 1)
