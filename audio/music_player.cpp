@@ -212,10 +212,12 @@ void MusicPlayer::loseDevice(int64_t nowNs) {
 }
 
 // The decoder follows the show first, so opening after a long absence decodes only what
-// passed since the last attempt, and the music goes on from the show's place the moment a
-// device opens. Opening can take a while; the decoder catches up once more after it.
+// passed since the last attempt. Once a device opens (which can take a while) the decoder
+// moves on to where the show will be when the device's sound is first heard: half a buffer
+// on, the mean wait for the first request of a device that was paused, and past what the
+// device keeps queued.
 void MusicPlayer::reopenDevice(int64_t nowNs) {
-    if (!followShow(nowNs)) {
+    if (!followShow(nowNs, 0)) {
         return;  // still ahead of the show: try again at the next read
     }
     nextOpenNs_ = nowNs + kReopenIntervalNs;
@@ -225,27 +227,28 @@ void MusicPlayer::reopenDevice(int64_t nowNs) {
         return;  // no word: the loss has been told, and this is tried every second
     }
     const int64_t openedNs = steadyNowNs();
-    followShow(openedNs);
+    const int64_t ahead = kBufferFrames / 2 + queued;
+    followShow(openedNs, ahead);
     clock_->useDevice(queued);
     handed_ = 0;
     if (stream_ && !musicOver()) {
-        clock_->restartAt(stream_->position());
+        clock_->rejoinAt(stream_->position());
     } else if (module_) {
-        clock_->restartAt(static_cast<int64_t>(std::ceil(clock_->positionFrames(openedNs))));
+        clock_->rejoinAt(static_cast<int64_t>(std::ceil(clock_->positionFrames(openedNs))) + ahead);
     }
     output_->play();
     say("a sound device is back", clock_->positionSeconds(openedNs), "the music goes on from there");
 }
 
-// Moves the decoder on to the frame the show has reached (rounded up, so the position never
-// steps back when it follows the decoder again). Only forward: going back would decode from
-// the start. False while the decoder is still ahead of the show, by what the lost device was
-// handed but did not play: the show gets there within a buffer or two.
-bool MusicPlayer::followShow(int64_t nowNs) {
+// Moves the decoder on to `ahead` frames past the one the show has reached (rounded up).
+// Only forward: going back would decode from the start. False while the decoder is still
+// ahead of the show, by what the lost device was handed but did not play: the show gets
+// there within a buffer or two.
+bool MusicPlayer::followShow(int64_t nowNs, int64_t ahead) {
     if (!stream_ || musicOver()) {
         return true;
     }
-    const auto target = static_cast<int64_t>(std::ceil(clock_->positionFrames(nowNs)));
+    const auto target = static_cast<int64_t>(std::ceil(clock_->positionFrames(nowNs))) + ahead;
     if (target < stream_->position()) {
         return false;
     }

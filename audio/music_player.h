@@ -11,10 +11,12 @@
 // position read first looks after the device. When the device has gone, the position runs
 // on from where it stood by the steady clock, and the player opens the default device again
 // at once, then about once a second. When one opens, the stream goes on there from the
-// position the show has reached, sample for sample as a seek would, and the position follows
-// the heard sound again without a step back (it stands still only until the new device first
-// asks for sound). A stream that runs on past its end does the same when the heard music
-// ends: the position runs on from the end, in silence. Each change is one line on stderr.
+// position the show will have reached when its sound is first heard, sample for sample as a
+// seek would, and the position follows the heard sound again from then on, without a step
+// back (what the guess missed by, half a buffer at most on SDL's dummy driver, becomes a
+// small step forward or a short halt). A stream that runs on past its end lets the position
+// run on in the same way once the heard music has ended, in silence. Each change is one line
+// on stderr.
 //
 // Threads. The caller's thread (the main loop) starts, stops, seeks and reads the position;
 // the device's thread runs `fillDevice`. While a device plays, its thread alone touches the
@@ -102,7 +104,7 @@ private:
     void watchDevice(int64_t nowNs);
     void loseDevice(int64_t nowNs);
     void reopenDevice(int64_t nowNs);
-    bool followShow(int64_t nowNs);
+    bool followShow(int64_t nowNs, int64_t ahead);
     void noteMusicEnd(int64_t nowNs);
     bool musicOver() const;
     static void fillDevice(void* self, uint8_t* bytes, int length);

@@ -22,14 +22,28 @@ void StreamClock::deviceConsumed(int64_t nowNs, int64_t frames, int64_t loopFram
 }
 
 void StreamClock::restartAt(int64_t frame) {
+    beginAt(frame);
+    floor_ = static_cast<double>(startFrame_);
+    free_ = false;
+    rejoin_ = false;
+}
+
+void StreamClock::rejoinAt(int64_t frame) {
+    if (!free_) {
+        restartAt(frame);
+        return;
+    }
+    beginAt(frame);
+    rejoin_ = true;
+}
+
+void StreamClock::beginAt(int64_t frame) {
     handed_ = 0;
     requests_ = 0;  // the rate window would mix frames counted from two origins
     startFrame_ = std::max<int64_t>(0, frame);
     Anchor a;
     a.origin = startFrame_;
     publish(a);
-    floor_ = 0.0;
-    free_ = false;
 }
 
 void StreamClock::runFree(int64_t nowNs) {
@@ -101,16 +115,21 @@ double StreamClock::positionFrames(int64_t nowNs) {
     if (free_) {
         const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - freeSinceNs_));
         floor_ = std::max(floor_, freeFrom_ + sinceNs * rate_ * 1e-9);
-    } else if (a.valid) {
+        // Back to the device once its sound is being heard: from the first request with a
+        // device that plays as it fills, from the second with one that keeps a buffer queued.
+        free_ = !(rejoin_ && a.valid && a.nextHeard > 0);
+        rejoin_ = rejoin_ && free_;
+    }
+    if (!free_ && a.valid) {
         const double sinceNs = static_cast<double>(std::max<int64_t>(0, nowNs - a.timeNs));
         const double extrapolated = static_cast<double>(a.heard) + sinceNs * a.framesPerNs;
-        floor_ = std::max(floor_, std::min(extrapolated, static_cast<double>(a.nextHeard)));
+        floor_ = std::max(floor_, static_cast<double>(a.origin) +
+                                      std::min(extrapolated, static_cast<double>(a.nextHeard)));
     }
-    const double position = static_cast<double>(a.origin) + floor_;
     if (a.loopFrames > 0) {
-        return std::fmod(position, static_cast<double>(a.loopFrames));
+        return std::fmod(floor_, static_cast<double>(a.loopFrames));
     }
-    return position;
+    return floor_;
 }
 
 double StreamClock::positionSeconds(int64_t nowNs) { return positionFrames(nowNs) / rate_; }

@@ -47,9 +47,15 @@ public:
     void useDevice(int64_t queuedFrames) { queued_ = queuedFrames > 0 ? queuedFrames : 0; }
 
     // Reader thread: from nowNs on, the position runs on from where it stands by the steady
-    // clock alone, whatever the device reports, until the next restartAt.
+    // clock alone, whatever the device reports, until the next restartAt or rejoin.
     void runFree(int64_t nowNs);
     bool runningFree() const { return free_; }
+
+    // As restartAt, for a clock running free: the next device's sound begins at `frame`,
+    // which the caller puts about where the free position will be when that sound is first
+    // heard. The position runs on freely until then, and from then on follows the device,
+    // never stepping back: the guess's error becomes a small step forward or a short halt.
+    void rejoinAt(int64_t frame);
 
     // Reader thread: frames of music heard at steady time nowNs, counted from the stream's
     // first frame, fraction kept, wrapped into the loop once its length is known. The
@@ -73,6 +79,7 @@ private:
     };
     // Requests remembered for the rate estimate: about a third of a second of buffers.
     static constexpr int kRateWindow = 16;
+    void beginAt(int64_t frame);  // the audio thread's side of a restart
     double measuredRate(int64_t nowNs, int64_t heard);
     void publish(const Anchor& a);
     Anchor load() const;
@@ -97,10 +104,11 @@ private:
     std::atomic<double> framesPerNs_{0.0};
     std::atomic<bool> valid_{false};
 
-    // Reader thread only: the furthest point already reported, in frames heard since the
-    // origin, and while running free where and when that began.
+    // Reader thread only: the furthest point already reported, in frames of the stream
+    // (unwrapped), and while running free where and when that began.
     double floor_ = 0.0;
     bool free_ = false;
+    bool rejoin_ = false;
     double freeFrom_ = 0.0;
     int64_t freeSinceNs_ = 0;
 };

@@ -122,6 +122,34 @@ TEST(StreamClock, RestartCountsFromTheNewPlaceOnceTheQueuedSoundHasPlayed) {
     EXPECT_NEAR(clock.positionFrames(kStart + 95 * kMs), 2500.0 + 661.5 - loop, 1e-6);
 }
 
+// A device lost at 30 ms, and another that keeps a buffer queued found at 130 ms: the
+// position runs on by the clock in between, and follows the new device once its sound is
+// heard, whichever way the guess of where that will be was wrong.
+TEST(StreamClock, RunsFreeWithoutADeviceAndRejoinsTheNextWithoutAStepBack) {
+    for (const int64_t guessedMs : {140, 160}) {  // early, late: the sound is heard at 150 ms
+        StreamClock clock(kRate, 0);
+        clock.deviceConsumed(kStart, kBuffer, 0);
+        clock.deviceConsumed(kStart + 20 * kMs, kBuffer, 0);
+        clock.runFree(kStart + 30 * kMs);
+        EXPECT_NEAR(clock.positionFrames(kStart + 30 * kMs), 30 * 44.1, 1e-6);
+        // The lost device's last request is forgotten: no cap, and nothing from it later.
+        clock.deviceConsumed(kStart + 40 * kMs, kBuffer, 0);
+        EXPECT_NEAR(clock.positionFrames(kStart + 130 * kMs), 130 * 44.1, 1e-6);
+
+        const auto guess = static_cast<int64_t>(guessedMs * 44.1);
+        clock.useDevice(kBuffer);
+        clock.rejoinAt(guess);
+        EXPECT_NEAR(clock.positionFrames(kStart + 135 * kMs), 135 * 44.1, 1e-6);
+        clock.deviceConsumed(kStart + 130 * kMs, kBuffer, 0);  // its first buffer, queued
+        EXPECT_NEAR(clock.positionFrames(kStart + 145 * kMs), 145 * 44.1, 1e-6);
+        clock.deviceConsumed(kStart + 150 * kMs, kBuffer, 0);  // now heard
+        const double rejoined = clock.positionFrames(kStart + 150 * kMs);
+        EXPECT_EQ(rejoined, std::max(150 * 44.1, static_cast<double>(guess)));
+        EXPECT_NEAR(clock.positionFrames(kStart + 165 * kMs), guess + 15 * 44.1, 1e-6);
+        EXPECT_FALSE(clock.runningFree());
+    }
+}
+
 TEST(StreamClock, ModuleEntryReportsWholeSecondsOnly) {
     StreamClock clock(kRate, 0);
     clock.deviceConsumed(kStart, 1500 * 441 / 10, 0);  // 1.5 s of frames in one buffer
