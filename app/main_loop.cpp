@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include "platform/stop_signals.h"
+
 int runMainLoop(DemoWindow& window, DemoClock& clock, FrameTimer& timer, const FrameHooks& hooks) {
     for (;;) {
         if (const std::optional<int> code = takeMessages(window)) return *code;
@@ -25,7 +27,8 @@ std::optional<int> runWaitLoop(DemoWindow& window, const WaitHooks& hooks) {
     Clock::time_point lastLook{};
     for (bool working = true; working; working = hooks.step()) {
         const Clock::time_point now = Clock::now();
-        if (now - lastLook < kWaitMessageInterval) continue;
+        // A stop signal is only a flag to read: it need not wait for the next look.
+        if (now - lastLook < kWaitMessageInterval && !stopsignals::caught()) continue;
         lastLook = now;
         if (const std::optional<int> code = takeMessages(window)) return code;
         if (now - lastDraw < kWaitDrawInterval) continue;

@@ -39,7 +39,7 @@ constexpr std::chrono::milliseconds kWaitMessageInterval{20};
 constexpr std::chrono::milliseconds kWaitDrawInterval{100};
 
 // Runs `step` until it reports the work done; draws the progress first and then every
-// kWaitDrawInterval, and takes the messages every kWaitMessageInterval. Returns the quit's
-// code when a quit ends the wait first (0 for Escape or a close, 128 + the signal for a stop),
-// nothing when the work got done.
+// kWaitDrawInterval, and takes the messages every kWaitMessageInterval, or after the step in
+// which a stop signal came. Returns the quit's code when a quit ends the wait first (0 for
+// Escape or a close, 128 + the signal for a stop), nothing when the work got done.
 std::optional<int> runWaitLoop(DemoWindow& window, const WaitHooks& hooks);
