@@ -3,6 +3,7 @@
 #include "scene/lws_scene.h"
 
 #include "platform/whole_file.h"
+#include "scene/lws_reader_v2.h"
 #include "scene/lws_reader_v5.h"
 #include "scene/scene_tokens.h"
 
@@ -64,9 +65,11 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
         readVersion1();
     } else if (header.version == 4 || header.version == 5) {
         readSceneVersion5(*this, *tokens_);
+    } else if (header.version == 2) {
+        readSceneVersion2(*this, *tokens_);
     } else if (!tokens_->failed()) {
         error_ = sourceName + ": scene version " + std::to_string(header.version) +
-                 " is not read (only versions 1, 3, 4 and 5)";
+                 " is not read (only versions 1 to 5)";
     }
     if (tokens_->failed()) error_ = tokens_->error();
     tokens_.reset();

@@ -3,7 +3,8 @@
 //
 // One reader per generation feeds this model: scene/lws_reader_v3.cpp the two older ones, 1
 // (one block of numbers per key, linear motion, angles in degrees) and 3 (an envelope per
-// channel, Hermite motion, angles in radians); scene/lws_reader_v5.h versions 4 and 5. Objects
+// channel, Hermite motion, angles in radians); scene/lws_reader_v5.h versions 4 and 5, and
+// scene/lws_reader_v2.h the interim version 2 into the same records as they. Objects
 // are loaded by scene/lws_objects.cpp, and played by scene/lws_player.cpp (versions 4 and 5 by
 // scene/lws_player_v5.cpp). Any other version leaves the scene empty. The reader is a keyword
 // scanner: unknown tokens are skipped one by one, and every loop also ends where the text ends
@@ -183,7 +184,7 @@ public:
     LwsScene& operator=(const LwsScene&) = delete;
 
     // Reads the file once. True on failure: the file could not be read (not a regular file, or
-    // over 64 MiB), its version is not 1 or 3, a number was malformed (the items before it are
+    // over 64 MiB), its version is not 1 to 5, a number was malformed (the items before it are
     // kept) or a bound was passed (the scene is left empty). One line on stderr says why.
     // Object files that fail to load are reported but are no failure here.
     [[nodiscard]] bool load();

@@ -11,11 +11,12 @@
 // loaded, is reported as one line on standard error naming the file, the line of the scene and
 // why, escaped as the listing is.
 // For versions 4 and 5 each object says whether it is a null, and each item its hexadecimal id,
-// objects also their parent and pivot; a last line counts what was skipped unread.
+// objects also their parent and pivot; for them and version 2 a last line counts what was
+// skipped unread.
 // Under each version 3 channel whose span shapes or behaviours the baking does not follow, one
 // line says so; in --json, the channel's "notFollowed" list.
 // With --at, each item's nine channel values at those frames, after the listing (in --json,
-// the "at" member). Versions 4 and 5 evaluate their envelopes there, so any frame has
+// the "at" member). Versions 2, 4 and 5 evaluate their envelopes there, so any frame has
 // values, the behaviours outside the keys included; versions 1 and 3 only have what their
 // baking made, so a value the baking holds no sample for is null ("-" in the listing).
 // Objects are looked up in DIR (default: the scene's folder); textures are not loaded (no GL
@@ -48,11 +49,12 @@ const ProgramInfo kProgram = {
     "  --at FRAMES    each item's nine channel values (position x y z, heading pitch bank,\n"
     "                 scale x y z) at these whole frames, e.g. --at -10,0,45; in --json the\n"
     "                 \"at\" member. Items: objects, camera, lights (version 1: objects, camera).\n"
-    "                 Versions 4 and 5: the envelopes at frame / FramesPerSecond, at any\n"
-    "                 frame, in the file's units (angles in radians). Versions 1 and 3: the\n"
-    "                 baked samples (version 1 angles in degrees); a value the baking made no\n"
-    "                 sample for (outside the scene's frames, or its channel's keys) is null,\n"
-    "                 \"-\" in the listing. A channel an item lacks gives 0, or 1 for scale.\n"
+    "                 Versions 2, 4 and 5: the envelopes at frame / FramesPerSecond, at any\n"
+    "                 frame, in the file's units, angles in radians (version 2 writes degrees,\n"
+    "                 read as radians). Versions 1 and 3: the baked samples (version 1\n"
+    "                 angles in degrees); a value the baking made no sample for (outside\n"
+    "                 the scene's frames, or its channel's keys) is null, \"-\" in the\n"
+    "                 listing. A channel an item lacks gives 0, or 1 for scale.\n"
     "  --help         this text\n"
     "  --version      the version\n"
     "Exit status: 0 when the scene was read, 1 when it could not be, 2 for a wrong command line.\n"};
@@ -118,7 +120,7 @@ bool listedBehaviour(int32_t code, size_t keys) {
     return keys >= 2;
 }
 
-// Versions 4 and 5 are baked by the full envelope evaluation: nothing to note for them.
+// Versions 2, 4 and 5 are baked by the full envelope evaluation: nothing to note for them.
 bool g_notesApply = true;
 
 NotFollowed notFollowed(const Envelope& envelope) {
@@ -332,7 +334,7 @@ void printListing(const LwsScene& scene) {
         if (ids) std::cout << "    id " << hexId(light.itemId) << "\n";
         printChannels(light);
     }
-    if (ids) {
+    if (ids || scene.header.version == 2) {
         std::cout << "skipped: " << scene.skippedKeywords << " unknown keywords, "
                   << scene.skippedBlocks << " blocks\n";
     }
@@ -365,7 +367,7 @@ constexpr double kChannelDefaults[kItemChannels] = {0, 0, 0, 0, 0, 0, 1, 1, 1};
 // Nothing where the baking holds no sample.
 using ChannelValues = std::array<std::optional<double>, kItemChannels>;
 
-// One item as the report lists it: from the scene model (versions 3 to 5) or a version 1 motion.
+// One item as the report lists it: from the scene model (versions 2 to 5) or a version 1 motion.
 struct ListedItem {
     std::string label;  // "object cube.lwo", "camera Camera", "light Light"
     const SceneItem* item = nullptr;
@@ -394,7 +396,8 @@ std::vector<ListedItem> listedItems(const LwsScene& scene) {
     return items;
 }
 
-// Versions 4 and 5 name each channel ("Channel 6"); the first of a number counts.
+// Versions 4 and 5 name each channel ("Channel 6"), version 2 numbers them in order; the
+// first of a number counts.
 const EnvelopeChannel* channelNumbered(const SceneItem& item, size_t number) {
     for (const EnvelopeChannel& channel : item.channels) {
         if (channel.channelIndex == static_cast<int32_t>(number)) return &channel;
@@ -562,7 +565,7 @@ int main(int argc, char** argv) {
     scene.progress = !verbose ? nullptr : json ? &std::cerr : &std::cout;
     const bool failed = scene.load();
     g_scene = &scene;
-    g_notesApply = scene.header.version < 4;
+    g_notesApply = scene.header.version == 3;
     for (const std::string& reason : scene.reasons()) {
         std::cerr << kProgram.name << ": " << printable(reason) << "\n";
     }

@@ -1,10 +1,12 @@
 // Scene versions 4 and 5: items with hexadecimal ids, parents, pivots, envelopes baked over
-// the scene's frame range, and what is skipped by structure.
+// the scene's frame range, and what is skipped by structure. Version 2, read into the same
+// model: per-channel motion, behaviours, degrees, and what it refuses.
 #include "scene/lws_scene.h"
 #include "tests/scene/scene_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -176,6 +178,116 @@ TEST(LwsVersion5, DamagedIdsAndBoundsAreLocatedRefusals) {
                                         scenetest::channelText(0, {{1, 0}})));
     EXPECT_NE(longRange.error().find("frames in the scene's range"), std::string::npos);
     EXPECT_TRUE(longRange.objects.empty());
+}
+
+// ---- version 2 --------------------------------------------------------------------------
+
+// The same scene saved as version 2 and as version 5: the same items and the same motion at
+// every frame of the range. The older file writes seven digits (2.069113 for
+// 2.0691125392913818), so the two differ by up to 3e-6.
+TEST(LwsVersion2Real, MovesAsTheSameSceneSavedAsVersion5) {
+    REQUIRE_TESTDATA();
+    const auto v2 = readReal("move_x_oldformat_56.lws");
+    const auto v5 = readReal("move_x.lws");
+    EXPECT_EQ(v2->header.version, 2);
+    EXPECT_EQ(v2->firstFrame, 1);
+    EXPECT_EQ(v2->lastFrame, 60);
+    ASSERT_EQ(v2->objects.size(), 1u);
+    ASSERT_EQ(v2->lights.size(), 1u);
+    EXPECT_EQ(v2->objects[0].name, "simple_cube.lwo");
+    EXPECT_FALSE(v2->objects[0].mesh.polygons.empty());
+    EXPECT_EQ(v2->lights[0].name, "Light");
+    EXPECT_EQ(v2->camera.cameraName, "Camera");
+    const std::pair<const SceneItem*, const SceneItem*> pairs[] = {
+        {&v2->objects[0], &v5->objects[0]}, {&v2->camera, &v5->camera}, {&v2->lights[0], &v5->lights[0]}};
+    for (const auto& [older, newer] : pairs) {
+        ASSERT_EQ(older->samples.size(), newer->samples.size()) << older->name;
+        for (size_t c = 0; c < older->samples.size(); ++c) {
+            for (int frame = 1; frame <= 60; ++frame) {
+                EXPECT_NEAR(sampleAt(*v2, *older, c, frame), sampleAt(*v5, *newer, c, frame), 1e-5)
+                    << older->name << " channel " << c << " frame " << frame;
+            }
+        }
+    }
+    // Frame 20 is 2/3 s, the middle key's time as far as 0.6666667 holds it: the cube is where
+    // that key puts it. The light's heading is written as 45 degrees.
+    EXPECT_NEAR(sampleAt(*v2, v2->objects[0], 0, 20), 2.069113, 1e-6);
+    EXPECT_NEAR(sampleAt(*v2, v2->lights[0], 3, 1), std::atan(1.0), kTight);
+    EXPECT_FLOAT_EQ(v2->lights[0].lightColour[0], v5->lights[0].lightColour[0]);
+    EXPECT_FLOAT_EQ(v2->camera.fieldOfView, v5->camera.fieldOfView);
+}
+
+// Behaviours pair with channels in order, pre then post; angles become radians; plugin blocks
+// are skipped whole; lights and cameras keep their settings.
+TEST(LwsVersion2, BehavioursAnglesAndItemSettings) {
+    const std::string text =
+        "LWSC\n2\nFirstFrame -1\nLastFrame 3\nFramesPerSecond 1\n"
+        "LoadObject a.lwo\nObjectMotion (unnamed)\n  4\n"
+        "  2\n  5 0 2 0 0 0\n  5 1 2 0 0 0\n"   // channel 0: 5 from 0 s to 1 s
+        "  2\n  7 0 2 0 0 0\n  7 1 2 0 0 0\n"   // channel 1: 7 likewise
+        "  1\n  0 0 2 0 0 0\n"
+        "  1\n  90 0 2 0 0 0\n"                 // heading: 90 degrees
+        "Pre/PostBehavior 1 0 0 1 1 1 1 1\n"     // 0: constant, reset; 1: reset, constant
+        "Plugin ObjectHandler 1 Mover\nLoadObject hidden.lwo\nEndPlugin\n"
+        "AddLight\nLightName Lamp\nLightColor 255 51 0\nLgtIntensity 0.5\nLightType 1\n"
+        "AddCamera\nCameraName Cam\nZoomFactor 2\nCustomSize 320 240\n";
+    LwsScene scene;
+    scene.errors = nullptr;
+    EXPECT_FALSE(loadText(scene, text)) << scene.error();
+    ASSERT_EQ(scene.objects.size(), 1u);
+    const SceneItem& object = scene.objects[0];
+    EXPECT_EQ(object.numChannels, 4);
+    ASSERT_EQ(object.samples.size(), 4u);
+    // Frames -1 to 3 are -1 s to 3 s.
+    const double pi = 4.0 * std::atan(1.0);
+    const SampleArray expected[] = {{5, 5, 5, 0, 0}, {0, 7, 7, 7, 7}, {0, 0, 0, 0, 0},
+                                    {pi / 2, pi / 2, pi / 2, pi / 2, pi / 2}};
+    for (size_t c = 0; c < 4; ++c) {
+        for (int frame = -1; frame <= 3; ++frame) {
+            EXPECT_NEAR(sampleAt(scene, object, c, frame), expected[c][static_cast<size_t>(frame + 1)],
+                        kTight)
+                << "channel " << c << " frame " << frame;
+        }
+    }
+    EXPECT_EQ(scene.skippedBlocks, 1);
+    ASSERT_EQ(scene.lights.size(), 1u);
+    const SceneLight& lamp = scene.lights[0];
+    EXPECT_EQ(lamp.name, "Lamp");
+    EXPECT_FLOAT_EQ(lamp.lightColour[0], 1.0f);
+    EXPECT_FLOAT_EQ(lamp.lightColour[1], 0.2f);
+    EXPECT_FLOAT_EQ(lamp.lightIntensity, 0.5f);
+    EXPECT_FLOAT_EQ(lamp.lightType, 1.0f);
+    EXPECT_EQ(scene.camera.cameraName, "Cam");
+    EXPECT_FLOAT_EQ(scene.camera.frameWidth, 320.0f);
+    EXPECT_FLOAT_EQ(scene.camera.fieldOfView, LwsScene::computeFieldOfView(320, 240, 1, 2));
+}
+
+TEST(LwsVersion2, UnknownInterpolationsAndBoundsAreLocatedRefusals) {
+    LwsScene unknown;
+    unknown.errors = nullptr;
+    EXPECT_TRUE(loadText(unknown, "LWSC\n2\nLoadObject a.lwo\nObjectMotion (unnamed)\n  1\n"
+                                  "  2\n  0 0 2 0 0 0\n  1 1 3 0 0 0\n"));
+    EXPECT_EQ(unknown.error(), "test.lws: line 8: key interpolation 3 is not known in version 2 "
+                               "(2, read as TCB, is the only one known)");
+    ASSERT_EQ(unknown.objects.size(), 1u);  // what came before the damage stays
+    ASSERT_EQ(unknown.objects[0].channels.size(), 1u);
+    EXPECT_EQ(unknown.objects[0].channels[0].envelope.keys.size(), 1u);
+
+    std::string tenChannels = "LWSC\n2\nLoadObject a.lwo\nObjectMotion (unnamed)\n  10\n";
+    for (int c = 0; c < 10; ++c) tenChannels += "  1\n  0 0 2 0 0 0\n";
+    LwsScene crowded;
+    crowded.errors = nullptr;
+    EXPECT_TRUE(loadText(crowded, tenChannels));
+    EXPECT_NE(crowded.error().find("more than 9 channels in one item"), std::string::npos);
+    EXPECT_TRUE(crowded.objects.empty());
+
+    std::string manyLights = "LWSC\n2\n";
+    for (int i = 0; i <= kMaxSceneItems; ++i) manyLights += "AddLight\n";
+    LwsScene lit;
+    lit.errors = nullptr;
+    EXPECT_TRUE(loadText(lit, manyLights));
+    EXPECT_EQ(lit.error(), "test.lws: line 1027: more than 1024 items (objects, cameras and lights)");
+    EXPECT_TRUE(lit.lights.empty());
 }
 
 }  // namespace

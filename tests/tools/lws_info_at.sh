@@ -2,7 +2,8 @@
 # lws-info --at: each item's nine channel values at chosen frames. A real version 5 scene whose
 # post behaviour is offset repeat, at frames before, inside, at and after its keys (values
 # worked out by hand from its keys with the TCB and Hermite formulas, the same figures as
-# EnvelopeRealScenes in tests/scene); a version 3 scene gives only its baked samples (null
+# EnvelopeRealScenes in tests/scene); the version 2 copy of a version 5 scene gives that
+# scene's values, inside and outside its frames; a version 3 scene gives only its baked samples (null
 # where none was baked, the first key's frame counted) and a version 1 scene its interpolated
 # keys, with the defaults for channels an item lacks; the text table; and wrong frame lists.
 # usage: lws_info_at.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
@@ -56,6 +57,19 @@ grep -q '^values at frames (angles in radians' stdout || fail "no table heading:
 row=$(grep ' object simple_cube.lwo$' stdout)
 [ "$(echo "$row" | awk '{print $1, $2, $10}')" = "49 -0.196805 1" ] ||
   fail "table row for the cube at frame 49: $row"
+
+# --- version 2: the same scene as move_x.lws, evaluated alike, outside its frames too ------
+"$lws_info" --json --at -10,0,20,45,80 "$testdata/lws/move_x_oldformat_56.lws" >v2.json 2>stderr ||
+  fail "lws-info --at on the version 2 scene -> exit $?: $(cat stderr)"
+"$lws_info" --json --at -10,0,20,45,80 "$testdata/lws/move_x.lws" >v5.json 2>/dev/null
+python3 - v2.json v5.json <<'PY' || fail "version 2 and version 5 values differ: $(cat v2.json)"
+import json, sys
+older, newer = (json.load(open(name))["at"] for name in sys.argv[1:])
+assert len(older) == len(newer) == 5
+for a, b in zip(older, newer):
+    for row_a, row_b in zip(a["items"], b["items"]):
+        assert all(abs(x - y) <= 1e-5 for x, y in zip(row_a, row_b)), (a["frame"], row_a, row_b)
+PY
 
 # --- version 3: baked samples only --------------------------------------------------------
 # Two frames a second. Channel 0: 0 at 0 s to 10 at 1 s, tangents 0: samples 0 (frame 0) and

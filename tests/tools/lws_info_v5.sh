@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # lws-info on version 4 and 5 scenes: items with their ids, a null object as the parent of a
 # mesh with a pivot, an unknown parent reported with its line, what was skipped counted; the
-# same in --json; and the real version 5 scene listed with its three items.
+# same in --json; the real version 5 scene listed with its three items; the real version 2
+# scene without notes.
 # usage: lws_info_v5.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
 set -u
 lws_info=$1 object=$2 testdata=$3
@@ -57,5 +58,12 @@ real="$testdata/lws/move_x.lws"
 "$lws_info" "$real" >stdout 2>stderr || fail "lws-info $real -> exit $?: $(cat stderr)"
 [ "$(grep -c '^    id ' stdout)" -eq 3 ] || fail "lws-info $real: not three ids: $(cat stdout)"
 ! grep -q 'not followed' stdout || fail "lws-info $real: notes for a version 5 scene"
+
+# Version 2 is baked as fully as version 5: no notes, and what was skipped is counted.
+old="$testdata/lws/move_x_oldformat_56.lws"
+"$lws_info" "$old" >stdout 2>stderr || fail "lws-info $old -> exit $?: $(cat stderr)"
+[ "$(head -1 stdout)" = "version 2" ] || fail "lws-info $old: $(head -1 stdout)"
+grep -q '^skipped: [0-9]* unknown keywords, 2 blocks$' stdout || fail "lws-info $old: no skipped line: $(cat stdout)"
+! grep -q 'not followed' stdout || fail "lws-info $old: notes for a version 2 scene"
 
 finish "lws-info lists version 5 items with their ids, parents and pivots"
