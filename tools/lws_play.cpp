@@ -133,16 +133,29 @@ bool loadScene(LwsScene& scene) {
     return failed;
 }
 
+// Each frame is written whole in a staging folder inside DIR and renamed to its name, so a
+// symbolic link already at that name is replaced, never written through.
 int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
     std::error_code made;
     std::filesystem::create_directories(options.pngDir, made);
+    files::StagingFolder staging;
+    if (const std::string why = staging.make(options.pngDir, kProgram.name); !why.empty()) {
+        std::cerr << kProgram.name << ": cannot write frames in " << options.pngDir << ": " << why
+                  << "\n";
+        return 1;
+    }
     for (long frame = 0; frame < options.frames && !stopsignals::caught(); ++frame) {
         drawFrame(scene);
         glFinish();
-        const std::string error = writePng(files::frameFilePath(options.pngDir, frame), w.width(), w.height(),
-                                           captureFramebufferRgb(w.width(), w.height()));
+        const std::string name = files::frameFileName(frame);
+        std::string error = writePng(staging.stagedPath(name), w.width(), w.height(),
+                                     captureFramebufferRgb(w.width(), w.height()));
+        if (error.empty()) {
+            if (const std::string why = staging.place(name); !why.empty())
+                error = options.pngDir + "/" + name + ": " + why;
+        }
         if (!error.empty()) {
-            std::cerr << error << "\n";
+            std::cerr << kProgram.name << ": " << error << "\n";
             return 1;
         }
     }

@@ -107,4 +107,12 @@ usage_error other.lws "$lws_play" plain.lws other.lws
 exits 0 "$lws_play" --png out --frames 1 -- -odd.lws
 [ -f out/frame_000000.png ] || fail "lws-play -- -odd.lws wrote no frame"
 
+# A symbolic link at a frame's name is replaced by the frame, not written through.
+echo kept > target && ln -s "$PWD/target" out/frame_000001.png || exit 1
+exits 0 "$lws_play" --png out --frames 2 plain.lws
+[ "$(cat target)" = kept ] || fail "lws-play wrote a frame through a symbolic link"
+[ ! -L out/frame_000001.png ] && head -c 4 out/frame_000001.png | grep -q PNG ||
+  fail "lws-play left the link at frame_000001.png instead of a frame"
+[ -z "$(find out -name '.*' ! -name .)" ] || fail "lws-play left its staging folder behind"
+
 finish "command lines as expected"
