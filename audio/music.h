@@ -25,9 +25,10 @@ enum class MusicEnd { Loop, ClockRunsOn };
 // Seconds of the stream heard so far, fraction kept: startSeconds until the device has taken
 // sound, then advancing smoothly from frame to frame, never backwards, and wrapping to 0
 // when the stream starts over. The one other step back is seekMusic's. 0.0 when nothing
-// plays. When the sound device goes, or music that runs on has ended, it runs on from where
-// it stood by the steady clock, and follows the heard sound again when a device opens,
-// with the music going on from there; each change is one line on stderr.
+// plays. When the sound device goes (or stops asking for sound for half a second), or music
+// that runs on has ended, it runs on from where it stood by the steady clock, and follows
+// the heard sound again when a device opens (or asks again), with the music going on from
+// there; each change is one line on stderr.
 double musicTimeSeconds();
 
 // Jumps playback to `seconds` of the music; from the moment it returns, musicTimeSeconds

@@ -13,6 +13,9 @@ namespace {
 constexpr size_t kMaxMusicBytes = size_t{256} << 20;
 constexpr int kChannels = 2;
 constexpr int64_t kReopenIntervalNs = 1000000000;
+// Longer than any pause between requests of a device that plays, even with its thread held
+// up on a busy machine (a quarter of a second has been seen), and short for a halt.
+constexpr int64_t kStallNs = 500000000;
 // Music that runs on may be started or moved this far past its end (about 800 years), which
 // keeps every position a whole number of frames in a double.
 constexpr int64_t kRunOnFrames = int64_t{1} << 40;
@@ -70,6 +73,8 @@ bool MusicPlayer::openDevice(std::string& error) {
         return false;
     }
     clock_ = std::make_unique<StreamClock>(kSampleRate, queued);
+    queued_ = queued;
+    stalled_ = false;
     handed_ = 0;
     endFrame_.store(-1);
     endNoted_ = false;
@@ -106,6 +111,8 @@ bool MusicPlayer::seek(double seconds, std::string& error) {
         output_->lock();
     }
     const bool moved = moveStream(seconds, error);
+    quietSinceNs_ = steadyNowNs();
+    stalled_ = false;
     if (deviceOpen) {
         output_->unlock();
     } else {
@@ -165,6 +172,7 @@ bool MusicPlayer::play(bool decoderReady, const char* fileName, std::string& err
         return fail(fileName, error);
     }
     output_->play();
+    quietSinceNs_ = steadyNowNs();
     return true;
 }
 
@@ -200,22 +208,23 @@ void MusicPlayer::watchDevice(int64_t nowNs) {
     }
     if (!output_->isOpen() && nowNs >= nextOpenNs_) {
         reopenDevice(nowNs);
+    } else if (output_->isOpen()) {
+        watchStall(nowNs);
     }
     noteMusicEnd(nowNs);
 }
 
 void MusicPlayer::loseDevice(int64_t nowNs) {
     clock_->runFree(nowNs);
+    stalled_ = false;
     output_->close();  // joins the device's thread: the decoder is this thread's until one opens
     say("the sound device is gone", clock_->positionSeconds(nowNs), "the show goes on without it");
     nextOpenNs_ = nowNs;  // try again at once
 }
 
 // The decoder follows the show first, so opening after a long absence decodes only what
-// passed since the last attempt. Once a device opens (which can take a while) the decoder
-// moves on to where the show will be when the device's sound is first heard: half a buffer
-// on, the mean wait for the first request of a device that was paused, and past what the
-// device keeps queued.
+// passed since the last attempt; once a device opens (which can take a while) it moves on
+// once more, to where the show will be when that device's sound is first heard.
 void MusicPlayer::reopenDevice(int64_t nowNs) {
     if (!followShow(nowNs, 0)) {
         return;  // still ahead of the show: try again at the next read
@@ -226,18 +235,59 @@ void MusicPlayer::reopenDevice(int64_t nowNs) {
     if (!output_->open(kFormat, fillDevice, this, queued, error)) {
         return;  // no word: the loss has been told, and this is tried every second
     }
-    const int64_t openedNs = steadyNowNs();
-    const int64_t ahead = kBufferFrames / 2 + queued;
-    followShow(openedNs, ahead);
+    queued_ = queued;
     clock_->useDevice(queued);
     handed_ = 0;
+    const int64_t openedNs = steadyNowNs();
+    resumeAtShow(openedNs);
+    output_->play();
+    quietSinceNs_ = steadyNowNs();
+    say("a sound device is back", clock_->positionSeconds(openedNs), "the music goes on from there");
+}
+
+// A device that stops asking for sound, unreported, would hold the position at the end of
+// its last buffer for as long as it stays silent.
+void MusicPlayer::watchStall(int64_t nowNs) {
+    const int64_t lastNs = std::max(clock_->lastRequestNs(), quietSinceNs_);
+    if (!stalled_) {
+        if (nowNs - lastNs > kStallNs && !clock_->runningFree()) {
+            stalled_ = true;
+            stalledAtNs_ = nowNs;
+            clock_->runFree(nowNs);
+            say("the sound device stopped taking sound", clock_->positionSeconds(nowNs),
+                "the show goes on without it");
+        }
+        return;
+    }
+    if (lastNs <= stalledAtNs_) {
+        return;
+    }
+    output_->lock();
+    const bool resumed = resumeAtShow(nowNs);
+    output_->unlock();
+    if (resumed) {
+        stalled_ = false;
+        quietSinceNs_ = steadyNowNs();
+        say("the sound device takes sound again", clock_->positionSeconds(nowNs),
+            "the music goes on from there");
+    }
+}
+
+// With the device held off: the decoder moves on to where the show will be when the device's
+// sound is next heard, half a buffer on (the mean wait for its next request) and past what
+// it keeps queued, and the position follows that sound from when it is heard. False while
+// the decoder is still ahead of the show.
+bool MusicPlayer::resumeAtShow(int64_t nowNs) {
+    const int64_t ahead = kBufferFrames / 2 + queued_;
+    if (!followShow(nowNs, ahead)) {
+        return false;
+    }
     if (stream_ && !musicOver()) {
         clock_->rejoinAt(stream_->position());
     } else if (module_) {
-        clock_->rejoinAt(static_cast<int64_t>(std::ceil(clock_->positionFrames(openedNs))) + ahead);
+        clock_->rejoinAt(static_cast<int64_t>(std::ceil(clock_->positionFrames(nowNs))) + ahead);
     }
-    output_->play();
-    say("a sound device is back", clock_->positionSeconds(openedNs), "the music goes on from there");
+    return true;
 }
 
 // Moves the decoder on to `ahead` frames past the one the show has reached (rounded up).

@@ -14,9 +14,11 @@
 // position the show will have reached when its sound is first heard, sample for sample as a
 // seek would, and the position follows the heard sound again from then on, without a step
 // back (what the guess missed by, half a buffer at most on SDL's dummy driver, becomes a
-// small step forward or a short halt). A stream that runs on past its end lets the position
-// run on in the same way once the heard music has ended, in silence. Each change is one line
-// on stderr.
+// small step forward or a short halt). A device that stops asking for sound without being
+// reported gone is let go the same way after half a second, and followed again, with
+// the music moved on to the show's place, when it asks again. A stream that runs on past its
+// end lets the position run on in the same way once the heard music has ended, in silence.
+// Each change is one line on stderr.
 //
 // Threads. The caller's thread (the main loop) starts, stops, seeks and reads the position;
 // the device's thread runs `fillDevice`. While a device plays, its thread alone touches the
@@ -104,6 +106,8 @@ private:
     void watchDevice(int64_t nowNs);
     void loseDevice(int64_t nowNs);
     void reopenDevice(int64_t nowNs);
+    void watchStall(int64_t nowNs);
+    bool resumeAtShow(int64_t nowNs);
     bool followShow(int64_t nowNs, int64_t ahead);
     void noteMusicEnd(int64_t nowNs);
     bool musicOver() const;
@@ -119,6 +123,11 @@ private:
     std::atomic<int64_t> endFrame_{-1};
     bool endNoted_ = false;
     int64_t nextOpenNs_ = 0;  // when no device is open: when to try again
+    int64_t queued_ = 0;      // what the open device keeps queued
+    // When the device was last started, or its sound moved: a request is due after that.
+    int64_t quietSinceNs_ = 0;
+    bool stalled_ = false;    // the open device stopped asking; the position runs free
+    int64_t stalledAtNs_ = 0;
     Observer observer_ = nullptr;
     void* observerUser_ = nullptr;
 };

@@ -132,6 +132,11 @@ double StreamClock::positionFrames(int64_t nowNs) {
     return floor_;
 }
 
+int64_t StreamClock::lastRequestNs() const {
+    const Anchor a = load();
+    return a.valid ? a.timeNs : 0;
+}
+
 double StreamClock::positionSeconds(int64_t nowNs) { return positionFrames(nowNs) / rate_; }
 
 int64_t StreamClock::positionMilliseconds(int64_t nowNs) {

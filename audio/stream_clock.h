@@ -65,6 +65,10 @@ public:
     // Whole milliseconds heard (truncated), as a position query in milliseconds reports it.
     int64_t positionMilliseconds(int64_t nowNs);
 
+    // Reader thread: steady time of the device's last request since the last restart; 0
+    // when there was none.
+    int64_t lastRequestNs() const;
+
     int sampleRate() const { return rate_; }
 
 private:

@@ -1,6 +1,8 @@
 // The show's clock goes on whatever the sound does, on SDL's dummy driver: a device pulled
-// out and plugged back, and music that ends before the show. Positions are read every few
-// milliseconds, as the demo's frames read them.
+// out and plugged back, a device that stops asking for sound for a while, and music that
+// ends before the show. Positions are read every few milliseconds, as the demo's frames
+// read them. While the position follows a device it waits for that device's requests, which
+// a busy machine delays; where it runs by the clock it must never stand still.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,21 +24,31 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The longest the position may stand still: a frame of the show at its slowest, 50 frames/s.
+// The longest the position may stand still while it runs by the clock: a frame of the show
+// at its slowest, 50 frames/s.
 constexpr int64_t kFrameNs = 20000000;
+// The longest anywhere: the player lets a silent device go after half a second.
+constexpr int64_t kSilentDeviceNs = 500000000 + kFrameNs;
 
-// What the test sees of the device it can pull out, and the first buffer the device was
-// handed after each time it opened.
+// What the test sees of the device it can pull out or silence, and the buffers the device
+// was handed once it came back (from when it opened again, or from when `record` was called).
 struct Socket {
+    struct Taken {
+        int64_t ns;
+        std::vector<int16_t> samples;
+    };
     std::atomic<bool> pulled{false};
+    std::atomic<bool> silent{false};
     std::atomic<int> opens{0};
-    std::atomic<bool> firstPending{false};
-    std::vector<int16_t> firstBuffer;
-    std::atomic<int64_t> firstNs{0};
+    std::atomic<bool> recording{false};
+    std::atomic<int64_t> backNs{0};  // when the first of them was taken
+    std::vector<Taken> taken;        // the device's thread's until the player stops
+
+    void record() { recording = true; }
 };
 
 // SDL's device behind a plug: pulled, it stops asking for sound, says it is gone, and no
-// device opens until it is plugged back.
+// device opens until it is plugged back; silent, it only stops asking.
 class PullableOutput : public AudioOutput {
 public:
     explicit PullableOutput(Socket& socket) : socket_(socket) {}
@@ -48,9 +61,9 @@ public:
         }
         fill_ = fill;
         user_ = user;
-        socket_.firstNs = 0;
-        socket_.firstPending = true;
-        ++socket_.opens;
+        if (++socket_.opens > 1) {
+            socket_.record();
+        }
         return inner_->open(format, forward, this, queuedFrames, error);
     }
     void play() override { inner_->play(); }
@@ -64,15 +77,18 @@ private:
     static void forward(void* self, uint8_t* bytes, int length) {
         auto* output = static_cast<PullableOutput*>(self);
         Socket& socket = output->socket_;
-        if (socket.pulled) {
+        if (socket.pulled || socket.silent) {
             std::memset(bytes, 0, static_cast<size_t>(length));
             return;
         }
         output->fill_(output->user_, bytes, length);
-        if (socket.firstPending.exchange(false)) {
+        if (socket.recording && socket.taken.size() < 64) {
+            const int64_t now = steadyNowNs();
             const auto* samples = reinterpret_cast<const int16_t*>(bytes);
-            socket.firstBuffer.assign(samples, samples + length / sizeof(int16_t));
-            socket.firstNs = steadyNowNs();
+            socket.taken.push_back({now, {samples, samples + length / sizeof(int16_t)}});
+            if (socket.backNs == 0) {
+                socket.backNs = now;
+            }
         }
     }
 
@@ -87,23 +103,97 @@ struct Read {
     double frames;
 };
 
-// The position never goes back, and once the device has first taken sound it never stands
-// still for longer than a frame.
-void expectItGoesOn(const std::vector<Read>& reads) {
+// The position never goes back, and from the read `from` on (the first that moved, when 0)
+// until `to` it never stands still for longer than `longestNs`.
+void expectItGoesOn(const std::vector<Read>& reads, int64_t longestNs, size_t from = 0,
+                    size_t to = SIZE_MAX) {
     ASSERT_FALSE(reads.empty());
-    size_t k = 1;
-    while (k < reads.size() && reads[k].frames == reads.front().frames) {
-        ++k;
-    }
-    int64_t stillSince = reads[k - 1].ns;
-    for (; k < reads.size(); ++k) {
+    for (size_t k = 1; k < reads.size(); ++k) {
         ASSERT_GE(reads[k].frames, reads[k - 1].frames) << "read " << k;
+    }
+    while (from == 0 && from + 1 < reads.size() && reads[from + 1].frames == reads[0].frames) {
+        ++from;
+    }
+    int64_t stillSince = reads[from].ns;
+    for (size_t k = from + 1; k < std::min(to, reads.size()); ++k) {
         if (reads[k].frames > reads[k - 1].frames) {
             stillSince = reads[k].ns;
         }
-        ASSERT_LE(reads[k].ns - stillSince, kFrameNs) << "read " << k << " at "
-                                                      << reads[k].frames << " frames";
+        ASSERT_LE(reads[k].ns - stillSince, longestNs)
+            << "read " << k << " at " << reads[k].frames << " frames";
     }
+}
+
+// Reads the position every 3 ms, after `act` has looked at the reads so far, until it says
+// so or five seconds have passed.
+std::vector<Read> readWhile(MusicPlayer& player,
+                            const std::function<bool(const std::vector<Read>&)>& act) {
+    std::vector<Read> reads;
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (Clock::now() < deadline) {
+        const double seconds = player.positionSeconds();
+        reads.push_back(Read{steadyNowNs(), seconds * MusicPlayer::kSampleRate});
+        if (!act(reads)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+    return reads;
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++n;
+    }
+    return n;
+}
+
+// Four seconds of the test signal as MP3, the music it decodes to, and its file.
+struct TestMusic {
+    static constexpr size_t kFrames = 4 * audiotest::kRate;
+    std::vector<unsigned char> mp3 =
+        audiotest::encodeTestMp3(audiotest::testSignal(kFrames, 2), 2);
+    std::string path = audiotest::writeTempFile("goes_on.mp3", mp3);
+
+    std::vector<int16_t> decoded() const {
+        std::string error;
+        auto stream = Mp3Stream::open(mp3, audiotest::kRate, error);
+        EXPECT_TRUE(stream) << error;
+        std::vector<int16_t> music(kFrames * 2);
+        if (stream) {
+            stream->read(music.data(), static_cast<int64_t>(kFrames));
+        }
+        return music;
+    }
+};
+
+// A tenth of a second after the device came back, the sound it takes is the music, sample
+// for sample, where the show is (within a buffer), and after `after` frames.
+void expectTheMusicAtTheShowsPlace(const TestMusic& music, const Socket& socket,
+                                   const std::vector<Read>& reads, double after) {
+    const int64_t backNs = socket.backNs;
+    const auto taken = std::find_if(socket.taken.begin(), socket.taken.end(),
+                                    [&](const Socket::Taken& t) { return t.ns >= backNs + 100000000; });
+    ASSERT_NE(taken, socket.taken.end());
+    const auto read = std::find_if(reads.begin(), reads.end(),
+                                   [&](const Read& r) { return r.ns >= taken->ns; });
+    ASSERT_NE(read, reads.end());
+    // Where the show was when the device took that buffer, from the next read.
+    const auto show = static_cast<int64_t>(read->frames - (read->ns - taken->ns) * 1e-9 *
+                                                              MusicPlayer::kSampleRate);
+    const std::vector<int16_t> decoded = music.decoded();
+    const std::vector<int16_t>& buffer = taken->samples;
+    int64_t found = -1;
+    for (int64_t frame = 0; frame + MusicPlayer::kBufferFrames <= int64_t{TestMusic::kFrames} && found < 0;
+         ++frame) {
+        if (std::equal(buffer.begin(), buffer.end(), decoded.begin() + frame * 2)) {
+            found = frame;
+        }
+    }
+    ASSERT_GE(found, 0) << "the sound after the return is not the music";
+    EXPECT_LE(std::abs(show - found), MusicPlayer::kBufferFrames) << "at " << found;
+    EXPECT_GT(static_cast<double>(found), after);
 }
 
 class MusicGoesOn : public testing::Test {
@@ -113,96 +203,82 @@ protected:
             setenv("SDL_AUDIODRIVER", "dummy", 1);
         }
     }
-
-    // Reads the position every 3 ms until `done` says so or five seconds have passed.
-    template <typename Done>
-    static std::vector<Read> readUntil(MusicPlayer& player, Done done) {
-        std::vector<Read> reads;
-        const auto deadline = Clock::now() + std::chrono::seconds(5);
-        while (!done(reads) && Clock::now() < deadline) {
-            const double seconds = player.positionSeconds();
-            reads.push_back(Read{steadyNowNs(), seconds * MusicPlayer::kSampleRate});
-            std::this_thread::sleep_for(std::chrono::milliseconds(3));
-        }
-        return reads;
-    }
-
-    static size_t count(const std::string& text, const std::string& what) {
-        size_t n = 0;
-        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-            ++n;
-        }
-        return n;
-    }
 };
 
-// Where `buffer` lies in `music`, searching frames [from, to]; -1 when nowhere.
-int64_t findInMusic(const std::vector<int16_t>& music, const std::vector<int16_t>& buffer,
-                    int64_t from, int64_t to) {
-    for (int64_t frame = std::max<int64_t>(0, from); frame <= to; ++frame) {
-        const size_t at = static_cast<size_t>(frame) * 2;
-        if (at + buffer.size() <= music.size() &&
-            std::equal(buffer.begin(), buffer.end(), music.begin() + static_cast<long>(at))) {
-            return frame;
-        }
-    }
-    return -1;
-}
-
 TEST_F(MusicGoesOn, ThroughADevicePulledOutAndPluggedBack) {
-    const auto frames = static_cast<size_t>(4.0 * audiotest::kRate);
-    const std::vector<unsigned char> mp3 =
-        audiotest::encodeTestMp3(audiotest::testSignal(frames, 2), 2);
-    const std::string path = audiotest::writeTempFile("pulled.mp3", mp3);
+    const TestMusic music;
     Socket socket;
     MusicPlayer player(std::make_unique<PullableOutput>(socket));
     std::string error;
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(player.startStream(path.c_str(), error)) << error;
+    ASSERT_TRUE(player.startStream(music.path.c_str(), error)) << error;
 
     // Pulled out at 0.4 s of music, plugged back a second later; read on until the music has
     // played half a second on the device that opened then.
-    const double kPullAt = 0.4 * MusicPlayer::kSampleRate;
-    const double kPlugAt = 1.4 * MusicPlayer::kSampleRate;
-    const std::vector<Read> reads = readUntil(player, [&](const std::vector<Read>& sofar) {
-        if (sofar.empty()) {
-            return false;
-        }
+    const double pullAt = 0.4 * MusicPlayer::kSampleRate;
+    const double plugAt = 1.4 * MusicPlayer::kSampleRate;
+    size_t pulledRead = 0;
+    size_t openedRead = 0;
+    const std::vector<Read> reads = readWhile(player, [&](const std::vector<Read>& sofar) {
         const double at = sofar.back().frames;
-        if (at >= kPullAt && socket.opens == 1) {
+        if (at >= pullAt && pulledRead == 0) {
             socket.pulled = true;
+            pulledRead = sofar.size() - 1;
         }
-        if (at >= kPlugAt) {
+        if (at >= plugAt) {
             socket.pulled = false;
         }
-        const int64_t back = socket.firstNs;
-        return socket.opens == 2 && back != 0 && sofar.back().ns - back > 500000000;
+        if (socket.opens == 2 && openedRead == 0) {
+            openedRead = sofar.size() - 1;
+        }
+        const int64_t back = socket.backNs;
+        return openedRead == 0 || back == 0 || sofar.back().ns - back < 500000000;
     });
     player.stop();
     const std::string said = testing::internal::GetCapturedStderr();
 
     ASSERT_EQ(socket.opens, 2) << said;
-    ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads));
-    EXPECT_EQ(count(said, "\n"), 2u) << said;
+    ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads, kSilentDeviceNs));
+    ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads, kFrameNs, pulledRead, openedRead));
     EXPECT_EQ(count(said, "music: the sound device is gone at 0.4"), 1u) << said;
     EXPECT_EQ(count(said, "music: a sound device is back at "), 1u) << said;
+    expectTheMusicAtTheShowsPlace(music, socket, reads, plugAt);
+}
 
-    // The first sound after the return is the music, sample for sample, at the show's place:
-    // within a buffer of the position read just after the device took it.
-    const auto after = std::find_if(reads.begin(), reads.end(),
-                                    [&](const Read& r) { return r.ns >= socket.firstNs; });
-    ASSERT_NE(after, reads.end());
-    auto reference = Mp3Stream::open(mp3, audiotest::kRate, error);
-    ASSERT_TRUE(reference) << error;
-    std::vector<int16_t> music(frames * 2);
-    reference->read(music.data(), static_cast<int64_t>(frames));
-    const auto show = static_cast<int64_t>(after->frames);
-    const int64_t resumed = findInMusic(music, socket.firstBuffer,
-                                        show - 2 * MusicPlayer::kBufferFrames,
-                                        show + 2 * MusicPlayer::kBufferFrames);
-    ASSERT_GE(resumed, 0) << "the sound after the return is not the music near " << show;
-    EXPECT_LE(std::abs(show - resumed), MusicPlayer::kBufferFrames);
-    EXPECT_GT(resumed, kPlugAt);
+TEST_F(MusicGoesOn, ThroughADeviceThatStopsAskingForAWhile) {
+    const TestMusic music;
+    Socket socket;
+    MusicPlayer player(std::make_unique<PullableOutput>(socket));
+    std::string error;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(player.startStream(music.path.c_str(), error)) << error;
+
+    // Silent from 0.4 s of music until 1.4 s; then it asks again, unprompted.
+    const double silentAt = 0.4 * MusicPlayer::kSampleRate;
+    const double askAt = 1.4 * MusicPlayer::kSampleRate;
+    bool asking = false;
+    const std::vector<Read> reads = readWhile(player, [&](const std::vector<Read>& sofar) {
+        const double at = sofar.back().frames;
+        if (at >= silentAt && !asking && !socket.silent) {
+            socket.silent = true;
+        }
+        if (at >= askAt && !asking) {
+            socket.record();
+            socket.silent = false;
+            asking = true;
+        }
+        const int64_t back = socket.backNs;
+        return !asking || back == 0 || sofar.back().ns - back < 500000000;
+    });
+    player.stop();
+    const std::string said = testing::internal::GetCapturedStderr();
+
+    ASSERT_TRUE(asking);
+    ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads, kSilentDeviceNs));
+    EXPECT_EQ(count(said, "music: the sound device stopped taking sound at 0.4"), 1u) << said;
+    EXPECT_EQ(count(said, "music: the sound device takes sound again at 1.4"), 1u) << said;
+    EXPECT_EQ(socket.opens, 1);
+    expectTheMusicAtTheShowsPlace(music, socket, reads, askAt);
 }
 
 TEST_F(MusicGoesOn, PastTheEndOfMusicThatRunsOnFromWhereItEnded) {
@@ -217,15 +293,23 @@ TEST_F(MusicGoesOn, PastTheEndOfMusicThatRunsOnFromWhereItEnded) {
         ASSERT_TRUE(player.startStream(path.c_str(), start, error, MusicPlayer::AtEnd::RunOn))
             << error;
         const double until = (std::max(start, length) + 0.4) * MusicPlayer::kSampleRate;
-        const std::vector<Read> reads = readUntil(player, [&](const std::vector<Read>& sofar) {
-            return !sofar.empty() && sofar.back().frames > until;
+        const std::vector<Read> reads = readWhile(player, [&](const std::vector<Read>& sofar) {
+            return sofar.back().frames <= until;
         });
         player.stop();
         const std::string said = testing::internal::GetCapturedStderr();
-        ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads)) << "from " << start;
+        ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads, kSilentDeviceNs)) << "from " << start;
+        // Past the end the position runs by the clock.
+        const auto ended = static_cast<size_t>(
+            std::find_if(reads.begin(), reads.end(),
+                         [&](const Read& r) { return r.frames > frames; }) -
+            reads.begin());
+        ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads, kFrameNs, ended)) << "from " << start;
         EXPECT_GE(reads.front().frames, start * MusicPlayer::kSampleRate);
         EXPECT_GT(reads.back().frames, until) << "from " << start;
-        EXPECT_EQ(said, "music: the music ended at 0.30 s; the show goes on without it\n");
+        EXPECT_EQ(count(said, "music: the music ended"), 1u) << said;
+        EXPECT_EQ(count(said, "music: the music ended at 0.30 s; the show goes on without it\n"), 1u)
+            << said;
     }
 }
 
