@@ -29,7 +29,11 @@ namespace {
 constexpr GLbitfield kClearAll = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT;
 constexpr float kViewFov = 60.0f;
 
-// The first act's timeline, seconds of music, in the order the steps run.
+// The first act's timeline, seconds of music, in the order the steps run. The scroll, the knot
+// and the strip move each frame by travel / (seconds x measuredFps), kept written out so and not
+// as perSecond(travel / seconds): at many frame rates the two steps differ in the last bit of
+// single precision, and so would the running positions in some frames. That is far below a
+// pixel; what the written-out form keeps is every value bit for bit as the show computes it.
 constexpr double kFinaleStart = 107.0;
 constexpr double kScrollerStart = 46.0;
 constexpr float kScrollEnd = 2400.0f;              // scroll units; the banner stops there
@@ -103,7 +107,7 @@ void DemoScript::firstAct() {
     report_.firstAct = true;
     glDisable(GL_CULL_FACE);
     if (scrollerRunning()) captureScroller();
-    glEnable(GL_TEXTURE_2D);  // kept though the capture enabled it: the call stream has both
+    glEnable(GL_TEXTURE_2D);  // kept though texturing is on already: the call stream has it
     additiveBlending();
     // The very first frame is drawn before the music position is known: nothing shows.
     if (now() <= 0.0) return;
@@ -124,8 +128,6 @@ void DemoScript::firstAct() {
     glDisable(GL_CULL_FACE);
     glDepthFunc(GL_ALWAYS);
     if (now() > kStripStart) {
-        // Kept written out, not perSecond(kStripTravel / kStripSeconds): the two round
-        // differently in single precision at many frame rates, and the strip would drift.
         drawThumbnailStrip(kStripTravel / (kStripSeconds * clock_.measuredFps));
         report_.thumbnailStrip = true;
     }
@@ -143,8 +145,6 @@ void DemoScript::captureScroller() {
     glColor3f(0.6f, 0.6f, 0.9f);
     glTranslatef(2.0f - 0.03f * scrollPosition, 0.0f, -5.0f);
     printOutlineText("%s", invitationText);
-    // Kept written out, not perSecond(kScrollEnd / kScrollSeconds): a different rounding in
-    // single precision moves the text by a different amount.
     scrollPosition += kScrollEnd / (kScrollSeconds * clock_.measuredFps);
     glLoadIdentity();
     glBindTexture(GL_TEXTURE_2D, showState.scrollerTexture);
@@ -194,8 +194,9 @@ void DemoScript::tubeObject() {
     report_.tube = true;
     if (now() >= kSpinStart) {
         tube.spinSpeed += kSpinGrowthPerFrame;
-        // Kept, and kept empty: the morph started above long ago, so this does nothing; with
-        // points it could start a visible morph.
+        // Kept though it does nothing: the call above, in this frame or an earlier one, has
+        // started the morph, so `morphPending` is already false and even points would be
+        // ignored. The frame's call stream has the call.
         tube.startTubeMorph({});
         if (tube.spinSpeed > kSpinTop) tube.spinSpeed = kSpinTop;
     }
@@ -231,8 +232,6 @@ void DemoScript::knotFlight() {
     glScalef(1.0f, 1.0f, 10.0f);
     glTranslatef(-150.0f, -333.0f, 50.0f - knotDepth);
     show_.knotMesh.drawMeshTextured(showState.actOneTextureA, 0.4f, 0.4f, 0.4f, 0.4f);
-    // Kept written out, not perSecond(kKnotTravel / kKnotSeconds): the order of the float
-    // operations decides where the knot is in every later frame.
     knotDepth += kKnotTravel / (kKnotSeconds * clock_.measuredFps);
     report_.knot = true;
 }
@@ -306,8 +305,9 @@ void DemoScript::backdropLayers() {
     // Kept although the first copy's grey overwrites it, alpha included, before anything is
     // drawn: the frame's call stream sets it.
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-    // Kept a float count: s runs 0, 0.08, 0.16, 0.24 and stops at 0.32 only because
-    // 0.24 < 0.3 < 0.32 in single precision; another type or step changes the number of copies.
+    // Kept a float count: each copy's grey (s + 0.1) and sway (0.1 s) come from s as it adds
+    // up in single precision. A double count makes the same four copies, but from values of s
+    // that are not bit-identical, and some frames come out different.
     for (float s = 0.0f; s < 0.3f; s += 0.08f) {
         glColor3f(s + 0.1f, s + 0.1f, s + 0.1f);
         const float sway = static_cast<float>(0.1 * s * std::sin(0.01 * finaleAngle));
