@@ -77,7 +77,7 @@ void LwsScene::prepareVertexArrays() {
 }
 
 int32_t LwsScene::play() {
-    if (header.version == 4 || header.version == 5) return playSceneVersion5(*this);
+    if (playsItemByItem()) return playSceneVersion5(*this);
     if (header.version == 3) {
         playWithArrays();
         return camera.frameCounter;
@@ -87,7 +87,7 @@ int32_t LwsScene::play() {
 }
 
 int32_t LwsScene::playLimited(int32_t limit) {
-    if (header.version == 4 || header.version == 5) return playSceneVersion5(*this);
+    if (playsItemByItem()) return playSceneVersion5(*this);
     if (header.version == 3) {
         playImmediate(limit);
         return camera.frameCounter;

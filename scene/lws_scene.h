@@ -209,13 +209,18 @@ public:
     // its baked samples (a camera whose position channels baked none stays at the origin).
     void prepareVertexArrays();
     // Version 3: vertex-array drawing (prepareVertexArrays first), the camera wrapping at
-    // previewLastFrame; returns the camera's counter. Version 1: playV1, returns 1. Versions 4
-    // and 5: playSceneVersion5 (scene/lws_player_v5.h), returns the scene frame drawn. Other
+    // previewLastFrame; returns the camera's counter. Version 1: playV1, returns 1. Versions 2,
+    // 4 and 5: playSceneVersion5 (scene/lws_player_v5.h), returns the scene frame drawn. Other
     // versions draw nothing and return 1.
     int32_t play();
     // As play, but version 3 draws in immediate mode and its camera wraps at `limit` or at the
-    // end of its samples. Versions 4 and 5 play as play does.
+    // end of its samples. Versions 2, 4 and 5 play as play does.
     int32_t playLimited(int32_t limit);
+    // Versions 2, 4 and 5 read into items with motion baked per frame over the scene's range,
+    // and are all played by one player.
+    bool playsItemByItem() const {
+        return header.version == 2 || header.version == 4 || header.version == 5;
+    }
     // Version 3 only: the camera runs from 0 up to previewLastFrame and back down.
     int32_t playPingPong();
     void playWithArrays();

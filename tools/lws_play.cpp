@@ -166,7 +166,7 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
 
 int playInWindow(LwsScene& scene, const GlContext& w) {
     // Version 1 scenes pace themselves; later versions' frames are paced here.
-    const int32_t rate = scene.header.version >= 3 ? scene.framesPerSecond : 0;
+    const int32_t rate = scene.header.version != 1 ? scene.framesPerSecond : 0;
     const Uint32 frameMs = rate > 0 ? static_cast<Uint32>(1000 / std::min(rate, 1000)) : 0;
     while (!w.quitRequested() && !stopsignals::caught()) {
         const Uint32 start = SDL_GetTicks();

@@ -239,7 +239,7 @@ TEST(LwsPlayer, VersionOneObjectIsScaledMovedAndDrawnInTheCameraView) {
 TEST(LwsPlayer, OtherVersionsDrawNothing) {
     REQUIRE_GL();
     LwsScene scene;
-    loadText(scene, "LWSC 2\n" + cameraText(60));
+    loadText(scene, "LWSC 6\n" + cameraText(60));
     EXPECT_EQ(scene.play(), 1);
     EXPECT_EQ(scene.playLimited(5), 1);
     const testsupport::Rgb mid = centre();

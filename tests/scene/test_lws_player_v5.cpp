@@ -213,4 +213,16 @@ TEST(LwsPlayerV5Frames, PlayReturnsSceneFramesAndWrapsAfterLastFrame) {
     EXPECT_EQ(shown, (std::vector<int32_t>{1, 2, 3, 1, 2, 3, 1}));
 }
 
+// Version 2 reads into the same items, so the same player runs it frame by frame.
+TEST(LwsPlayerV5Frames, VersionTwoScenesPlayFrameByFrame) {
+    REQUIRE_GL();
+    REQUIRE_TESTDATA();
+    LwsScene scene(scenetest::testdataDir() + "/lws/move_x_oldformat_56.lws");
+    scene.progress = nullptr;
+    scene.loadTextures = false;
+    ASSERT_FALSE(scene.load()) << scene.error();
+    EXPECT_EQ(scene.play(), 1);
+    EXPECT_EQ(scene.play(), 2);
+}
+
 }  // namespace
