@@ -40,9 +40,9 @@ int fail(const std::string& message, int code) {
     return code;
 }
 
-// Tests name a start-up step here to make it fail as it would on a machine that lacks what the
-// step needs, and see that the way out still runs the shutdown and gives the step's own exit
-// code. Nobody else sets it.
+// Tests name a start-up step here (soundtrack, window, load, music) to make it fail as it would
+// on a machine that lacks what the step needs; with it set, the shutdown says it ran, so a test
+// sees every way out take it with the step's own exit code. Nobody else sets it.
 const char* const kFailAtVariable = "INVITATION_TEST_FAIL_AT";
 
 std::optional<int> injectedFailure(const char* step, int code) {
