@@ -45,8 +45,6 @@ constexpr int kWindowHeight = 600;
 // Far more than any soundtrack of a show's length; the same bound the demo reads music with.
 constexpr size_t kMaxSoundtrackBytes = size_t{256} << 20;
 
-Show show;
-
 // The first stop signal ends the capture after the frame at hand, keeping what was written and
 // finishing the video. A second one forces the stop: whatever the capture waits on (ffmpeg
 // taking a frame, or finishing the file) is given up, so a capture that seems stuck still ends,
@@ -168,7 +166,7 @@ public:
     // The one way out: safe to call more than once.
     void shutdown() {
         video_.reset();
-        if (showLoaded_) releaseShow(show);
+        if (showLoaded_) releaseShow(show_);
         showLoaded_ = false;
         surface_.reset();
         context_.reset();
@@ -191,6 +189,7 @@ private:
     Stops stops_;
     files::StagingFolder staging_;
     std::unique_ptr<GlContext> context_;
+    Show show_;
     bool showLoaded_ = false;
     std::unique_ptr<DrawingSurface> surface_;
     std::unique_ptr<VideoWriter> video_;
@@ -206,14 +205,14 @@ std::string Capture::start() {
     context_ = openShowContext(kWindowWidth, kWindowHeight, &error);
     if (!context_) return error;
     // Before start-up: the capture targets are made at the frame's block size.
-    show.frame = options_.showFrame();
+    show_.frame = options_.showFrame();
     showLoaded_ = true;
-    error = loadShow(show);
+    error = loadShow(show_);
     if (!error.empty()) return error;
     // At the window's size the frames are drawn straight into it, exactly as designed; other
     // sizes need a framebuffer of their own.
     surface_ = std::make_unique<DrawingSurface>();
-    if (!surface_->fit(show.frame, kWindowWidth, kWindowHeight, &error)) return error;
+    if (!surface_->fit(show_.frame, kWindowWidth, kWindowHeight, &error)) return error;
     if (bars_) padded_.assign(static_cast<size_t>(options_.width) * options_.height * 3, 0);
     return options_.output == CaptureOutput::Video ? startVideo() : "";
 }
@@ -228,7 +227,7 @@ std::string Capture::startVideo() {
 }
 
 int Capture::render() {
-    SimulatedShow simulated(show, *surface_, options_.rateNumerator, options_.rateDenominator);
+    SimulatedShow simulated(show_, *surface_, options_.rateNumerator, options_.rateDenominator);
     const long lastFrame = options_.lastFrame();
     Progress progress(options_, lastFrame);
     long frame = 0;

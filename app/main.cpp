@@ -24,10 +24,6 @@
 
 namespace {
 
-DemoClock demoClock;
-FrameTimer frameTimer;
-Show show;
-
 constexpr int kExitNoDisplay = 2;
 constexpr int kExitStartFailed = 2;
 constexpr int kExitNoMusic = 1;
@@ -60,7 +56,7 @@ double fastForwardRate(const DemoWindow& window, bool vsync) {
 
 // The surface follows the window's width x height (straight into it at the frame's own size,
 // else scaled); with --sharp the frame itself follows the letterboxed area of the window.
-void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
+void fitSurface(int width, int height, DrawingSurface& surface, Show& show, bool sharp) {
     const FrameSize wanted = FrameSize::fitting(width, height);
     if (sharp && surface.canScale() && wanted.width >= kSmallestSharpWidth) show.frame = wanted;
     std::string why;
@@ -71,14 +67,14 @@ void fitSurface(int width, int height, DrawingSurface& surface, bool sharp) {
 // Start-up, the wait for a late start and the show, up to the exit code, whichever way they
 // end: every return here is followed by the caller's shutDown. The window, once made, is left
 // in `window` for it.
-int play(DemoOptions options, std::unique_ptr<DemoWindow>& window) {
+int play(DemoOptions options, Show& show, std::unique_ptr<DemoWindow>& window) {
     // Before the window: without its music there is no show, and no reason to touch the display.
     const SoundtrackLocation soundtrack = findSoundtrack();
     if (soundtrack.path.empty()) return fail(soundtrack.places, kExitNoMusic);
     if (const std::optional<int> code = injectedFailure("soundtrack", kExitNoMusic)) return *code;
 
     catchStopSignals();
-    options.window.pixelBits = showState.displaySettings->bitsPerPixel;
+    options.window.pixelBits = show.state.displaySettings.bitsPerPixel;
     if (const std::optional<int> code = injectedFailure("window", kExitNoDisplay)) return *code;
     std::string error;
     window.reset(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
@@ -92,8 +88,10 @@ int play(DemoOptions options, std::unique_ptr<DemoWindow>& window) {
     DrawingSurface surface;
     int width = 0, height = 0;
     window->drawableSize(width, height);
-    fitSurface(width, height, surface, options.sharp);
+    fitSurface(width, height, surface, show, options.sharp);
 
+    DemoClock demoClock;
+    FrameTimer frameTimer;
     const std::unique_ptr<ShowStartState> startState(options.loop ? new ShowStartState(show) : nullptr);
     std::optional<DemoScript> script(std::in_place, demoClock, show);
     window->show();
@@ -119,7 +117,7 @@ int play(DemoOptions options, std::unique_ptr<DemoWindow>& window) {
                 startOver = false;
             }
             window->drawableSize(width, height);
-            fitSurface(width, height, surface, options.sharp);
+            fitSurface(width, height, surface, show, options.sharp);
             surface.bind();
             script->renderFrame();
             surface.present(width, height);
@@ -137,11 +135,9 @@ int play(DemoOptions options, std::unique_ptr<DemoWindow>& window) {
 // The one way out, whatever ended the run: the desktop before anything else, and a word when a
 // signal ended the show, so whoever sent it sees it was taken. Without a window (start-up
 // ended before it was made) there is no desktop to put back.
-int shutDown(DemoWindow* window, int exitCode) {
+int shutDown(DemoWindow* window, Show& show, int exitCode) {
     if (window) window->restoreDesktop();
     stopMusic();
-    delete showState.displaySettings;
-    showState.displaySettings = nullptr;
     releaseShow(show);
     if (const int signal = stopsignals::signalOfExitCode(exitCode))
         std::fprintf(stderr, "invitation: stopped by %s\n", stopsignals::name(signal));
@@ -161,7 +157,10 @@ int main(int argc, char** argv) {
     const std::string error = parseDemoOptions(argc, argv, options);
     if (!error.empty()) return usageError(program, error);
 
+    // Made before the window, so it is released while the context still is (shutDown) and
+    // gone only after the window.
+    Show show;
     std::unique_ptr<DemoWindow> window;
-    const int exitCode = play(options, window);
-    return shutDown(window.get(), exitCode);
+    const int exitCode = play(options, show, window);
+    return shutDown(window.get(), show, exitCode);
 }

@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 
-#include "fx/show_state.h"
-
 namespace {
 
 void saveGlState() {
@@ -23,7 +21,7 @@ ShowStartState::ShowStartState(const Show& show)
       sheet_(show.sheet),
       tubeEffect_(show.tubeEffect ? std::make_unique<TubeEffect>(*show.tubeEffect) : nullptr),
       knotMesh_(show.knotMesh),
-      stripOffset_(showState.stripOffset) {
+      stripOffset_(show.state.stripOffset) {
     saveGlState();
 }
 
@@ -34,7 +32,7 @@ void ShowStartState::restore(Show& show) const {
     show.sheet = sheet_;
     show.tubeEffect = tubeEffect_ ? std::make_unique<TubeEffect>(*tubeEffect_) : nullptr;
     show.knotMesh = knotMesh_;
-    showState.stripOffset = stripOffset_;
+    show.state.stripOffset = stripOffset_;
     // Popping restores; pushing again keeps the saved copy for the next time round.
     restoreGlState();
     saveGlState();

@@ -5,9 +5,9 @@
 // sheet's wave, the tube effect (animation and morph), the knot and the strip's travel, and
 // the GL server and client state start-up left behind (on the attribute stacks, one entry
 // each, so state that frames carry over to the next starts from the same values). The clock
-// and the script are the caller's to make afresh. Of the process-wide show state
-// (fx/show_state.h) only the strip's travel changes during the show; the texture slots
-// and the font are read-only then, and shared, not copied.
+// and the script are the caller's to make afresh. Of the show's record of slots and font
+// (fx/show_state.h) only the strip's travel changes during the show; the texture slots and the
+// font are read-only then, and shared, not copied.
 #pragma once
 
 #include <memory>

@@ -102,19 +102,19 @@ private:
     std::string error_;
 };
 
-GLuint* pictureSlot(int asset) {
+GLuint* pictureSlot(ShowState& state, int asset) {
     switch (asset) {
-        case assetActOneTextureA: return &showState.actOneTextureA;
-        case assetActOneTextureB: return &showState.actOneTextureB;
-        case assetActOneTextureC: return &showState.actOneTextureC;
-        case assetParticleTexture: return &showState.particleTexture;
+        case assetActOneTextureA: return &state.actOneTextureA;
+        case assetActOneTextureB: return &state.actOneTextureB;
+        case assetActOneTextureC: return &state.actOneTextureC;
+        case assetParticleTexture: return &state.particleTexture;
         case assetThumbnail0:
         case assetThumbnail1:
         case assetThumbnail2:
-        case assetThumbnail3: return &showState.thumbnailTextures[asset - assetThumbnail0];
+        case assetThumbnail3: return &state.thumbnailTextures[asset - assetThumbnail0];
         case assetFinale0:
         case assetFinale1:
-        case assetFinale2: return &showState.finaleTextures[asset - assetFinale0];
+        case assetFinale2: return &state.finaleTextures[asset - assetFinale0];
         default: return nullptr;
     }
 }
@@ -152,7 +152,7 @@ std::string whyPictureFailed(const std::string& path) {
 void loadPictures(Show& show, ScratchSpace& scratch, ScratchWriter writer) {
     for (int asset = assetActOneTextureA; asset <= assetFinale2; ++asset) {
         const std::string path = stage(scratch, kPictureScratch, asset, writer);
-        if (loadJpegTexture(path.c_str(), *pictureSlot(asset)) && !path.empty())
+        if (loadJpegTexture(path.c_str(), *pictureSlot(show.state, asset)) && !path.empty())
             reportAsset(asset, whyPictureFailed(path));
         // The glow keeps its own copy of the first finale picture, read while the file exists.
         // Its failure is the slot's, reported just above; the glow then keeps an empty name.
@@ -172,7 +172,7 @@ void loadObjects(Show& show, ScratchSpace& scratch, ScratchWriter writer) {
     // The show's objects load their clip pictures as JPEG textures (an object has no loader
     // unless given one).
     if (show.tubeEffect) show.tubeEffect->mesh.clipTextureLoader = loadJpegTexture;
-    if (show.tubeEffect && show.tubeEffect->loadTubeEffect(path.c_str(), showState.particleTexture))
+    if (show.tubeEffect && show.tubeEffect->loadTubeEffect(path.c_str(), show.state.particleTexture))
         reportUnloadedObject(assetTubeObject, path, show.tubeEffect->mesh.lastError());
     scratch.remove();
 
@@ -190,10 +190,10 @@ std::string loadShow(Show& show, const StartupOptions& options) {
     ScratchSpace scratch(options.scratchParent);
     if (!scratch.error().empty()) return scratch.error();
 
-    buildOutlineFont();
+    buildOutlineFont(show.state);
     loadPictures(show, scratch, options.writeScratch);
-    showState.scrollerTexture = createCaptureTexture(show.frame.block);
-    show.particles.scatterParticles(kParticleCount, showState.particleTexture);
+    show.state.scrollerTexture = createCaptureTexture(show.frame.block);
+    show.particles.scatterParticles(kParticleCount, show.state.particleTexture);
     show.sheet.buildSheetGrid(kSheetAmplitude);
     loadObjects(show, scratch, options.writeScratch);
     return {};
@@ -201,5 +201,5 @@ std::string loadShow(Show& show, const StartupOptions& options) {
 
 void releaseShow(Show& show) {
     show.tubeEffect.reset();
-    deleteOutlineFont();
+    deleteOutlineFont(show.state);
 }

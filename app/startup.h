@@ -33,5 +33,6 @@ struct StartupOptions {
 // and leaves its slot empty, as the show tolerates.
 [[nodiscard]] std::string loadShow(Show& show, const StartupOptions& options = {});
 
-// Shutdown order: the tube effect, then the font lists.
+// Shutdown order: the tube effect, then the font lists. The texture slots stay until their
+// context ends; another show may be loaded afterwards, into a record of its own.
 void releaseShow(Show& show);

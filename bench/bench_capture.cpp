@@ -30,8 +30,6 @@ using Clock = std::chrono::steady_clock;
 
 double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-Show show;
-
 // Wall seconds of one invitation-capture run from the build folder (where the soundtrack lies), or
 // a negative number when it failed.
 double timeCapture(const std::string& arguments) {
@@ -45,6 +43,7 @@ double timeCapture(const std::string& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    Show show;
     std::string size = "800x600", fps = "10";
     bool video = true;
     for (int i = 1; i < argc; ++i) {

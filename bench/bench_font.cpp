@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fx/outline_font.h"
+#include "fx/show_state.h"
 #include "fx/tube_effect.h"
 #include "platform/gl_setup.h"
 #include "tests/support/gl_test_context.h"
@@ -28,11 +29,12 @@ bool glReady(benchmark::State& state) {
 
 void BM_BuildOutlineFont(benchmark::State& state) {
     if (!glReady(state)) return;
+    ShowState record;
     for (auto _ : state) {
-        buildOutlineFont();
+        buildOutlineFont(record);
         glFinish();
         state.PauseTiming();
-        deleteOutlineFont();
+        deleteOutlineFont(record);
         glFinish();
         state.ResumeTiming();
     }
@@ -42,7 +44,8 @@ void BM_BuildOutlineFont(benchmark::State& state) {
 void BM_ScrollerCapture(benchmark::State& state) {
     if (!glReady(state)) return;
     testsupport::resetGlState();
-    buildOutlineFont();
+    ShowState record;
+    buildOutlineFont(record);
     const GLuint texture = createCaptureTexture();
     setPerspective(800, 600, 60);
     glEnable(GL_DEPTH_TEST);
@@ -55,7 +58,7 @@ void BM_ScrollerCapture(benchmark::State& state) {
         glLoadIdentity();
         glColor3f(0.6f, 0.6f, 0.9f);
         glTranslatef(2.0f - 0.03f * scroll, 0.0f, -5.0f);
-        printOutlineText("%s", kInvitation);
+        printOutlineText(record, "%s", kInvitation);
         scroll = scroll < 2400.0f ? scroll + 0.7f : 0.0f;
         glLoadIdentity();
         glBindTexture(GL_TEXTURE_2D, texture);
@@ -66,7 +69,7 @@ void BM_ScrollerCapture(benchmark::State& state) {
         glFinish();
     }
     glDeleteTextures(1, &texture);
-    deleteOutlineFont();
+    deleteOutlineFont(record);
 }
 
 // One tube frame at 800x600. Argument 0: the shipped show's empty morph; 1: sprites on every

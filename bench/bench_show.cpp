@@ -54,11 +54,10 @@ struct Samples {
     }
 };
 
-Show show;
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    Show show;
     std::string fps = "60", to = "176";
     int screenWidth = 1920, screenHeight = 1080;
     for (int i = 1; i + 1 < argc; i += 2) {

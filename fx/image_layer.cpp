@@ -22,14 +22,14 @@ void drawImageLayer(GLuint texture) {
     glTranslatef(0, 0, 0.5f);
 }
 
-void drawThumbnailStrip(float step) {
+void drawThumbnailStrip(ShowState& state, float step) {
     constexpr float kSlotWidth = 0.36f;
     glLoadIdentity();
     glDisable(GL_BLEND);
     glColor3f(1, 1, 1);
-    glTranslatef(0.3f - showState.stripOffset, -0.23f, -0.6f);
-    showState.stripOffset += step;
-    for (GLuint texture : showState.thumbnailTextures) {
+    glTranslatef(0.3f - state.stripOffset, -0.23f, -0.6f);
+    state.stripOffset += step;
+    for (GLuint texture : state.thumbnailTextures) {
         glTranslatef(kSlotWidth, 0, 0);
         glBindTexture(GL_TEXTURE_2D, texture);
         drawFlippedQuad(-0.16f, 0.1f, 0.32f, 0.2f);

@@ -7,14 +7,16 @@
 
 #include <GL/gl.h>
 
+struct ShowState;
+
 // Draws `texture` over the whole 60-degree, 4:3 view half a unit in front of the eye. Colour,
 // blending, depth and texture enabling are the caller's; binds `texture`, sets the front face
 // counter-clockwise and leaves the modelview matrix as it found it.
 void drawImageLayer(GLuint texture);
 
 // Loads the identity modelview, turns blending off and the colour to opaque white, draws the
-// strip of `showState.thumbnailTextures` (fx/show_state.h) at the current offset and then
-// advances `showState.stripOffset` by `step` (a per-frame amount; the caller scales it by the
-// frame rate). Leaves the modelview translated to the last
-// thumbnail and the last thumbnail's texture bound.
-void drawThumbnailStrip(float step);
+// strip of `state.thumbnailTextures` (fx/show_state.h) at the show's current offset and then
+// advances `state.stripOffset` by `step` (a per-frame amount; the caller scales it by the
+// frame rate). Leaves the modelview translated to the last thumbnail and the last thumbnail's
+// texture bound.
+void drawThumbnailStrip(ShowState& state, float step);

@@ -170,7 +170,7 @@ double advanceOf(const Face& face, FT_UInt glyphIndex) {
 
 // Compiles the list of one code. A code without a glyph in the face draws nothing and moves on
 // by a space's width, so a stray byte in a text never closes up the line.
-void buildGlyphList(const Face& face, int code, double spaceAdvance) {
+void buildGlyphList(ShowState& state, const Face& face, int code, double spaceAdvance) {
     const FT_ULong codePoint = ansiToUnicode(static_cast<unsigned char>(code));
     const FT_UInt glyphIndex = codePoint ? FT_Get_Char_Index(face.get(), codePoint) : 0;
     const int loadFlags = FT_LOAD_NO_SCALE | FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP;
@@ -187,8 +187,8 @@ void buildGlyphList(const Face& face, int code, double spaceAdvance) {
         contours = flattenOutline(outline, face.emScale());
     }
     const std::vector<OutlinePoint> triangles = tessellateOutline(contours, rule);
-    showState.glyphMetrics[code] = measure(contours, advance);
-    glNewList(showState.fontBase + code, GL_COMPILE);
+    state.glyphMetrics[code] = measure(contours, advance);
+    glNewList(state.fontBase + code, GL_COMPILE);
     emitExtrudedGlyph(contours, triangles, kGlyphExtrusion, clockwise);
     glTranslatef(static_cast<float>(advance), 0.0f, 0.0f);
     glEndList();
@@ -209,9 +209,9 @@ char32_t ansiToUnicode(unsigned char code) {
 
 std::string findOutlineFontFile() { return locateFace().file; }
 
-void buildOutlineFont() {
-    showState.fontBase = glGenLists(kOutlineFontListCount);
-    if (showState.fontBase == 0) {
+void buildOutlineFont(ShowState& state) {
+    state.fontBase = glGenLists(kOutlineFontListCount);
+    if (state.fontBase == 0) {
         std::fprintf(stderr, "outline font: no display lists available\n");
         return;
     }
@@ -224,10 +224,11 @@ void buildOutlineFont() {
     }
     const FT_UInt spaceIndex = FT_Get_Char_Index(face.get(), ' ');
     const double spaceAdvance = spaceIndex ? advanceOf(face, spaceIndex) : 0.25;
-    for (int code = 0; code < kOutlineGlyphCount; ++code) buildGlyphList(face, code, spaceAdvance);
+    for (int code = 0; code < kOutlineGlyphCount; ++code)
+        buildGlyphList(state, face, code, spaceAdvance);
 }
 
-void printOutlineText(const char* format, ...) {
+void printOutlineText(const ShowState& state, const char* format, ...) {
     if (!format) return;
     char text[kOutlineTextMaxChars + 1];
     va_list args;
@@ -236,15 +237,15 @@ void printOutlineText(const char* format, ...) {
     va_end(args);
     if (written <= 0) return;
     glPushAttrib(GL_LIST_BIT);
-    glListBase(showState.fontBase);
+    glListBase(state.fontBase);
     glCallLists(static_cast<GLsizei>(std::strlen(text)), GL_UNSIGNED_BYTE, text);
     glPopAttrib();
 }
 
-void deleteOutlineFont() {
-    if (showState.fontBase == 0) return;
-    glDeleteLists(showState.fontBase, kOutlineFontListCount);
-    showState.fontBase = 0;
+void deleteOutlineFont(ShowState& state) {
+    if (state.fontBase == 0) return;
+    glDeleteLists(state.fontBase, kOutlineFontListCount);
+    state.fontBase = 0;
 }
 
 GLuint createCaptureTexture(GLsizei size) {

@@ -5,8 +5,8 @@
 // Glyphs come from the face fontconfig picks for "Arial" at its thinnest weight, read with
 // FreeType. Sizes are in em units: a glyph is one unit high per em, lies in the x-y plane,
 // is extruded kGlyphExtrusion along -z, and its list ends by moving the current position by the
-// glyph's advance along x. Codes are ANSI (Windows-1252). The lists are process-wide, kept in
-// `showState.fontBase` (fx/show_state.h): made by buildOutlineFont, freed by
+// glyph's advance along x. Codes are ANSI (Windows-1252). The lists belong to a show, kept in
+// its record's `fontBase` (fx/show_state.h): made by buildOutlineFont, freed by
 // deleteOutlineFont. The capture texture is owned by the caller's texture slot and never freed.
 #pragma once
 
@@ -16,6 +16,8 @@
 #include <string>
 
 #include "platform/frame_size.h"
+
+struct ShowState;
 
 constexpr GLsizei kOutlineFontListCount = 256;  // code 255 is reserved and stays empty
 constexpr int kOutlineGlyphCount = 255;
@@ -33,18 +35,20 @@ struct GlyphMetrics {
     float cellIncY = 0.0f;
 };
 
-// Needs a current GL context. Unlike the loaders it reports no result: without a usable face
-// the lists stay empty, so text draws nothing and does not advance (the show plays on without
-// its invitation), and a line on stderr says why.
-void buildOutlineFont();
+// Fills `state.fontBase` and `state.glyphMetrics`; needs a current GL context. Unlike the
+// loaders it reports no result: without a usable face the lists stay empty, so text draws
+// nothing and does not advance (the show plays on without its invitation), and a line on
+// stderr says why.
+void buildOutlineFont(ShowState& state);
 
 // Formats like printf and draws the text at the current modelview position in the current
 // colour; the modelview matrix ends after the last glyph's advance. A null format draws nothing.
 // The list base is left as it was.
-void printOutlineText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void printOutlineText(const ShowState& state, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
 
-// Frees the lists; showState.fontBase becomes 0, so a second call does nothing.
-void deleteOutlineFont();
+// Frees the lists; `state.fontBase` becomes 0, so a second call does nothing.
+void deleteOutlineFont(ShowState& state);
 
 // A new size x size RGBA texture, all (0, 0, 0, 0), linear filters, no mipmaps. Left bound.
 [[nodiscard]] GLuint createCaptureTexture(GLsizei size = kCaptureTextureSize);

@@ -1,9 +1,12 @@
-// The show's process-wide state, all in one record: what start-up fills once for the frames to
-// read, and the one amount outside the effect objects that a frame carries over to the next.
+// What a show holds beside its effect objects: the texture slots and the font that start-up
+// fills once for the frames to read, the one amount outside the effect objects that a frame
+// carries over to the next, and the display record. One per show: a show owns it (see
+// timeline/show.h) and hands it by reference to whatever fills or reads it, so two shows in one
+// process, one after the other or side by side, never see each other's.
 //
 // Who fills what, in start-up order:
-//   displaySettings         static initialisation, before main; read by app/main.cpp when it
-//                           opens the window, deleted at shutdown
+//   displaySettings         made with the record; the program reads its bitsPerPixel when it
+//                           opens the window
 // and in app/startup.cpp:
 //   fontBase, glyphMetrics  buildOutlineFont (fx/outline_font.h); deleteOutlineFont at shutdown
 //   the texture slots       loadShow, one picture per slot in the embedded table's order;
@@ -11,10 +14,10 @@
 // and during the show:
 //   stripOffset             drawThumbnailStrip, every frame that draws the strip
 //
-// Texture names are GL names, 0 until loaded; a layer drawn with 0 comes out untextured, so
-// whatever reads a slot must read it after start-up, not copy it earlier. Slots are never
-// deleted (the process end releases them). A show that starts over (app/show_start_state.h)
-// puts back only `stripOffset`.
+// Texture names and display lists are GL names of the context the show was loaded in, 0 until
+// loaded; a layer drawn with 0 comes out untextured, so whatever reads a slot must read it after
+// start-up, not copy it earlier. Slots are never deleted (the context's end releases them). A
+// show that starts over (app/show_start_state.h) puts back only `stripOffset`.
 #pragma once
 
 #include <GL/gl.h>
@@ -44,10 +47,6 @@ struct ShowState {
     // every draw, never reset or wrapped.
     float stripOffset = 0.0f;
 
-    // The display record, made during static initialisation (before main) and deleted at
-    // shutdown by app/main.cpp; main passes its bitsPerPixel to the window for the pixel format.
-    DisplaySettings* displaySettings = new DisplaySettings;
+    // The display record; its bitsPerPixel is what the program asks the window's pixel format for.
+    DisplaySettings displaySettings;
 };
-
-// The one instance: the GL names in it belong to the process's one context.
-inline ShowState showState;

@@ -9,9 +9,8 @@
 
 #include <cstdint>
 
-// The display record: made before start-up (fx/show_state.h holds it), freed at shutdown.
-// Only `bitsPerPixel` is read, for the pixel format: 16 colour and 16 depth bits, however deep
-// the display itself runs.
+// The display record, one in each show's record (fx/show_state.h). Only `bitsPerPixel` is
+// read, for the pixel format: 16 colour and 16 depth bits, however deep the display itself runs.
 struct DisplaySettings {
     int32_t width = 640;
     int32_t height = 480;

@@ -115,7 +115,7 @@ void DemoScript::firstAct() {
     advanceLayerC();
     additiveBlending();  // kept although set just above: the frame's call stream sets it twice
     glColor4f(layerCLevel, layerCLevel, layerCLevel, layerCLevel);
-    drawImageLayer(showState.actOneTextureC);
+    drawImageLayer(show_.state.actOneTextureC);
     report_.backdropC = true;
 
     if (now() >= kSecondBackdropStart) secondBackdropAndCloud();
@@ -128,7 +128,7 @@ void DemoScript::firstAct() {
     glDisable(GL_CULL_FACE);
     glDepthFunc(GL_ALWAYS);
     if (now() > kStripStart) {
-        drawThumbnailStrip(kStripTravel / (kStripSeconds * clock_.measuredFps));
+        drawThumbnailStrip(show_.state, kStripTravel / (kStripSeconds * clock_.measuredFps));
         report_.thumbnailStrip = true;
     }
 }
@@ -144,10 +144,10 @@ void DemoScript::captureScroller() {
     glLoadIdentity();
     glColor3f(0.6f, 0.6f, 0.9f);
     glTranslatef(2.0f - 0.03f * scrollPosition, 0.0f, -5.0f);
-    printOutlineText("%s", invitationText);
+    printOutlineText(show_.state, "%s", invitationText);
     scrollPosition += kScrollEnd / (kScrollSeconds * clock_.measuredFps);
     glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, showState.scrollerTexture);
+    glBindTexture(GL_TEXTURE_2D, show_.state.scrollerTexture);
     glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB4, 0, 0, block, block, 0);
     glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -173,7 +173,7 @@ void DemoScript::secondBackdropAndCloud() {
     // The layer shows the level from before this frame's rise; the cloud inherits the grey.
     glColor3f(layerBLevel, layerBLevel, layerBLevel);
     if (layerBLevel < kLayerBTop) layerBLevel += kLayerBRisePerFrame;
-    drawImageLayer(showState.actOneTextureB);
+    drawImageLayer(show_.state.actOneTextureB);
 
     glLoadIdentity();
     if (now() < kCloudEnd) {
@@ -206,7 +206,7 @@ void DemoScript::tubeObject() {
 void DemoScript::thirdBackdrop() {
     additiveBlending();
     glColor4f(layerALevel, layerALevel, layerALevel, layerALevel);
-    drawImageLayer(showState.actOneTextureA);
+    drawImageLayer(show_.state.actOneTextureA);
     layerCLevel -= kCrossFadePerFrame;
     if (layerBLevel > kLayerBFloor) layerBLevel -= kCrossFadePerFrame;
     layerALevel += kCrossFadePerFrame;
@@ -216,12 +216,12 @@ void DemoScript::thirdBackdrop() {
 // cloud or the tube left.
 void DemoScript::banner() {
     glLoadIdentity();
-    glBindTexture(GL_TEXTURE_2D, showState.scrollerTexture);  // kept though the sheet binds it again
+    glBindTexture(GL_TEXTURE_2D, show_.state.scrollerTexture);  // kept though the sheet binds it again
     glTranslatef(0.0f, 4.0f, -13.0f);
     glScalef(3.0f, static_cast<float>(2.0 + 0.6 * std::sin(0.05 * bannerPhase)), 1.0f);
     bannerPhase += clock_.perSecond(kBannerPhasePerSecond);
     glRotatef(30.0f, 1.0f, 0.0f, 0.0f);
-    show_.sheet.drawWavingSheet(showState.scrollerTexture, kBannerWavePeriod);
+    show_.sheet.drawWavingSheet(show_.state.scrollerTexture, kBannerWavePeriod);
     glRotatef(-30.0f, 1.0f, 0.0f, 0.0f);
     report_.banner = true;
 }
@@ -231,7 +231,7 @@ void DemoScript::knotFlight() {
     glLoadIdentity();
     glScalef(1.0f, 1.0f, 10.0f);
     glTranslatef(-150.0f, -333.0f, 50.0f - knotDepth);
-    show_.knotMesh.drawMeshTextured(showState.actOneTextureA, 0.4f, 0.4f, 0.4f, 0.4f);
+    show_.knotMesh.drawMeshTextured(show_.state.actOneTextureA, 0.4f, 0.4f, 0.4f, 0.4f);
     knotDepth += kKnotTravel / (kKnotSeconds * clock_.measuredFps);
     report_.knot = true;
 }
@@ -254,14 +254,14 @@ void DemoScript::finale() {
     fullView();
     glEnable(GL_TEXTURE_2D);
     if (!finaleStarted_) {
-        finaleBackdrop = showState.finaleTextures[0];
+        finaleBackdrop = show_.state.finaleTextures[0];
         finaleStarted_ = true;
     }
     // Kept although each layer binds its picture again (and in the frame that switches this is
     // still the old picture): the frame's call stream binds twice.
     glBindTexture(GL_TEXTURE_2D, finaleBackdrop);
-    if (now() > kSecondFinaleBackdrop) finaleBackdrop = showState.finaleTextures[1];
-    if (now() > kThirdFinaleBackdrop) finaleBackdrop = showState.finaleTextures[2];
+    if (now() > kSecondFinaleBackdrop) finaleBackdrop = show_.state.finaleTextures[1];
+    if (now() > kThirdFinaleBackdrop) finaleBackdrop = show_.state.finaleTextures[2];
     backdropLayers();
 }
 

@@ -63,7 +63,7 @@ protected:
         show.tubeEffect = std::make_unique<TubeEffect>();
         const EmbeddedAsset& tube = embeddedAsset(assetTubeObject);
         ASSERT_FALSE(show.tubeEffect->loadTubeEffectFromMemory(tube.bytes, tube.size, "tube",
-                                                               showState.particleTexture));
+                                                               show.state.particleTexture));
         script = std::make_unique<DemoScript>(clock, show);
     }
 
@@ -82,18 +82,19 @@ protected:
 };
 
 TEST_F(ShowTest, StartUpFillsEverySlotInTableOrderAndLeavesNoScratchFiles) {
-    std::vector<GLuint> slots = {showState.actOneTextureA, showState.actOneTextureB,
-                                 showState.actOneTextureC, showState.particleTexture};
-    for (GLuint t : showState.thumbnailTextures) slots.push_back(t);
-    for (GLuint t : showState.finaleTextures) slots.push_back(t);
+    const ShowState& state = sharedShow().state;
+    std::vector<GLuint> slots = {state.actOneTextureA, state.actOneTextureB, state.actOneTextureC,
+                                 state.particleTexture};
+    for (GLuint t : state.thumbnailTextures) slots.push_back(t);
+    for (GLuint t : state.finaleTextures) slots.push_back(t);
     for (size_t i = 0; i < slots.size(); ++i) {
         EXPECT_TRUE(glIsTexture(slots[i])) << "slot " << i;
         if (i > 0) {
             EXPECT_GT(slots[i], slots[i - 1]) << "slot " << i << " loaded out of order";
         }
     }
-    EXPECT_TRUE(glIsTexture(showState.scrollerTexture));
-    EXPECT_EQ(testsupport::textureRgb(showState.finaleTextures[0]), testsupport::textureRgb(sharedShow().glow.pictureTexture))
+    EXPECT_TRUE(glIsTexture(state.scrollerTexture));
+    EXPECT_EQ(testsupport::textureRgb(state.finaleTextures[0]), testsupport::textureRgb(sharedShow().glow.pictureTexture))
         << "the glow's picture is the first finale backdrop";
     EXPECT_EQ(entriesIn(scratchParent), 0) << "the scratch directory and files are gone";
     EXPECT_FALSE(sharedShow().knotMesh.polygons.empty());
@@ -206,14 +207,15 @@ TEST_F(ShowTest, BeatWindowsGiveTenPassesFromTUntilTPlusFourTenths) {
 }
 
 TEST_F(ShowTest, FinaleBackdropsChangeStrictlyAfter123And169Seconds) {
+    const GLuint* finale = sharedShow().state.finaleTextures;
     frameAt(123.0);
-    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[0]);
+    EXPECT_EQ(script->finaleBackdrop, finale[0]);
     frameAt(123.01);
-    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[1]);
+    EXPECT_EQ(script->finaleBackdrop, finale[1]);
     frameAt(169.0);
-    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[1]);
+    EXPECT_EQ(script->finaleBackdrop, finale[1]);
     frameAt(169.01);
-    EXPECT_EQ(script->finaleBackdrop, showState.finaleTextures[2]);
+    EXPECT_EQ(script->finaleBackdrop, finale[2]);
 }
 
 TEST_F(ShowTest, TheQuitIsPostedOnlyPastTheEnd) {

@@ -160,7 +160,7 @@ TEST_F(ShowSurface, CaptureTexturesFollowTheFrameScale) {
         return width;
     };
     playTo(60.0, surface);
-    EXPECT_EQ(textureWidth(showState.scrollerTexture), 256);
+    EXPECT_EQ(textureWidth(show->state.scrollerTexture), 256);
     playTo(140.0, surface);
     EXPECT_EQ(textureWidth(show->glow.captureTexture), 256);
     show->frame = designed;

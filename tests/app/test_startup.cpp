@@ -21,11 +21,11 @@
 
 namespace {
 
-std::vector<GLuint*> pictureSlots() {
-    std::vector<GLuint*> slots = {&showState.actOneTextureA, &showState.actOneTextureB,
-                                  &showState.actOneTextureC, &showState.particleTexture};
-    for (GLuint& t : showState.thumbnailTextures) slots.push_back(&t);
-    for (GLuint& t : showState.finaleTextures) slots.push_back(&t);
+std::vector<GLuint> pictureSlots(const ShowState& state) {
+    std::vector<GLuint> slots = {state.actOneTextureA, state.actOneTextureB, state.actOneTextureC,
+                                 state.particleTexture};
+    for (GLuint t : state.thumbnailTextures) slots.push_back(t);
+    for (GLuint t : state.finaleTextures) slots.push_back(t);
     return slots;
 }
 
@@ -37,11 +37,10 @@ struct Loaded {
 };
 
 Loaded loadWith(const StartupOptions& options) {
-    for (GLuint* slot : pictureSlots()) *slot = 0;
     Show show;
     EXPECT_EQ(loadShow(show, options), "");
     Loaded loaded;
-    for (GLuint* slot : pictureSlots()) loaded.pictures.push_back(testsupport::textureRgb(*slot));
+    for (GLuint slot : pictureSlots(show.state)) loaded.pictures.push_back(testsupport::textureRgb(slot));
     loaded.knotVertices = show.knotMesh.vertexArray;
     if (show.tubeEffect) loaded.tubePolygons = show.tubeEffect->mesh.polygons.size();
     releaseShow(show);

@@ -60,11 +60,13 @@ protected:
         REQUIRE_GL();
         setPerspective(800, 600, 60);
         glEnable(GL_TEXTURE_2D);
-        showState.thumbnailTextures[0] = makeQuadrantTexture();
-        showState.thumbnailTextures[1] = makeSolidTexture(kGreen);
-        showState.thumbnailTextures[2] = makeSolidTexture(kBlue);
-        showState.thumbnailTextures[3] = makeSolidTexture(kRed);
+        state.thumbnailTextures[0] = makeQuadrantTexture();
+        state.thumbnailTextures[1] = makeSolidTexture(kGreen);
+        state.thumbnailTextures[2] = makeSolidTexture(kBlue);
+        state.thumbnailTextures[3] = makeSolidTexture(kRed);
     }
+
+    ShowState state;
 };
 
 // Thumbnail centre line 0.23 below the eye at depth 0.6: pixel row 300 * (1 - 0.23 / (0.6 tan 30)).
@@ -73,15 +75,15 @@ constexpr int kStripRow = 101;
 }  // namespace
 
 TEST_F(ThumbnailStrip, DrawsAtTheOffsetBeforeTheCallThenAdvances) {
-    showState.stripOffset = 0.66f;  // first thumbnail centred on the view
+    state.stripOffset = 0.66f;  // first thumbnail centred on the view
     glColor4f(0.2f, 0.2f, 0.2f, 0.2f);
     glEnable(GL_BLEND);
-    drawThumbnailStrip(0.25f);
-    EXPECT_FLOAT_EQ(showState.stripOffset, 0.91f);
+    drawThumbnailStrip(state, 0.25f);
+    EXPECT_FLOAT_EQ(state.stripOffset, 0.91f);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FLOAT_EQ(getColor()[0], 1.0f);
     EXPECT_FLOAT_EQ(getColor()[3], 1.0f);
-    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(showState.thumbnailTextures[3]));
+    EXPECT_EQ(getInt(GL_TEXTURE_BINDING_2D), static_cast<GLint>(state.thumbnailTextures[3]));
 
     // Thumbnail 0 spans pixels 262..538 x 14..187, upright: its texture row 0 on top.
     EXPECT_TRUE(nearRgb(readPixel(330, 150), 255, 0, 0));
@@ -94,19 +96,19 @@ TEST_F(ThumbnailStrip, DrawsAtTheOffsetBeforeTheCallThenAdvances) {
 }
 
 TEST_F(ThumbnailStrip, StartsOutsideTheRightEdgeAndNegativeStepsMoveRight) {
-    showState.stripOffset = 0.0f;
-    drawThumbnailStrip(-0.5f);
-    EXPECT_FLOAT_EQ(showState.stripOffset, -0.5f);
+    state.stripOffset = 0.0f;
+    drawThumbnailStrip(state, -0.5f);
+    EXPECT_FLOAT_EQ(state.stripOffset, -0.5f);
     for (int x = 0; x < 800; x += 20) {
         ASSERT_TRUE(nearRgb(readPixel(x, kStripRow), 0, 0, 0)) << "drawn at x " << x;
     }
-    drawThumbnailStrip(0.0f);
-    EXPECT_FLOAT_EQ(showState.stripOffset, -0.5f);
+    drawThumbnailStrip(state, 0.0f);
+    EXPECT_FLOAT_EQ(state.stripOffset, -0.5f);
 }
 
 TEST_F(ThumbnailStrip, CullingHidesIt) {
-    showState.stripOffset = 0.66f;
+    state.stripOffset = 0.66f;
     glEnable(GL_CULL_FACE);
-    drawThumbnailStrip(0.0f);
+    drawThumbnailStrip(state, 0.0f);
     EXPECT_TRUE(nearRgb(readPixel(400, kStripRow), 0, 0, 0));
 }

@@ -49,11 +49,17 @@ double checkedArea(const std::vector<OutlinePoint>& triangles) {
     return area;
 }
 
+// The record the font of these tests is kept in, built once for all of them.
+ShowState& font() {
+    static ShowState state;
+    return state;
+}
+
 void ensureFont() {
     static bool built = false;
-    if (!built) buildOutlineFont();
+    if (!built) buildOutlineFont(font());
     built = true;
-    ASSERT_NE(showState.fontBase, 0u);
+    ASSERT_NE(font().fontBase, 0u);
 }
 
 float modelviewX() {
@@ -64,7 +70,7 @@ float modelviewX() {
 
 float advanceOfCode(unsigned char code) {
     glLoadIdentity();
-    glCallList(showState.fontBase + code);
+    glCallList(font().fontBase + code);
     const float x = modelviewX();
     glLoadIdentity();
     return x;
@@ -163,13 +169,13 @@ TEST(OutlineFont, Codes0To254AdvanceAndCode255IsEmpty) {
     REQUIRE_GL();
     ensureFont();
     for (int code = 0; code < kOutlineGlyphCount; ++code) {
-        EXPECT_TRUE(glIsList(showState.fontBase + code));
+        EXPECT_TRUE(glIsList(font().fontBase + code));
         EXPECT_GT(advanceOfCode(static_cast<unsigned char>(code)), 0.0f) << "code " << code;
     }
     EXPECT_EQ(advanceOfCode(255), 0.0f);
     scrollerView(0.0f);
     glScalef(40.0f, 40.0f, 1.0f);
-    glCallList(showState.fontBase + 255);
+    glCallList(font().fontBase + 255);
     EXPECT_EQ(inkIn(0, 0, 128, 128), 0);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
@@ -179,11 +185,11 @@ TEST(OutlineFont, AdvancesAreTheFacesWidthsInEm) {
     ensureFont();
     for (const KnownWidth& w : kArialWidths) {
         EXPECT_NEAR(advanceOfCode(w.code), w.width / kEm, 1e-6) << "code " << int(w.code);
-        EXPECT_NEAR(showState.glyphMetrics[w.code].cellIncX, w.width / kEm, 1e-6);
+        EXPECT_NEAR(font().glyphMetrics[w.code].cellIncX, w.width / kEm, 1e-6);
     }
     // A capital sits on the baseline and is about 0.72 em tall.
-    EXPECT_NEAR(showState.glyphMetrics['H'].originY, 1409 / kEm, 0.01);
-    EXPECT_NEAR(showState.glyphMetrics['H'].originY - showState.glyphMetrics['H'].blackBoxY, 0.0, 1e-6);
+    EXPECT_NEAR(font().glyphMetrics['H'].originY, 1409 / kEm, 0.01);
+    EXPECT_NEAR(font().glyphMetrics['H'].originY - font().glyphMetrics['H'].blackBoxY, 0.0, 1e-6);
 }
 
 TEST(OutlineFont, CodesWithoutAGlyphDrawNothingAndAdvanceLikeASpace) {
@@ -194,13 +200,13 @@ TEST(OutlineFont, CodesWithoutAGlyphDrawNothingAndAdvanceLikeASpace) {
         EXPECT_FLOAT_EQ(advanceOfCode(code), space) << "code " << int(code);
         testsupport::resetGlState();
         scrollerView(60.0f);
-        glCallList(showState.fontBase + code);
+        glCallList(font().fontBase + code);
         EXPECT_EQ(inkIn(0, 0, 128, 128), 0) << "code " << int(code);
     }
     // The euro sign exists in the face and in the code page: it must draw.
     testsupport::resetGlState();
     scrollerView(60.0f);
-    glCallList(showState.fontBase + 0x80);
+    glCallList(font().fontBase + 0x80);
     EXPECT_GT(inkIn(0, 0, 128, 128), 10);
 }
 
@@ -208,7 +214,7 @@ TEST(OutlineFont, PrintKeepsTheListBaseAndNullTextChangesNothing) {
     REQUIRE_GL();
     ensureFont();
     glListBase(7);
-    printOutlineText("A%c", 'i');
+    printOutlineText(font(), "A%c", 'i');
     EXPECT_EQ(listBase(), 7);
     EXPECT_NEAR(modelviewX(), (1366 + 455) / kEm, 1e-6);
 
@@ -216,8 +222,8 @@ TEST(OutlineFont, PrintKeepsTheListBaseAndNullTextChangesNothing) {
     glClear(GL_COLOR_BUFFER_BIT);
     glColor3f(0.2f, 0.3f, 0.4f);
     // Through a plain pointer: the compiler's format check would rightly object to a null text.
-    void (*print)(const char*, ...) = printOutlineText;
-    print(nullptr);
+    void (*print)(const ShowState&, const char*, ...) = printOutlineText;
+    print(font(), nullptr);
     EXPECT_EQ(listBase(), 7);
     EXPECT_EQ(modelviewX(), 0.0f);
     EXPECT_EQ(inkIn(0, 0, 800, 600), 0);
@@ -227,14 +233,14 @@ TEST(OutlineFont, PrintKeepsTheListBaseAndNullTextChangesNothing) {
 TEST(OutlineFont, Code255InTextAndTextBeyond255CharactersAreCut) {
     REQUIRE_GL();
     ensureFont();
-    printOutlineText("A\xff" "A");
+    printOutlineText(font(), "A\xff" "A");
     EXPECT_NEAR(modelviewX(), 2 * 1366 / kEm, 1e-6);
     glLoadIdentity();
     const std::string longText(300, 'i');
-    printOutlineText("%s", longText.c_str());
+    printOutlineText(font(), "%s", longText.c_str());
     EXPECT_NEAR(modelviewX(), kOutlineTextMaxChars * 455 / kEm, 1e-4);
     glLoadIdentity();
-    printOutlineText("%280d|", 5);
+    printOutlineText(font(), "%280d|", 5);
     EXPECT_NEAR(modelviewX(), kOutlineTextMaxChars * 569 / kEm, 1e-4) << "255 spaces, no digit";
 }
 
@@ -267,7 +273,7 @@ TEST(OutlineFont, CapturedScrollerTextLandsRightOfItsStartInTheCorner) {
     glDepthFunc(GL_LEQUAL);
     const float scroll = 40.0f;
     scrollerView(scroll);
-    printOutlineText("Zapraszamy na party...");
+    printOutlineText(font(), "Zapraszamy na party...");
     const int start = scrollerColumn(2.0 - 0.03 * scroll);
     EXPECT_EQ(inkIn(0, 0, start - 1, 128), 0) << "ink left of where the text starts";
     EXPECT_GT(inkIn(start, 64, 128 - start, 17), 100) << "no text on the baseline";
@@ -293,12 +299,12 @@ TEST(OutlineFont, CapturedScrollerTextLandsRightOfItsStartInTheCorner) {
 TEST(OutlineFont, DeleteFreesEveryListAndABuildAfterwardsWorks) {
     REQUIRE_GL();
     ensureFont();
-    const GLuint oldBase = showState.fontBase;
-    deleteOutlineFont();
-    EXPECT_EQ(showState.fontBase, 0u);
+    const GLuint oldBase = font().fontBase;
+    deleteOutlineFont(font());
+    EXPECT_EQ(font().fontBase, 0u);
     for (GLuint k = 0; k < GLuint(kOutlineFontListCount); ++k) EXPECT_FALSE(glIsList(oldBase + k));
-    deleteOutlineFont();
-    buildOutlineFont();
-    ASSERT_NE(showState.fontBase, 0u);
+    deleteOutlineFont(font());
+    buildOutlineFont(font());
+    ASSERT_NE(font().fontBase, 0u);
     EXPECT_NEAR(advanceOfCode('A'), 1366 / kEm, 1e-6);
 }
