@@ -1,4 +1,5 @@
-// The show drawn through its own surface, rewound to its start, and at a sharper scale.
+// The show drawn through its own surface, rewound to its start, at a sharper scale, and made
+// again as a second show in the same process.
 #include <gtest/gtest.h>
 
 #define GL_GLEXT_PROTOTYPES 1
@@ -164,6 +165,56 @@ TEST_F(ShowSurface, CaptureTexturesFollowTheFrameScale) {
     playTo(140.0, surface);
     EXPECT_EQ(textureWidth(show->glow.captureTexture), 256);
     show->frame = designed;
+}
+
+// A show of its own, from start-up to its end at kRate frames a second, with pixels only in
+// the frames numbered in `wanted` (in ascending order), which it returns; released afterwards.
+// It starts from the GL state it found and leaves it so: what one show leaves in GL is the
+// context's, not the show's.
+std::vector<Pixels> playWholeShow(const std::vector<long>& wanted) {
+    std::vector<Pixels> frames;
+    Show show;
+    const std::string error = loadShow(show);
+    DrawingSurface surface;
+    if (!error.empty() || !surface.create(show.frame, nullptr)) {
+        ADD_FAILURE() << "no show: " << error;
+        return frames;
+    }
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    surface.bind();
+    DemoClock clock;
+    DemoScript script(clock, show);
+    for (long frame = 0; !script.quitRequested(); ++frame) {
+        const bool drawn = frames.size() < wanted.size() && wanted[frames.size()] == frame;
+        surface.setRasterising(drawn);
+        clock.demoTime = frame / kRate;
+        script.renderFrame();
+        if (drawn) frames.push_back(surface.readRgb());
+    }
+    glPopClientAttrib();
+    glPopAttrib();
+    releaseShow(show);
+    return frames;
+}
+
+// Everything a show carries from frame to frame and from start-up on is in its own record: a
+// second show made after the first has played to its end and been released draws the first's
+// frames again, bit for bit. Anything kept process-wide (the strip's travel, the font, a slot,
+// an effect's animation) would start the second show where the first left it. 20 s has the
+// backdrops and the cloud; 60 s adds the banner's text and the thumbnail strip.
+TEST(ShowRecord, ASecondShowAfterTheFirstIsReleasedDrawsTheSameFrames) {
+    REQUIRE_GL();
+    const std::vector<long> wanted = {static_cast<long>(20.0 * kRate), static_cast<long>(60.0 * kRate)};
+    const std::vector<Pixels> first = playWholeShow(wanted);
+    const std::vector<Pixels> second = playWholeShow(wanted);
+    ASSERT_EQ(first.size(), wanted.size());
+    ASSERT_EQ(second.size(), wanted.size());
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        testsupport::saveForLooking("second_show_" + std::to_string(wanted[i]) + ".png", second[i], 800, 600);
+        EXPECT_TRUE(first[i] == second[i]) << "at " << wanted[i] / kRate << " s: PSNR " << psnr(first[i], second[i])
+                                           << " dB";
+    }
 }
 
 }  // namespace
