@@ -255,6 +255,9 @@ private:
                                                static_cast<int64_t>(tokens_.remaining() / 21));
         if (room > 0) channel.envelope.keys.reserve(static_cast<size_t>(room));
         readEnvelopeBody(channel.envelope);
+        // The block ends at its "}", not at its count, so the room a false count took is given
+        // back here: kept, every channel could hold room for the whole rest of the text.
+        channel.envelope.keys.shrink_to_fit();
         item_.channels.push_back(std::move(channel));
     }
 
@@ -298,6 +301,7 @@ private:
                                  : kind == Kind::Light ? scene_.lights.size()
                                                        : 0;
             pending_.push_back({kind, index, item_.parentId, parentLine_});
+            scene_.cost_.bytes += static_cast<int64_t>(sizeof(PendingParent));
         }
         if (kind == Kind::Object) {
             scene_.objects.push_back(std::move(item_));
@@ -320,6 +324,8 @@ private:
         for (size_t i = 0; i < scene_.objects.size(); ++i) {
             byId.emplace(scene_.objects[i].itemId, static_cast<int32_t>(i));
         }
+        scene_.cost_.bytes +=
+            static_cast<int64_t>(byId.size() * sizeof(decltype(byId)::value_type));
         for (const PendingParent& pending : pending_) {
             SceneItem& item = pendingItem(pending);
             const auto found = byId.find(pending.id);

@@ -20,19 +20,32 @@
 // objects, lights or motion, a default camera, no meshes loaded.
 //
 // So a scene file of N bytes makes the process grow by at most kSceneBytesPerFileByte × N +
-// kSceneFixedBytes while it is read, about 11 N + 42 MiB. That is not a small multiple of N:
+// kSceneFixedBytes while it is read, about 11 N + 46 MiB. That is not a small multiple of N:
 // baked motion follows the keys' times, not the text's length, so a few kilobytes may bake the
-// whole 32 MiB. The text is held once; what else grows with the text (names, channel records,
-// keys) is at most 10 bytes a byte of text as the allocator counts it, the densest being a
+// whole 32 MiB. The text is held once; what else grows with the text (names and keys) is at
+// most 10 bytes a byte of text as the allocator counts it. The densest is a version 4 or 5
+// envelope whose count is short of its keys: the block ends at its "}", not at its count, so
+// past the room the count gave the keys' array doubles, and while it moves it holds three
+// 72-byte records for each "Key 0 0 0 0 0 0 0 0 0 " (22 bytes), 9.8 bytes a byte. Next come a
 // version 1 key of one value, "0 0 0 0 0 0 " (12 bytes): a 48-byte record and two blocks of
-// the allocator's smallest size, 32 bytes, for its value and its five frame numbers. Arrays of
-// keys and of a key's values are given room once, as the file counts them but no more than the
-// rest of the text can hold, so they are not copied as they double. The fixed part is the item
-// records and the baked values: up to the bound, plus one item's worth past it (the bound is
-// checked once an item is baked) and one in passing (a version 1 key pair is interpolated
-// whole before its samples are appended). loadCost() counts what the reader made in record
-// sizes, and a test measures the bound with the allocator. The object files a scene names are
-// bounded by the object reader, not here.
+// the allocator's smallest size, 32 bytes, for its value and its five frame numbers (9.3); a
+// version 3 key (room as counted, then the exact copy that gives back the rest: 6.5) and a
+// version 2 key, "0 0 2 0 0 0 " (12 bytes) for a 72-byte record (6). Arrays of keys and of a
+// key's values are given room once, as the file counts them but no more than the rest of the
+// text can hold, and room a false count took is given back before another array asks for its
+// own (a version 2 channel reads as many keys as it counts, so a false count uses up the text).
+//
+// The fixed part has two halves. The items' half, kSceneItemBytes an item (under 4 KiB), is
+// what an item holds whatever its text: its record, its channel records and sample arrays and
+// a parent link, with the room arrays keep as they double. A version 2 item of nine channels
+// without keys ("LoadObject a ObjectMotion m 9 0 0 0 0 0 0 0 0 0", 48 bytes) makes some 50
+// bytes a byte of its text that way, so these are counted by the item, not by the text.
+// The baked half is the baked values: up to the bound, plus one item's worth past it (versions
+// 1 and 3 check the bound once an item is baked; versions 2, 4 and 5 before they bake) and one
+// in passing (a version 1 key pair is interpolated whole before its samples are appended),
+// with the whole pages large arrays are given. loadCost() counts what the reader made in record
+// sizes, and a test measures the bound with the allocator, each half with texts that fill it.
+// The object files a scene names are bounded by the object reader, not here.
 //
 // Object files (and the clip pictures they name) are looked up in `contentDir`, by default
 // the scene file's own folder; the working directory is never changed. A name that resolves
@@ -130,10 +143,33 @@ constexpr int64_t kMaxSceneItems = 1024;
 constexpr int64_t kMaxBakedValues = int64_t{1} << 22;
 
 constexpr int64_t kSceneBytesPerFileByte = 11;
-constexpr int64_t kSceneFixedBytes = static_cast<int64_t>(
-    (kMaxBakedValues + 2 * kMaxChannelsPerItem * kMaxSamplesPerChannel) * sizeof(double) +
-    kMaxSceneItems * std::max({sizeof(SceneItem), sizeof(SceneCamera), sizeof(SceneLight),
-                               sizeof(SceneObjectV1)}));
+// The most the allocator adds to a small block (one double takes 24 bytes).
+constexpr int64_t kSmallBlockRounding = 16;
+// A parent link of versions 4 and 5: an entry waiting to be resolved (24 bytes, in an array that
+// doubles), the entry of the table that resolves it (a 24-byte node and its buckets) and the
+// line that reports it unresolved, names aside (the item's counts with the text; the file's,
+// as the caller gave it, is not counted).
+constexpr int64_t kParentLinkBytes = 256;
+// What one item holds besides its names, keys and samples: its record twice over (objects and
+// lights are arrays that double, and hold the old and the new array while they move), room
+// for twice its channels' records and sample arrays (nine channels take an array of sixteen),
+// the rounding of each sample array, and a parent link.
+constexpr int64_t kSceneItemBytes =
+    static_cast<int64_t>(2 * std::max({sizeof(SceneItem), sizeof(SceneCamera),
+                                       sizeof(SceneLight), sizeof(SceneObjectV1)})) +
+    2 * kMaxChannelsPerItem *
+        static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray) + kSmallBlockRounding) +
+    kParentLinkBytes;
+// The bound, one item's worth past it and one in passing (see above).
+constexpr int64_t kSceneBakedValuesAtMost =
+    kMaxBakedValues + 2 * kMaxChannelsPerItem * kMaxSamplesPerChannel;
+// Baked values as the allocator holds them: a large array is given whole pages, at most 4 KiB
+// more on 128 KiB, a thirty-second.
+constexpr int64_t sceneBakedBytes(int64_t values) {
+    return values * static_cast<int64_t>(sizeof(double)) * 33 / 32;
+}
+constexpr int64_t kSceneFixedBytes =
+    sceneBakedBytes(kSceneBakedValuesAtMost) + kMaxSceneItems * kSceneItemBytes;
 
 // What the reader made while reading one scene, counted as it went: the bounds are checked
 // against these, and `bytes` adds up every record made, kept or not, in record sizes.

@@ -463,16 +463,30 @@ TEST(LwsBounds, WhatGrowsWithTheTextStaysWithinItsMultiple) {
     const std::string names = "LWSC 3\n" + repeated("AddLight LightName " +
                                                      std::string(10000, 'n') + " LightType 0\n",
                                                      100);
-    for (const std::string* text : {&keysV1, &keysV3, &valuesV1, &names}) {
+    const std::string keysV2 = "LWSC\n2\nLoadObject a ObjectMotion m 1 30000\n" +
+                               repeated("0 0 2 0 0 0\n", 30000);
+    const std::string keysV5 = "LWSC\n5\nAddNullObject 1 a Channel 0 { Envelope 1\n" +
+                               repeated("Key 0 0 0 0 0 0 0 0 0\n", 30000) + "}\n";
+    for (const std::string* text : {&keysV1, &keysV3, &valuesV1, &names, &keysV2, &keysV5}) {
         LwsScene scene;
         EXPECT_FALSE(loadText(scene, *text)) << scene.error();
         expectWithinMemoryBound(scene, text->size(), text->substr(0, 40));
     }
-    // The count is real: thirty thousand value-less keys are most of the allowance per byte.
+    // The count is real: thirty thousand value-less keys are most of the allowance per byte,
+    // and the later readers count their keys too (72 bytes for 12 and for 22 bytes of text).
     LwsScene dense;
     loadText(dense, keysV1);
     EXPECT_EQ(dense.v1CameraMotion.keys.size(), 30000u);
     EXPECT_GT(dense.loadCost().bytes, 6 * static_cast<int64_t>(keysV1.size()));
+    const std::pair<const std::string*, int64_t> later[] = {{&keysV2, 5}, {&keysV5, 3}};
+    for (const auto& [text, bytesPerByte] : later) {
+        LwsScene scene;
+        loadText(scene, *text);
+        ASSERT_EQ(scene.objects.size(), 1u) << text->substr(0, 8);
+        EXPECT_EQ(scene.objects[0].channels[0].envelope.keys.size(), 30000u);
+        EXPECT_GT(scene.loadCost().bytes, bytesPerByte * static_cast<int64_t>(text->size()))
+            << text->substr(0, 8);
+    }
 }
 
 // A second block reads into the same motion: its keys follow the first's and every pair is
