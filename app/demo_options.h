@@ -10,7 +10,7 @@
 #include "platform/demo_window.h"
 
 struct DemoOptions {
-    WindowOptions window{DisplayMode::Desktop};
+    WindowDescription window{DisplayMode::Desktop};
     bool sharp = false;       // render at the letterboxed size instead of scaling 800x600 up
     double start = 0.0;       // music position of the first frame shown
     bool loop = false;        // start over at the end instead of leaving

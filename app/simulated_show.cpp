@@ -5,10 +5,7 @@ double simulatedFrameTime(long frame, long rateNumerator, long rateDenominator) 
 }
 
 std::unique_ptr<GlContext> openShowContext(int width, int height, std::string* error) {
-    GlContextOptions options;
-    options.width = width;
-    options.height = height;
-    std::unique_ptr<GlContext> context = GlContext::open(options, error);
+    std::unique_ptr<GlContext> context = GlContext::open(hiddenWindow(width, height), error);
     if (context) initGLState();
     return context;
 }

@@ -7,17 +7,17 @@
 // into a surface of its own and is scaled into whatever the window has (see
 // platform/drawing_surface.h), so the window can be full screen at the desktop's own
 // resolution, a resizable window, or an 800x600 display mode (the show's designed size).
+// The window and its context are made and torn down as every other window of ours is
+// (platform/gl_window.h); what is the show's own here is the queue and the window procedure.
 //
-// Single-threaded: every call comes from the main thread. This is the only place, with audio/
-// and app/, that talks to SDL.
+// Single-threaded: every call comes from the main thread.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "platform/gl_setup.h"
-
-struct SDL_Window;
+#include "platform/gl_window.h"
 
 // What the main loop takes from the queue.
 enum class MessageKind {
@@ -36,23 +36,6 @@ struct Message {
     uint16_t keyModifiers = 0;  // SDL's KMOD_ bits
     int width = 0;
     int height = 0;
-};
-
-enum class DisplayMode {
-    Desktop,     // full screen at the desktop's own resolution; no display-mode change
-    Window,      // a normal resizable window
-    ModeSwitch,  // an 800x600 full-screen display mode where the display offers one
-};
-
-struct WindowOptions {
-    // Programs that only draw offscreen (capture, tests) take the plain window.
-    DisplayMode mode = DisplayMode::Window;
-    int windowWidth = 0;  // the window's size in Window mode; 0: the drawing size
-    int windowHeight = 0;
-    bool vsync = true;    // swap on the display's refresh (adaptive where the driver can)
-    // Colour and depth bits of the GL pixel format: the display settings' bitsPerPixel, which
-    // the show passes in (fx/show_state.h); the display mode's own depth is separate.
-    int pixelBits = DisplaySettings{}.bitsPerPixel;
 };
 
 class DemoWindow {
@@ -90,25 +73,19 @@ public:
     // and a close).
     void destroy(int quitCode = 0);
 
-    bool isFullScreen() const { return fullScreen_; }
+    bool isFullScreen() const { return window_->isFullScreen(); }
     // Why the window is not in the mode asked for; empty when it is.
-    const std::string& note() const { return note_; }
-    bool hasContext() const { return context_ != nullptr; }
-    SDL_Window* sdlWindow() const { return window_; }
+    const std::string& note() const { return window_->note(); }
+    bool hasContext() const { return window_->hasContext(); }
+    SDL_Window* sdlWindow() const { return window_->sdlWindow(); }
 
 private:
+    explicit DemoWindow(std::unique_ptr<GlWindow> window) : window_(std::move(window)) {}
     friend DemoWindow* createDemoWindow(int, int, int, const char*, const char*, std::string*,
-                                        const WindowOptions&);
+                                        const WindowDescription&);
 
-    void showCursorUnlessFullScreen() const;
-
-    SDL_Window* window_ = nullptr;
-    void* context_ = nullptr;
-    bool fullScreen_ = false;
+    std::unique_ptr<GlWindow> window_;
     bool destroyed_ = false;
-    std::string note_;
-    int windowWidth_ = 800;  // the size a window returns to from full screen
-    int windowHeight_ = 600;
 };
 
 // Posts the quit message with `code`; the main loop ends when it takes it.
@@ -122,13 +99,15 @@ void postQuitMessage(int code);
 // stopsignals::caught() to give up early.
 void catchStopSignals();
 
-// Opens the window in `options.mode`: full screen on the desktop's resolution, a resizable
-// window (options' size, else width x height), or the display switched to width x height where
-// it offers that mode (else full screen on the desktop's resolution, with a `note`). The
-// window stays hidden until `show`. The GL context (colour and depth bits from
-// `options.pixelBits`, one stencil bit, compatibility profile) is current when this
+// Opens the window that `description` describes, at width x height (the display mode
+// ModeSwitch asks for, and a window's size unless the description gives one), titled `title`,
+// with a display mode of `bitsPerPixel` where the display is switched: full screen on the
+// desktop's resolution, a resizable window, or the display switched to width x height where it
+// offers that mode (else full screen on the desktop's resolution, with a `note`). The window
+// stays hidden until `show`. The GL context (colour and depth bits from
+// `description.pixelBits`, one stencil bit, compatibility profile) is current when this
 // returns, with the initial GL state set and the swap interval chosen.
 // Returns null, with the reason in *error, when there is no display or no GL context.
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* className,
                              const char* title, std::string* error,
-                             const WindowOptions& options = WindowOptions{});
+                             const WindowDescription& description = WindowDescription{});

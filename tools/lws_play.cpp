@@ -98,7 +98,7 @@ std::string parseOptions(int argc, char** argv, Options& options) {
 }
 
 // The window takes the camera's frame size, within what a screen or a buffer can hold.
-void chooseSize(const LwsScene& scene, GlContextOptions& window) {
+void chooseSize(const LwsScene& scene, WindowDescription& window) {
     window.width = 640;
     window.height = 480;
     const bool v1 = scene.header.version == 1;
@@ -198,10 +198,15 @@ int main(int argc, char** argv) {
     // Before SDL starts, which then leaves these signals to us: a Ctrl-C is a stop, not a
     // window closed.
     stopsignals::install();
-    GlContextOptions window;
+    WindowDescription window = hiddenWindow(640, 480);
     chooseSize(probe, window);
     window.title = "lws-play: " + options.scenePath;
-    window.shown = !offscreen;
+    if (!offscreen) {
+        // A window to watch, at the camera's size: the viewport is set once, for that size.
+        window.mode = DisplayMode::Window;
+        window.shownAtOnce = true;
+        window.resizable = false;
+    }
     std::string error;
     const std::unique_ptr<GlContext> context = GlContext::open(window, &error);
     if (!context) {

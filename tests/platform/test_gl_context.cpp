@@ -7,6 +7,11 @@
 #include <SDL.h>
 #include <GL/gl.h>
 
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/demo_window.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
@@ -25,6 +30,26 @@ TEST(GlContext, HasTheShowsStencilAndDepthBits) {
     EXPECT_GE(glInteger(GL_STENCIL_BITS), format.stencilBits);
     EXPECT_GE(glInteger(GL_DEPTH_BITS), format.depthBits);
     EXPECT_GE(glInteger(GL_RED_BITS) + glInteger(GL_GREEN_BITS) + glInteger(GL_BLUE_BITS), format.colorBits);
+}
+
+// Red, green, blue, alpha, depth and stencil bits of the current context's buffers.
+std::array<GLint, 6> bufferBits() {
+    return {glInteger(GL_RED_BITS),   glInteger(GL_GREEN_BITS), glInteger(GL_BLUE_BITS),
+            glInteger(GL_ALPHA_BITS), glInteger(GL_DEPTH_BITS), glInteger(GL_STENCIL_BITS)};
+}
+
+// The show's window and the hidden contexts are described alike and made by one set-up: a
+// captured frame or a test is drawn into buffers of the kind the show draws into, bit for bit.
+TEST(GlContext, HasTheBuffersOfTheShowsWindow) {
+    REQUIRE_GL();
+    const std::array<GLint, 6> hidden = bufferBits();
+    std::string error;
+    std::unique_ptr<DemoWindow> window(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error));
+    ASSERT_TRUE(window) << error;
+    EXPECT_EQ(bufferBits(), hidden) << "red, green, blue, alpha, depth, stencil";
+    window.reset();
+    EXPECT_TRUE(testsupport::ensureGlContext()) << "the hidden context outlives another window's teardown";
+    EXPECT_EQ(bufferBits(), hidden);
 }
 
 SDL_Event key(SDL_Keycode sym) {

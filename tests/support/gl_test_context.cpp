@@ -33,11 +33,9 @@ bool ensureGlContext(std::string* why) {
     Context& c = context();
     if (!c.tried) {
         c.tried = true;
-        GlContextOptions options;
-        options.width = kWidth;
-        options.height = kHeight;
-        options.title = "test";
-        c.gl = GlContext::open(options, &c.error);
+        WindowDescription description = hiddenWindow(kWidth, kHeight);
+        description.title = "test";
+        c.gl = GlContext::open(description, &c.error);
     }
     if (!c.gl) {
         if (why) *why = "no GL context: " + c.error;

@@ -115,4 +115,10 @@ exits 0 "$lws_play" --png out --frames 2 plain.lws
   fail "lws-play left the link at frame_000001.png instead of a frame"
 [ -z "$(find out -name '.*' ! -name .)" ] || fail "lws-play left its staging folder behind"
 
+# Without a display, playing in a window is refused at once, as the demo refuses, rather than
+# played on a driver that draws nowhere until someone thinks to stop it.
+exits 1 timeout 20 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$lws_play" plain.lws
+[ "$(wc -l <stderr)" -eq 1 ] && grep -q 'no display' stderr ||
+  fail "lws-play without a display did not say so in one line: $(cat stderr)"
+
 finish "command lines as expected"
