@@ -18,7 +18,7 @@ struct DisplaySettings {
     int32_t flags = 1;
 };
 
-// The pixel format every window of ours asks for (see platform/gl_context.h): colour and depth
+// The pixel format every window of ours asks for (see platform/gl_window.h): colour and depth
 // bits from `DisplaySettings`'s `bitsPerPixel`, one stencil bit, double-buffered RGBA.
 struct PixelFormat {
     int colorBits = 0;
@@ -27,8 +27,9 @@ struct PixelFormat {
     bool doubleBuffered = false;
 };
 
-// The owner of the three set-up operations. Its one state is the pixel format, fixed by the
-// first setPixelFormat call so that every later window asks for the same.
+// The owner of the three set-up operations. Its one state is the pixel format, fixed by its
+// first setPixelFormat call; each window's description fills one for its request, so a window
+// asks for what its description says and nothing an earlier window left behind.
 class GLSetup {
 public:
     // Fills the descriptor on first use and returns it; later calls reuse it unchanged.
