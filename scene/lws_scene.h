@@ -150,14 +150,16 @@ constexpr int64_t kSmallBlockRounding = 16;
 // line that reports it unresolved, names aside (the item's counts with the text; the file's,
 // as the caller gave it, is not counted).
 constexpr int64_t kParentLinkBytes = 256;
-// What one item holds besides its names, keys and samples: its record twice over (objects and
-// lights are arrays that double, and hold the old and the new array while they move), room
-// for twice its channels' records and sample arrays (nine channels take an array of sixteen),
-// the rounding of each sample array, and a parent link.
-constexpr int64_t kSceneItemBytes =
+// An item's record twice over: objects and lights are arrays that double, and hold the old and
+// the new array while they move.
+constexpr int64_t kSceneItemRecordBytes =
     static_cast<int64_t>(2 * std::max({sizeof(SceneItem), sizeof(SceneCamera),
-                                       sizeof(SceneLight), sizeof(SceneObjectV1)})) +
-    2 * kMaxChannelsPerItem *
+                                       sizeof(SceneLight), sizeof(SceneObjectV1)}));
+// What one item holds besides its names, keys and samples: its record, room for twice its
+// channels' records and sample arrays (nine channels take an array of sixteen), the rounding
+// of each sample array, and a parent link.
+constexpr int64_t kSceneItemBytes =
+    kSceneItemRecordBytes + 2 * kMaxChannelsPerItem *
         static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray) + kSmallBlockRounding) +
     kParentLinkBytes;
 // The bound, one item's worth past it and one in passing (see above).
