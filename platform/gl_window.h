@@ -3,9 +3,9 @@
 // and the file tools draw into (platform/gl_context.h) are both made and torn down here, so
 // what one of them asks of SDL and GL (the pixel format above all) the other asks too.
 //
-// The one SDL video user: it starts SDL's video subsystem for each window and stops it again
-// when the window goes. Single-threaded: every call comes from the main thread. Sizes are
-// pixels.
+// The only place that starts and stops SDL's video subsystem: once for each window, so one
+// window's teardown leaves another's context alone. Single-threaded: every call comes from the
+// main thread. Sizes are pixels.
 #pragma once
 
 #include <memory>
@@ -33,7 +33,8 @@ struct WindowDescription {
     // Colour and depth bits of the GL pixel format: the display settings' bitsPerPixel, which
     // the show passes in; the display mode's own depth is `displayBits`.
     int pixelBits = DisplaySettings{}.bitsPerPixel;
-    // The drawing size: a hidden context's, and the display mode that ModeSwitch asks for.
+    // The drawing size: a hidden context's, a window's unless `windowWidth` is given, and the
+    // display mode that ModeSwitch asks for (of `displayBits` per pixel).
     int width = 800;
     int height = 600;
     int displayBits = 32;
