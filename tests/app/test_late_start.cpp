@@ -21,6 +21,7 @@
 #include "app/main_loop.h"
 #include "platform/drawing_surface.h"
 #include "platform/stop_signals.h"
+#include "tests/app/demo_window_fixture.h"
 #include "tests/support/gl_test_context.h"
 #include "texture/framebuffer_capture.h"
 
@@ -29,17 +30,8 @@ namespace {
 constexpr long kLongWork = 100000;  // steps: a wait that nobody would sit through
 constexpr long kStepsAfterAnEvent = 100;
 
-class LateStart : public ::testing::Test {
+class LateStart : public DemoWindowTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        window = createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error);
-        if (!window) GTEST_SKIP() << "no window: " << error;
-        SDL_PumpEvents();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-    void TearDown() override { delete window; }
-
     // Runs `total` steps of a millisecond each; `atStep` sees each step's number first.
     std::optional<int> wait(long total, const std::function<void(long step)>& atStep) {
         const WaitHooks hooks{
@@ -62,7 +54,6 @@ protected:
         return event;
     }
 
-    DemoWindow* window = nullptr;
     long steps = 0;
     std::vector<long> drawnAtStep;
 };

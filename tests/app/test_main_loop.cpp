@@ -11,20 +11,12 @@
 
 #include "app/main_loop.h"
 #include "platform/stop_signals.h"
+#include "tests/app/demo_window_fixture.h"
 
 namespace {
 
-class MainLoop : public ::testing::Test {
+class MainLoop : public DemoWindowTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        window = createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error);
-        if (!window) GTEST_SKIP() << "no window: " << error;
-        SDL_PumpEvents();
-        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
-    }
-    void TearDown() override { delete window; }
-
     static void pushKey(SDL_Keycode key) {
         SDL_Event event{};
         event.type = SDL_KEYDOWN;
@@ -47,7 +39,6 @@ protected:
         return runMainLoop(*window, clock, timer, hooks);
     }
 
-    DemoWindow* window = nullptr;
     DemoClock clock;
     FrameTimer timer;
     std::vector<int> pendingAtFrame;
