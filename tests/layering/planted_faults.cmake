@@ -105,6 +105,21 @@ expect("a header without a source, held to its includers" "${LAYER_GRAPH}" fail
   "lwo/vec3.h includes \"fx/glow.h\": demo_lwo_reader does not link demo_fx")
 unplant(lwo/vec3.h)
 
+# A header with no source of its own is placed by its library's sources too: the effects may not
+# reach for the show's record above them.
+plant(fx/particles.cpp "#include \"timeline/show.h\"")
+expect("a higher layer's header without a source" "${LAYER_GRAPH}" fail
+  "fx/particles.cpp includes \"timeline/show.h\": demo_fx does not link demo_timeline")
+unplant(fx/particles.cpp)
+
+# Such a header that no library lists is a fault of its own, wherever it is included from.
+file(WRITE "${scratch}/timeline/loose.h" "#pragma once\n")
+plant(fx/particles.cpp "#include \"timeline/loose.h\"")
+expect("a header without a source that no library lists" "${LAYER_GRAPH}" fail
+  "timeline/loose.h: a header with no source of its own that no target lists")
+unplant(fx/particles.cpp)
+file(REMOVE "${scratch}/timeline/loose.h")
+
 # A new file is placed by its target's sources alone: unlisted it is left out and named;
 # listed in the object reader, its upward include fails.
 file(WRITE "${scratch}/lwo/new_part.cpp" "#include \"lwo/new_part.h\"\n")
