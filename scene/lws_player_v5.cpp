@@ -81,7 +81,7 @@ void setLens(const SceneCamera& camera) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     const float aspect = camera.frameHeight > 0.0f ? camera.frameWidth / camera.frameHeight : 1.0f;
-    gluPerspective(camera.fieldOfView, aspect, kNearPlane, kFarPlane);
+    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, kNearPlane, kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
 }
@@ -103,6 +103,12 @@ void drawObjects(LwsScene& scene, int64_t index) {
 }
 
 }  // namespace
+
+double lightWaveVerticalFieldOfView(const SceneCamera& camera) {
+    if (!(camera.zoomFactor > 0.0f)) return camera.fieldOfView;
+    constexpr double kDegreesPerRadian = 57.29577951308232;
+    return 2.0 * std::atan(1.0 / camera.zoomFactor) * kDegreesPerRadian;
+}
 
 SceneMatrix identityMatrix() {
     SceneMatrix m{};

@@ -31,6 +31,7 @@
 
 class LwsScene;
 struct SceneItem;
+struct SceneCamera;
 
 // 4x4 and column-major, as glLoadMatrixd takes it: row r, column c is m[c * 4 + r].
 using SceneMatrix = std::array<double, 16>;
@@ -63,6 +64,15 @@ bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorl
 // Draws frame FirstFrame + scene.camera.frameCounter with a current GL context (the caller
 // clears and swaps), then advances the counter, wrapping after LastFrame. Meshes are drawn as
 // the engine draws them (LwoObject::drawMesh: flat surface colours, textures, culling, blended
-// transparency); null objects and lights draw nothing. The lens is the camera's fieldOfView
-// (vertical, degrees) over its frame's aspect. Returns the scene frame drawn.
+// transparency); null objects and lights draw nothing. The lens is LightWave's own
+// (lightWaveVerticalFieldOfView) over the frame's aspect. Returns the scene frame drawn.
 int32_t playSceneVersion5(LwsScene& scene);
+
+// The vertical field of view, in degrees, that LightWave gives a camera: its zoom factor is the
+// focal length over half the aperture's height (24 mm over 7.5 mm is the default 3.2), so
+// tan(half the vertical angle) = 1 / zoom: 34.71° at 3.2, 45.24° across a 4:3 frame. The
+// older scenes' player keeps the engine's own lens (LwsScene::computeFieldOfView), which gives
+// that 45.24° as the vertical angle and so draws those scenes smaller than LightWave shows
+// them; these later files are seen as their authors framed them. A zoom that is not above 0
+// falls back to the engine's lens.
+double lightWaveVerticalFieldOfView(const SceneCamera& camera);

@@ -171,9 +171,11 @@ void giveMarker(LwoObject& mesh) {
     mesh.polygons.push_back(square);
 }
 
-// Where a point of the camera's view (x right, y up, z ahead) lands in the 800x600 frame.
+// Where a point of the camera's view (x right, y up, z ahead) lands in the 800x600 frame. The
+// zoom factor is the focal length over half the frame's height, so at distance z the frame is
+// z / zoom high above its centre.
 void pixelOf(const LwsScene& scene, double x, double y, double z, int& px, int& py) {
-    const double halfHeight = z * std::tan(scene.camera.fieldOfView * 3.141592653589793 / 360.0);
+    const double halfHeight = z / scene.camera.zoomFactor;
     px = static_cast<int>(std::lround(400.0 + x / (halfHeight * 4.0 / 3.0) * 400.0));
     py = static_cast<int>(std::lround(300.0 + y / halfHeight * 300.0));
 }
@@ -202,6 +204,18 @@ TEST(LwsPlayerV5Frames, MarkerRightAndUpThenCameraCatchesUpThenWraps) {
             EXPECT_TRUE(isBlack(testsupport::readPixel(800 - x, y))) << "call " << call;
         }
     }
+}
+
+// LightWave's default lens: zoom 3.2 (a 24 mm lens over a 15 mm high aperture) sees 34.71°
+// from top to bottom, 2 atan(1 / 3.2); a zoom of 1 sees a right angle.
+TEST(LwsPlayerV5Lens, ZoomFactorIsFocalLengthOverHalfTheFrameHeight) {
+    SceneCamera camera;
+    camera.zoomFactor = 3.2f;
+    EXPECT_NEAR(lightWaveVerticalFieldOfView(camera), 34.70805, 1e-4);
+    camera.zoomFactor = 1.0f;
+    EXPECT_NEAR(lightWaveVerticalFieldOfView(camera), 90.0, 1e-9);
+    camera.zoomFactor = 0.0f;
+    EXPECT_EQ(lightWaveVerticalFieldOfView(camera), camera.fieldOfView);
 }
 
 TEST(LwsPlayerV5Frames, PlayReturnsSceneFramesAndWrapsAfterLastFrame) {
