@@ -42,9 +42,6 @@ namespace {
 
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
-// Far more than any soundtrack of a show's length; the same bound the demo reads music with.
-constexpr size_t kMaxSoundtrackBytes = size_t{256} << 20;
-
 // The first stop signal ends the capture after the frame at hand, keeping what was written and
 // finishing the video. A second one forces the stop: whatever the capture waits on (ffmpeg
 // taking a frame, or finishing the file) is given up, so a capture that seems stuck still ends,
@@ -137,7 +134,7 @@ int fail(const std::string& message) {
 // rendered; the show's own decoder says at once.
 std::string checkSoundtrack(const std::string& path) {
     std::vector<unsigned char> bytes;
-    std::string error = files::readWholeFile(path, kMaxSoundtrackBytes, bytes);
+    std::string error = files::readWholeFile(path, MusicPlayer::kMaxMusicBytes, bytes);
     if (error.empty() && Mp3Stream::open(std::move(bytes), MusicPlayer::kSampleRate, error) != nullptr) return {};
     return "--video: the soundtrack " + path + " cannot be used: " + error;
 }

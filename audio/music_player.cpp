@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr size_t kMaxMusicBytes = size_t{256} << 20;
 constexpr int kChannels = 2;
 constexpr int64_t kReopenIntervalNs = 1000000000;
 // Longer than any pause between requests of a device that plays, even with its thread held

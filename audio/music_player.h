@@ -35,6 +35,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,6 +50,8 @@ class ModuleStream;
 class MusicPlayer {
 public:
     static constexpr int kSampleRate = 44100;
+    // Far more than any soundtrack of a show's length: a file past it is refused unread.
+    static constexpr size_t kMaxMusicBytes = size_t{256} << 20;
     static constexpr int kBufferFrames = 1024;
 
     // At the end of the stream: start it over, the position wrapping to 0; or end the music
