@@ -6,7 +6,7 @@
 // one line, where it would otherwise scroll past with the progress bar or be lost in a log.
 //
 // Neither a full pipe nor ffmpeg's last pass over the file can hold the program forever: while
-// it waits on ffmpeg it asks `forced` every 100 ms, and when that says yes, ffmpeg is killed and
+// it waits on ffmpeg it asks `forced` every 20 ms, and when that says yes, ffmpeg is killed and
 // the video given up. Writes never raise SIGPIPE; the caller must ignore that signal.
 #pragma once
 

@@ -93,10 +93,10 @@ void postQuitMessage(int code);
 
 // SIGINT, SIGTERM and SIGHUP end the program like a close, desktop restored, but with the exit
 // code 128 + the signal, so a caller can tell them from Escape (platform/stop_signals.h).
-// Call before createDemoWindow: SDL's own handlers, which would turn SIGINT and SIGTERM into a
-// plain close, then stay out. peekMessage hands a recorded signal over as a Stop message,
-// once; the stretches that take no messages (start-up, a fast-forward) look at
-// stopsignals::caught() to give up early.
+// Call before createDemoWindow, so a signal that comes during the start-up is recorded too
+// (SDL's own handlers stay out whenever it is called: every window turns them off).
+// peekMessage hands a recorded signal over as a Stop message, once; the stretches that take no
+// messages (start-up, a fast-forward) look at stopsignals::caught() to give up early.
 void catchStopSignals();
 
 // Opens the window that `description` describes, at width x height (the display mode
