@@ -449,6 +449,12 @@ TEST(Lwo3Objects, NestedFormsAreBoundedByWhatHoldsThem) {
         form("NODS", form("NNDS", form("NTAG", chunk4("NNME", LwoBytes().s0("M")).raw(form("NDTA", deep)))));
     auto nested = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", graph))).file("LWO3"), failed);
     EXPECT_FALSE(failed) << nested->lastError();
+    // An odd chunk last in a nested form, which is last in the surface, which is last in the
+    // file: one pad byte ends all four, and each walk must step over it.
+    const LwoBytes odd = chunk4("ZZZZ", LwoBytes().u1(7));
+    auto padded = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", form("NODS", odd)))).file("LWO3"), failed);
+    ASSERT_FALSE(failed) << padded->lastError();
+    EXPECT_EQ(padded->reader.surfaces.at(0).name, "Plain");
 }
 
 // A BLOK form as LWO3 writes it: the IMAP header form, TMAP, then the attribute chunks.
