@@ -237,7 +237,7 @@ std::vector<unsigned char> playedFrame(LwsScene& scene) {
 }
 
 // Version 2 reads into the same items as version 5, so a scene and its version 5 save play the
-// same frames, byte for byte, as the README says of move_x.lws and its version 2 form.
+// same frames, byte for byte, as docs/formats.md says of move_x.lws and its version 2 form.
 TEST(LwsPlayerV5Frames, VersionTwoFramesAreThoseOfTheVersionFiveSave) {
     REQUIRE_GL();
     REQUIRE_TESTDATA();
