@@ -218,9 +218,7 @@ std::string Capture::startVideo() {
     // A failing ffmpeg is reported by the failed write, not by a silent SIGPIPE death.
     std::signal(SIGPIPE, SIG_IGN);
     video_ = std::make_unique<VideoWriter>([this] { return stops_.forced(); });
-    const std::string file = staging_.stagedPath(options_.videoName());
-    // The video's own name plus a suffix: never the video itself, whatever it is called.
-    return video_->start(videoCommand(options_, file), file + ".log");
+    return video_->start(videoCommand(options_, staging_.stagedPath(options_.videoName())));
 }
 
 int Capture::render() {

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "text/json_text.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -33,8 +35,9 @@ int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv) {
 }
 
 int usageError(const ProgramInfo& program, const std::string& message) {
-    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.name, message.c_str(),
-                 program.name);
+    // The message quotes the arguments, which may hold any bytes: escaped, as names from files are.
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", program.name,
+                 terminal::printable(message).c_str(), program.name);
     return 2;
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,12 +18,19 @@ namespace {
 
 // How long a wait on ffmpeg goes before the program looks whether it was asked to stop.
 constexpr int kWaitSliceMilliseconds = 20;
-// The end of ffmpeg's log that is searched for its last message.
+// The end of ffmpeg's messages that is searched for its last one.
 constexpr off_t kLogTailBytes = 4096;
 
 }  // namespace
 
-std::string VideoWriter::start(const std::vector<std::string>& command, const std::string& logPath) {
+VideoWriter::~VideoWriter() {
+    abandon();
+    if (messagesFd_ >= 0) ::close(messagesFd_);
+}
+
+std::string VideoWriter::start(const std::vector<std::string>& command) {
+    messagesFd_ = memfd_create("ffmpeg-messages", MFD_CLOEXEC);
+    if (messagesFd_ < 0) return std::string("cannot keep ffmpeg's messages: ") + std::strerror(errno);
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
     // Our end only: a wait for room in the pipe must be one we can cut short.
@@ -30,7 +38,7 @@ std::string VideoWriter::start(const std::vector<std::string>& command, const st
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, messagesFd_, STDERR_FILENO);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setpgroup(&attributes, 0);
@@ -56,7 +64,6 @@ std::string VideoWriter::start(const std::vector<std::string>& command, const st
         return error;
     }
     fd_ = fds[1];
-    logPath_ = logPath;
     return {};
 }
 
@@ -87,7 +94,11 @@ std::string VideoWriter::finish() {
     fd_ = -1;
     int status = 0;
     if (!waitForExit(status)) return "stopped while ffmpeg finished the video";
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? "" : howItEnded(status);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return howItEnded(status);
+    // It speaks only of errors, and some it does not count: a disk that fills while the
+    // trailer is written leaves a cut-off video behind an exit status of 0.
+    const std::string said = lastMessage();
+    return said.empty() ? "" : "ffmpeg exited with status 0 but reported an error: " + said;
 }
 
 void VideoWriter::abandon() {
@@ -129,12 +140,11 @@ std::string VideoWriter::howItEnded(int status) const {
 // The last line ffmpeg wrote that holds anything, with control characters blanked, as it goes
 // into our one line.
 std::string VideoWriter::lastMessage() const {
-    const int fd = open(logPath_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
-    const off_t size = lseek(fd, 0, SEEK_END);
+    if (messagesFd_ < 0) return {};
+    const off_t size = lseek(messagesFd_, 0, SEEK_END);
     char tail[kLogTailBytes];
-    const ssize_t got = pread(fd, tail, sizeof tail, size > kLogTailBytes ? size - kLogTailBytes : 0);
-    ::close(fd);
+    const ssize_t got =
+        pread(messagesFd_, tail, sizeof tail, size > kLogTailBytes ? size - kLogTailBytes : 0);
     std::string text(tail, got > 0 ? static_cast<size_t>(got) : 0);
     const size_t end = text.find_last_not_of(" \r\n");
     if (end == std::string::npos) return {};

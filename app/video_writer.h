@@ -2,8 +2,9 @@
 //
 // ffmpeg runs in a process group of its own, so a Ctrl-C at the terminal reaches only us: the
 // video is then finished by closing ffmpeg's input, not cut off by ffmpeg's own reaction to
-// the signal. Its messages go to a log file, so that when it fails the reason can be given in
-// one line, where it would otherwise scroll past with the progress bar or be lost in a log.
+// the signal. Its messages are kept in memory (an anonymous in-memory file, never on a disk, so
+// a full disk cannot swallow them and nothing is left behind), so that when it fails the reason
+// can be given in one line, where it would otherwise scroll past with the progress bar.
 //
 // Neither a full pipe nor ffmpeg's last pass over the file can hold the program forever: while
 // it waits on ffmpeg it asks `forced` every 20 ms, and when that says yes, ffmpeg is killed and
@@ -22,21 +23,20 @@ public:
     using Forced = std::function<bool()>;
 
     explicit VideoWriter(Forced forced) : forced_(std::move(forced)) {}
-    ~VideoWriter() { abandon(); }
+    ~VideoWriter();
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
 
     // Starts `command` (program first, looked up on PATH) with the frames on its standard input
-    // and its standard error into `logPath`, a file made afresh. Returns the reason it could
-    // not, empty on success.
-    [[nodiscard]] std::string start(const std::vector<std::string>& command, const std::string& logPath);
+    // and its standard error kept in memory. Returns the reason it could not, empty on success.
+    [[nodiscard]] std::string start(const std::vector<std::string>& command);
 
     // Sends one frame whole. Returns why it could not: ffmpeg stopped taking frames (with how it
     // ended and its last message), or the wait was forced. Empty on success.
     [[nodiscard]] std::string write(const std::vector<unsigned char>& frame);
 
-    // Ends the input and waits for ffmpeg to finish the file. Empty when it exited with 0, else
-    // how it ended and its last message.
+    // Ends the input and waits for ffmpeg to finish the file. Empty when it exited with 0 and
+    // said nothing (it is asked for errors only), else how it ended and its last message.
     [[nodiscard]] std::string finish();
 
     // Kills ffmpeg, if it still runs, and waits for it to go.
@@ -50,5 +50,5 @@ private:
     Forced forced_;
     pid_t pid_ = 0;
     int fd_ = -1;
-    std::string logPath_;
+    int messagesFd_ = -1;  // ffmpeg's standard error
 };

@@ -9,18 +9,23 @@ std::ostream& LwoMesh::diagnosticStream() const { return diagnostics ? *diagnost
 
 bool LwoMesh::readFile(const char* fileName) {
     std::vector<uint8_t> bytes;
-    const std::string error = files::readWholeFile(fileName, kMaxObjectFileBytes, bytes);
+    const std::string error = fileReader ? fileReader(fileName, bytes)
+                                         : files::readWholeFile(fileName, kMaxObjectFileBytes, bytes);
     if (!error.empty()) {
         diagnosticStream() << "nie ma go!!!" << std::flush;
         reader = LwoReader();
         loadError = std::string(fileName) + ": " + error;
         return true;
     }
-    return readMemory(bytes.data(), bytes.size(), fileName);
+    return readBytes(std::move(bytes), fileName);
 }
 
 bool LwoMesh::readMemory(const uint8_t* data, size_t size, const std::string& name) {
-    LwoReader parsed(std::vector<uint8_t>(data, data + size), name);
+    return readBytes(std::vector<uint8_t>(data, data + size), name);
+}
+
+bool LwoMesh::readBytes(std::vector<uint8_t> bytes, const std::string& name) {
+    LwoReader parsed(std::move(bytes), name);
     parsed.diagnostics = diagnostics;
     parsed.clipTextureLoader = clipTextureLoader;
     formLength = parsed.formLength;
@@ -28,6 +33,7 @@ bool LwoMesh::readMemory(const uint8_t* data, size_t size, const std::string& na
     loadError = parsed.error();
     currentChunkId = parsed.currentChunkId;
     currentChunkKind = static_cast<int32_t>(parsed.currentChunkKind);
+    parsed.releaseFile();
     reader = std::move(parsed);
     return failed;
 }

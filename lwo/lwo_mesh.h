@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -24,6 +25,9 @@
 // Objects are a few hundred kilobytes; anything past this is not an object file and is not
 // read into memory.
 constexpr size_t kMaxObjectFileBytes = size_t(256) << 20;
+
+// Reads a file whole into `bytes`; the reason it could not, worded to follow "<path>: ", or "".
+using ObjectFileReader = std::function<std::string(const char* path, std::vector<uint8_t>& bytes)>;
 
 class LwoMesh {
 public:
@@ -47,6 +51,8 @@ public:
     // read (missing, a directory or device, too large) prints "nie ma go!!!" to the diagnostics.
     [[nodiscard]] bool readFile(const char* fileName);
     [[nodiscard]] bool readMemory(const uint8_t* data, size_t size, const std::string& name);
+    // The same, taking the bytes over instead of copying them.
+    [[nodiscard]] bool readBytes(std::vector<uint8_t> bytes, const std::string& name);
 
     // --- Building: 1 on success, 0 on failure ---
     // Appends a polygon per polygon of every set, with every UV map.
@@ -77,6 +83,9 @@ public:
     std::ostream* diagnostics = nullptr;
     // Makes CLIP textures while the file is read; null (the default) skips them.
     ClipTextureLoader clipTextureLoader = nullptr;
+    // How readFile reads: null (the default) reads the path as given, up to kMaxObjectFileBytes.
+    // A scene sets its own, which keeps names inside its content folder.
+    ObjectFileReader fileReader;
 
 protected:
     // The load steps behind loadWithUvMap; keepTransparency false clears every surface's

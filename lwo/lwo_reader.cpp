@@ -45,6 +45,11 @@ LwoReader::LwoReader(std::vector<uint8_t> fileBytes, std::string name)
     formLength = static_cast<int32_t>(readU4(4));
 }
 
+void LwoReader::releaseFile() {
+    bytes = std::vector<uint8_t>();
+    cursor_.rebind(nullptr, 0);
+}
+
 ByteCursor& LwoReader::cursor() {
     cursor_.rebind(bytes.data(), bytes.size());
     return cursor_;

@@ -52,6 +52,11 @@ public:
     // its type. True on failure, with error() set.
     [[nodiscard]] bool parseChunks(int32_t start);
 
+    // Gives back the file's bytes once its records are read: nothing after the walk reads them,
+    // and a scene that loads many objects would otherwise hold every file whole. Reads after
+    // this see an empty file.
+    void releaseFile();
+
     int32_t position() const { return static_cast<int32_t>(cursor_.position()); }
     // Where chunks must end: the form's end once the header is read.
     size_t walkLimit() const;

@@ -32,4 +32,26 @@ namespace files {
 // for a file that changes between the two.
 [[nodiscard]] std::string readOpenFile(int fd, size_t expectedSize, std::vector<uint8_t>& bytes);
 
+// How readWholeFileBeneath keeps a path inside its folder.
+enum class Confinement {
+    // The kernel resolves the path beneath the folder (openat2 with RESOLVE_BENEATH): symbolic
+    // links and ".." are followed while they stay inside. Where the kernel has no openat2, the
+    // component walk below.
+    Kernel,
+    // One component at a time from a descriptor of the folder, none of them followed if it is a
+    // symbolic link, ".." never above the folder: links are refused, even those that stay inside.
+    ComponentWalk,
+};
+
+// readWholeFile for a path that must not lead outside `folder`: `relative` (relative to the
+// folder, "a/../b.lwo" allowed) is opened beneath a descriptor of the folder, so no symbolic link
+// or ".." swapped in at any moment can make it open a file outside. A path that leads outside is
+// refused with a reason beginning "leads outside " + folder, or, for a component walk that
+// meets a link, "passes through the symbolic link " + the component. `fileSize`, when given,
+// receives the size of the file opened, also when it was refused as too large (0 when none).
+[[nodiscard]] std::string readWholeFileBeneath(const std::string& folder, const std::string& relative,
+                                               size_t maxBytes, std::vector<uint8_t>& bytes,
+                                               size_t* fileSize = nullptr,
+                                               Confinement how = Confinement::Kernel);
+
 }  // namespace files

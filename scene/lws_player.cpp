@@ -73,7 +73,9 @@ const MotionSample& nextMotionSample(MotionV1& motion) {
 }  // namespace
 
 void LwsScene::prepareVertexArrays() {
-    for (SceneItem& object : objects) object.mesh.prepareVertexArray();
+    for (SceneItem& object : objects) {
+        if (object.mesh) object.mesh->prepareVertexArray();
+    }
 }
 
 int32_t LwsScene::play() {
@@ -166,7 +168,8 @@ void LwsScene::placeAndDrawObject(SceneItem& object, bool withArrays) {
         }
         ++n;
     }
-    if (firstSurfaceTransparent(object.mesh)) {
+    LwoObject& mesh = meshOf(object.mesh);
+    if (firstSurfaceTransparent(mesh)) {
         glDepthFunc(GL_LEQUAL);
         glBlendFunc(GL_ONE, GL_ONE);
         glEnable(GL_BLEND);
@@ -174,9 +177,9 @@ void LwsScene::placeAndDrawObject(SceneItem& object, bool withArrays) {
     }
     glFrontFace(GL_CW);
     if (!withArrays) {
-        object.mesh.drawMesh();
-    } else if (object.mesh.vertexArrayVertexCount() > 0) {
-        object.mesh.drawVertexArray();
+        mesh.drawMesh();
+    } else if (mesh.vertexArrayVertexCount() > 0) {
+        mesh.drawVertexArray();
     }
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
@@ -219,6 +222,6 @@ void LwsScene::drawObjectV1(SceneObjectV1& object) {
         glRotatef(static_cast<float>(s[3]), 0.0f, 1.0f, 0.0f);
         glRotatef(static_cast<float>(s[5]), 0.0f, 0.0f, 1.0f);
     }
-    object.mesh.drawMesh();
+    meshOf(object.mesh).drawMesh();
     if (moves) glPopMatrix();
 }

@@ -88,12 +88,12 @@ void drawObjects(LwsScene& scene, int64_t index) {
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         SceneItem& object = scene.objects[i];
         SceneMatrix modelview;
-        if (object.isNull || object.mesh.polygons.empty() ||
+        if (object.isNull || !object.mesh || object.mesh->polygons.empty() ||
             !meshModelview(camera, worlds[i], modelview)) {
             continue;
         }
         glLoadMatrixd(modelview.data());
-        object.mesh.drawMesh();
+        object.mesh->drawMesh();
     }
     glLoadIdentity();
 }

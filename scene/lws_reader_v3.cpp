@@ -4,6 +4,7 @@
 #include "scene/lws_scene.h"
 
 #include "scene/scene_tokens.h"
+#include "text/json_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +131,25 @@ void LwsScene::skippedToken() {
     progressMidLine_ = true;
 }
 
+bool LwsScene::beginsItem(const std::string& token) {
+    const SceneKeywordV3 code = keywordCodeV3(token);
+    return code == SceneKeywordV3::LoadObjectLayer || code == SceneKeywordV3::AddCamera ||
+           code == SceneKeywordV3::AddLight;
+}
+
+// An item's block ends at its last channel (objects), PixelAspect (the camera) or LightType (a
+// light). One that lacks it would read on through every item after it; it ends instead where the
+// next item begins, which is then read as its own, and a line says what was missing. Version 1
+// objects end at ObjectMotion in the same way.
+void LwsScene::endedByNextItem(const std::string& item, int32_t line, const std::string& found) {
+    tokens_->putBack();
+    warnings_.push_back(sourceName_ + ": line " + std::to_string(line) + ": " + item + " has " +
+                        found + " before the next item, at line " +
+                        std::to_string(tokens_->line()) + "; it ends there");
+    endProgressLine();
+    report(warnings_.back());
+}
+
 void LwsScene::readShowPair(int32_t (&pair)[2]) {
     pair[0] = readInt();
     pair[1] = readInt();
@@ -144,6 +164,13 @@ void LwsScene::readObjectBlock() {
     bool countKnown = false;
     std::string token;
     while (tokens_->next(token)) {
+        if (beginsItem(token)) {
+            endedByNextItem("object " + object.name, object.line,
+                            countKnown ? std::to_string(object.channels.size()) + " of its " +
+                                             std::to_string(object.numChannels) + " channels"
+                                       : "no NumChannels");
+            break;
+        }
         if (token == "NumChannels") {
             object.numChannels = readInt();
             countKnown = true;
@@ -207,8 +234,13 @@ Envelope LwsScene::readEnvelope() {
 void LwsScene::readCameraBlock() {
     if (!beginItem(sizeof(SceneCamera))) return;
     SceneCamera newCamera;
+    const int32_t line = tokens_->line();
     std::string token;
     while (tokens_->next(token)) {
+        if (beginsItem(token)) {
+            endedByNextItem("camera " + newCamera.cameraName, line, "no PixelAspect");
+            break;
+        }
         if (token == "NumChannels") {
             newCamera.numChannels = readInt();
         } else if (token == "CameraName") {
@@ -236,8 +268,13 @@ void LwsScene::readCameraBlock() {
 void LwsScene::readLightBlock() {
     if (!beginItem(sizeof(SceneLight))) return;
     SceneLight light;
+    const int32_t line = tokens_->line();
     std::string token;
     while (tokens_->next(token)) {
+        if (beginsItem(token)) {
+            endedByNextItem("light " + light.name, line, "no LightType");
+            break;
+        }
         if (token == "LightName") {
             light.name = keptToken();
         } else if (token == "ShowLight") {
@@ -263,7 +300,8 @@ void LwsScene::printLightList() {
     if (!progress) return;
     std::ostream& out = *progress;
     for (const SceneLight& light : lights) {
-        out << "\n\n" << light.name << "\n";
+        // A name is the file's text: escaped, it cannot command the terminal it is shown on.
+        out << "\n\n" << terminal::printable(light.name) << "\n";
         out << "\n" << light.showPair[0] << " " << light.showPair[1] << "\n";
         out << "nr channels: " << light.numChannels << "\n";
         out << "channels size: " << light.channels.size() << "\n";
@@ -301,6 +339,11 @@ void LwsScene::readObjectV1() {
     object.line = tokens_->line();
     std::string token;
     while (tokens_->next(token)) {
+        const SceneKeywordV1 code = keywordCodeV1(token);
+        if (code == SceneKeywordV1::LoadObject || code == SceneKeywordV1::CameraMotion) {
+            endedByNextItem("object " + object.name, object.line, "no ObjectMotion");
+            break;
+        }
         if (token == "ShowObject") {
             readShowPair(object.showPair);
         } else if (token == "ObjectMotion") {

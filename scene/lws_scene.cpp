@@ -6,6 +6,7 @@
 #include "scene/lws_reader_v2.h"
 #include "scene/lws_reader_v5.h"
 #include "scene/scene_tokens.h"
+#include "text/json_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,6 +50,7 @@ bool LwsScene::load() {
 bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     error_.clear();
     objectErrors_.clear();
+    warnings_.clear();
     sourceName_ = sourceName;
     cost_ = SceneLoadCost{};
     cost_.bytes = static_cast<int64_t>(text.size());
@@ -87,7 +89,8 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
 }
 
 std::vector<std::string> LwsScene::reasons() const {
-    std::vector<std::string> all = objectErrors_;
+    std::vector<std::string> all = warnings_;
+    all.insert(all.end(), objectErrors_.begin(), objectErrors_.end());
     if (!error_.empty()) all.push_back(error_);
     return all;
 }
@@ -161,7 +164,7 @@ float LwsScene::computeFieldOfView(float width, float height, float /*pixelAspec
 }
 
 void LwsScene::report(const std::string& line) {
-    if (errors) *errors << errorPrefix << line << std::endl;
+    if (errors) *errors << errorPrefix << terminal::printable(line) << std::endl;
 }
 
 // Where progress and reports share a stream, a report after a run of dots starts a line.

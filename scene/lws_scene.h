@@ -45,12 +45,23 @@
 // in passing (a version 1 key pair is interpolated whole before its samples are appended),
 // with the whole pages large arrays are given. loadCost() counts what the reader made in record
 // sizes, and a test measures the bound with the allocator, each half with texts that fill it.
-// The object files a scene names are bounded by the object reader, not here.
+//
+// The objects a scene names are bounded as a whole too. Items that name the same file and layer
+// share one loaded object, and an object's file is let go once it is read into its records. The
+// files of one scene's objects hold at most kMaxSceneObjectBytes in all (each file counted once,
+// the first time it is read); the object whose file would pass that is refused unread, with a
+// reason at its line (a setting, maxObjectBytes, may lower that). Loading an object costs at
+// most kObjectBytesPerFileByte bytes a byte of its file and kObjectFixedBytes, so the objects of
+// one scene grow the process by at most kSceneObjectsBoundBytes: about 7 GiB at the worst, the
+// cost of one object of the largest size the object reader takes, for files of nothing but the
+// smallest triangles (real objects cost far less). A test measures it with the allocator.
 //
 // Object files (and the clip pictures they name) are looked up in `contentDir`, by default
 // the scene file's own folder; the working directory is never changed. A name that resolves
 // outside that folder (through "..", as an absolute path or through a symbolic link) is
-// refused, unopened, with a reason located at the scene's line. The scene owns its
+// refused, unopened, with a reason located at the scene's line, unless it is inside
+// `allowDir`, a wider folder the caller trusts. The file is opened beneath the folder it was
+// found in, so a link swapped in after the check cannot lead out either. The scene owns its
 // meshes; texture names stay alive with the GL context. Reading needs a current GL context
 // only when objects are loaded (textures); playing always needs one.
 #pragma once
@@ -81,7 +92,9 @@ struct SceneItem {
     int32_t showPair[2] = {0, 0};
     int32_t numChannels = 0;
     std::vector<EnvelopeChannel> channels;
-    LwoObject mesh;
+    // Loaded from `name`; items that name the same file and layer share it. Null when nothing
+    // was loaded (a null object, a camera or light, a file refused or unreadable).
+    std::shared_ptr<LwoObject> mesh;
     int32_t frameCounter = 0;
     BakedChannels samples;  // one array per channel, in channel order
     // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent's index in
@@ -127,7 +140,7 @@ struct SceneObjectV1 {
     int32_t line = 0;  // as SceneItem::line
     int32_t showPair[2] = {0, 0};
     MotionV1 motion;
-    LwoObject mesh;
+    std::shared_ptr<LwoObject> mesh;  // as SceneItem::mesh
 };
 
 using CameraMotionV1 = MotionV1;
@@ -172,6 +185,18 @@ constexpr int64_t sceneBakedBytes(int64_t values) {
 }
 constexpr int64_t kSceneFixedBytes =
     sceneBakedBytes(kSceneBakedValuesAtMost) + kMaxSceneItems * kSceneItemBytes;
+
+// The files of one scene's objects, in all: as much as one object may be.
+constexpr int64_t kMaxSceneObjectBytes = int64_t{256} << 20;
+// What loading an object costs a byte of its file at the most: a file of nothing but triangles
+// of 2-byte indices, 8 bytes each, makes a polygon record, its corners' index array and the
+// mesh polygon built from it (measured: 21 bytes a byte held once loaded, 26 at the peak while
+// the polygons are built, the file itself included).
+constexpr int64_t kObjectBytesPerFileByte = 28;
+// And whatever its file: its records, the mesh's arrays and the allocator's rounding.
+constexpr int64_t kObjectFixedBytes = 8 << 10;
+constexpr int64_t kSceneObjectsBoundBytes =
+    kObjectBytesPerFileByte * kMaxSceneObjectBytes + kMaxSceneItems * kObjectFixedBytes;
 
 // What the reader made while reading one scene, counted as it went: the bounds are checked
 // against these, and `bytes` adds up every record made, kept or not, in record sizes.
@@ -272,12 +297,17 @@ public:
     const SceneLoadCost& loadCost() const { return cost_; }
     // One line per object (or texture) that could not be loaded.
     const std::vector<std::string>& objectErrors() const { return objectErrors_; }
-    // Every reason of the last load in the order they arose, the objects' then the scene's:
-    // what a caller that writes them itself (errors null) has to write.
+    // Located lines about what the file lacked where the reader kept what it does hold (an
+    // item's block that ran into the next item).
+    const std::vector<std::string>& warnings() const { return warnings_; }
+    // Every reason of the last load in the order they arose, the text's warnings, the objects'
+    // then the scene's error: what a caller that writes them itself (errors null) has to write.
     std::vector<std::string> reasons() const;
 
     // Load settings, read by `load`.
     std::string contentDir;
+    // Empty, or a folder trusted besides contentDir: names that lead into it are loaded too.
+    std::string allowDir;
     // The progress printout and the object reader's texts; null: silence. The printout lists
     // every light so far after each light, quadratic in the lights: give it only to a reader
     // who asked for it.
@@ -291,6 +321,8 @@ public:
     // The scene's bound on baked values; a caller that wants less work per file (the fuzzer)
     // may lower it. Raising it past kMaxBakedValues voids the bound written above.
     int64_t maxBakedValues = kMaxBakedValues;
+    // The same for the files of the scene's objects, in all (see above).
+    int64_t maxObjectBytes = kMaxSceneObjectBytes;
 
     SceneHeader header;
     int32_t direction = 1;
@@ -336,6 +368,8 @@ private:
     void readLightBlock();
     bool readChannel(std::vector<EnvelopeChannel>& channels);
     void readShowPair(int32_t (&pair)[2]);
+    static bool beginsItem(const std::string& token);
+    void endedByNextItem(const std::string& item, int32_t line, const std::string& found);
     void readObjectV1();
     void readMotionV1(MotionV1& motion);
     void printLightList();
@@ -343,14 +377,28 @@ private:
     void skippedToken();
     void endProgressLine();
     void report(const std::string& line);
+    // A file a name leads to: the path its messages show, the folder it must stay in (resolved)
+    // and its path from there, or why it may not be opened.
+    struct ContentFile {
+        std::string path;
+        std::string folder;
+        std::string beneath;
+        std::string refusal;
+    };
+    // One file's object, shared by the items that name it, and the reasons each of them repeats
+    // after its own "<scene>: line N: object NAME".
+    struct LoadedObject {
+        std::shared_ptr<LwoObject> mesh;
+        std::vector<std::string> reasons;
+        std::string progressText;  // the object reader's, passed on once
+    };
     void loadMeshes();
-    void loadObjectFile(LwoObject& mesh, const std::string& name, int32_t line,
-                        const char* textureName);
-    void loadMesh(LwoObject& mesh, const std::string& name, const std::string& where,
-                  const char* textureName);
-    void loadTexture(LwoObject& mesh, const std::string& where, const char* textureName);
-    std::string contentPath(const std::string& name, std::string& refusal) const;
-    std::string clipPath(const std::string& name, std::string& refusal) const;
+    LoadedObject loadObjectFile(const ContentFile& file, const char* textureName);
+    void loadTexture(LwoObject& mesh, const char* textureName, std::vector<std::string>& reasons);
+    ContentFile contentFile(const std::string& name) const;
+    ContentFile clipFile(const std::string& name) const;
+    std::string readContentFile(const ContentFile& file, size_t maxBytes,
+                                std::vector<uint8_t>& bytes, bool isObject);
 
     enum class CameraRule { WrapAtPreviewEnd, WrapAtLimit, PingPong };
     void playVersion3(CameraRule rule, int32_t limit, bool withArrays);
@@ -358,13 +406,19 @@ private:
     void placeAndDrawObject(SceneItem& object, bool withArrays);
     void placeCameraV1();
     void drawObjectV1(SceneObjectV1& object);
+    // An item's mesh, or an empty one where none was loaded: the older players draw every
+    // object, and an empty mesh still sets the state an object's drawing leaves.
+    LwoObject& meshOf(const std::shared_ptr<LwoObject>& mesh) { return mesh ? *mesh : noMesh_; }
 
     std::string path_;
     std::string sourceName_;
     std::unique_ptr<SceneTokens> tokens_;
     std::string error_;
     std::vector<std::string> objectErrors_;
+    std::vector<std::string> warnings_;  // the scene's own, that kept what the file holds
     SceneLoadCost cost_;
     bool overBound_ = false;
     bool progressMidLine_ = false;
+    int64_t objectBytes_ = 0;  // of the object files read for this scene
+    LwoObject noMesh_;
 };

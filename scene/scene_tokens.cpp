@@ -38,10 +38,16 @@ bool SceneTokens::next(std::string& token) {
         return false;
     }
     tokenLine_ = line_;
-    const size_t start = pos_;
+    tokenStart_ = pos_;
     while (pos_ < text_.size() && !isSpace(text_[pos_])) ++pos_;
-    token.assign(text_, start, pos_ - start);
+    token.assign(text_, tokenStart_, pos_ - tokenStart_);
     return true;
+}
+
+void SceneTokens::putBack() {
+    if (!good()) return;
+    pos_ = tokenStart_;
+    line_ = tokenLine_;
 }
 
 bool SceneTokens::nextInt(int32_t& value) {

@@ -21,6 +21,10 @@ public:
     // Finite numbers only: "nan" and "inf" are malformed.
     bool nextNumber(double& value);
 
+    // Makes the last token read the next one again (one token back, no more): a block that
+    // meets the keyword of the next block leaves it to the loop that reads blocks.
+    void putBack();
+
     // Stops the reader for good, as a malformed number does, with `reason` located at the
     // line of the last token read ("scene.lws: line 40: <reason>").
     void stop(const std::string& reason);
@@ -42,6 +46,7 @@ private:
     size_t pos_ = 0;
     int line_ = 1;
     int tokenLine_ = 1;
+    size_t tokenStart_ = 0;
     bool exhausted_ = false;
     bool failed_ = false;
     std::string error_;

@@ -58,12 +58,30 @@ GLuint uploadMipmappedTexture(const DecodedImage& image) {
     return name;
 }
 
+namespace {
+
+void filterMipmapped() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+}  // namespace
+
+GLuint uploadJpegTexture(const DecodedImage& image, bool mipmapFilter) {
+    const GLuint name = uploadMipmappedTexture(image);
+    if (mipmapFilter) {
+        filterMipmapped();
+    } else {
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    }
+    return name;
+}
+
 bool loadJpegTexture(const char* path, GLuint& texture) {
     const std::unique_ptr<DecodedImage> image = decodeJpegFile(path);
     if (!image) return true;
-    texture = uploadMipmappedTexture(*image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texture = uploadJpegTexture(*image, false);
     return false;
 }
 
@@ -72,9 +90,6 @@ bool loadJpegTextureMipmapped(const char* path, GLuint& texture, int filter) {
     if (!image) return true;
     texture = uploadMipmappedTexture(*image);
     // The switch was a single byte once; only its low byte still counts.
-    if (static_cast<unsigned char>(filter) != 0) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    }
+    if (static_cast<unsigned char>(filter) != 0) filterMipmapped();
     return false;
 }

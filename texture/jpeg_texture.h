@@ -15,6 +15,11 @@
 // levels from the image (rescaled by GLU when a side is not a power of two). Sets no filter.
 [[nodiscard]] GLuint uploadMipmappedTexture(const DecodedImage& image);
 
+// The loaders' upload and filters for a picture already decoded (read by the caller, say from a
+// confined folder): `mipmapFilter` false filters as loadJpegTexture, true as
+// loadJpegTextureMipmapped with its filter on.
+[[nodiscard]] GLuint uploadJpegTexture(const DecodedImage& image, bool mipmapFilter);
+
 // Loads a picture as a mipmapped texture filtered GL_LINEAR both ways (the minification uses
 // the base level only although the chain exists). True on failure.
 [[nodiscard]] bool loadJpegTexture(const char* path, GLuint& texture);

@@ -4,7 +4,7 @@
 //
 // For each file: a short summary for a person, or with --json one JSON object on one line
 // (stdout holds nothing else). Every file that is refused also gets one line on standard
-// error, "<file>: <reason>". With --png DIR the decoded picture is written as DIR/<name>.png
+// error, "<file>: <reason>", names escaped as in the other tools. With --png DIR the decoded picture is written as DIR/<name>.png
 // (DIR is made when missing). Exit status 0 when every file decoded (and was written), 1
 // otherwise, 2 for a wrong command line. Needs no GL.
 #include <cstdio>
@@ -18,9 +18,13 @@
 #include "app/command_line.h"
 #include "texture/jpeg_decoder.h"
 #include "texture/png_writer.h"
-#include "tools/json_text.h"
+#include "text/json_text.h"
 
 namespace {
+
+// File names and the reasons that quote them are the user's bytes: escaped, they cannot command
+// the terminal they are shown on.
+using terminal::printable;
 
 const ProgramInfo kProgram = {
     "jpeg-info",
@@ -109,16 +113,16 @@ std::string toJson(const std::string& file, const JpegDecoding& decoding, const 
 }
 
 std::string summary(const std::string& file, const JpegDecoding& decoding) {
-    if (!decoding.image) return "FAILED: " + decoding.error + "\n";
+    if (!decoding.image) return "FAILED: " + printable(decoding.error) + "\n";
     const JpegHeader& h = decoding.header;
     const MeanRgb m = meanOf(*decoding.image);
     char mean[96];
     std::snprintf(mean, sizeof mean, "%.2f %.2f %.2f", m.channel[0], m.channel[1], m.channel[2]);
     const char* components = h.components == 1 ? " component " : " components ";
-    std::string out = file + ": ok, " + std::to_string(h.width) + "x" + std::to_string(h.height) + ", " +
+    std::string out = printable(file) + ": ok, " + std::to_string(h.width) + "x" + std::to_string(h.height) + ", " +
                       std::to_string(h.components) + components + colourSpaceName(h.colourSpace) +
                       (h.adobeMarker ? " (Adobe marker)" : "") + ", mean RGB " + mean + "\n";
-    for (const std::string& warning : decoding.warnings) out += "  accepted despite: " + warning + "\n";
+    for (const std::string& warning : decoding.warnings) out += "  accepted despite: " + printable(warning) + "\n";
     return out;
 }
 
@@ -142,7 +146,7 @@ int main(int argc, char** argv) {
         std::error_code error;
         std::filesystem::create_directories(options.pngDir, error);
         if (error || !std::filesystem::is_directory(options.pngDir)) {
-            std::fprintf(stderr, "jpeg-info: %s: cannot make the folder: %s\n", options.pngDir.c_str(),
+            std::fprintf(stderr, "jpeg-info: %s: cannot make the folder: %s\n", printable(options.pngDir).c_str(),
                          error ? error.message().c_str() : "a file of that name is in the way");
             return 1;
         }
@@ -158,8 +162,8 @@ int main(int argc, char** argv) {
             const DecodedImage& image = *decoding.image;
             pngError = writePng(pngPath, image.width, image.height, image.pixels);
         }
-        if (!decoding.image) std::fprintf(stderr, "jpeg-info: %s\n", decoding.error.c_str());
-        if (!pngError.empty()) std::fprintf(stderr, "jpeg-info: %s\n", pngError.c_str());
+        if (!decoding.image) std::fprintf(stderr, "jpeg-info: %s\n", printable(decoding.error).c_str());
+        if (!pngError.empty()) std::fprintf(stderr, "jpeg-info: %s\n", printable(pngError).c_str());
         allDecoded = allDecoded && decoding.image && pngError.empty();
         std::cout << (options.json ? toJson(file, decoding, pngError.empty() ? pngPath : "") + "\n"
                                    : summary(file, decoding))

@@ -18,7 +18,7 @@
 
 #include "app/command_line.h"
 #include "lwo/lwo_mesh.h"
-#include "tools/json_text.h"
+#include "text/json_text.h"
 
 namespace {
 

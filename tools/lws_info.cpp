@@ -1,6 +1,6 @@
 // lws-info: reads a scene with the engine's reader (objects included) and prints what it read.
 //
-//   lws-info [--json] [--verbose] [--content DIR] [--at FRAME[,FRAME...]] [--] FILE.lws
+//   lws-info [--json] [--verbose] [--content DIR] [--allow DIR] [--at FRAME[,FRAME...]] [--] FILE.lws
 //
 // Without --json a listing for people, names from the file shown with control characters
 // escaped; with --verbose the reader's own progress printout comes first, as the engine prints
@@ -26,7 +26,7 @@
 #include "app/command_line.h"
 #include "scene/envelope_eval.h"
 #include "scene/lws_scene.h"
-#include "tools/json_text.h"
+#include "text/json_text.h"
 
 #include <algorithm>
 #include <array>
@@ -41,11 +41,14 @@ namespace {
 
 const ProgramInfo kProgram = {
     "lws-info",
-    "usage: lws-info [--json] [--verbose] [--content DIR] [--at FRAME[,FRAME...]] [--] FILE.lws\n"
+    "usage: lws-info [--json] [--verbose] [--content DIR] [--allow DIR] [--at FRAME[,FRAME...]]\n"
+    "                [--] FILE.lws\n"
     "Reads a LightWave scene, objects included, and says what it holds.\n"
     "  --json         one JSON object on standard output\n"
     "  --verbose      the reader's progress printout too (on standard error with --json)\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
+    "  --allow DIR    also load objects and pictures the scene names anywhere inside DIR\n"
+    "                 (names with \"..\" that lead out of the content folder)\n"
     "  --at FRAMES    each item's nine channel values (position x y z, heading pitch bank,\n"
     "                 scale x y z) at these whole frames, e.g. --at -10,0,45; in --json the\n"
     "                 \"at\" member. Items: objects, camera, lights (version 1: objects, camera).\n"
@@ -204,7 +207,10 @@ std::string channelsJson(const SceneItem& item) {
     return json::array(channels, [](const std::string& channel) { return channel; });
 }
 
-std::string polygonCount(const LwoObject& mesh) { return count(mesh.polygons.size()); }
+// Items without a loaded mesh (nulls, refused or unreadable files) have none.
+size_t polygonsOf(const std::shared_ptr<LwoObject>& mesh) { return mesh ? mesh->polygons.size() : 0; }
+
+std::string polygonCount(const std::shared_ptr<LwoObject>& mesh) { return count(polygonsOf(mesh)); }
 
 // Versions 4 and 5 name items by hexadecimal id; 0 elsewhere.
 std::string hexId(uint32_t id) {
@@ -305,7 +311,7 @@ void printListing(const LwsScene& scene) {
                   << scene.v1FieldOfView << " degrees\n";
         for (const SceneObjectV1& object : scene.v1Objects) {
             std::cout << "object " << printable(object.name) << ": " << object.motion.samples.size()
-                      << " samples, " << object.mesh.polygons.size() << " polygons\n";
+                      << " samples, " << polygonsOf(object.mesh) << " polygons\n";
         }
         std::cout << "camera: " << scene.v1CameraMotion.samples.size() << " samples\n";
         return;
@@ -319,7 +325,7 @@ void printListing(const LwsScene& scene) {
             std::cout << "null " << printable(object.name) << "\n";
         } else {
             std::cout << "object " << printable(object.name) << " (layer " << object.layerNumber
-                      << "): " << object.mesh.polygons.size() << " polygons\n";
+                      << "): " << polygonsOf(object.mesh) << " polygons\n";
         }
         if (ids) printLinks(object);
         printChannels(object);
@@ -524,6 +530,7 @@ int main(int argc, char** argv) {
     bool optionsEnded = false;
     std::string path;
     std::string contentDir;
+    std::string allowDir;
     std::vector<int32_t> frames;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -536,10 +543,10 @@ int main(int argc, char** argv) {
             json = true;
         } else if (arg == "--verbose") {
             verbose = true;
-        } else if (arg == "--content") {
+        } else if (arg == "--content" || arg == "--allow") {
             if (i + 1 >= argc || looksLikeOption(argv[i + 1]))
-                return usageError(kProgram, "--content needs a folder");
-            contentDir = argv[++i];
+                return usageError(kProgram, arg + " needs a folder");
+            (arg == "--content" ? contentDir : allowDir) = argv[++i];
         } else if (arg == "--at") {
             // Frames before the scene's start are negative: "-10" is a frame here, no option.
             if (i + 1 >= argc) return usageError(kProgram, "--at needs frames");
@@ -554,6 +561,7 @@ int main(int argc, char** argv) {
     }
     if (path.empty()) return usageError(kProgram, "no scene file given");
     LwsScene scene(path, contentDir);
+    scene.allowDir = allowDir;
     scene.loadTextures = false;
     scene.errors = nullptr;  // written below, escaped
     if (json && verbose) {

@@ -1,6 +1,6 @@
 // lws-play: plays a scene with the engine's player.
 //
-//   lws-play [--verbose] [--content DIR] [--png DIR --frames N] [--] FILE.lws
+//   lws-play [--verbose] [--content DIR] [--allow DIR] [--png DIR --frames N] [--] FILE.lws
 //
 // Without --png it opens a window the size of the scene camera's frame and plays one scene
 // frame per shown frame at the scene's frames per second until Esc or the window is closed.
@@ -9,9 +9,10 @@
 // With --png it renders N frames offscreen (SDL's offscreen driver unless SDL_VIDEODRIVER
 // names another) and writes them as DIR/frame_000000.png, frame_000001.png, ...
 // Objects are looked up in DIR given by --content (default: the scene's folder), and a name
-// that leads out of it is refused. The reader's progress printout, which repeats every light
-// after each light, is shown only with --verbose. Reasons are one line each on standard error,
-// names from the file with control characters escaped.
+// that leads out of it is refused, unless it leads into the folder --allow names. The reader's
+// progress printout, which repeats every light after each light, is shown only with --verbose.
+// Reasons are one line each on standard error, names from the file with control characters
+// escaped.
 // Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
 // wrong command line, 128 + the signal when SIGINT, SIGTERM or SIGHUP stopped it.
 #include "app/command_line.h"
@@ -21,7 +22,7 @@
 #include "scene/lws_scene.h"
 #include "texture/framebuffer_capture.h"
 #include "texture/png_writer.h"
-#include "tools/json_text.h"
+#include "text/json_text.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -39,6 +40,7 @@ namespace {
 struct Options {
     std::string scenePath;
     std::string contentDir;
+    std::string allowDir;
     std::string pngDir;
     long frames = -1;
     bool verbose = false;
@@ -46,10 +48,12 @@ struct Options {
 
 const ProgramInfo kProgram = {
     "lws-play",
-    "usage: lws-play [--verbose] [--content DIR] [--png DIR --frames N] [--] FILE.lws\n"
+    "usage: lws-play [--verbose] [--content DIR] [--allow DIR] [--png DIR --frames N] [--] FILE.lws\n"
     "Plays a LightWave scene in a window until Esc, or renders N frames offscreen.\n"
     "  --verbose      print the scene reader's progress printout\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
+    "  --allow DIR    also load objects and pictures the scene names anywhere inside DIR\n"
+    "                 (names with \"..\" that lead out of the content folder)\n"
     "  --png DIR      write DIR/frame_000000.png, ... instead of opening a window\n"
     "  --frames N     how many frames --png writes (0 or more)\n"
     "  --help         this text\n"
@@ -76,9 +80,11 @@ std::string parseOptions(int argc, char** argv, Options& options) {
             optionsEnded = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
-        } else if (arg == "--content" || arg == "--png") {
+        } else if (arg == "--content" || arg == "--allow" || arg == "--png") {
             if (!value || looksLikeOption(value)) return arg + " needs a folder";
-            (arg == "--content" ? options.contentDir : options.pngDir) = value;
+            (arg == "--content" ? options.contentDir
+             : arg == "--allow" ? options.allowDir
+                                : options.pngDir) = value;
             ++i;
         } else if (arg == "--frames") {
             // "-3" is taken as the value here, so the message says what is wrong with it.
@@ -140,8 +146,8 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
     std::filesystem::create_directories(options.pngDir, made);
     files::StagingFolder staging;
     if (const std::string why = staging.make(options.pngDir, kProgram.name); !why.empty()) {
-        std::cerr << kProgram.name << ": cannot write frames in " << options.pngDir << ": " << why
-                  << "\n";
+        std::cerr << kProgram.name << ": cannot write frames in "
+                  << terminal::printable(options.pngDir + ": " + why) << "\n";
         return 1;
     }
     for (long frame = 0; frame < options.frames && !stopsignals::caught(); ++frame) {
@@ -155,12 +161,13 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
                 error = options.pngDir + "/" + name + ": " + why;
         }
         if (!error.empty()) {
-            std::cerr << kProgram.name << ": " << error << "\n";
+            std::cerr << kProgram.name << ": " << terminal::printable(error) << "\n";
             return 1;
         }
     }
     if (const int signal = stopsignals::caught()) return stopsignals::exitCodeFor(signal);
-    std::cout << "wrote " << options.frames << " frames to " << options.pngDir << "\n";
+    std::cout << "wrote " << options.frames << " frames to " << terminal::printable(options.pngDir)
+              << "\n";
     return 0;
 }
 
@@ -214,6 +221,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     LwsScene scene(options.scenePath, options.contentDir);
+    scene.allowDir = options.allowDir;
     scene.progress = options.verbose ? &std::cout : nullptr;
     if (loadScene(scene)) return 1;
     if (options.verbose) std::cout << "\n";

@@ -3,7 +3,7 @@
 # name of a frame or of the video is replaced by the file, never written through, so the file it
 # points at stays as it was and nothing is made outside the target. A soundtrack that ends early
 # still gives a video as long as its frames, silent after the music; one that cannot be decoded
-# is refused before the first frame; when ffmpeg fails, the capture says how.
+# is refused before the first frame; when ffmpeg fails, a full disk included, the capture says how.
 # usage: capture_writes.sh DEMO_CAPTURE SOUNDTRACK
 set -u
 capture=$1 soundtrack=$2
@@ -78,5 +78,21 @@ status=$?
   fail "ffmpeg failing: exit $status, said: $(cat stderr)"
 [ -e out.nosuchformat ] && fail "a video ffmpeg failed on was left behind"
 no_leftovers "a failed video capture"
+
+# A disk that fills: ffmpeg's reason reaches the user although nothing more fits on the disk the
+# video goes to, and nothing is left there. A small tmpfs in a mount namespace of our own (where
+# the system allows one): ffmpeg fails either mid-stream or while writing the trailer, the latter
+# with an exit status of 0 and a cut-off video.
+if unshare -rm true 2>/dev/null; then
+  mkdir full
+  unshare -rm sh -c 'mount -t tmpfs -o size=16k tmpfs full && "$1" --fps 10 --to 3 --size 160x120 --video full/out.mp4 2>stderr
+    echo $? >status; ls -A full >left' sh "$capture"
+  status=$(cat status)
+  [ "$status" -eq 1 ] && grep -q "ffmpeg.*No space left on device" stderr ||
+    fail "a full disk: exit $status, said: $(cat stderr)"
+  [ -s left ] && fail "a full disk left behind: $(cat left)"
+else
+  echo "a full disk: not tried, no mount namespace here"
+fi
 
 finish "the capture writes only where it should"

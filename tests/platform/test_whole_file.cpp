@@ -8,8 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -105,6 +108,69 @@ TEST(WholeFile, AFileShorterOrLongerThanItsSizeIsRefused) {
         EXPECT_EQ(bytes.size(), *c.reason ? 0u : 20u) << c.expected;
     }
     ::close(fd);
+}
+
+// Beneath a folder, each way of confining: what stays inside is read ("..", and for the kernel a
+// link that stays inside, included), what leads out is refused unopened.
+TEST(WholeFile, APathBeneathAFolderNeverLeadsOutOfIt) {
+    const std::string root = testsupport::tempPath("beneath");
+    ::mkdir(root.c_str(), 0700);
+    ::mkdir((root + "/sub").c_str(), 0700);
+    writeFile("beneath/in.lwo", "inside");
+    writeFile("secret.lwo", "outside");
+    ::symlink("../secret.lwo", (root + "/out.lwo").c_str());
+    ::symlink("in.lwo", (root + "/near.lwo").c_str());
+    struct Case {
+        const char* path;
+        bool kernelReads;  // the component walk follows no link at all
+        bool walkReads;
+    };
+    const Case cases[] = {
+        {"in.lwo", true, true},        {"sub/../in.lwo", true, true}, {"./sub/./../in.lwo", true, true},
+        {"near.lwo", true, false},     {"out.lwo", false, false},    {"../secret.lwo", false, false},
+        {"sub/../../secret.lwo", false, false},
+    };
+    for (files::Confinement how : {files::Confinement::Kernel, files::Confinement::ComponentWalk}) {
+        for (const Case& c : cases) {
+            std::vector<uint8_t> bytes = stale();
+            const std::string why = files::readWholeFileBeneath(root, c.path, 100, bytes, nullptr, how);
+            const bool reads = how == files::Confinement::Kernel ? c.kernelReads : c.walkReads;
+            EXPECT_EQ(why.empty(), reads) << c.path << ": " << why;
+            EXPECT_EQ(bytes, reads ? bytesOf("inside") : std::vector<uint8_t>()) << c.path;
+        }
+    }
+}
+
+// A link flipped in and out while the same name is read over and over: whatever moment the flip
+// lands on, the file outside is never read.
+TEST(WholeFile, ALinkSwappedInWhileReadingNeverLeadsOut) {
+    const std::string root = testsupport::tempPath("race");
+    ::mkdir(root.c_str(), 0700);
+    writeFile("race-secret.lwo", "outside");
+    const std::string name = root + "/race.lwo";
+    const std::string plain = root + "/plain.tmp";
+    const std::string link = root + "/link.tmp";
+    std::atomic<bool> done{false};
+    std::thread flipper([&] {
+        while (!done) {
+            std::ofstream(plain, std::ios::binary) << "inside";
+            std::rename(plain.c_str(), name.c_str());
+            ::symlink("../race-secret.lwo", link.c_str());
+            std::rename(link.c_str(), name.c_str());
+        }
+    });
+    int inside = 0;
+    for (files::Confinement how : {files::Confinement::Kernel, files::Confinement::ComponentWalk}) {
+        for (int i = 0; i < 20000; ++i) {
+            std::vector<uint8_t> bytes;
+            (void)files::readWholeFileBeneath(root, "race.lwo", 100, bytes, nullptr, how);
+            ASSERT_NE(bytes, bytesOf("outside")) << "read outside at load " << i;
+            inside += bytes == bytesOf("inside");
+        }
+    }
+    done = true;
+    flipper.join();
+    EXPECT_GT(inside, 0) << "the plain file was never there to read";
 }
 
 }  // namespace

@@ -2,14 +2,18 @@
 // reader: the bound lws_scene.h states (and docs/formats.md repeats) must hold for the memory the
 // process holds at its peak, vectors' spare capacity and the allocator's rounding included.
 // A binary of its own, because it replaces the global operator new to count.
+#include "lwo/lwo_writer.h"
 #include "scene/lws_scene.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <malloc.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <new>
 #include <string>
 
@@ -176,3 +180,77 @@ TEST(LwsMemory, ReadingAScenePeaksWithinTheStatedBound) {
 }
 
 }  // namespace
+
+// ---- the objects a scene names ----
+
+namespace {
+
+// The densest object a byte of file makes: nothing but triangles of 2-byte indices, 8 bytes
+// each, over a few points.
+std::vector<uint8_t> denseObject(int triangles) {
+    std::vector<Vec3> points;
+    for (int i = 0; i < 64; ++i) points.push_back({float(i), float(i % 7), float(i % 5)});
+    std::vector<std::vector<uint32_t>> faces;
+    for (int t = 0; t < triangles; ++t) {
+        const auto a = static_cast<uint32_t>(t % 62);
+        faces.push_back({a, a + 1, a + 2});
+    }
+    return LwoWriter().tags({"s"}).layer(1, "").points(points).polygons("FACE", faces)
+        .surface("s", LwoBytes()).file();
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct ObjectsGrowth {
+    int64_t held = 0;  // after the load, with the scene alive
+    int64_t peak = 0;
+    std::vector<std::string> reasons;
+};
+
+ObjectsGrowth objectsGrowth(const std::string& text, int64_t maxObjectBytes = kMaxSceneObjectBytes) {
+    const int64_t before = liveBytes.load();
+    peakBytes = before;
+    ObjectsGrowth growth;
+    LwsScene scene("", testsupport::tempFolder());
+    scene.progress = nullptr;
+    scene.errors = nullptr;
+    scene.loadTextures = false;
+    scene.maxObjectBytes = maxObjectBytes;
+    (void)scene.loadFromText(text, "objects.lws");
+    growth.held = liveBytes.load() - before;
+    growth.peak = peakBytes.load() - before;
+    growth.reasons = scene.reasons();
+    return growth;
+}
+
+}  // namespace
+
+// Twenty items naming one dense object hold it once, and what it holds is within the stated
+// bytes a byte of its file; past the scene's total the next object is refused at its line.
+TEST(LwsMemory, ObjectsOfOneSceneAreSharedAndBoundedAsAWhole) {
+    const std::vector<uint8_t> dense = denseObject(100000);
+    writeFile(testsupport::tempPath("dense.lwo"), dense);
+    writeFile(testsupport::tempPath("other.lwo"), dense);
+    const auto file = static_cast<int64_t>(dense.size());
+    const std::string scene = "LWSC 3\n" + repeated("LoadObjectLayer 1 dense.lwo NumChannels 0\n", 20);
+
+    const ObjectsGrowth twenty = objectsGrowth(scene);
+    EXPECT_TRUE(twenty.reasons.empty()) << twenty.reasons.front();
+    const int64_t oneObject = kObjectBytesPerFileByte * file + kObjectFixedBytes;
+    EXPECT_LE(twenty.peak, oneObject + 20 * kSceneItemBytes) << "peak of one object named 20 times";
+    EXPECT_LE(twenty.held, twenty.peak - file) << "the file is let go once read";
+
+    // Room for one file and a half: the second distinct file is refused, the first shared on.
+    const ObjectsGrowth overBudget =
+        objectsGrowth(scene + "LoadObjectLayer 1 other.lwo NumChannels 0\n"
+                              "LoadObjectLayer 1 dense.lwo NumChannels 0\n",
+                      file * 3 / 2);
+    ASSERT_EQ(overBudget.reasons.size(), 1u);
+    EXPECT_NE(overBudget.reasons[0].find("objects.lws: line 22: object other.lwo not loaded: "),
+              std::string::npos) << overBudget.reasons[0];
+    EXPECT_NE(overBudget.reasons[0].find("would pass the"), std::string::npos)
+        << overBudget.reasons[0];
+}

@@ -38,8 +38,10 @@ std::string objectText(const std::string& name, const std::string& channels) {
 const std::string kStill = "NumChannels 0\n";
 
 // A flat triangle pair around the origin in the z = 0 plane, both windings, so it shows
-// whichever way faces are culled.
-void makeTriangles(LwoObject& mesh, LwoColour colour, bool transparent) {
+// whichever way faces are culled. Into the item's mesh, made if it has none.
+void makeTriangles(std::shared_ptr<LwoObject>& loaded, LwoColour colour, bool transparent) {
+    if (!loaded) loaded = std::make_shared<LwoObject>();
+    LwoObject& mesh = *loaded;
     const Vec3 a{-1, -1, 0}, b{1, -1, 0}, c{0, 1, 0};
     for (const std::vector<Vec3>& corners :
          {std::vector<Vec3>{a, b, c}, std::vector<Vec3>{a, c, b}}) {
@@ -281,7 +283,7 @@ TEST(LwsPlayerFiles, OwnVersionOneSceneShowsTheCubeFromItsContentFolder) {
                    scenetest::testdataDir() + "/lws");
     EXPECT_FALSE(scene.load()) << scene.error();
     ASSERT_EQ(scene.v1Objects.size(), 1u);
-    EXPECT_EQ(scene.v1Objects[0].mesh.polygons.size(), 6u);
+    EXPECT_EQ(scene.v1Objects[0].mesh->polygons.size(), 6u);
     EXPECT_EQ(scene.v1Objects[0].motion.samples.size(), 60u);
     EXPECT_EQ(scene.v1CameraMotion.samples.size(), 60u);
     // The shared picture is not in the content folder: reported, and the cube still plays.
@@ -333,7 +335,8 @@ TEST(LwsPlayerFiles, ClipPicturesAreFoundInTheContentFolderByTheirOwnName) {
     EXPECT_FALSE(without.loadFromText(text, "earth.lws"));
     ASSERT_EQ(without.objectErrors().size(), 1u);
     EXPECT_NE(without.objectErrors()[0].find("earthCylindric.jpg"), std::string::npos);
-    EXPECT_EQ(without.objects.at(0).mesh.texture, 0u);
+    ASSERT_TRUE(without.objects.at(0).mesh);
+    EXPECT_EQ(without.objects.at(0).mesh->texture, 0u);
 
     fs::copy_file(data + "/jpeg/testorig.jpg", content / "earthCylindric.jpg");
     LwsScene with;
@@ -341,7 +344,8 @@ TEST(LwsPlayerFiles, ClipPicturesAreFoundInTheContentFolderByTheirOwnName) {
     with.contentDir = content.string();
     EXPECT_FALSE(with.loadFromText(text, "earth.lws"));
     EXPECT_TRUE(with.objectErrors().empty());
-    EXPECT_NE(with.objects.at(0).mesh.texture, 0u);
+    ASSERT_TRUE(with.objects.at(0).mesh);
+    EXPECT_NE(with.objects.at(0).mesh->texture, 0u);
     fs::remove_all(content);
 }
 

@@ -138,7 +138,8 @@ TEST(LwsPlayerV5Placement, RealSceneFrameTwentyIsItsSecondKey) {
     scene.loadTextures = false;
     ASSERT_FALSE(scene.load()) << scene.error();
     ASSERT_EQ(scene.objects.size(), 1u);
-    ASSERT_FALSE(scene.objects[0].mesh.polygons.empty());
+    ASSERT_TRUE(scene.objects[0].mesh);
+    ASSERT_FALSE(scene.objects[0].mesh->polygons.empty());
     // FirstFrame is 1, so frame 20 (0.667 s, the second key: x 2.0691) is sample 19, and frame
     // 40 (the third key: x -2.3749) sample 39. y is the one key's -0.04.
     const double keyed[][2] = {{19, 2.0691125392913818}, {39, -2.3748657703399658}};
@@ -160,7 +161,8 @@ const std::string kMarkerScene =
 
 // One face, its corners clockwise seen from the front (-z) as LightWave orders them, stored
 // negated as the mesh model stores points: drawn only if the player keeps both conventions.
-void giveMarker(LwoObject& mesh) {
+void giveMarker(std::shared_ptr<LwoObject>& mesh) {
+    mesh = std::make_shared<LwoObject>();
     MeshPolygon square;
     const double corners[4][2] = {{0.3, 0.2}, {0.7, 0.2}, {0.7, -0.2}, {0.3, -0.2}};
     for (const auto& c : corners) {
@@ -168,7 +170,7 @@ void giveMarker(LwoObject& mesh) {
     }
     square.cornerCount = 4;
     square.colour = {1.0f, 0.0f, 0.0f};
-    mesh.polygons.push_back(square);
+    mesh->polygons.push_back(square);
 }
 
 // Where a point of the camera's view (x right, y up, z ahead) lands in the 800x600 frame. The

@@ -157,14 +157,37 @@ TEST(LwsVersion3, CameraBlockReadsTheLensAndItsFieldOfView) {
     EXPECT_EQ(scene.objects.size(), 1u);
 }
 
-TEST(LwsVersion3, CameraWithoutPixelAspectRunsToTheEndOfTheFile) {
+// A block without the line that ends it (an object's NumChannels or its last channel, a
+// camera's PixelAspect, a light's LightType) ends where the next item begins, with a located
+// line; the items after it are all read.
+TEST(LwsVersion3, ABlockWithoutItsLastLineEndsAtTheNextItem) {
     LwsScene scene;
-    loadText(scene, "LWSC 3\nAddCamera\nZoomFactor 2\nFrameSize 320 240\n"
-                    "LoadObjectLayer 1 a.lwo\nNumChannels 0\n");
-    EXPECT_TRUE(scene.objects.empty());
+    scene.errors = nullptr;
+    EXPECT_FALSE(loadText(scene, "LWSC\n3\nFirstFrame 1\nLastFrame 10\nFramesPerSecond 10\n"
+                                 "LoadObjectLayer 1 a.lwo\nLoadObjectLayer 1 b.lwo\nNumChannels 2\n" +
+                                 channelText(0, {{0, 0}, {1, 1}}) +
+                                 "AddLight\nLightName Sun\nAddCamera\nCameraName Cam\n"
+                                 "ZoomFactor 2\nFrameSize 320 240\n"
+                                 "AddLight\nLightName Fill\nLightType 1\n"));
+    ASSERT_EQ(scene.objects.size(), 2u);
+    EXPECT_EQ(scene.objects[1].name, "b.lwo");
+    EXPECT_EQ(scene.objects[1].channels.size(), 1u);
+    ASSERT_EQ(scene.lights.size(), 2u);
+    EXPECT_EQ(scene.lights[0].name, "Sun");
+    EXPECT_EQ(scene.lights[1].lightType, 1.0f);
+    EXPECT_EQ(scene.camera.cameraName, "Cam");
     EXPECT_FLOAT_EQ(scene.camera.zoomFactor, 2.0f);
-    EXPECT_FLOAT_EQ(scene.camera.pixelAspect, 1.0f);
     EXPECT_NEAR(scene.camera.fieldOfView, LwsScene::computeFieldOfView(320, 240, 1, 2), 1e-5);
+    const std::vector<std::string> expected = {
+        "test.lws: line 6: object a.lwo has no NumChannels before the next item, at line 7; it ends there",
+        "test.lws: line 7: object b.lwo has 1 of its 2 channels before the next item, at line 16; it "
+        "ends there",
+        "test.lws: line 16: light Sun has no LightType before the next item, at line 18; it ends there",
+        "test.lws: line 18: camera Cam has no PixelAspect before the next item, at line 22; it ends "
+        "there",
+    };
+    EXPECT_EQ(scene.warnings(), expected);
+    EXPECT_EQ(scene.reasons(), expected);
 }
 
 TEST(LwsVersion3, CameraDefaultsAndTheSecondCameraWins) {
@@ -530,7 +553,7 @@ TEST(LwsRealFiles, VersionThreeSceneLoadsWithItsObject) {
     EXPECT_EQ(cube.samples[0].size(), 40u);
     EXPECT_TRUE(cube.samples[1].empty());
     EXPECT_TRUE(scene.objectErrors().empty()) << scene.objectErrors().front();
-    EXPECT_EQ(cube.mesh.polygons.size(), 6u);
+    EXPECT_EQ(cube.mesh->polygons.size(), 6u);
     ASSERT_EQ(scene.lights.size(), 1u);
     EXPECT_EQ(scene.lights[0].name, "Light");
     EXPECT_EQ(scene.lights[0].channels.size(), 9u);
@@ -577,8 +600,8 @@ TEST(LwsContentFolder, ObjectsAreLookedUpInTheNamedFolderNotTheWorkingDirectory)
     named.loadTextures = false;
     EXPECT_FALSE(named.load());
     ASSERT_EQ(named.v1Objects.size(), 2u);
-    EXPECT_EQ(named.v1Objects[0].mesh.polygons.size(), 6u);
-    EXPECT_TRUE(named.v1Objects[1].mesh.polygons.empty());
+    EXPECT_EQ(named.v1Objects[0].mesh->polygons.size(), 6u);
+    EXPECT_EQ(named.v1Objects[1].mesh, nullptr);
     ASSERT_EQ(named.objectErrors().size(), 1u);
     EXPECT_NE(named.objectErrors()[0].find("missing.lwo"), std::string::npos);
 }

@@ -48,7 +48,7 @@ void expectCubeLightCamera(const LwsScene& scene, int firstFrame, int lastFrame)
     EXPECT_EQ(cube.layerNumber, 1);
     EXPECT_EQ(cube.itemId, 0x10000000u);
     EXPECT_EQ(cube.parentIndex, -1);
-    EXPECT_FALSE(cube.mesh.polygons.empty());
+    EXPECT_FALSE(cube.mesh->polygons.empty());
     ASSERT_EQ(cube.samples.size(), 9u);
     for (const SampleArray& samples : cube.samples) {
         EXPECT_EQ(samples.size(), static_cast<size_t>(lastFrame - firstFrame + 1));
@@ -195,7 +195,7 @@ TEST(LwsVersion2Real, MovesAsTheSameSceneSavedAsVersion5) {
     ASSERT_EQ(v2->objects.size(), 1u);
     ASSERT_EQ(v2->lights.size(), 1u);
     EXPECT_EQ(v2->objects[0].name, "simple_cube.lwo");
-    EXPECT_FALSE(v2->objects[0].mesh.polygons.empty());
+    EXPECT_FALSE(v2->objects[0].mesh->polygons.empty());
     EXPECT_EQ(v2->lights[0].name, "Light");
     EXPECT_EQ(v2->camera.cameraName, "Camera");
     const std::pair<const SceneItem*, const SceneItem*> pairs[] = {

@@ -2,9 +2,9 @@
 # The file tools facing files made to hurt whoever reads them: what they write by default stays
 # in proportion to the file, names reach the terminal escaped, and a scene opens no object
 # outside its content folder.
-# usage: hostile_files.sh LWO_INFO LWS_INFO OBJECT.lwo
+# usage: hostile_files.sh LWO_INFO LWS_INFO LWS_PLAY JPEG_INFO OBJECT.lwo PICTURE.jpg
 set -u
-lwo_info=$1 lws_info=$2 object=$3
+lwo_info=$1 lws_info=$2 lws_play=$3 jpeg_info=$4 object=$5 picture=$6
 . "$(dirname "$0")/../support/shell_test.sh"
 cd "$work" || exit 1
 esc=$(printf '\033')
@@ -34,6 +34,27 @@ printf 'LWSC\n3\nLoadObjectLayer 1 \033[2Jgone.lwo\nNumChannels 0\nAddLight\nLig
 grep -qxF 'light Lämp\x1b]0;owned\x07' stdout || fail "lws-info light name: $(grep light stdout)"
 grep -qF 'lws-info: names.lws: line 3: object \x1b[2Jgone.lwo not loaded: ' stderr ||
   fail "lws-info object reason: $(cat stderr)"
+
+# Every path a name takes, the reader's verbose printout included: no ESC, BEL or C1 byte reaches
+# the terminal, in a listing or with --json.
+terminal_bytes() { grep -q "$esc\|$(printf '\007')\|$(printf '\302\233')" "$@"; }
+printf 'LWSC\n3\nAddLight\nLightName Lamp\033[2J\033]0;pwned\007\302\233x\nLightType 0\n' > verbose.lws
+for mode in --json --; do
+  "$lws_info" --verbose $mode verbose.lws >stdout 2>stderr
+  ! terminal_bytes stdout stderr || fail "lws-info --verbose $mode let a control byte through: $(cat -v stdout stderr)"
+  grep -qF 'Lamp\x1b[2J\x1b]0;pwned\x07\u009bx' stdout stderr || fail "lws-info --verbose $mode: $(cat -v stdout stderr)"
+done
+"$lws_play" --verbose --png frames --frames 1 verbose.lws >stdout 2>stderr
+! terminal_bytes stdout stderr || fail "lws-play --verbose let a control byte through: $(cat -v stdout stderr)"
+grep -qF 'Lamp\x1b[2J\x1b]0;pwned\x07\u009bx' stdout || fail "lws-play --verbose: $(cat -v stdout stderr)"
+badname=$(printf 'pic\033]0;pwned\007\302\233')
+cp "$picture" "$badname.jpg" && echo "no picture" >"$badname-not.jpg" || exit 1
+for mode in --json --; do
+  "$jpeg_info" $mode "$badname.jpg" "$badname-not.jpg" >stdout 2>stderr
+  ! terminal_bytes stdout stderr || fail "jpeg-info $mode let a control byte through: $(cat -v stdout stderr)"
+  [ "$(cat stdout stderr | grep -c 'pic\\x1b]0;pwned\\x07\\u009b\|pic\\u001b]0;pwned\\u0007\\u009b')" -ge 3 ] ||
+    fail "jpeg-info $mode names: $(cat -v stdout stderr)"
+done
 
 # An object whose layer and surface are named with commands.
 python3 - <<'EOF' || exit 1
@@ -93,5 +114,18 @@ refused 11 ../c2/cube.lwo
 refused 15 ../cube.lwo
 [ "$(grep -c refused stderr)" -eq 4 ] || fail "lws-info $mode refused other objects: $(cat stderr)"
 [ "$(polygons)" = "$cube 0 0 $cube 0 0 0" ] || fail "lws-info $mode loaded: $(polygons)"
+
+# Objects beside the content folder, named "../LWO/...": refused, with a reason that says how to
+# allow them, and loaded with --allow on the folder that holds both.
+mkdir -p show/Scenes show/LWO && cp "$object" show/LWO/ship.lwo || exit 1
+printf 'LWSC\n3\nLoadObjectLayer 1 ../LWO/ship.lwo\nNumChannels 0\nLoadObjectLayer 1 ..\\LWO\\ship.lwo\nNumChannels 0\n' \
+  > show/Scenes/beside.lws
+"$lws_info" --json show/Scenes/beside.lws >stdout 2>stderr
+grep -qF 'line 3: object ../LWO/ship.lwo refused: ' stderr && grep -qF -- '--allow DIR' stderr ||
+  fail "lws-info beside: $(cat stderr)"
+"$lws_info" --json --allow show show/Scenes/beside.lws >stdout 2>stderr || fail "lws-info --allow -> exit $?"
+[ ! -s stderr ] && [ "$(polygons)" = "$cube $cube" ] || fail "lws-info --allow loaded: $(polygons); $(cat stderr)"
+"$lws_info" --json --allow show/Scenes/../LWO scenes/paths.lws >stdout 2>stderr
+[ "$(grep -c refused stderr)" -eq 4 ] || fail "lws-info --allow on another folder let more in: $(cat stderr)"
 
 finish "hostile files handled"

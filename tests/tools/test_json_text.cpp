@@ -1,5 +1,5 @@
 // The tools' JSON text: what a strict reader of the output relies on.
-#include "tools/json_text.h"
+#include "text/json_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/json_text.h"
+#include "text/json_text.h"
 
 #include <charconv>
 #include <cmath>
