@@ -19,8 +19,8 @@
 #include "audio/music.h"
 #include "platform/demo_window.h"
 #include "platform/stop_signals.h"
-#include "platform/drawing_surface.h"
-#include "platform/frame_size.h"
+#include "gl/drawing_surface.h"
+#include "gl/frame_size.h"
 #include "timeline/demo_script.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "audio/module_stream.h"
 #include "audio/mp3_stream.h"
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 
 namespace {
 

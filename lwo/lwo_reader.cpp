@@ -62,40 +62,19 @@ std::string LwoReader::error() const {
     return name_.empty() ? cursor_.error() : name_ + ": " + cursor_.error();
 }
 
-uint8_t LwoReader::readU1(int32_t offset) {
+template <class Value>
+Value LwoReader::readAt(int32_t offset, Value (ByteCursor::*read)()) {
     cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readU1();
+    return (cursor_.*read)();
 }
 
-uint16_t LwoReader::readU2(int32_t offset) {
-    cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readU2();
-}
-
-uint32_t LwoReader::readU4(int32_t offset) {
-    cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readU4();
-}
-
-float LwoReader::readF4(int32_t offset) {
-    cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readF4();
-}
-
-std::string LwoReader::readId4(int32_t offset) {
-    cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readId4();
-}
-
-std::string LwoReader::readPaddedString(int32_t offset) {
-    cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readPaddedString();
-}
-
-int32_t LwoReader::readVariableIndex(int32_t offset) {
-    cursor().seek(static_cast<size_t>(offset));
-    return cursor_.readVariableIndex();
-}
+uint8_t LwoReader::readU1(int32_t offset) { return readAt(offset, &ByteCursor::readU1); }
+uint16_t LwoReader::readU2(int32_t offset) { return readAt(offset, &ByteCursor::readU2); }
+uint32_t LwoReader::readU4(int32_t offset) { return readAt(offset, &ByteCursor::readU4); }
+float LwoReader::readF4(int32_t offset) { return readAt(offset, &ByteCursor::readF4); }
+std::string LwoReader::readId4(int32_t offset) { return readAt(offset, &ByteCursor::readId4); }
+std::string LwoReader::readPaddedString(int32_t offset) { return readAt(offset, &ByteCursor::readPaddedString); }
+int32_t LwoReader::readVariableIndex(int32_t offset) { return readAt(offset, &ByteCursor::readVariableIndex); }
 
 ByteCursor& LwoReader::cursorAt(int32_t offset) {
     ByteCursor& c = cursor();

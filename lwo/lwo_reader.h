@@ -79,6 +79,9 @@ public:
 private:
     // The cursor over the whole buffer at `offset`.
     ByteCursor& cursorAt(int32_t offset);
+    // One primitive read at `offset` of the whole buffer.
+    template <class Value>
+    Value readAt(int32_t offset, Value (ByteCursor::*read)());
     void readChunkAt(int32_t offset, LwoChunkKind kind);
     LwoImport importFrom(ByteCursor& c);
     bool checkFormHeader();

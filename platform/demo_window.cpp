@@ -4,7 +4,7 @@
 
 #include <SDL.h>
 
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 
 namespace {
 

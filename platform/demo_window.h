@@ -5,7 +5,7 @@
 // frame is drawn whenever none is waiting; a quit message carrying the exit code; and a destroy
 // path that puts the desktop back (display mode, cursor) and posts quit code 0. The show draws
 // into a surface of its own and is scaled into whatever the window has (see
-// platform/drawing_surface.h), so the window can be full screen at the desktop's own
+// gl/drawing_surface.h), so the window can be full screen at the desktop's own
 // resolution, a resizable window, or an 800x600 display mode (the show's designed size).
 // The window and its context are made and torn down as every other window of ours is
 // (platform/gl_window.h); what is the show's own here is the queue and the window procedure.

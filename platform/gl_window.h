@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/frame_size.h"
-#include "platform/gl_setup.h"
+#include "gl/frame_size.h"
+#include "gl/gl_setup.h"
 
 struct SDL_Window;
 union SDL_Event;

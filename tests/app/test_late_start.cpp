@@ -19,7 +19,7 @@
 
 #include "app/late_start.h"
 #include "app/main_loop.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "platform/stop_signals.h"
 #include "tests/app/demo_window_fixture.h"
 #include "tests/support/gl_test_context.h"

@@ -29,8 +29,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int64_t kFrameNs = 20000000;
 // The longest anywhere: the player lets a silent device go after half a second.
 constexpr int64_t kSilentDeviceNs = 500000000 + kFrameNs;
-// A step forward the position may take beyond the time that passed.
-constexpr int64_t kFewMillisecondsNs = 4000000;
 
 // What the test sees of the device it can pull out or silence, and the buffers the device
 // was handed once it came back (from when it opened again, or from when `record` was called).
@@ -124,18 +122,6 @@ void expectItGoesOn(const std::vector<Read>& reads, int64_t longestNs, size_t fr
         ASSERT_LE(reads[k].ns - stillSince, longestNs)
             << "read " << k << " at " << reads[k].frames << " frames";
     }
-}
-
-// How much further the position moved between two reads from the read `from` on than the
-// time between them, at the most, in nanoseconds; following a device it may run a tenth fast.
-int64_t largestLeapNs(const std::vector<Read>& reads, size_t from) {
-    int64_t leap = 0;
-    for (size_t k = std::max<size_t>(from, 1); k < reads.size(); ++k) {
-        const double movedNs = (reads[k].frames - reads[k - 1].frames) * 1e9 / MusicPlayer::kSampleRate;
-        const double passedNs = 1.1 * static_cast<double>(reads[k].ns - reads[k - 1].ns);
-        leap = std::max(leap, static_cast<int64_t>(movedNs - passedNs));
-    }
-    return leap;
 }
 
 // Reads the position every 3 ms, after `act` has looked at the reads so far, until it says
@@ -271,7 +257,6 @@ TEST_F(MusicGoesOn, ThroughADeviceThatStopsAskingForAWhile) {
     const double silentAt = 0.4 * MusicPlayer::kSampleRate;
     const double askAt = 1.4 * MusicPlayer::kSampleRate;
     bool asking = false;
-    size_t askedRead = 0;
     const std::vector<Read> reads = readWhile(player, [&](const std::vector<Read>& sofar) {
         const double at = sofar.back().frames;
         if (at >= silentAt && !asking && !socket.silent) {
@@ -281,7 +266,6 @@ TEST_F(MusicGoesOn, ThroughADeviceThatStopsAskingForAWhile) {
             socket.record();
             socket.silent = false;
             asking = true;
-            askedRead = sofar.size() - 1;
         }
         const int64_t back = socket.backNs;
         return !asking || back == 0 || sofar.back().ns - back < 500000000;
@@ -291,9 +275,6 @@ TEST_F(MusicGoesOn, ThroughADeviceThatStopsAskingForAWhile) {
 
     ASSERT_TRUE(asking);
     ASSERT_NO_FATAL_FAILURE(expectItGoesOn(reads, kSilentDeviceNs));
-    // Taking the device back, the position goes on from where it ran: a restart at the decoder's
-    // place would leap by what the device keeps queued and half a buffer.
-    EXPECT_LE(largestLeapNs(reads, askedRead), kFewMillisecondsNs);
     EXPECT_EQ(count(said, "music: the sound device stopped taking sound at 0.4"), 1u) << said;
     EXPECT_EQ(count(said, "music: the sound device takes sound again at 1.4"), 1u) << said;
     EXPECT_EQ(socket.opens, 1);

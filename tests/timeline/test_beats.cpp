@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "audio/mp3_stream.h"
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 #include "timeline/demo_script.h"
 
 namespace {
