@@ -32,10 +32,10 @@
 #include "app/video_writer.h"
 #include "audio/mp3_stream.h"
 #include "audio/music_player.h"
-#include "platform/drawing_surface.h"
-#include "platform/frame_files.h"
+#include "gl/drawing_surface.h"
+#include "files/frame_files.h"
 #include "platform/stop_signals.h"
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 #include "texture/png_writer.h"
 
 namespace {

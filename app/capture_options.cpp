@@ -12,7 +12,7 @@
 #include <system_error>
 
 #include "app/simulated_show.h"
-#include "platform/frame_files.h"
+#include "files/frame_files.h"
 #include "timeline/demo_clock.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/soundtrack_location.h"
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 enum class CaptureOutput { None, Png, Video, Null };
 

@@ -2,6 +2,7 @@
 
 #include "text/json_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -66,6 +67,11 @@ int takeOperands(const ProgramInfo& program, int argc, char** argv, std::initial
 
 bool looksLikeOption(const char* argument) {
     return argument && argument[0] == '-' && argument[1] != '\0';
+}
+
+std::string textBar(int filled) {
+    const int done = std::clamp(filled, 0, kTextBarWidth);
+    return std::string(static_cast<size_t>(done), '#') + std::string(static_cast<size_t>(kTextBarWidth - done), '.');
 }
 
 // from_chars rather than strtod: no locale, no leading blanks, no hexadecimal; "nan" and

@@ -53,3 +53,8 @@ inline bool withinPixelLimits(int width, int height) {
 // True for an argument that looks like an option ("-x", "--xyz"; not "-" alone, which names
 // stdin/stdout).
 bool looksLikeOption(const char* argument);
+
+// Cells of the bar a program redraws on its terminal line while it works.
+constexpr int kTextBarWidth = 30;
+// That bar with `filled` of its cells done: "#" for each, "." for the rest.
+std::string textBar(int filled);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/command_line.h"
 #include "app/main_loop.h"
 
 namespace {
@@ -22,12 +23,9 @@ public:
 
     void show(double reached) const {
         if (!terminal_) return;
-        constexpr int kBarWidth = 30;
-        const int filled = static_cast<int>(kBarWidth * std::clamp(reached / target_, 0.0, 1.0));
-        char bar[kBarWidth + 1];
-        for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
-        bar[kBarWidth] = '\0';
-        std::fprintf(stderr, "\rinvitation: bringing the show to %.1f s [%s] %.1f s\033[K", target_, bar, reached);
+        const int filled = static_cast<int>(kTextBarWidth * std::clamp(reached / target_, 0.0, 1.0));
+        std::fprintf(stderr, "\rinvitation: bringing the show to %.1f s [%s] %.1f s\033[K", target_,
+                     textBar(filled).c_str(), reached);
     }
 
     void finish(double reached) const {

@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "platform/demo_window.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "timeline/demo_clock.h"
 #include "timeline/demo_script.h"
 

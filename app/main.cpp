@@ -19,7 +19,8 @@
 #include "audio/music.h"
 #include "platform/demo_window.h"
 #include "platform/stop_signals.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
+#include "gl/frame_size.h"
 #include "timeline/demo_script.h"
 
 namespace {
@@ -77,7 +78,8 @@ int play(DemoOptions options, Show& show, std::unique_ptr<DemoWindow>& window) {
     options.window.pixelBits = show.state.displaySettings.bitsPerPixel;
     if (const std::optional<int> code = injectedFailure("window", kExitNoDisplay)) return *code;
     std::string error;
-    window.reset(createDemoWindow(800, 600, 32, "klasa_okna", "demo engine", &error, options.window));
+    window.reset(createDemoWindow(FrameSize::kDesignWidth, FrameSize::kDesignHeight, 32, "klasa_okna", "demo engine",
+                                  &error, options.window));
     if (!window) return fail(error, kExitNoDisplay);
     if (!window->note().empty()) std::fprintf(stderr, "invitation: %s\n", window->note().c_str());
     // Loading takes a fraction of a second: a signal caught meanwhile is acted on after it.
@@ -157,8 +159,9 @@ int main(int argc, char** argv) {
     const std::string error = parseDemoOptions(argc, argv, options);
     if (!error.empty()) return usageError(program, error);
 
-    // Made before the window, so it is released while the context still is (shutDown) and
-    // gone only after the window.
+    // Made before the window, so it is gone only after the window. shutDown releases its GL
+    // objects; after Escape, a close or a signal the window's destroy has already released the
+    // context, and those deletes go to no context at all: the driver freed the objects with it.
     Show show;
     std::unique_ptr<DemoWindow> window;
     const int exitCode = play(options, show, window);

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "platform/gl_context.h"
 #include "timeline/demo_clock.h"
 #include "timeline/demo_script.h"

@@ -29,10 +29,11 @@ std::string installedDataFolder() {
     return (self.parent_path() / DEMO_DATA_FROM_BINDIR).lexically_normal().string();
 }
 
-SoundtrackLocation findSoundtrack() {
+SoundtrackLocation findSoundtrack() { return findSoundtrack(installedDataFolder()); }
+
+SoundtrackLocation findSoundtrack(const std::string& data) {
     std::error_code error;
     const fs::path here = fs::current_path(error);
-    const std::string data = installedDataFolder();
     SoundtrackLocation found;
     found.places = std::string(kSoundtrackName) + " is neither in the working directory" +
                    (error ? std::string() : " (" + here.string() + ")") + " nor in the data folder" +

@@ -17,6 +17,8 @@ struct SoundtrackLocation {
 // data folder beside the running executable. A directory or a device of that name is passed
 // over, as it cannot be played.
 SoundtrackLocation findSoundtrack();
+// The same with `dataFolder` as the data folder (empty: unknown).
+SoundtrackLocation findSoundtrack(const std::string& dataFolder);
 
 // The installed data folder as seen from the running executable (its folder, then the
 // relative way from the program folder to the data folder that the build was configured with),

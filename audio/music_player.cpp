@@ -6,7 +6,7 @@
 
 #include "audio/module_stream.h"
 #include "audio/mp3_stream.h"
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 
 namespace {
 
@@ -66,15 +66,22 @@ void MusicPlayer::setObserver(Observer observer, void* user) {
     observerUser_ = user;
 }
 
-bool MusicPlayer::openDevice(std::string& error) {
+bool MusicPlayer::openOutput(std::string& error) {
     int64_t queued = 0;
     if (!output_->open(kFormat, fillDevice, this, queued, error)) {
         return false;
     }
-    clock_ = std::make_unique<StreamClock>(kSampleRate, queued);
     queued_ = queued;
-    stalled_ = false;
     handed_ = 0;
+    return true;
+}
+
+bool MusicPlayer::openDevice(std::string& error) {
+    if (!openOutput(error)) {
+        return false;
+    }
+    clock_ = std::make_unique<StreamClock>(kSampleRate, queued_);
+    stalled_ = false;
     endFrame_.store(-1);
     endNoted_ = false;
     return true;
@@ -183,22 +190,25 @@ bool MusicPlayer::fail(const char* fileName, std::string& error) {
 
 void MusicPlayer::stop() { closeAll(); }
 
-double MusicPlayer::positionSeconds() {
+StreamClock* MusicPlayer::watchedClock(int64_t& nowNs) {
     if (!clock_) {
-        return 0.0;
+        return nullptr;
     }
-    const int64_t nowNs = steadyNowNs();
+    nowNs = steadyNowNs();
     watchDevice(nowNs);
-    return clock_->positionSeconds(nowNs);
+    return clock_.get();
+}
+
+double MusicPlayer::positionSeconds() {
+    int64_t nowNs = 0;
+    StreamClock* clock = watchedClock(nowNs);
+    return clock ? clock->positionSeconds(nowNs) : 0.0;
 }
 
 int64_t MusicPlayer::positionMilliseconds() {
-    if (!clock_) {
-        return 0;
-    }
-    const int64_t nowNs = steadyNowNs();
-    watchDevice(nowNs);
-    return clock_->positionMilliseconds(nowNs);
+    int64_t nowNs = 0;
+    StreamClock* clock = watchedClock(nowNs);
+    return clock ? clock->positionMilliseconds(nowNs) : 0;
 }
 
 void MusicPlayer::watchDevice(int64_t nowNs) {
@@ -229,14 +239,11 @@ void MusicPlayer::reopenDevice(int64_t nowNs) {
         return;  // still ahead of the show: try again at the next read
     }
     nextOpenNs_ = nowNs + kReopenIntervalNs;
-    int64_t queued = 0;
     std::string error;
-    if (!output_->open(kFormat, fillDevice, this, queued, error)) {
+    if (!openOutput(error)) {
         return;  // no word: the loss has been told, and this is tried every second
     }
-    queued_ = queued;
-    clock_->useDevice(queued);
-    handed_ = 0;
+    clock_->useDevice(queued_);
     const int64_t openedNs = steadyNowNs();
     resumeAtShow(openedNs);
     output_->play();

@@ -104,7 +104,11 @@ private:
     bool play(bool decoderReady, const char* fileName, std::string& error);
     bool moveStream(double seconds, std::string& error);
     bool fail(const char* fileName, std::string& error);  // closes everything; false
+    // Opens the output, the fill starting afresh; the clock is the caller's to set up.
+    bool openOutput(std::string& error);
     bool openDevice(std::string& error);
+    // The clock after a look after the device, read at nowNs; null when nothing plays.
+    StreamClock* watchedClock(int64_t& nowNs);
     void closeAll();
     void watchDevice(int64_t nowNs);
     void loseDevice(int64_t nowNs);

@@ -69,8 +69,6 @@ public:
     // when there was none.
     int64_t lastRequestNs() const;
 
-    int sampleRate() const { return rate_; }
-
 private:
     struct Anchor {
         int64_t timeNs = 0;

@@ -10,7 +10,7 @@
 #include "fx/outline_font.h"
 #include "fx/show_state.h"
 #include "fx/tube_effect.h"
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include "fx/particles.h"
 #include "fx/shapes.h"
 #include "fx/waving_sheet.h"
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 #include "texture/jpeg_texture.h"
 

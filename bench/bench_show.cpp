@@ -21,7 +21,7 @@
 #include "app/capture_options.h"
 #include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 
 namespace {
 

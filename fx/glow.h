@@ -10,7 +10,7 @@
 
 #include <GL/gl.h>
 
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 class GlowEffect {
 public:

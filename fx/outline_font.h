@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 struct ShowState;
 

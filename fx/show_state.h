@@ -25,7 +25,7 @@
 #include <array>
 
 #include "fx/outline_font.h"
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 
 struct ShowState {
     // The outline font: first of kOutlineFontListCount display lists (list fontBase + k draws

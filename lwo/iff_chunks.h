@@ -14,6 +14,8 @@ namespace iff {
 
 constexpr size_t kFormHeaderSize = 12;  // "FORM", U4 length, form type
 constexpr size_t kIdSize = 4;
+constexpr size_t kChunkHeaderSize = 8;     // ID, U4 length
+constexpr size_t kSubChunkHeaderSize = 6;  // ID, U2 length
 
 enum class LengthWidth { Two = 2, Four = 4 };
 
@@ -89,7 +91,7 @@ private:
 template <class Visit>
 void walkChunks(ByteCursor& c, size_t end, Visit&& visit) {
     while (!c.failed() && c.position() < end) {
-        if (!headerFits(c, end, 8, "the form end", "chunk")) return;
+        if (!headerFits(c, end, kChunkHeaderSize, "the form end", "chunk")) return;
         const size_t start = c.position();
         std::string id = c.readId4();
         Scope chunk(c, LengthWidth::Four, start, end, end, kChunkRule);
@@ -99,6 +101,48 @@ void walkChunks(ByteCursor& c, size_t end, Visit&& visit) {
         if (c.failed()) return;
         c.setContext(isForm ? "FORM " + id : id);
         visit(id, isForm, chunk.body());
+    }
+}
+
+// Walks the top level of a form, [c.position(), end), every chunk an ID and a 4-byte length:
+// visit(id, body) is called with the cursor at the start of each body and its range narrowed
+// to it (a nested "FORM" too, its type still unread); whatever the visitor leaves unread is
+// skipped. `id` is the chunk being (or last) walked, kept for the caller even when its length
+// fails. Failures are located in the chunk named by its ID. Stops at the first failure.
+template <class Visit>
+void walkFormChunks(ByteCursor& c, size_t end, std::string& id, Visit&& visit) {
+    while (!c.failed() && c.position() < end) {
+        c.setContext("FORM");
+        if (!headerFits(c, end, kChunkHeaderSize, "the form end", "chunk")) return;
+        const size_t start = c.position();
+        id = c.readId4();
+        c.setContext(id);
+        Scope chunk(c, LengthWidth::Four, start, end, c.size(), kChunkRule);
+        if (chunk.open()) visit(id, chunk.body());
+    }
+}
+
+// Walks the sub-chunks (an ID and a 2-byte length each) up to the cursor's end: visit(id, body)
+// is called with the body as the cursor's readable range. `holder` names the failure of a
+// header that does not fit, "<prefix> <id>" that of a length or a read in the body. A visitor
+// returns false to have the body skipped with its pad byte, true to have the walk go on from
+// where it left the cursor, as if the body's own sub-chunks were the holder's. Stops at the
+// first failure.
+template <class Visit>
+void walkSubChunks(ByteCursor& c, const char* holder, const char* prefix, const LengthRule& rule, Visit&& visit) {
+    const size_t end = c.end();
+    while (!c.atEnd()) {
+        c.setContext(holder);
+        if (!headerFits(c, end, kSubChunkHeaderSize, rule.where, "sub-chunk")) return;
+        const size_t headerStart = c.position();
+        const std::string id = c.readId4();
+        c.setContext(std::string(prefix) + " " + id);
+        Body body;
+        if (!openBody(c, LengthWidth::Two, headerStart, end, rule, body)) return;
+        if (visit(id, body))
+            c.setEnd(end);
+        else
+            closeBody(c, body, end, end);
     }
 }
 

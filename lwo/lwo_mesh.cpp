@@ -1,6 +1,6 @@
 #include "lwo/lwo_mesh.h"
 
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 
 #include <iostream>
 #include <utility>

@@ -1,7 +1,7 @@
-// LwoMesh: a LightWave object read from an LWO2 file and built into polygons, without GL. It
-// holds the reader's records, the mesh polygons and the reason of the last failed load;
-// LwoObject (lwo/lwo_object.h) adds the texture, drawing, the vertex array and morphing. Tools,
-// the scene reader's loading and anything without a GL context use this alone.
+// LwoMesh: a LightWave object read from an LWOB, LWO2 or LWO3 file and built into polygons,
+// without GL. It holds the reader's records, the mesh polygons and the reason of the last
+// failed load; LwoObject (lwo/lwo_object.h) adds the texture, drawing, the vertex array and
+// morphing. Tools, the scene reader's loading and anything without a GL context use this alone.
 //
 // Return values, kept as the show's callers use them: loads and reads return true on FAILURE
 // (the engine's loader convention); the two builders return 1 on success and 0 on failure. A

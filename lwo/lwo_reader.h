@@ -1,200 +1,26 @@
-// The LWO2 reader: an IFF "FORM"/"LWO2" file held in memory, walked chunk by chunk into plain
-// records (tags, layers, points, polygons, polygon tags, surfaces, UV maps, still clips).
-// Everything else is skipped by its length.
+// The object reader: a LightWave object file held in memory (an IFF "FORM" of type LWOB, LWO2
+// or LWO3), read into the records of lwo/lwo_records.h. The reader checks the form header and
+// hands the form to the importer of its type; it knows nothing of any format's chunks.
 //
 // All reads go through one bounded ByteCursor. The first check that fails stops the walk and
 // leaves a located message ("<file>: POLS at 0x1a4: point 812 >= 640 points"); nothing a file
 // holds can make the reader read outside its buffer, loop without progress or allocate more
 // than the file's size suggests. Records own their strings and arrays by value; nothing points
-// into the byte buffer after a read returns. Colours are 0-1 floats; coordinates are as stored
-// in the file (the mesh model negates them). No GL here: a clip's texture name is a plain
-// integer made by whatever loader the caller installs.
+// into the byte buffer after a read returns.
 #pragma once
 
 #include "lwo/byte_cursor.h"
+#include "lwo/lwo_records.h"
 #include "lwo/vec3.h"
 
-#include <array>
 #include <cstdint>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
-// Chunk kinds in the order the walk tests them; anything else is skipped by its length.
-enum class LwoChunkKind {
-    Tags = 0,
-    Layer = 1,
-    Points = 2,
-    BoundingBox = 3,
-    Polygons = 4,
-    PolygonTags = 5,
-    Surface = 6,
-    VertexMap = 7,
-    DiscVertexMap = 8,
-    Clip = 9,
-    Unknown = -1,
-};
-LwoChunkKind classifyChunk(const std::string& id);
+struct LwoImport;
 
-// The object formats, by FORM type: LWO2 (LightWave 6 to 2015), LWO3 (2015 on, surfaces and
-// clips as nested forms), LWOB (LightWave 5 and before). All of them read into the same records.
-enum class LwoFormat { Lwo2, Lwo3, Lwob, Unknown };
-LwoFormat classifyForm(const std::string& type);
-
-// Vertex-map types; only TXUV maps are kept.
-enum class LwoVertexMapKind {
-    Pick = 0,
-    Weight = 1,
-    SubPatchWeight = 2,
-    Uv = 3,
-    Rgb = 4,
-    Rgba = 5,
-    Morph = 6,
-    AbsoluteMorph = 7,
-    Unknown = -1,
-};
-LwoVertexMapKind classifyVertexMap(const std::string& type);
-
-using LwoColour = std::array<float, 3>;  // r, g, b in 0-1
-
-struct LwoTagList {
-    int32_t chunkLength = 0;  // of the last TAGS chunk
-    std::vector<std::string> tags;  // every TAGS chunk appended, file order
-};
-
-struct LwoLayer {
-    int32_t chunkLength = 0;
-    uint16_t number = 0;
-    uint16_t flags = 0;
-    Vec3 pivot;
-    std::string name;
-    bool hasParent = false;  // the optional trailing parent index was present
-    uint16_t parent = 0;
-};
-
-struct LwoPointSet {
-    int32_t chunkLength = 0;
-    std::vector<Vec3> points;  // file order: point number = position here
-};
-
-struct LwoPolygonSet {
-    int32_t chunkLength = 0;
-    std::string type;  // "FACE" sets carry polygons; other types are kept empty
-    int32_t fileCount = 0;  // polygons the file holds in this set, of any type
-    std::vector<int16_t> cornerCounts;  // one per polygon, 0-1023
-    std::vector<int32_t> indices;  // point numbers of all polygons, one after another
-    int16_t layerCount = 0;  // LAYR chunks read before this one
-    int32_t pointSetIndex = -1;  // the PNTS chunk these indices refer to (the latest one)
-    int32_t chunkOffset = 0;  // of the chunk ID, for messages
-};
-
-struct LwoPolygonTags {
-    int32_t chunkLength = 0;
-    std::string type;  // "SURF", "PART", "SMGP", ...
-    std::vector<int32_t> polygonIndices;  // within polygonSetIndex's set
-    std::vector<uint16_t> tags;  // tag-list numbers, pairwise with polygonIndices
-    int32_t polygonSetIndex = -1;  // the POLS chunk these polygons belong to (the latest one)
-    int32_t chunkOffset = 0;
-};
-
-// A texture of an LWOB surface, from a texture-starting sub-chunk (CTEX, DTEX, STEX, RTEX,
-// TTEX, LTEX, BTEX) and the T* sub-chunks after it. Kept as the file says, for projection
-// mapping; a sub-chunk this record has no field for is skipped. Fields default to what a
-// texture without that sub-chunk means.
-struct LwoLegacyTexture {
-    std::string channel;  // the starting sub-chunk's ID: "CTEX" colour, "DTEX" diffuse, ...
-    std::string type;  // its text: "Planar Image Map", "Cylindrical Image Map", ...
-    std::string image;  // TIMG: the picture file, "(none)" or empty without one
-    uint16_t flags = 0;  // TFLG: axis X 1, Y 2, Z 4; world coordinates 8; negative 16, ...
-    Vec3 size{1.0f, 1.0f, 1.0f};  // TSIZ
-    Vec3 centre;  // TCTR
-    uint16_t wrapWidth = 1, wrapHeight = 1;  // TWRP: 0 black, 1 clamp, 2 repeat, 3 mirror
-    float wrapCountWidth = 1.0f;  // TFP0 (cylindrical and spherical maps)
-    float wrapCountHeight = 1.0f;  // TFP1 (spherical maps)
-};
-
-// An image-map block of a surface (LWO2: a BLOK whose header is IMAP), as the file says; read
-// for projection mapping. Fields default to what a block without that sub-chunk means.
-struct LwoImageBlock {
-    int32_t offset = 0;  // of the BLOK sub-chunk's ID, for messages
-    std::string ordinal;  // orders the blocks of one surface
-    std::string channel;  // CHAN: "COLR" colour, "DIFF", "BUMP", ...
-    bool enabled = true;  // ENAB
-    int32_t projection = -1;  // PROJ: 0 planar, 1 cylindrical, 2 spherical, 3 cubic, 4 front, 5 UV; -1 none
-    uint16_t axis = 0;  // AXIS: 0 X, 1 Y, 2 Z
-    Vec3 centre;  // TMAP CNTR
-    Vec3 size{1.0f, 1.0f, 1.0f};  // TMAP SIZE
-    Vec3 rotation;  // TMAP ROTA: heading, pitch, bank in radians
-    int32_t image = 0;  // IMAG: the CLIP's index, 0 for none
-    uint16_t wrapWidth = 1, wrapHeight = 1;  // WRAP: 0 reset, 1 repeat, 2 mirror, 3 edge
-    float wrapCountWidth = 1.0f, wrapCountHeight = 1.0f;  // WRPW, WRPH
-    std::string uvMap;  // VMAP
-    std::string problem;  // why the block could not be read whole, located; empty when it was
-};
-
-struct LwoSurface {
-    int32_t chunkLength = 0;
-    std::string name;
-    std::string sourceName;
-    int16_t colourLength = 0;
-    LwoColour colour = {1.0f, 1.0f, 1.0f};  // white unless a COLR says otherwise
-    int32_t colourEnvelope = 0;
-    int16_t diffuseLength = 0;
-    float diffuse = 0.0f;
-    int32_t diffuseEnvelope = 0;
-    int16_t blockLength = 0;
-    int16_t transparencyLength = 0;
-    bool hasTransparency = false;
-    float transparency = 0.0f;
-    int32_t transparencyEnvelope = 0;
-    bool hasBlock = false;
-    std::vector<LwoImageBlock> imageBlocks;  // file order
-    // Read from LWOB and LWO3 surfaces only (LWO2's are not read, which keeps its results).
-    float luminosity = 0.0f;
-    uint16_t flags = 0;  // LWOB FLAG
-    // The picture the surface's colour uses where the surface names it itself (LWO3: the image
-    // node wired into the material's colour, else the clip of its colour image block; LWOB: the
-    // first colour texture's TIMG). Never set for LWO2, whose pictures are its clips.
-    std::string imageName;
-    std::vector<LwoLegacyTexture> legacyTextures;  // LWOB, file order
-};
-
-struct LwoVertexMapEntry {
-    int32_t vertex = 0;  // point number
-    int32_t polygon = 0;  // polygon number within its set (VMAD entries only)
-    std::vector<float> values;  // `dimension` long
-};
-
-struct LwoVertexMap {
-    int32_t chunkLength = 0;
-    std::string type;
-    uint16_t dimension = 0;
-    std::string name;
-    std::vector<LwoVertexMapEntry> entries;
-    int32_t pointSetIndex = -1;  // the PNTS chunk the vertices refer to (the latest one)
-};
-
-struct LwoClip {
-    int32_t chunkLength = 0;
-    uint32_t clipIndex = 0;
-    std::string subChunkType;
-    int16_t stillLength = 0;
-    std::string fileName;
-    uint32_t texture = 0;  // made from a STIL file name by the clip loader; 0 for none
-};
-
-// Polygons in a polygon list (U2 corner count with flags, VX points) without checking the
-// points: counts what a set the mesh does not keep holds. Stops at the first short polygon.
-int32_t countPolygonList(ByteCursor list);
-
-// More TXUV VMAP chunks than this fail the read: every corner is looked up in every map.
-constexpr size_t kMaxUvMaps = 256;
-
-// Loads a picture file into a texture name; true on failure (the texture loaders' convention).
-// A GL texture name is an unsigned 32-bit integer, so the JPEG loader fits as it is.
-using ClipTextureLoader = bool (*)(const char* path, uint32_t& texture);
-
-class LwoReader {
+class LwoReader : public LwoRecords {
 public:
     LwoReader() = default;
     // Takes the whole file and reads the form length at byte 4. `name` labels messages.
@@ -209,21 +35,21 @@ public:
     std::string readPaddedString(int32_t offset);
     int32_t readVariableIndex(int32_t offset);
 
-    // Chunk readers: `offset` is that of the chunk's length field (the byte after its ID).
+    // LWO2 chunk readers: `offset` is that of the chunk's length field (the byte after its ID).
     // Each appends its record and leaves the position after the chunk body and its pad byte.
-    void readTags(int32_t offset);
-    void readLayer(int32_t offset);
-    void readPoints(int32_t offset);
-    void readBoundingBox(int32_t offset);
-    void readPolygons(int32_t offset);
-    void readPolygonTags(int32_t offset);
-    void readSurface(int32_t offset);
-    void readVertexMap(int32_t offset);
-    void readDiscVertexMap(int32_t offset);
-    void readClip(int32_t offset);
+    void readTags(int32_t offset) { readChunkAt(offset, LwoChunkKind::Tags); }
+    void readLayer(int32_t offset) { readChunkAt(offset, LwoChunkKind::Layer); }
+    void readPoints(int32_t offset) { readChunkAt(offset, LwoChunkKind::Points); }
+    void readBoundingBox(int32_t offset) { readChunkAt(offset, LwoChunkKind::BoundingBox); }
+    void readPolygons(int32_t offset) { readChunkAt(offset, LwoChunkKind::Polygons); }
+    void readPolygonTags(int32_t offset) { readChunkAt(offset, LwoChunkKind::PolygonTags); }
+    void readSurface(int32_t offset) { readChunkAt(offset, LwoChunkKind::Surface); }
+    void readVertexMap(int32_t offset) { readChunkAt(offset, LwoChunkKind::VertexMap); }
+    void readDiscVertexMap(int32_t offset) { readChunkAt(offset, LwoChunkKind::DiscVertexMap); }
+    void readClip(int32_t offset) { readChunkAt(offset, LwoChunkKind::Clip); }
 
-    // Walks the chunks from `start` (12) to the end of the form. True on failure, with
-    // error() set.
+    // Checks the form header and reads the form's chunks from `start` (12) with the importer of
+    // its type. True on failure, with error() set.
     [[nodiscard]] bool parseChunks(int32_t start);
 
     // Gives back the file's bytes once its records are read: nothing after the walk reads them,
@@ -239,23 +65,9 @@ public:
     std::string error() const;
     const std::string& name() const { return name_; }
 
-    int32_t formLength = 0;
-    std::string formType;  // as the file says, once the walk has begun
-    LwoFormat format = LwoFormat::Unknown;
     std::vector<uint8_t> bytes;
-    int16_t layerCount = 0;
-    LwoTagList tagList;
-    std::vector<LwoLayer> layers;
-    std::vector<LwoPointSet> pointSets;
-    int32_t boundingBoxLength = 0;
-    std::vector<LwoPolygonSet> polygonSets;
-    std::vector<LwoPolygonTags> polygonTagSets;
-    std::vector<LwoSurface> surfaces;
-    std::vector<LwoVertexMap> vertexMaps;  // TXUV VMAP chunks
-    std::vector<LwoVertexMap> discVertexMaps;  // TXUV VMAD chunks
-    std::vector<LwoClip> clips;
 
-    // The chunk being (or last) dispatched by the walk.
+    // The top-level chunk being (or last) read by the walk.
     std::string currentChunkId;
     LwoChunkKind currentChunkKind = LwoChunkKind::Unknown;
 
@@ -265,17 +77,14 @@ public:
     ClipTextureLoader clipTextureLoader = nullptr;
 
 private:
-    class ChunkScope;
     // The cursor over the whole buffer at `offset`.
     ByteCursor& cursorAt(int32_t offset);
-    void readLwo2Chunk(int32_t lengthOffset);
-    void skipChunk(int32_t offset);
-    void readVertexMapChunk(int32_t offset, bool perPolygon);
-    void readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd);
+    // One primitive read at `offset` of the whole buffer.
+    template <class Value>
+    Value readAt(int32_t offset, Value (ByteCursor::*read)());
+    void readChunkAt(int32_t offset, LwoChunkKind kind);
+    LwoImport importFrom(ByteCursor& c);
     bool checkFormHeader();
-    // Polygons in the latest polygon set, or -1 when it is not a FACE set (count unknown).
-    int64_t latestPolygonCount() const;
-    size_t latestPointCount() const;
     // The cursor over `bytes`, re-pointed at them on every use so copies of a reader stay valid.
     ByteCursor& cursor();
     std::ostream& diagnosticStream() const;

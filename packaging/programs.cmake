@@ -5,3 +5,5 @@ install(TARGETS invitation invitation-capture lwo-info lws-info lws-play jpeg-in
 # The demo finds it from its own path (app/soundtrack_location.h); the build makes it.
 install(FILES ${CMAKE_BINARY_DIR}/inv2.mp3 DESTINATION ${CMAKE_INSTALL_DATADIR}/invitation)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The README's links lead into docs/, so the documents and their pictures go beside it.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs DESTINATION ${CMAKE_INSTALL_DOCDIR})

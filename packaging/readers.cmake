@@ -13,14 +13,18 @@ set(readers_pkgconfig_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 # The public headers and every header they include; the consumer test fails on an installed
 # header that includes one missing here.
 set(readers_headers
-  lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_writer.h lwo/mesh_build.h lwo/vec3.h
-  platform/frame_files.h platform/whole_file.h
+  files/frame_files.h files/whole_file.h
+  lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_records.h lwo/lwo_writer.h lwo/mesh_build.h lwo/vec3.h
   texture/jpeg_decoder.h texture/png_writer.h)
 foreach(header ${readers_headers})
   get_filename_component(folder ${header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/${header}
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/invitation/${folder} COMPONENT Development)
 endforeach()
+# The file library's headers were installed under platform/ before it had a folder of its own:
+# headers there that include the new ones keep programs built against that layout compiling.
+install(DIRECTORY ${CMAKE_CURRENT_LIST_DIR}/forwarding/
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/invitation COMPONENT Development)
 
 install(TARGETS demo_lwo_reader demo_pictures demo_files EXPORT ${readers_package}Targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT Development)

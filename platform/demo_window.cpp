@@ -4,7 +4,7 @@
 
 #include <SDL.h>
 
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 
 namespace {
 
@@ -16,10 +16,7 @@ Uint32 quitEventType() {
 
 }  // namespace
 
-void catchStopSignals() {
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    stopsignals::install();
-}
+void catchStopSignals() { stopsignals::install(); }
 
 void postQuitMessage(int code) {
     SDL_Event event{};
@@ -28,6 +25,8 @@ void postQuitMessage(int code) {
     SDL_PushEvent(&event);
 }
 
+// The class name is the specification's ("klasa_okna"): SDL registers no window classes, so it
+// names nothing here and is kept for the call's shape.
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* /*className*/,
                              const char* title, std::string* error, const WindowDescription& description) {
     WindowDescription wanted = description;

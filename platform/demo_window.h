@@ -5,7 +5,7 @@
 // frame is drawn whenever none is waiting; a quit message carrying the exit code; and a destroy
 // path that puts the desktop back (display mode, cursor) and posts quit code 0. The show draws
 // into a surface of its own and is scaled into whatever the window has (see
-// platform/drawing_surface.h), so the window can be full screen at the desktop's own
+// gl/drawing_surface.h), so the window can be full screen at the desktop's own
 // resolution, a resizable window, or an 800x600 display mode (the show's designed size).
 // The window and its context are made and torn down as every other window of ours is
 // (platform/gl_window.h); what is the show's own here is the queue and the window procedure.
@@ -93,10 +93,10 @@ void postQuitMessage(int code);
 
 // SIGINT, SIGTERM and SIGHUP end the program like a close, desktop restored, but with the exit
 // code 128 + the signal, so a caller can tell them from Escape (platform/stop_signals.h).
-// Call before createDemoWindow: SDL's own handlers, which would turn SIGINT and SIGTERM into a
-// plain close, then stay out. peekMessage hands a recorded signal over as a Stop message,
-// once; the stretches that take no messages (start-up, a fast-forward) look at
-// stopsignals::caught() to give up early.
+// Call before createDemoWindow, so a signal that comes during the start-up is recorded too
+// (SDL's own handlers stay out whenever it is called: every window turns them off).
+// peekMessage hands a recorded signal over as a Stop message, once; the stretches that take no
+// messages (start-up, a fast-forward) look at stopsignals::caught() to give up early.
 void catchStopSignals();
 
 // Opens the window that `description` describes, at width x height (the display mode

@@ -6,7 +6,9 @@
 // Headless: `hiddenWindow` describes a hidden window on SDL's offscreen video driver (EGL on
 // Mesa's software renderer) unless SDL_VIDEODRIVER names another; SIGINT and SIGTERM are left
 // to the program. lws-play, when it plays rather than writes frames, describes a shown window
-// on the display instead, and ends on `quitRequested` (Ctrl-C included). Sizes are pixels.
+// on the display instead, and ends on `quitRequested` (Escape or a close) or on a stop signal,
+// which the program catches itself (platform/stop_signals.h): SDL's signal handlers are always
+// off. Sizes are pixels.
 // Single-threaded: every call comes from the main thread.
 #pragma once
 
@@ -33,7 +35,6 @@ public:
 
     int width() const { return width_; }
     int height() const { return height_; }
-    SDL_Window* sdlWindow() const { return window_->sdlWindow(); }
 
 private:
     explicit GlContext(std::unique_ptr<GlWindow> window);

@@ -76,7 +76,7 @@ Uint32 windowFlags(DisplayMode mode, const WindowDescription& description) {
 // the display's whole area itself, while it is still an ordinary window (SDL ignores a new
 // size for a full-screen one).
 SDL_Rect displayArea(SDL_Window* window) {
-    SDL_Rect bounds{0, 0, 800, 600};
+    SDL_Rect bounds{0, 0, FrameSize::kDesignWidth, FrameSize::kDesignHeight};
     const int display = window ? SDL_GetWindowDisplayIndex(window) : 0;
     SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds);
     return bounds;
@@ -96,6 +96,18 @@ SDL_Rect windowArea(DisplayMode mode, int width, int height, int windowWidth, in
         case DisplayMode::Hidden: break;
     }
     return {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowWidth, windowHeight};
+}
+
+// A hidden context asks for the offscreen driver, a hint that gives way to the SDL_VIDEODRIVER
+// variable, so a run can still pick its driver. The hint is the whole process's and is read
+// only when video starts: it is taken back at once, or a window to be watched, opened later,
+// would start on the offscreen driver as if asked to, pass every check and draw nowhere.
+bool startVideo(DisplayMode mode) {
+    if (watched(mode)) return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    return started;
 }
 
 void switchDisplayMode(SDL_Window* window, const WindowDescription& description) {
@@ -140,16 +152,12 @@ std::unique_ptr<GlWindow> GlWindow::open(const WindowDescription& description, s
 
 // The set-up, step by step; the reason of the step that failed, empty when none did.
 std::string GlWindow::openWindow(const WindowDescription& description) {
-    if (!watched(description.mode)) {
-        // A hint gives way to the SDL_VIDEODRIVER variable, so a run can still pick its driver.
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    }
     // SDL would turn SIGINT and SIGTERM into quit events, which nobody polls in a hidden
     // context: the signals keep their default meaning, or the program's own (stop_signals.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     const bool noDisplay = watched(description.mode) && !std::getenv("DISPLAY") &&
                            !std::getenv("WAYLAND_DISPLAY") && !SDL_GetHint(SDL_HINT_VIDEODRIVER);
-    if (noDisplay || SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return failure("no display");
+    if (noDisplay || !startVideo(description.mode)) return failure("no display");
     videoStarted_ = true;
     if (watched(description.mode) && drawsNowhereUnasked()) return drawsNowhereReason();
 

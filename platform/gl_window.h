@@ -11,7 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/gl_setup.h"
+#include "gl/frame_size.h"
+#include "gl/gl_setup.h"
 
 struct SDL_Window;
 union SDL_Event;
@@ -35,8 +36,8 @@ struct WindowDescription {
     int pixelBits = DisplaySettings{}.bitsPerPixel;
     // The drawing size: a hidden context's, a window's unless `windowWidth` is given, and the
     // display mode that ModeSwitch asks for (of `displayBits` per pixel).
-    int width = 800;
-    int height = 600;
+    int width = FrameSize::kDesignWidth;
+    int height = FrameSize::kDesignHeight;
     int displayBits = 32;
     std::string title = "demo engine";
     bool shownAtOnce = false;  // else hidden until `GlWindow::show`, so loading is not watched
@@ -100,8 +101,8 @@ private:
     bool videoStarted_ = false;
     bool fullScreen_ = false;
     std::string note_;
-    int windowWidth_ = 800;  // the size a window returns to from full screen
-    int windowHeight_ = 600;
+    int windowWidth_ = FrameSize::kDesignWidth;  // the size a window returns to from full screen
+    int windowHeight_ = FrameSize::kDesignHeight;
 };
 
 // The pixel format every context of ours asks for, the show's window's included.

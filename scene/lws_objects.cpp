@@ -1,7 +1,7 @@
 // Loading the objects a scene names, and their pictures, from its content folder.
 #include "scene/lws_scene.h"
 
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 #include "texture/jpeg_texture.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
-// Scene playback: one frame per call, counters advanced by one step per call. Versions 4 and 5
-// have a player of their own (scene/lws_player_v5.h).
+// Scene playback: one frame per call, counters advanced by one step per call. Versions 2, 4 and
+// 5 have a player of their own (scene/lws_player_v5.h).
 //
 // Version 3 channels hold radians, turned into degrees with 57.2974694313457: 180 / 3.1415 in
 // single precision, the engine's coarse pi, kept so scenes turn exactly as they always have.
@@ -51,7 +51,7 @@ float degrees(double radians) { return static_cast<float>(radians * kRadiansToDe
 void setProjection(float fieldOfView, float width, float height) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(fieldOfView, height != 0.0f ? width / height : 1.0f, 0.1, 1000.0);
+    gluPerspective(fieldOfView, height != 0.0f ? width / height : 1.0f, kSceneNearPlane, kSceneFarPlane);
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -12,10 +12,6 @@ namespace {
 
 constexpr int kScaleChannel = 6;
 
-// The depth range the version 3 player draws in, so scenes made to the same scale fit alike.
-constexpr double kNearPlane = 0.1;
-constexpr double kFarPlane = 1000.0;
-
 double& at(SceneMatrix& m, int row, int column) { return m[static_cast<size_t>(column * 4 + row)]; }
 double at(const SceneMatrix& m, int row, int column) {
     return m[static_cast<size_t>(column * 4 + row)];
@@ -81,7 +77,7 @@ void setLens(const SceneCamera& camera) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     const float aspect = camera.frameHeight > 0.0f ? camera.frameWidth / camera.frameHeight : 1.0f;
-    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, kNearPlane, kFarPlane);
+    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, kSceneNearPlane, kSceneFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
 }

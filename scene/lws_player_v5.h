@@ -1,5 +1,6 @@
-// Playback of scene versions 4 and 5: every object placed by its own motion and its parents',
-// seen through the camera's motion, one scene frame per call.
+// Playback of scene versions 2, 4 and 5 (version 2 is read into version 5's records): every
+// object placed by its own motion and its parents', seen through the camera's motion, one
+// scene frame per call.
 //
 // LightWave's conventions, as its scene format and SDK documents give them and as other readers
 // of these files apply them:
@@ -32,6 +33,10 @@
 class LwsScene;
 struct SceneItem;
 struct SceneCamera;
+
+// The depth range every scene player draws in, so scenes made to the same scale fit alike.
+constexpr double kSceneNearPlane = 0.1;
+constexpr double kSceneFarPlane = 1000.0;
 
 // 4x4 and column-major, as glLoadMatrixd takes it: row r, column c is m[c * 4 + r].
 using SceneMatrix = std::array<double, 16>;

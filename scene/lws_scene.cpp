@@ -2,7 +2,7 @@
 // generation, the reading primitives and the bounds every reader counts against.
 #include "scene/lws_scene.h"
 
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 #include "scene/lws_reader_v2.h"
 #include "scene/lws_reader_v5.h"
 #include "scene/scene_tokens.h"

@@ -17,6 +17,10 @@
 #   through others. A file that several targets build must keep to each of them.
 # - GL and SDL are the two outside header sets held to layers too: a file may include them only
 #   when its targets link them. Other system headers are not checked.
+# - Folders are layers too: a folder is above another when a target building files in it links,
+#   directly or through others, one that builds files in the other. No include may run up the
+#   folder tree, into a folder above the including file's, even where the targets allow it: so
+#   `ls` shows the layers this check enforces.
 # Files that no target of this configuration builds or includes (the fuzzers outside a fuzzing
 # build) are left out and named.
 cmake_minimum_required(VERSION 3.25)
@@ -40,15 +44,11 @@ endif()
 include("${LAYER_GRAPH}")
 
 # --- the graph: who builds each file, and what each target reaches ---
-set(folders)
 foreach(target IN LISTS graph_targets)
   foreach(file IN LISTS graph_files_${target})
     list(APPEND "owners_${file}" ${target})
-    string(REGEX MATCH "^[^/]+" folder "${file}")
-    list(APPEND folders ${folder})
   endforeach()
 endforeach()
-list(REMOVE_DUPLICATES folders)
 
 # reach_T: T and every target it links, directly or through others, outside ones included.
 foreach(target IN LISTS graph_targets)
@@ -68,9 +68,31 @@ foreach(target IN LISTS graph_targets)
   set(reach_${target} ${reach})
 endforeach()
 
+# folder_reach_F: the other folders that F's targets reach (the folders below F).
+foreach(target IN LISTS graph_targets)
+  set(target_folders)
+  foreach(file IN LISTS graph_files_${target})
+    string(REGEX MATCH "^[^/]+" folder "${file}")
+    list(APPEND target_folders ${folder})
+  endforeach()
+  list(REMOVE_DUPLICATES target_folders)
+  set(folders_of_${target} ${target_folders})
+endforeach()
+foreach(target IN LISTS graph_targets)
+  foreach(folder IN LISTS folders_of_${target})
+    foreach(reached IN LISTS reach_${target})
+      foreach(below IN LISTS folders_of_${reached})
+        if(NOT below STREQUAL folder AND NOT below IN_LIST folder_reach_${folder})
+          list(APPEND folder_reach_${folder} ${below})
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+endforeach()
+
 # --- every file in the folders the targets build from ---
 set(globs)
-foreach(folder IN LISTS folders)
+foreach(folder IN LISTS graph_folders)
   foreach(suffix IN LISTS header_suffixes source_suffixes)
     list(APPEND globs "${SOURCE_DIR}/${folder}/*.${suffix}")
   endforeach()
@@ -218,6 +240,11 @@ foreach(file IN LISTS files)
         list(APPEND faults "${file} includes ${named}: ${target} does not link ${what} (it links: ${links})")
       endif()
     endforeach()
+    string(REGEX MATCH "^[^/]+" from "${file}")
+    string(REGEX MATCH "^[^/]+" into "${included}")
+    if(NOT included IN_LIST outside_sets AND from IN_LIST folder_reach_${into})
+      list(APPEND faults "${file} includes ${named}, up the folder tree: ${into}/ is above ${from}/ (its targets link those of ${from}/)")
+    endif()
   endforeach()
 endforeach()
 

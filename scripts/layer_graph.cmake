@@ -7,7 +7,8 @@
 #
 # FILE is a CMake script setting `graph_targets`, and for each target T `graph_files_T` (paths
 # relative to the source root; generated files left out) and `graph_links_T` (the targets it
-# links directly, private ones too, aliases resolved; plain library files left out).
+# links directly, private ones too, aliases resolved; plain library files left out), and
+# `graph_folders`, the top folders those files are in.
 
 # Every target defined in `dir` and the folders below it.
 function(demo_targets_below dir out)
@@ -61,6 +62,7 @@ endfunction()
 function(demo_write_layer_graph file)
   demo_targets_below("${PROJECT_SOURCE_DIR}" targets)
   set(kept)
+  set(folders)
   set(text "# Written by configuring the project (scripts/layer_graph.cmake); read by scripts/check_layers.cmake.\n")
   foreach(target IN LISTS targets)
     get_target_property(type ${target} TYPE)
@@ -70,9 +72,14 @@ function(demo_write_layer_graph file)
     list(APPEND kept ${target})
     demo_target_files(${target} files)
     demo_target_links(${target} links)
+    foreach(file IN LISTS files)
+      string(REGEX MATCH "^[^/]+" folder "${file}")
+      list(APPEND folders ${folder})
+    endforeach()
     string(APPEND text "set(graph_files_${target} \"${files}\")\nset(graph_links_${target} \"${links}\")\n")
   endforeach()
-  string(APPEND text "set(graph_targets \"${kept}\")\n")
+  list(REMOVE_DUPLICATES folders)
+  string(APPEND text "set(graph_targets \"${kept}\")\nset(graph_folders \"${folders}\")\n")
   # Rewritten only when the graph changes.
   file(CONFIGURE OUTPUT "${file}" CONTENT "${text}" @ONLY)
 endfunction()

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>

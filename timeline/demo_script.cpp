@@ -6,7 +6,7 @@
 
 #include "fx/image_layer.h"
 #include "fx/outline_font.h"
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 
 const char invitationText[] =
     "Czesc, tu grupa Nocna Zmiana! Prosimy, nie wciskajcie jeszcze Esc, zostancie z nami do konca... "

@@ -15,7 +15,7 @@
 #include "fx/waving_sheet.h"
 #include "lwo/lwo_object.h"
 #include "fx/show_state.h"
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 struct Show {
     // The one place that knows the size of the frame the show draws: the script and the glow

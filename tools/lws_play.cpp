@@ -16,7 +16,7 @@
 // Exit status: 0 after playing, 1 when the scene or the GL context could not be had, 2 for a
 // wrong command line, 128 + the signal when SIGINT, SIGTERM or SIGHUP stopped it.
 #include "app/command_line.h"
-#include "platform/frame_files.h"
+#include "files/frame_files.h"
 #include "platform/gl_context.h"
 #include "platform/stop_signals.h"
 #include "scene/lws_scene.h"

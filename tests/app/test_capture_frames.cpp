@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "app/startup.h"
-#include "platform/drawing_surface.h"
-#include "platform/frame_files.h"
+#include "gl/drawing_surface.h"
+#include "files/frame_files.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/temp_folder.h"
 #include "timeline/demo_script.h"

@@ -16,7 +16,7 @@
 #include "app/late_start.h"
 #include "app/show_start_state.h"
 #include "app/startup.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "tests/support/gl_test_context.h"
 #include "texture/framebuffer_capture.h"
 #include "timeline/demo_script.h"

@@ -2,7 +2,7 @@
 // why, the position follows the device and starts at the first sample (or the chosen start,
 // still counted from the first), jumps follow at once, the stream loops, and the module
 // entry reports whole seconds.
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 
 namespace fxtest {

@@ -12,7 +12,7 @@
 
 #include "fx/glyph_outline.h"
 #include "fx/outline_font.h"
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 #include "fx/show_state.h"
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "fx/tube_effect.h"
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/temp_folder.h"
 

@@ -15,15 +15,7 @@ set(scratch "${base}/planted_faults.${tag}")
 
 # The folders the graph builds from, copied (sources and headers only).
 include("${LAYER_GRAPH}")
-set(folders)
-foreach(target IN LISTS graph_targets)
-  foreach(file IN LISTS graph_files_${target})
-    string(REGEX MATCH "^[^/]+" folder "${file}")
-    list(APPEND folders ${folder})
-  endforeach()
-endforeach()
-list(REMOVE_DUPLICATES folders)
-foreach(folder IN LISTS folders)
+foreach(folder IN LISTS graph_folders)
   file(GLOB_RECURSE copied RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${folder}/*.h"
     "${SOURCE_DIR}/${folder}/*.hpp" "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.c")
   foreach(file IN LISTS copied)
@@ -82,10 +74,10 @@ expect("upward include by a relative path" "${LAYER_GRAPH}" fail
 unplant(lwo/lwo_reader.cpp)
 
 # A header goes with the source of its own name: whole_file.h is the file library's.
-plant(platform/whole_file.h "#include \"platform/gl_setup.h\"")
+plant(files/whole_file.h "#include \"gl/gl_setup.h\"")
 expect("a header's include, held to its source's target" "${LAYER_GRAPH}" fail
-  "platform/whole_file.h includes \"platform/gl_setup.h\": demo_files does not link demo_platform_gl")
-unplant(platform/whole_file.h)
+  "files/whole_file.h includes \"gl/gl_setup.h\": demo_files does not link demo_gl")
+unplant(files/whole_file.h)
 
 # GL in a library that links no GL.
 plant(lwo/lwo_mesh.cpp "#include <GL/gl.h>")
@@ -130,6 +122,17 @@ string(REGEX REPLACE "(set\\(graph_files_demo_lwo_reader \")" "\\1lwo/new_part.c
 file(WRITE "${scratch}/layer_graph.cmake" "${text}")
 expect("a new file, listed in its library" "${scratch}/layer_graph.cmake" fail
   "lwo/new_part.h includes \"fx/glow.h\": demo_lwo_reader does not link demo_fx")
+
+# A file of the bottom library kept in the window layer's folder, as the file library's were:
+# the links allow the picture decoder to include it, but the include runs up the folder tree.
+file(WRITE "${scratch}/platform/stray_files.cpp" "#include \"platform/stray_files.h\"\n")
+file(WRITE "${scratch}/platform/stray_files.h" "#pragma once\n")
+plant(texture/jpeg_decoder.cpp "#include \"platform/stray_files.h\"")
+file(READ "${LAYER_GRAPH}" text)
+string(REGEX REPLACE "(set\\(graph_files_demo_files \")" "\\1platform/stray_files.cpp;" text "${text}")
+file(WRITE "${scratch}/layer_graph.cmake" "${text}")
+expect("an include up the folder tree that the links allow" "${scratch}/layer_graph.cmake" fail
+  "texture/jpeg_decoder.cpp includes \"platform/stray_files.h\", up the folder tree: platform/ is above texture/")
 
 file(REMOVE_RECURSE "${scratch}")
 if(failures)

@@ -56,94 +56,22 @@ float u8(int value) { return value / 255.0f; }
 const std::vector<FormFacts>& allFacts() {
     const float grey = 0.50196078f;
     static const std::vector<FormFacts> facts = {
-        {"lwob_ConcavePolygon.lwo",
-         "LWOB",
-         {""},
-         {64},
-         {{{66, 1}}},
-         {"test_Smoothing"},
-         "test_Smoothing",
-         {u8(36), u8(47), u8(105)},
-         {},
-         {},
-         {}},
-        {"lwob_formatDetection.lwo",
-         "LWOB",
-         {""},
-         {24},
-         {{{24, 1}}},
-         {"Default"},
-         "Default",
-         {u8(200), u8(200), u8(200)},
-         {},
-         {},
-         {}},
-        {"lwob_sphere_with_mat_gloss_10pc.lwo",
-         "LWOB",
-         {""},
-         {266},
-         {{{3, 48}, {4, 240}}},
-         {"Default"},
-         "Default",
-         {u8(255), u8(128), u8(192)},
-         {},
-         {},
-         {}},
-        {"lwo3_Cube00-Basic.lwo",
-         "LWO3",
-         {""},
-         {8},
-         {{{4, 6}}},
-         {"DkBlu", "Default"},
-         "Default",
-         {grey, grey, grey},
-         {},
-         {},
-         {}},
-        {"lwo3_Cube02-MultipleLayers.lwo",
-         "LWO3",
-         {"Cube_1", "Cube_2", "Cube_3"},
-         {8, 8, 8},
-         {{{4, 6}}, {{4, 6}}, {{4, 6}}},
-         {"DkBlu", "Default"},
-         "Default",
-         {grey, grey, grey},
-         {},
-         {},
-         {}},
-        {"lwo3_Cube06-UVTextureMapStandard.lwo",
-         "LWO3",
-         {""},
-         {8},
-         {{{4, 6}}},
-         {"DkBlu", "Default"},
-         "Default",
-         {grey, grey, grey},
-         {8},
-         {16},
-         {"Images/general/UV_Grid.jpg"}},
-        {"lwo3_UV-Discontinuous-VMAD.lwo",
-         "LWO3",
-         {""},
-         {6},
-         {{{4, 2}}},
-         {"DkBlu", "UV"},
-         "UV",
-         {0.502f, 0.502f, 0.502f},
-         {6},
-         {2},
-         {"Images/general/UV_Grid.jpg"}},
-        {"lwo3_n-gon.lwo",
-         "LWO3",
-         {""},
-         {48},
-         {{{4, 24}, {24, 2}}},
-         {"DkBlu", "Red"},
-         "Red",
-         {grey, grey, grey},
-         {},
-         {},
-         {}},
+        {"lwob_ConcavePolygon.lwo", "LWOB", {""}, {64}, {{{66, 1}}},
+         {"test_Smoothing"}, "test_Smoothing", {u8(36), u8(47), u8(105)}, {}, {}, {}},
+        {"lwob_formatDetection.lwo", "LWOB", {""}, {24}, {{{24, 1}}},
+         {"Default"}, "Default", {u8(200), u8(200), u8(200)}, {}, {}, {}},
+        {"lwob_sphere_with_mat_gloss_10pc.lwo", "LWOB", {""}, {266}, {{{3, 48}, {4, 240}}},
+         {"Default"}, "Default", {u8(255), u8(128), u8(192)}, {}, {}, {}},
+        {"lwo3_Cube00-Basic.lwo", "LWO3", {""}, {8}, {{{4, 6}}},
+         {"DkBlu", "Default"}, "Default", {grey, grey, grey}, {}, {}, {}},
+        {"lwo3_Cube02-MultipleLayers.lwo", "LWO3", {"Cube_1", "Cube_2", "Cube_3"}, {8, 8, 8},
+         {{{4, 6}}, {{4, 6}}, {{4, 6}}}, {"DkBlu", "Default"}, "Default", {grey, grey, grey}, {}, {}, {}},
+        {"lwo3_Cube06-UVTextureMapStandard.lwo", "LWO3", {""}, {8}, {{{4, 6}}},
+         {"DkBlu", "Default"}, "Default", {grey, grey, grey}, {8}, {16}, {"Images/general/UV_Grid.jpg"}},
+        {"lwo3_UV-Discontinuous-VMAD.lwo", "LWO3", {""}, {6}, {{{4, 2}}},
+         {"DkBlu", "UV"}, "UV", {0.502f, 0.502f, 0.502f}, {6}, {2}, {"Images/general/UV_Grid.jpg"}},
+        {"lwo3_n-gon.lwo", "LWO3", {""}, {48}, {{{4, 24}, {24, 2}}},
+         {"DkBlu", "Red"}, "Red", {grey, grey, grey}, {}, {}, {}},
     };
     return facts;
 }
@@ -367,11 +295,12 @@ LwoBytes f8(LwoBytes b, double value) {
     return b.u4(static_cast<uint32_t>(bits >> 32)).u4(static_cast<uint32_t>(bits));
 }
 
-// A node graph: a material node of the given colour wired into the Surface node's Material.
-LwoBytes nodeGraph(const std::string& material, double r, double g, double b) {
+// A node graph: a material node of the given colour wired into the Surface node's Material;
+// `layers` (TXTR forms) go on that colour.
+LwoBytes nodeGraph(const std::string& material, double r, double g, double b, const LwoBytes& layers = LwoBytes()) {
     LwoBytes doubles = f8(f8(f8(LwoBytes().u4(3), r), g), b);
-    LwoBytes value =
-        form("VALU", chunk4("    ", LwoBytes().s0("vparam3")).raw(form("VALU", chunk4("    ", doubles))));
+    LwoBytes value = form(
+        "VALU", chunk4("    ", LwoBytes().s0("vparam3")).raw(form("VALU", chunk4("    ", doubles))).raw(layers));
     LwoBytes entry = form("ENTR", chunk4("NAME", LwoBytes().s0("Color")).raw(value));
     LwoBytes data =
         form("NDTA", form("ATTR", form("META", chunk4("VERS", LwoBytes().u4(1)).raw(form("ADAT", entry)))));
@@ -448,6 +377,12 @@ TEST(Lwo3Objects, NestedFormsAreBoundedByWhatHoldsThem) {
         form("NODS", form("NNDS", form("NTAG", chunk4("NNME", LwoBytes().s0("M")).raw(form("NDTA", deep)))));
     auto nested = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", graph))).file("LWO3"), failed);
     EXPECT_FALSE(failed) << nested->lastError();
+    // An odd chunk last in a nested form, which is last in the surface, which is last in the
+    // file: one pad byte ends all four, and each walk must step over it.
+    const LwoBytes odd = chunk4("ZZZZ", LwoBytes().u1(7));
+    auto padded = loadBytes(lwo3Object(form("SURF", lwo3Surface("Plain", form("NODS", odd)))).file("LWO3"), failed);
+    ASSERT_FALSE(failed) << padded->lastError();
+    EXPECT_EQ(padded->reader.surfaces.at(0).name, "Plain");
 }
 
 // A BLOK form as LWO3 writes it: the IMAP header form, TMAP, then the attribute chunks.
@@ -478,6 +413,17 @@ const MeshUv* uvAt(const MeshPolygon& p, Vec3 filePoint) {
     return nullptr;
 }
 
+// One surface, then clip `clipIndex` with the picture "late.png".
+std::unique_ptr<LwoMesh> lwo3ClipAfterSurface(const LwoBytes& surfaceBody, uint32_t clipIndex, bool& failed) {
+    LwoWriter w;
+    w.tags({"Plain"}).layer(1, "").points(fivePoints());
+    w.polygons("FACE", {{0, 1, 2}}).polygonTags("SURF", {{0, 0}});
+    w.rawBytes(form("SURF", lwo3Surface("Plain", surfaceBody)));
+    w.rawBytes(form("CLIP", chunk4("    ", LwoBytes().u4(clipIndex))
+                                .raw(form("STIL", chunk4("    ", LwoBytes().s0("late.png"))))));
+    return loadBytes(w.file("LWO3"), failed);
+}
+
 TEST(Lwo3Objects, SurfacesThatNameAPictureDrawItTexturedInEveryFormat) {
     // LWO3 edited without nodes: the picture is the clip of the colour block, here clip 3
     // written before the surface.
@@ -491,13 +437,7 @@ TEST(Lwo3Objects, SurfacesThatNameAPictureDrawItTexturedInEveryFormat) {
     for (const MeshPolygon& p : before->polygons) EXPECT_TRUE(p.textured && p.cornerTextured(0));
     // The same clip written after the surface, and a block naming a clip there is not.
     for (const auto& [clipIndex, picture] : {std::make_pair(3u, "late.png"), std::make_pair(4u, "")}) {
-        LwoWriter w;
-        w.tags({"Plain"}).layer(1, "").points(fivePoints());
-        w.polygons("FACE", {{0, 1, 2}}).polygonTags("SURF", {{0, 0}});
-        w.rawBytes(form("SURF", lwo3Surface("Plain", lwo3ImageBlock(planar))));
-        w.rawBytes(form("CLIP", chunk4("    ", LwoBytes().u4(clipIndex))
-                                    .raw(form("STIL", chunk4("    ", LwoBytes().s0("late.png"))))));
-        auto after = loadBytes(w.file("LWO3"), failed);
+        auto after = lwo3ClipAfterSurface(lwo3ImageBlock(planar), clipIndex, failed);
         ASSERT_FALSE(failed) << after->lastError();
         EXPECT_EQ(after->reader.surfaces[0].imageName, picture) << clipIndex;
         EXPECT_EQ(after->polygons[0].textured, clipIndex == 3u);
@@ -524,6 +464,14 @@ TEST(Lwo3Objects, SurfacesThatNameAPictureDrawItTexturedInEveryFormat) {
     EXPECT_EQ(earth->reader.surfaces[0].imageName, "");
     EXPECT_EQ(earth->pictureFile(), earth->reader.clips.at(0).fileName);
     EXPECT_TRUE(earth->polygons.at(0).textured);
+}
+
+TEST(Lwo3Objects, ATextureLayerOnTheMaterialColourFindsAClipWrittenAfterTheSurface) {
+    const LwoBytes layer = form("TXTR", form("BLOK", chunk4("IMAG", LwoBytes().vx(3))));
+    bool failed = true;
+    auto mesh = lwo3ClipAfterSurface(nodeGraph("Mat", 1.0, 1.0, 1.0, layer), 3, failed);
+    ASSERT_FALSE(failed) << mesh->lastError();
+    EXPECT_EQ(mesh->reader.surfaces.at(0).imageName, "late.png");
 }
 
 TEST(Lwo3Objects, PlanarImageBlocksProjectUvsOntoPolygonsWithoutAMap) {

@@ -169,6 +169,13 @@ TEST(LwoChunks, PointRemainderAndOddChunksArePadded) {
     ASSERT_FALSE(p->failed) << p->object.lastError();
     EXPECT_EQ(readerOf(p).pointSets[0].points.size(), 1u);
     EXPECT_EQ(readerOf(p).tagList.tags, std::vector<std::string>{"after"});
+    // The last chunk of the form: its pad byte is the form's last byte, and must not be taken
+    // for the start of another chunk.
+    LwoWriter last;
+    last.tags({"before"}).chunk("ZZZZ", odd);
+    auto padded = parse(last.file());
+    ASSERT_FALSE(padded->failed) << padded->object.lastError();
+    EXPECT_EQ(readerOf(padded).tagList.tags, std::vector<std::string>{"before"});
 }
 
 TEST(LwoChunks, SurfaceBlockNestingKeepsOuterAttributes) {

@@ -119,7 +119,10 @@ fi
 
 # (d) Every installed header compiles alone with only the installed headers to include (and
 # the system's), so each of its includes, and theirs in turn, is installed.
-for header in lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_writer.h platform/whole_file.h platform/frame_files.h \
+# platform/whole_file.h and platform/frame_files.h, where the file library's headers were
+# installed before it had a folder of its own, forward to files/.
+for header in lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_writer.h files/whole_file.h files/frame_files.h \
+    platform/whole_file.h platform/frame_files.h \
     texture/jpeg_decoder.h texture/png_writer.h; do
   [ -f "$headers/$header" ] || fail "$header is not installed"
 done

@@ -1,5 +1,5 @@
 // The hidden context everything but the show draws into: it must have what the show's window
-// asks for, and end on what ends the show.
+// asks for, end on what ends the show, and leave a window to be watched to find its display.
 #include "platform/gl_context.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -48,8 +49,57 @@ TEST(GlContext, HasTheBuffersOfTheShowsWindow) {
     ASSERT_TRUE(window) << error;
     EXPECT_EQ(bufferBits(), hidden) << "red, green, blue, alpha, depth, stencil";
     window.reset();
-    EXPECT_TRUE(testsupport::ensureGlContext()) << "the hidden context outlives another window's teardown";
+    // The other window's teardown left no context current; ensureGlContext makes the hidden
+    // one current again, and it still draws.
+    ASSERT_TRUE(testsupport::ensureGlContext());
+    EXPECT_NE(SDL_GL_GetCurrentContext(), nullptr);
     EXPECT_EQ(bufferBits(), hidden);
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const testsupport::Rgb pixel = testsupport::readPixel(400, 300);
+    EXPECT_EQ(pixel.r, 0);
+    EXPECT_EQ(pixel.g, 255);
+}
+
+// SDL_VIDEODRIVER unset for a test's length, and put back as it was.
+class NoDriverAskedFor {
+public:
+    NoDriverAskedFor() : was_(std::getenv("SDL_VIDEODRIVER") != nullptr) {
+        if (was_) value_ = std::getenv("SDL_VIDEODRIVER");
+        unsetenv("SDL_VIDEODRIVER");
+    }
+    ~NoDriverAskedFor() {
+        if (was_) setenv("SDL_VIDEODRIVER", value_.c_str(), 1);
+    }
+    NoDriverAskedFor(const NoDriverAskedFor&) = delete;
+    NoDriverAskedFor& operator=(const NoDriverAskedFor&) = delete;
+
+private:
+    bool was_;
+    std::string value_;
+};
+
+// The offscreen driver a hidden context asks for is that context's alone: a window to be
+// watched, opened after one, must be refused where there is no display, and draw on the
+// display where there is one, never start on the offscreen driver and draw nowhere.
+TEST(GlContext, AWindowToWatchAfterAHiddenContextIsRefusedWithoutADisplayAndShownWithOne) {
+    // Video already running would decide the driver for both: that is another question.
+    if (SDL_WasInit(SDL_INIT_VIDEO)) GTEST_SKIP() << "SDL's video is running in this process already";
+    const NoDriverAskedFor noDriver;
+    std::string error;
+    if (!GlContext::open(hiddenWindow(64, 64), &error)) GTEST_SKIP() << error;
+    WindowDescription watched;
+    watched.width = 64;
+    watched.height = 64;
+    watched.title = "test";
+    std::unique_ptr<GlWindow> window = GlWindow::open(watched, &error);
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        EXPECT_FALSE(window) << "opened on " << SDL_GetCurrentVideoDriver();
+        EXPECT_NE(error.find("no display"), std::string::npos) << error;
+    } else {
+        ASSERT_TRUE(window) << error;
+        EXPECT_STRNE(SDL_GetCurrentVideoDriver(), "offscreen");
+    }
 }
 
 SDL_Event key(SDL_Keycode sym) {

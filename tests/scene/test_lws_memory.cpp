@@ -1,5 +1,5 @@
 // What reading a scene really costs the process, counted by the allocator rather than by the
-// reader: the bound lws_scene.h states (and the README repeats) must hold for the memory the
+// reader: the bound lws_scene.h states (and docs/formats.md repeats) must hold for the memory the
 // process holds at its peak, vectors' spare capacity and the allocator's rounding included.
 // A binary of its own, because it replaces the global operator new to count.
 #include "lwo/lwo_writer.h"

@@ -1,4 +1,4 @@
-// The LWOB reader: objects of LightWave 5 and before, read into the same records as LWO2 so the
+// The LWOB importer: objects of LightWave 5 and before, read into the same records as LWO2 so the
 // mesh model, drawing and the tools need nothing of their own for them.
 //
 // An LWOB object is one layer: a layer record (number 0) is made for it. SRFS names become the
@@ -9,13 +9,7 @@
 // forms that refine them), and every texture with its image, axis, size, centre and wraps.
 #pragma once
 
-#include "lwo/byte_cursor.h"
+#include "lwo/lwo_import.h"
 
-#include <cstdint>
-#include <string>
-
-class LwoReader;
-
-// Reads the chunk whose ID `id` was just read; the cursor is at its length field
-// (`lengthOffset`) and leaves after the body and pad byte. Failures are recorded in the cursor.
-void readLwobChunk(LwoReader& reader, ByteCursor& c, const std::string& id, int32_t lengthOffset);
+// Reads an LWOB form's chunks, the cursor at the first of them.
+void importLwob(LwoImport& in);

@@ -1,4 +1,4 @@
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "platform/whole_file.h"
+#include "files/whole_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,5 +1,5 @@
 #define GL_GLEXT_PROTOTYPES 1
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 
 #include <GL/glext.h>
 

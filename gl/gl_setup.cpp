@@ -1,4 +1,4 @@
-#include "platform/gl_setup.h"
+#include "gl/gl_setup.h"
 
 #include <GL/glu.h>
 

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 class DrawingSurface {
 public:

@@ -1,7 +1,8 @@
-#include "lwo/lwo3_reader.h"
+#include "lwo/lwo3_importer.h"
 
 #include "lwo/iff_chunks.h"
-#include "lwo/lwo_reader.h"
+#include "lwo/image_block.h"
+#include "lwo/lwo2_chunks.h"
 
 #include <cstring>
 #include <string>
@@ -225,38 +226,14 @@ void readBlockHeader(ByteCursor& c, const iff::Body& body, LwoImageBlock& block)
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body&) {
         if (isForm) return;
         if (id == kDataId) block.ordinal = c.readPaddedString();
-        else if (id == "CHAN") block.channel = c.readId4();
-        else if (id == "ENAB") block.enabled = readSmall(c) != 0;
+        else readBlockHeaderAttribute(id, c, BlockNumbers::Lwo3, block);
     });
 }
 
 void readBlockMapping(ByteCursor& c, const iff::Body& body, LwoImageBlock& block) {
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body&) {
-        if (isForm) return;
-        if (id == "CNTR") block.centre = c.readVec12();
-        else if (id == "SIZE") block.size = c.readVec12();
-        else if (id == "ROTA") block.rotation = c.readVec12();
+        if (!isForm) readBlockMappingAttribute(id, c, BlockNumbers::Lwo3, block);
     });
-}
-
-void readBlockAttribute(const std::string& id, ByteCursor& c, LwoImageBlock& block) {
-    if (id == "PROJ") {
-        block.projection = static_cast<int32_t>(readSmall(c));
-    } else if (id == "AXIS") {
-        block.axis = static_cast<uint16_t>(readSmall(c));
-    } else if (id == "IMAG") {
-        block.image = c.remaining() == 4 ? static_cast<int32_t>(c.readU4()) : c.readVariableIndex();
-    } else if (id == "WRAP") {
-        const bool wide = c.remaining() >= 8;
-        block.wrapWidth = static_cast<uint16_t>(wide ? c.readU4() : c.readU2());
-        block.wrapHeight = static_cast<uint16_t>(wide ? c.readU4() : c.readU2());
-    } else if (id == "WRPW") {
-        block.wrapCountWidth = c.readF4();
-    } else if (id == "WRPH") {
-        block.wrapCountHeight = c.readF4();
-    } else if (id == "VMAP") {
-        block.uvMap = c.readPaddedString();
-    }
 }
 
 // A surface's BLOK form: an image map when its first chunk is the IMAP header form, then TMAP
@@ -277,24 +254,12 @@ void readBlock(const ByteCursor& surfaceCursor, const iff::Body& body, LwoSurfac
         } else if (isForm) {
             if (id == "TMAP") readBlockMapping(c, inner, block);
         } else {
-            readBlockAttribute(id, c, block);
+            readBlockAttribute(id, c, BlockNumbers::Lwo3, block);
         }
     });
     if (!isImage) return;
     if (c.failed()) block.problem = c.error();
     surface.imageBlocks.push_back(std::move(block));
-}
-
-int32_t clipIndex(const LwoReader& reader, const std::string& fileName) {
-    for (const LwoClip& clip : reader.clips)
-        if (clip.fileName == fileName) return static_cast<int32_t>(clip.clipIndex);
-    return 0;
-}
-
-std::string clipFile(const LwoReader& reader, int32_t index) {
-    for (const LwoClip& clip : reader.clips)
-        if (clip.clipIndex == static_cast<uint32_t>(index)) return clip.fileName;
-    return std::string();
 }
 
 // The clip a surface's colour block (the first enabled colour image block read whole) lays on;
@@ -307,7 +272,17 @@ int32_t colourBlockClip(const LwoSurface& surface) {
     return 0;
 }
 
-void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
+// What a surface's picture waits on until every clip is read.
+struct PictureLookup {
+    size_t surface = 0;  // in the records' surfaces
+    // The image node's block, whose clip is the one with the node's picture file; -1 for none.
+    int64_t nodeBlock = -1;
+    std::string nodeImage;
+    int32_t layerClip = 0;  // the clip of a texture layer on the material's colour; 0 for none
+};
+
+void readSurface(LwoImport& in, const iff::Body& body, std::vector<PictureLookup>& lookups) {
+    ByteCursor& c = in.cursor;
     LwoSurface surface;
     surface.chunkLength = static_cast<int32_t>(body.length());
     bool hasColour = false;
@@ -323,6 +298,8 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
             readSurfaceValue(id, c, surface, hasColour);
         }
     });
+    PictureLookup lookup;
+    lookup.surface = in.records.surfaces.size();
     if (const Node* material = graph.feeding("Surface", "Material")) {
         if (!hasColour && material->hasColour) surface.colour = material->colour;
         if (const Node* image = graph.feeding(material->name, "Color")) {
@@ -330,18 +307,20 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
             if (image->hasMap) {
                 LwoImageBlock block = image->map;
                 block.channel = "COLR";
-                block.image = clipIndex(reader, image->image);
+                lookup.nodeBlock = static_cast<int64_t>(surface.imageBlocks.size());
+                lookup.nodeImage = image->image;
                 surface.imageBlocks.push_back(std::move(block));
             }
         }
-        if (surface.imageName.empty() && material->clip != 0)
-            surface.imageName = clipFile(reader, material->clip);
+        lookup.layerClip = material->clip;
     }
     c.setContext("FORM SURF");
-    reader.surfaces.push_back(std::move(surface));
+    in.records.surfaces.push_back(std::move(surface));
+    lookups.push_back(std::move(lookup));
 }
 
-void readClip(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
+void readClip(LwoImport& in, const iff::Body& body) {
+    ByteCursor& c = in.cursor;
     LwoClip clip;
     clip.chunkLength = static_cast<int32_t>(body.length());
     iff::walkChunks(c, body.bodyEnd, [&](const std::string& id, bool isForm, const iff::Body& inner) {
@@ -355,35 +334,70 @@ void readClip(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
             });
         }
     });
-    if (!c.failed() && !clip.fileName.empty() && reader.clipTextureLoader) {
-        reader.clipTextureLoader(clip.fileName.c_str(), clip.texture);
+    if (!c.failed() && !clip.fileName.empty() && in.clipTextureLoader) {
+        in.clipTextureLoader(clip.fileName.c_str(), clip.texture);
     }
     c.setContext("FORM CLIP");
-    reader.clips.push_back(std::move(clip));
+    in.records.clips.push_back(std::move(clip));
 }
 
-}  // namespace
-
-void readLwo3Form(LwoReader& reader, ByteCursor& c, int32_t lengthOffset) {
-    iff::Scope form(c, iff::LengthWidth::Four, static_cast<size_t>(lengthOffset) - 4, reader.walkLimit(),
-                    c.size(), iff::kChunkRule);
-    if (!form.open()) return;
+void readForm(LwoImport& in, const iff::Body& body, std::vector<PictureLookup>& lookups) {
+    ByteCursor& c = in.cursor;
     const std::string type = c.readId4();
     if (c.failed()) return;
     c.setContext("FORM " + type);
     if (type == "SURF")
-        readSurface(reader, c, form.body());
+        readSurface(in, body, lookups);
     else if (type == "CLIP")
-        readClip(reader, c, form.body());
+        readClip(in, body);
 }
 
-void nameBlockPictures(LwoReader& reader) {
-    std::unordered_map<uint32_t, const std::string*> files;
-    for (const LwoClip& clip : reader.clips) files.emplace(clip.clipIndex, &clip.fileName);  // the first wins
-    for (LwoSurface& surface : reader.surfaces) {
-        const int32_t clip = colourBlockClip(surface);
-        if (!surface.imageName.empty() || clip == 0) continue;  // 0 is "no clip", whatever a clip is called
-        const auto found = files.find(static_cast<uint32_t>(clip));
-        if (found != files.end()) surface.imageName = *found->second;
+// The clips by index and by file name; where two share one, the first in the file is meant.
+struct ClipNames {
+    explicit ClipNames(const std::vector<LwoClip>& clips) {
+        for (const LwoClip& clip : clips) {
+            files.emplace(clip.clipIndex, &clip.fileName);
+            indices.emplace(clip.fileName, clip.clipIndex);
+        }
     }
+    std::string file(int32_t index) const {
+        const auto found = files.find(static_cast<uint32_t>(index));
+        return found == files.end() ? std::string() : *found->second;
+    }
+    int32_t index(const std::string& file) const {
+        const auto found = indices.find(file);
+        return found == indices.end() ? 0 : static_cast<int32_t>(found->second);
+    }
+    std::unordered_map<uint32_t, const std::string*> files;
+    std::unordered_map<std::string, uint32_t> indices;
+};
+
+// Surfaces edited without nodes name their picture only through their colour image block's
+// clip; one that names no picture otherwise is given that clip's file. 0 is "no clip", whatever
+// a clip is called.
+void findPictures(LwoRecords& records, const std::vector<PictureLookup>& lookups) {
+    const ClipNames clips(records.clips);
+    for (const PictureLookup& lookup : lookups) {
+        LwoSurface& surface = records.surfaces[lookup.surface];
+        if (lookup.nodeBlock >= 0)
+            surface.imageBlocks[static_cast<size_t>(lookup.nodeBlock)].image = clips.index(lookup.nodeImage);
+        if (surface.imageName.empty() && lookup.layerClip != 0) surface.imageName = clips.file(lookup.layerClip);
+    }
+    for (LwoSurface& surface : records.surfaces) {
+        const int32_t clip = colourBlockClip(surface);
+        if (surface.imageName.empty() && clip != 0) surface.imageName = clips.file(clip);
+    }
+}
+
+}  // namespace
+
+void importLwo3(LwoImport& in) {
+    std::vector<PictureLookup> lookups;
+    iff::walkFormChunks(in.cursor, in.formEnd, in.chunkId, [&](const std::string& id, const iff::Body& body) {
+        if (id == "FORM")
+            readForm(in, body, lookups);
+        else
+            lwo2::readChunk(in, classifyChunk(id), body);
+    });
+    findPictures(in.records, lookups);
 }

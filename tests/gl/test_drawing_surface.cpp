@@ -1,7 +1,7 @@
 // The drawing surface presented into windows of other sizes: the frame lands in the largest
 // centred 4:3 rectangle, black bars elsewhere, corners where the arithmetic puts them.
 #define GL_GLEXT_PROTOTYPES 1
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 
 #include <gtest/gtest.h>
 

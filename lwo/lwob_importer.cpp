@@ -1,7 +1,7 @@
-#include "lwo/lwob_reader.h"
+#include "lwo/lwob_importer.h"
 
 #include "lwo/iff_chunks.h"
-#include "lwo/lwo_reader.h"
+#include "lwo/lwo2_chunks.h"
 
 #include <utility>
 
@@ -13,15 +13,15 @@ constexpr int32_t kMaxCorners = 1023;     // what the mesh model holds per polyg
 constexpr float kFixedPointOne = 256.0f;  // LWOB's I2 percentages: 256 is 100 %
 
 // The records an LWOB object's polygons go to: one layer, made before the first points.
-void ensureLayer(LwoReader& reader) {
-    if (!reader.layers.empty()) return;
-    reader.layers.push_back(LwoLayer{});
-    reader.layerCount = 1;
+void ensureLayer(LwoRecords& records) {
+    if (!records.layers.empty()) return;
+    records.layers.push_back(LwoLayer{});
+    records.layerCount = 1;
 }
 
-void readSurfaceNames(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
-    reader.tagList.chunkLength = static_cast<int32_t>(body.length());
-    while (!c.atEnd()) reader.tagList.tags.push_back(c.readPaddedString());
+void readSurfaceNames(LwoRecords& records, ByteCursor& c, const iff::Body& body) {
+    records.tagList.chunkLength = static_cast<int32_t>(body.length());
+    while (!c.atEnd()) records.tagList.tags.push_back(c.readPaddedString());
 }
 
 // One polygon: U2 corner count, U2 points, I2 surface (1-based; negative: detail polygons
@@ -53,36 +53,27 @@ void readPolygon(ByteCursor& c, long long pointCount, LwoPolygonSet& set, LwoPol
     set.cornerCounts.push_back(static_cast<int16_t>(corners));
 }
 
-void readPolygons(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
-    ensureLayer(reader);
-    LwoPolygonSet set;
-    set.chunkLength = static_cast<int32_t>(body.length());
-    set.chunkOffset = static_cast<int32_t>(body.headerStart);
-    set.type = "FACE";
-    set.layerCount = reader.layerCount;
-    set.pointSetIndex = static_cast<int32_t>(reader.pointSets.size()) - 1;
+void readPolygons(LwoRecords& records, ByteCursor& c, const iff::Body& body) {
+    ensureLayer(records);
+    LwoPolygonSet set = records.newPolygonSet("FACE", static_cast<int32_t>(body.headerStart),
+                                             static_cast<int32_t>(body.length()));
     LwoPolygonTags tags;
     tags.chunkLength = set.chunkLength;
     tags.chunkOffset = set.chunkOffset;
     tags.type = "SURF";
-    const long long pointCount =
-        reader.pointSets.empty() ? 0 : static_cast<long long>(reader.pointSets.back().points.size());
+    const long long pointCount = static_cast<long long>(records.latestPointCount());
     while (!c.atEnd()) readPolygon(c, pointCount, set, tags);
     set.fileCount = static_cast<int32_t>(set.cornerCounts.size());
-    reader.polygonSets.push_back(std::move(set));
-    tags.polygonSetIndex = static_cast<int32_t>(reader.polygonSets.size()) - 1;
-    reader.polygonTagSets.push_back(std::move(tags));
+    records.polygonSets.push_back(std::move(set));
+    tags.polygonSetIndex = static_cast<int32_t>(records.polygonSets.size()) - 1;
+    records.polygonTagSets.push_back(std::move(tags));
 }
 
 // Curves and patches: counted, not kept. Each is a corner count, U2 points and an I2 surface.
-void countPolygons(LwoReader& reader, const std::string& type, ByteCursor& c, const iff::Body& body) {
-    ensureLayer(reader);
-    LwoPolygonSet set;
-    set.chunkLength = static_cast<int32_t>(body.length());
-    set.chunkOffset = static_cast<int32_t>(body.headerStart);
-    set.type = type;
-    set.layerCount = reader.layerCount;
-    set.pointSetIndex = static_cast<int32_t>(reader.pointSets.size()) - 1;
+void countPolygons(LwoRecords& records, const std::string& type, ByteCursor& c, const iff::Body& body) {
+    ensureLayer(records);
+    LwoPolygonSet set =
+        records.newPolygonSet(type, static_cast<int32_t>(body.headerStart), static_cast<int32_t>(body.length()));
     ByteCursor list = c;  // a damaged list ends the count, not the read
     while (!list.atEnd()) {
         const uint16_t corners = list.readU2();
@@ -91,7 +82,7 @@ void countPolygons(LwoReader& reader, const std::string& type, ByteCursor& c, co
         if (list.failed()) break;
         ++set.fileCount;
     }
-    reader.polygonSets.push_back(std::move(set));
+    records.polygonSets.push_back(std::move(set));
 }
 
 float readFixedPoint(ByteCursor& c) { return static_cast<int16_t>(c.readU2()) / kFixedPointOne; }
@@ -151,20 +142,14 @@ void readSurfaceField(const std::string& id, ByteCursor& c, LwoSurface& s) {
 
 bool namesImage(const std::string& image) { return !image.empty() && image != "(none)"; }
 
-void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
+void readSurface(LwoRecords& records, ByteCursor& c, const iff::Body& body) {
     LwoSurface surface;
     surface.chunkLength = static_cast<int32_t>(body.length());
     surface.name = c.readPaddedString();
-    while (!c.atEnd()) {
-        c.setContext("SURF");
-        if (!c.need(6, "sub-chunk header")) break;
-        const size_t headerStart = c.position();
-        const std::string id = c.readId4();
-        c.setContext("SURF " + id);
-        iff::Scope sub(c, iff::LengthWidth::Two, headerStart, body.bodyEnd, body.bodyEnd, iff::kSubChunkRule);
-        if (!sub.open()) break;
+    iff::walkSubChunks(c, "SURF", "SURF", iff::kSubChunkRule, [&](const std::string& id, const iff::Body&) {
         readSurfaceField(id, c, surface);
-    }
+        return false;
+    });
     for (const LwoLegacyTexture& texture : surface.legacyTextures) {
         if (texture.channel == "CTEX" && namesImage(texture.image)) {
             surface.imageName = texture.image;
@@ -172,28 +157,31 @@ void readSurface(LwoReader& reader, ByteCursor& c, const iff::Body& body) {
         }
     }
     c.setContext("SURF");
-    reader.surfaces.push_back(std::move(surface));
+    records.surfaces.push_back(std::move(surface));
+}
+
+void readChunk(LwoImport& in, const std::string& id, const iff::Body& body) {
+    LwoRecords& r = in.records;
+    ByteCursor& c = in.cursor;
+    if (id == "PNTS") {
+        ensureLayer(r);
+        lwo2::readPoints(in, body);
+    } else if (id == "SRFS") {
+        readSurfaceNames(r, c, body);
+    } else if (id == "POLS") {
+        readPolygons(r, c, body);
+    } else if (id == "CRVS") {
+        countPolygons(r, "CURV", c, body);
+    } else if (id == "PCHS") {
+        countPolygons(r, "PTCH", c, body);
+    } else if (id == "SURF") {
+        readSurface(r, c, body);
+    }
 }
 
 }  // namespace
 
-void readLwobChunk(LwoReader& reader, ByteCursor& c, const std::string& id, int32_t lengthOffset) {
-    if (id == "PNTS") {
-        ensureLayer(reader);
-        reader.readPoints(lengthOffset);
-        return;
-    }
-    iff::Scope chunk(c, iff::LengthWidth::Four, static_cast<size_t>(lengthOffset) - 4, reader.walkLimit(),
-                     c.size(), iff::kChunkRule);
-    if (!chunk.open()) return;
-    if (id == "SRFS")
-        readSurfaceNames(reader, c, chunk.body());
-    else if (id == "POLS")
-        readPolygons(reader, c, chunk.body());
-    else if (id == "CRVS")
-        countPolygons(reader, "CURV", c, chunk.body());
-    else if (id == "PCHS")
-        countPolygons(reader, "PTCH", c, chunk.body());
-    else if (id == "SURF")
-        readSurface(reader, c, chunk.body());
+void importLwob(LwoImport& in) {
+    iff::walkFormChunks(in.cursor, in.formEnd, in.chunkId,
+                        [&](const std::string& id, const iff::Body& body) { readChunk(in, id, body); });
 }

@@ -1,4 +1,4 @@
-#include "platform/frame_files.h"
+#include "files/frame_files.h"
 
 #include <dirent.h>
 #include <unistd.h>
