@@ -1,8 +1,8 @@
 // A late start (--start): the show's state depends on every frame before the start, so the
-// script runs over all of them without drawing (see DrawingSurface::setRasterising), which takes
-// seconds for a start near the end. Meanwhile the window is already shown, so that Escape, a
-// close and the stop signals reach the program and end it at once, and it shows how far the
-// wait has got: a bar on black. A terminal gets the same as one line redrawn in place.
+// script runs over all of them with its GL calls going nowhere (app/fast_forward.h), which takes
+// a fraction of a second for a start near the end on a fast machine, longer on a slow one.
+// Meanwhile the window is already shown, so that Escape, a close and the stop signals reach the
+// program and end it at once, and it shows how far the wait has got: a bar on black. A terminal gets the same as one line redrawn in place.
 #pragma once
 
 #include <optional>

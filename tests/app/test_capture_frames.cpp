@@ -112,7 +112,8 @@ protected:
 // One test, so the reference, which costs most of the time, is drawn once.
 TEST_F(CapturedFrames, MatchTheShowDrawnThroughout) {
     const std::map<long, Pixels> reference =
-        drawnThroughout({200, 350, 500, 550, 650, 800, 900, 950, 1100, 1250, 1400, 1600, 1700, 1720});
+        drawnThroughout({157, 200, 291, 350, 461, 500, 521, 550, 650, 771, 791, 800, 900, 950, 1071, 1100, 1231, 1250,
+                         1383, 1400, 1600, 1691, 1700, 1720, 1750});
 
     // Fast-forwarded: a long run of frames without pixels before --from (20 s is the step
     // run's first frame), and shorter runs between written frames (--step).
@@ -123,6 +124,19 @@ TEST_F(CapturedFrames, MatchTheShowDrawnThroughout) {
         const bool stepped = frame == 200 || (frame - 200) % 350 == 0;
         int width = 0, height = 0;
         const Pixels captured = readPng(files::frameFilePath(dir + (stepped ? "/step" : "/from"), frame), width, height);
+        ASSERT_EQ(width, 800) << frame;
+        EXPECT_EQ(differingBytes(captured, reference.at(frame)), 0u) << "frame " << frame;
+    }
+
+    // The frame just after each effect starts, each reached from 0 s with its GL calls going
+    // nowhere but for the one frame before it: the cloud, the third backdrop, the banner, the
+    // strip, the tube and the knot, the tube's spin, the finale, its second backdrop, its first
+    // beat, its third backdrop, and the last frame before the end.
+    for (long frame : {157, 291, 461, 521, 771, 791, 1071, 1231, 1383, 1691, 1750}) {
+        const std::string at = std::to_string(frame / 10) + "." + std::to_string(frame % 10);
+        ASSERT_TRUE(runCapture("--fps 10 --from " + at + " --to " + at + " --png '" + dir + "/after'")) << frame;
+        int width = 0, height = 0;
+        const Pixels captured = readPng(files::frameFilePath(dir + "/after", frame), width, height);
         ASSERT_EQ(width, 800) << frame;
         EXPECT_EQ(differingBytes(captured, reference.at(frame)), 0u) << "frame " << frame;
     }
