@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "app/fast_forward.h"
 #include "app/main_loop.h"
@@ -77,7 +78,8 @@ void drawWaitBar(int width, int height, double fraction) {
 }
 
 std::optional<int> bringShowForward(DemoWindow& window, DemoScript& script, DemoClock& clock,
-                                    DrawingSurface& surface, double seconds, double rate) {
+                                    DrawingSurface& surface, double seconds, double rate,
+                                    std::chrono::microseconds frameDelay) {
     const WaitLine line(seconds);
     long frame = 0;
     const auto reached = [&] { return std::min(frame / rate, seconds); };
@@ -95,6 +97,7 @@ std::optional<int> bringShowForward(DemoWindow& window, DemoScript& script, Demo
             clock.demoTime = frame / rate;
             script.renderFrame();
             ++frame;
+            if (frameDelay.count() > 0) std::this_thread::sleep_for(frameDelay);
             return true;
         },
         [&] {
