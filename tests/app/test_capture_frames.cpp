@@ -69,8 +69,8 @@ double psnr(const std::vector<double>& a, const std::vector<double>& b) {
     return mse > 0.0 ? 10.0 * std::log10(255.0 * 255.0 / mse) : INFINITY;
 }
 
-bool runCapture(const std::string& arguments) {
-    const std::string command = std::string("'") + DEMO_CAPTURE_PATH + "' " + arguments + " 2>/dev/null";
+bool runCapture(const std::string& arguments, const std::string& capture = DEMO_CAPTURE_PATH) {
+    const std::string command = "'" + capture + "' " + arguments + " 2>/dev/null";
     return std::system(command.c_str()) == 0;
 }
 
@@ -149,9 +149,14 @@ TEST_F(CapturedFrames, MatchTheShowDrawnThroughout) {
 
     // --scale 2 reduced by half looks like the designed frame: 20, 35, 50, 65, 80, 95, 110,
     // 140 and 172 s, both acts, the strip, the banner, the tube and knot, the finale with each
-    // of its three backdrops.
-    ASSERT_TRUE(runCapture("--fps 10 --from 20 --to 110 --step 150 --scale 2 --png '" + dir + "/x2'"));
-    ASSERT_TRUE(runCapture("--fps 10 --from 140 --to 172 --step 320 --scale 2 --png '" + dir + "/x2'"));
+    // of its three backdrops. With the designed pictures, so that what differs is the drawing: a
+    // copy of the capture away from the build folder finds no pictures painted for 2x (start-up
+    // tests see that those are taken where they lie).
+    const std::string alone = dir + "/alone/invitation-capture";
+    std::filesystem::create_directories(dir + "/alone");
+    std::filesystem::copy_file(DEMO_CAPTURE_PATH, alone);
+    ASSERT_TRUE(runCapture("--fps 10 --from 20 --to 110 --step 150 --scale 2 --png '" + dir + "/x2'", alone));
+    ASSERT_TRUE(runCapture("--fps 10 --from 140 --to 172 --step 320 --scale 2 --png '" + dir + "/x2'", alone));
     for (long frame : {200, 350, 500, 650, 800, 950, 1100, 1400, 1720}) {
         const Pixels sharp = readPng(files::frameFilePath(dir + "/x2", frame), width, height);
         ASSERT_EQ(width, 1600) << frame;
