@@ -287,6 +287,8 @@ void LwoReader::readPolygons(int32_t offset) {
     set.pointSetIndex = static_cast<int32_t>(pointSets.size()) - 1;
     if (set.type == "FACE") {
         const long long pointCount = static_cast<long long>(latestPointCount());
+        // Every index takes at least two bytes: never more than this, and no regrowth.
+        set.indices.reserve(cursor_.remaining() / 2);
         while (!cursor_.atEnd()) {
             int16_t corners = static_cast<int16_t>(cursor_.readU2() & kCornerCountMask);
             set.cornerCounts.push_back(corners);

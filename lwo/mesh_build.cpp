@@ -235,6 +235,9 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
         return true;
     }
     const UvSources sources(reader, uvMap);
+    size_t total = polygons.size();
+    for (const LwoPolygonSet& set : reader.polygonSets) total += set.cornerCounts.size();
+    polygons.reserve(total);
     for (const LwoPolygonSet& set : reader.polygonSets) {
         setStarts.push_back(static_cast<int32_t>(polygons.size()));
         if (set.cornerCounts.empty()) continue;
