@@ -5,9 +5,9 @@
 // Frame N is drawn at music time N / RATE (RATE 60 unless given; a ratio such as 60000/1001
 // is allowed). The script runs every frame from 0 s, since the show's state depends on every
 // earlier frame; only frames whose time lies in [from, to] are written, every K-th of them.
-// The others run with rasterising off: the script and the effects advance exactly as when
-// drawn, but no pixel is touched, which is most of a frame's cost on a software renderer, so
-// seeking to the end of the show takes seconds. Rendering stops when the script posts its
+// The others run with their GL calls going nowhere (app/fast_forward.h): the script and the
+// effects advance exactly as when drawn, at the cost of the script's own work alone, so seeking
+// to the end of the show takes a fraction of a second. Rendering stops when the script posts its
 // quit, the time passes --to, or SIGINT / SIGTERM / SIGHUP arrives. Same arguments, same pictures:
 // nothing here reads a real clock (except the progress report).
 //
@@ -228,7 +228,9 @@ int Capture::render() {
     long frame = 0;
     for (; frame <= lastFrame && !stops_.first(); ++frame) {
         const bool written = options_.writes(frame);
-        simulated.runFrame(frame, written);
+        long ahead = 0;
+        while (ahead <= kSettlingFrames && !options_.writes(frame + ahead)) ++ahead;
+        simulated.runFrame(frame, frameUseAhead(ahead));
         if (written) {
             const std::string error = writeFrame(frame);
             if (!error.empty()) {

@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 #include "app/command_line.h"
+#include "app/fast_forward.h"
 #include "app/main_loop.h"
 
 namespace {
@@ -74,28 +76,38 @@ void drawWaitBar(int width, int height, double fraction) {
 }
 
 std::optional<int> bringShowForward(DemoWindow& window, DemoScript& script, DemoClock& clock,
-                                    DrawingSurface& surface, double seconds, double rate) {
+                                    DrawingSurface& surface, double seconds, double rate,
+                                    std::chrono::microseconds frameDelay) {
     const WaitLine line(seconds);
     long frame = 0;
     const auto reached = [&] { return std::min(frame / rate, seconds); };
+    // Frames from this one to the first frame shown, the one at `seconds`.
+    const auto framesAhead = [&] {
+        long ahead = 1;
+        while (ahead <= kSettlingFrames && (frame + ahead) / rate < seconds) ++ahead;
+        return ahead;
+    };
+    FrameModes modes(surface);
     const WaitHooks hooks{
         [&] {
             if (frame / rate >= seconds) return false;
+            modes.set(frameUseAhead(framesAhead()));
             clock.demoTime = frame / rate;
             script.renderFrame();
             ++frame;
+            if (frameDelay.count() > 0) std::this_thread::sleep_for(frameDelay);
             return true;
         },
         [&] {
+            modes.callsOn();
             int width = 0, height = 0;
             window.drawableSize(width, height);
             drawWaitBar(width, height, reached() / seconds);
             line.show(reached());
         },
     };
-    surface.setRasterising(false);
     const std::optional<int> code = runWaitLoop(window, hooks);
-    surface.setRasterising(true);
+    modes.set(FrameUse::Shown);
     line.finish(reached());
     clock.demoTime = seconds;
     return code;

@@ -1,10 +1,11 @@
 // A late start (--start): the show's state depends on every frame before the start, so the
-// script runs over all of them without drawing (see DrawingSurface::setRasterising), which takes
-// seconds for a start near the end. Meanwhile the window is already shown, so that Escape, a
-// close and the stop signals reach the program and end it at once, and it shows how far the
-// wait has got: a bar on black. A terminal gets the same as one line redrawn in place.
+// script runs over all of them with its GL calls going nowhere (app/fast_forward.h), which takes
+// a fraction of a second for a start near the end on a fast machine, longer on a slow one.
+// Meanwhile the window is already shown, so that Escape, a close and the stop signals reach the
+// program and end it at once, and it shows how far the wait has got: a bar on black. A terminal gets the same as one line redrawn in place.
 #pragma once
 
+#include <chrono>
 #include <optional>
 
 #include "platform/demo_window.h"
@@ -17,8 +18,10 @@
 // first frame shown is the one the show has at that time. Takes the window's messages
 // meanwhile (app/main_loop.h): returns the quit's code when Escape, a close or a stop signal
 // ends the wait first, nothing when the show got there.
+// `frameDelay` is slept after each frame, as a machine that slow would take (for tests).
 std::optional<int> bringShowForward(DemoWindow& window, DemoScript& script, DemoClock& clock,
-                                    DrawingSurface& surface, double seconds, double rate);
+                                    DrawingSurface& surface, double seconds, double rate,
+                                    std::chrono::microseconds frameDelay = {});
 
 // Draws the wait into the window's back buffer of width x height pixels: black, with a bar
 // across the middle `fraction` (0 to 1) full. Plain clears inside scissor boxes, so no matrix,

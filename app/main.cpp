@@ -2,6 +2,7 @@
 // Escape or a close (exit 0), the end of the show (exit 1; with --loop it starts over) or
 // SIGINT, SIGTERM or SIGHUP (exit 128 + the signal, also during start-up). Every exit path
 // puts the desktop's display mode and cursor back first. See demoUsage() for the command line.
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,12 @@ std::optional<int> injectedFailure(const char* step, int code) {
     const char* asked = std::getenv(kFailAtVariable);
     if (!asked || std::strcmp(asked, step) != 0) return std::nullopt;
     return fail(std::string(step) + " failed (" + kFailAtVariable + ")", code);
+}
+
+// Tests that look at the wait before a late start slow it down here to a millisecond a frame (an
+// old machine's pace), or it would be over before they look; nobody else sets it.
+std::chrono::microseconds waitFrameDelay() {
+    return std::getenv("INVITATION_TEST_SLOW_WAIT") ? std::chrono::milliseconds(1) : std::chrono::microseconds(0);
 }
 
 // The frame rate the show would have had over the frames it skips: the display's refresh
@@ -99,7 +106,8 @@ int play(DemoOptions options, Show& show, std::unique_ptr<DemoWindow>& window) {
     window->show();
     if (options.start > 0.0) {
         const double rate = fastForwardRate(*window, options.window.vsync);
-        if (const std::optional<int> code = bringShowForward(*window, *script, demoClock, surface, options.start, rate))
+        if (const std::optional<int> code = bringShowForward(*window, *script, demoClock, surface, options.start, rate,
+                                                                       waitFrameDelay()))
             return *code;
     }
 

@@ -11,10 +11,10 @@ std::unique_ptr<GlContext> openShowContext(int width, int height, std::string* e
 }
 
 SimulatedShow::SimulatedShow(Show& show, DrawingSurface& surface, long rateNumerator, long rateDenominator)
-    : surface_(surface), rateNumerator_(rateNumerator), rateDenominator_(rateDenominator), script_(clock_, show) {}
+    : modes_(surface), rateNumerator_(rateNumerator), rateDenominator_(rateDenominator), script_(clock_, show) {}
 
-void SimulatedShow::runFrame(long frame, bool withPixels) {
-    if (withPixels != surface_.rasterising()) surface_.setRasterising(withPixels);
+void SimulatedShow::runFrame(long frame, FrameUse use) {
+    modes_.set(use);
     clock_.demoTime = frameTime(frame);
     script_.renderFrame();
 }

@@ -4,14 +4,15 @@
 //
 // Frame N is drawn at N * rateDenominator / rateNumerator seconds of music. The script must
 // run every frame from 0 s, since the show's state depends on every earlier frame; a frame
-// whose pixels nobody needs runs with rasterising off (see DrawingSurface::setRasterising),
-// which advances the script and the effects exactly as a drawn frame does. Nothing here reads
-// a real clock, so the same frames give the same pictures.
+// whose pixels nobody needs runs with its GL calls going nowhere (app/fast_forward.h), which
+// advances the script and the effects exactly as a drawn frame does. Nothing here reads a real
+// clock, so the same frames give the same pictures.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "app/fast_forward.h"
 #include "gl/drawing_surface.h"
 #include "platform/gl_context.h"
 #include "timeline/demo_clock.h"
@@ -31,9 +32,10 @@ public:
     // and script: the show's own state is the caller's (see ShowStartState to start over).
     SimulatedShow(Show& show, DrawingSurface& surface, long rateNumerator, long rateDenominator);
 
-    // Sets the clock to the frame's time and runs the script's frame, with or without its
-    // pixels; the caller reads or presents them.
-    void runFrame(long frame, bool withPixels = true);
+    // Sets the clock to the frame's time and runs the script's frame for `use`; the caller reads
+    // or presents a shown frame's pixels. A shown frame after skipped ones needs a settling
+    // frame right before it (see frameUseAhead).
+    void runFrame(long frame, FrameUse use = FrameUse::Shown);
 
     // The script has seen the end of the show and posted its quit.
     bool ended() const { return script_.quitRequested(); }
@@ -41,7 +43,7 @@ public:
     double frameTime(long frame) const { return simulatedFrameTime(frame, rateNumerator_, rateDenominator_); }
 
 private:
-    DrawingSurface& surface_;
+    FrameModes modes_;
     const long rateNumerator_;
     const long rateDenominator_;
     DemoClock clock_;

@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 
+#include "app/picture_sets.h"
 #include "assets/embedded_assets.h"
 #include "fx/outline_font.h"
 #include "texture/jpeg_texture.h"
@@ -149,10 +150,28 @@ std::string whyPictureFailed(const std::string& path) {
     return decodeJpegPath(path).error + "; left out";
 }
 
-void loadPictures(Show& show, ScratchSpace& scratch, ScratchWriter writer) {
+// The folder of the larger pictures for the show's frame; empty for the embedded ones.
+std::string largerPictures(const Show& show, const std::string& searchFirst) {
+    const int set = pictureSetFor(show.frame);
+    if (set == 1) return {};
+    const std::string folder = findPictureSet(set, searchFirst);
+    if (folder.empty())
+        std::fprintf(stderr, "invitation: the pictures painted at %dx are not installed; the show uses its own\n", set);
+    return folder;
+}
+
+void loadPictures(Show& show, ScratchSpace& scratch, const StartupOptions& options) {
+    const std::string larger = largerPictures(show, options.pictureFolder);
     for (int asset = assetActOneTextureA; asset <= assetFinale2; ++asset) {
-        const std::string path = stage(scratch, kPictureScratch, asset, writer);
-        if (loadJpegTexture(path.c_str(), *pictureSlot(show.state, asset)) && !path.empty())
+        GLuint& slot = *pictureSlot(show.state, asset);
+        if (!larger.empty()) {
+            const std::string file = larger + "/" + embeddedAsset(asset).name;
+            if (loadJpegTextureAtFullSize(file.c_str(), slot)) reportAsset(asset, decodeJpegPath(file).error);
+            // The glow only binds its copy, never draws it: the small embedded one does.
+            if (asset != assetFinale0) continue;
+        }
+        const std::string path = stage(scratch, kPictureScratch, asset, options.writeScratch);
+        if (larger.empty() && loadJpegTexture(path.c_str(), slot) && !path.empty())
             reportAsset(asset, whyPictureFailed(path));
         // The glow keeps its own copy of the first finale picture, read while the file exists.
         // Its failure is the slot's, reported just above; the glow then keeps an empty name.
@@ -191,7 +210,7 @@ std::string loadShow(Show& show, const StartupOptions& options) {
     if (!scratch.error().empty()) return scratch.error();
 
     buildOutlineFont(show.state);
-    loadPictures(show, scratch, options.writeScratch);
+    loadPictures(show, scratch, options);
     show.state.scrollerTexture = createCaptureTexture(show.frame.block);
     show.particles.scatterParticles(kParticleCount, show.state.particleTexture);
     show.sheet.buildSheetGrid(kSheetAmplitude);

@@ -25,9 +25,14 @@ struct StartupOptions {
     std::string scratchParent;
     // Tests put a failing writer here.
     ScratchWriter writeScratch = writeAssetFile;
+    // Where a show larger than 800x600 looks for its larger pictures (app/picture_sets.h) instead
+    // of beside the program and in the data folder; tests name the build folder here.
+    std::string pictureFolder;
 };
 
-// Needs a current GL context. Returns an error text (empty on success) only for failures
+// Needs a current GL context. A show whose frame is larger than 800x600 takes the set of larger
+// pictures nearest its size where one is found, each at its own size with mipmaps; without one
+// it says so in a line on stderr and uses the embedded pictures. Returns an error text (empty on success) only for failures
 // of start-up itself (no scratch directory). A picture or object that cannot be written to
 // its scratch file or loaded from it is reported on stderr, one line naming it and the cause,
 // and leaves its slot empty, as the show tolerates.

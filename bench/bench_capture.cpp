@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     const Clock::time_point seekStart = Clock::now();
     {
         SimulatedShow simulated(show, surface, options.rateNumerator, options.rateDenominator);
-        for (long frame = 0; frame <= frameAt170; ++frame) simulated.runFrame(frame, frame == frameAt170);
+        for (long frame = 0; frame <= frameAt170; ++frame) simulated.runFrame(frame, frameUseAhead(frameAt170 - frame));
         surface.readRgb();
     }
     const double seek = since(seekStart);

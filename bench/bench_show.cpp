@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     // The same frames again from a fresh script, computed without pixels.
     SimulatedShow fast(show, surface, options.rateNumerator, options.rateDenominator);
     const auto fastStart = std::chrono::steady_clock::now();
-    for (long frame = 0; frame <= lastFrame && !fast.ended(); ++frame) fast.runFrame(frame, false);
+    for (long frame = 0; frame <= lastFrame && !fast.ended(); ++frame) fast.runFrame(frame, FrameUse::Skipped);
     glFinish();
     const double fastSeconds = sinceMs(fastStart) / 1e3;
     rusage usage{};

@@ -30,48 +30,12 @@ void ByteCursor::setEnd(size_t limit) {
     end_ = limit;
 }
 
-bool ByteCursor::need(size_t n, const char* what) {
+bool ByteCursor::needFailed(size_t n, const char* what) {
     if (failed_) return false;
-    if (remaining() >= n) return true;
     char text[160];
     std::snprintf(text, sizeof text, "%s needs %zu bytes, %zu left", what, n, remaining());
     fail(text);
     return false;
-}
-
-uint8_t ByteCursor::readU1() {
-    if (!need(1, "U1")) return 0;
-    return data_[position_++];
-}
-
-uint16_t ByteCursor::readU2() {
-    if (!need(2, "U2")) return 0;
-    const uint8_t* p = data_ + position_;
-    position_ += 2;
-    return static_cast<uint16_t>((p[0] << 8) | p[1]);
-}
-
-uint32_t ByteCursor::readU4() {
-    if (!need(4, "U4")) return 0;
-    const uint8_t* p = data_ + position_;
-    position_ += 4;
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-float ByteCursor::readF4() {
-    if (!need(4, "F4")) return 0.0f;
-    uint32_t bits = readU4();
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-Vec3 ByteCursor::readVec12() {
-    Vec3 v;
-    v.x = readF4();
-    v.y = readF4();
-    v.z = readF4();
-    return v;
 }
 
 std::string ByteCursor::readId4() {
@@ -97,15 +61,6 @@ std::string ByteCursor::readPaddedString() {
     if (consumed % 2 == 1 && position_ + consumed < end_) consumed += 1;
     position_ += consumed;
     return text;
-}
-
-int32_t ByteCursor::readVariableIndex() {
-    if (!need(2, "VX")) return 0;
-    if (data_[position_] != 0xFF) return readU2();
-    if (!need(4, "VX (4-byte form)")) return 0;
-    const uint8_t* p = data_ + position_;
-    position_ += 4;
-    return (int32_t(p[1]) << 16) | (int32_t(p[2]) << 8) | p[3];
 }
 
 void ByteCursor::skip(size_t n) {

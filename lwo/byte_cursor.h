@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "lwo/vec3.h"
@@ -36,23 +37,53 @@ public:
     // Widens the readable range back to the whole buffer (after a chunk).
     void resetEnd() { end_ = size_; }
 
-    uint8_t readU1();
-    uint16_t readU2();
-    uint32_t readU4();
-    float readF4();
+    // The fixed-size reads are inline: they run once per value of every point and polygon.
+    uint8_t readU1() {
+        if (!need(1, "U1")) return 0;
+        return data_[position_++];
+    }
+    uint16_t readU2() {
+        if (!need(2, "U2")) return 0;
+        return takeU2();
+    }
+    uint32_t readU4() {
+        if (!need(4, "U4")) return 0;
+        return takeU4();
+    }
+    float readF4() {
+        if (!need(4, "F4")) return 0.0f;
+        const uint32_t bits = takeU4();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
+    }
     // Three F4s, x y z (VEC12).
-    Vec3 readVec12();
+    Vec3 readVec12() {
+        Vec3 v;
+        v.x = readF4();
+        v.y = readF4();
+        v.z = readF4();
+        return v;
+    }
     // Four characters, as they are (a chunk or sub-chunk ID).
     std::string readId4();
     // A zero-terminated string padded to even length (S0). Missing terminator: failure.
     std::string readPaddedString();
     // A variable-length index (VX): two bytes, or four when the first is 0xFF.
-    int32_t readVariableIndex();
+    int32_t readVariableIndex() {
+        if (!need(2, "VX")) return 0;
+        if (data_[position_] != 0xFF) return takeU2();
+        if (!need(4, "VX (4-byte form)")) return 0;
+        return static_cast<int32_t>(takeU4() & 0xFFFFFFu);
+    }
     // Skips n bytes, which must be there.
     void skip(size_t n);
 
     // True once n more bytes are readable; otherwise records "what" as the failure.
-    bool need(size_t n, const char* what);
+    bool need(size_t n, const char* what) {
+        if (!failed_ && remaining() >= n) return true;
+        return needFailed(n, what);
+    }
 
     // Records a failure at the current position (only the first one is kept). `context` names
     // what was being read (a chunk ID) and is set by the caller before it reads.
@@ -66,6 +97,20 @@ public:
     const std::string& context() const { return context_; }
 
 private:
+    // need's rare way: records the failure (unless one was recorded) and returns false.
+    bool needFailed(size_t n, const char* what);
+    // Big-endian values at the position, which the caller has checked are there.
+    uint16_t takeU2() {
+        const uint8_t* p = data_ + position_;
+        position_ += 2;
+        return static_cast<uint16_t>((p[0] << 8) | p[1]);
+    }
+    uint32_t takeU4() {
+        const uint8_t* p = data_ + position_;
+        position_ += 4;
+        return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+    }
+
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
     size_t position_ = 0;

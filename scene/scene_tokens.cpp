@@ -1,6 +1,7 @@
 #include "scene/scene_tokens.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -19,6 +20,17 @@ std::string printable(const std::string& token) {
         shown += (u >= 0x20 && u < 0x7f) ? c : '?';
     }
     return token.size() > 40 ? shown + "..." : shown;
+}
+
+// The plain decimal forms that nearly every number of a scene has, read without the C
+// library's locale and length scan; false leaves the token to strtod / strtoll, which decide
+// everything else ("+1", hexadecimal, out of range) as they always did. Both round a decimal
+// the same, correctly.
+template <typename T>
+bool parsedWhole(const std::string& token, T& value) {
+    const char* end = token.data() + token.size();
+    const std::from_chars_result result = std::from_chars(token.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end;
 }
 
 }  // namespace
@@ -51,8 +63,9 @@ void SceneTokens::putBack() {
 }
 
 bool SceneTokens::nextInt(int32_t& value) {
-    std::string token;
+    std::string& token = numberToken_;
     if (!next(token)) return false;
+    if (parsedWhole(token, value)) return true;
     errno = 0;
     char* end = nullptr;
     const long long parsed = std::strtoll(token.c_str(), &end, 10);
@@ -67,8 +80,13 @@ bool SceneTokens::nextInt(int32_t& value) {
 }
 
 bool SceneTokens::nextNumber(double& value) {
-    std::string token;
+    std::string& token = numberToken_;
     if (!next(token)) return false;
+    double parsedFast = 0.0;
+    if (parsedWhole(token, parsedFast) && std::isfinite(parsedFast)) {
+        value = parsedFast;
+        return true;
+    }
     char* end = nullptr;
     const double parsed = std::strtod(token.c_str(), &end);
     if (end == token.c_str() || *end != '\0' || !std::isfinite(parsed)) {

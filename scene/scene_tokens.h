@@ -50,4 +50,5 @@ private:
     bool exhausted_ = false;
     bool failed_ = false;
     std::string error_;
+    std::string numberToken_;  // the numbers' token, reused: no allocation per number
 };

@@ -1,5 +1,7 @@
+#define GL_GLEXT_PROTOTYPES 1
 #include "texture/jpeg_texture.h"
 
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 #include <vector>
@@ -82,6 +84,20 @@ bool loadJpegTexture(const char* path, GLuint& texture) {
     const std::unique_ptr<DecodedImage> image = decodeJpegFile(path);
     if (!image) return true;
     texture = uploadJpegTexture(*image, false);
+    return false;
+}
+
+bool loadJpegTextureAtFullSize(const char* path, GLuint& texture) {
+    const std::unique_ptr<DecodedImage> image = decodeJpegFile(path);
+    if (!image) return true;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    const TightPixelRows tight;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 image->pixels.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     return false;
 }
 

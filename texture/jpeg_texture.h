@@ -24,6 +24,12 @@
 // the base level only although the chain exists). True on failure.
 [[nodiscard]] bool loadJpegTexture(const char* path, GLuint& texture);
 
+// Loads a picture at its own size, whatever its sides (no rescale to powers of two), with a
+// mipmap chain made by GL and filtered GL_LINEAR_MIPMAP_LINEAR / GL_LINEAR: for pictures painted
+// for a large frame, which may be drawn smaller than their size. Needs GL 3.0 or
+// GL_ARB_framebuffer_object (glGenerateMipmap). True on failure.
+[[nodiscard]] bool loadJpegTextureAtFullSize(const char* path, GLuint& texture);
+
 // As loadJpegTexture, but with the low byte of `filter` non-zero the filters are
 // GL_LINEAR_MIPMAP_LINEAR / GL_LINEAR; with it zero the GL defaults stay in force
 // (GL_NEAREST_MIPMAP_LINEAR / GL_LINEAR). True on failure.

@@ -33,9 +33,13 @@ Colour ramp(const std::vector<Colour>& stops, float t) {
     return mix(stops[i], stops[i + 1], scaled - static_cast<float>(i));
 }
 
+// Octaves of noise for a picture painted at `scale`: one more for each doubling, so a larger
+// picture gains detail of its own instead of a blurred enlargement.
+int octavesAt(int octaves, float scale) { return octaves + static_cast<int>(std::lround(std::log2(scale))); }
+
 void addStars(Canvas& canvas, int count, float maxY, float brightness, uint32_t seed) {
     for (int i = 0; i < count; ++i) {
-        const float x = hashUnit(i, 1, seed) * canvas.width;
+        const float x = hashUnit(i, 1, seed) * canvas.designWidth();
         const float y = hashUnit(i, 2, seed) * maxY;
         const float b = brightness * (0.3f + 0.7f * std::pow(hashUnit(i, 3, seed), 3.0f));
         const float tint = hashUnit(i, 4, seed);
@@ -46,12 +50,14 @@ void addStars(Canvas& canvas, int count, float maxY, float brightness, uint32_t 
 // Heads and shoulders of a crowd along the bottom, dark against whatever is behind.
 void paintCrowd(Canvas& canvas, float baseY, float headSize, int people, uint32_t seed) {
     for (int i = 0; i < people; ++i) {
-        const float cx = (i + hashUnit(i, 0, seed)) * canvas.width / people;
+        const float cx = (i + hashUnit(i, 0, seed)) * canvas.designWidth() / people;
         const float head = headSize * (0.8f + 0.4f * hashUnit(i, 1, seed));
         const float cy = baseY - head * (2.2f + 0.5f * hashUnit(i, 2, seed));
-        for (int y = std::max(0, int(cy - head)); y < canvas.height; ++y)
-            for (int x = std::max(0, int(cx - 3 * head)); x < std::min(canvas.width, int(cx + 3 * head)); ++x) {
-                const float dx = (x - cx) / head, dy = (y - cy) / head;
+        const float s = canvas.scale;
+        for (int y = std::max(0, int((cy - head) * s)); y < canvas.height; ++y)
+            for (int x = std::max(0, int((cx - 3 * head) * s)); x < std::min(canvas.width, int((cx + 3 * head) * s));
+                 ++x) {
+                const float dx = (canvas.u(x) - cx) / head, dy = (canvas.u(y) - cy) / head;
                 const bool inHead = dx * dx + dy * dy < 1;
                 const bool inShoulders = dy > 1.2f && std::fabs(dx) < 1.4f + (dy - 1.2f) * 1.5f;
                 if (inHead || inShoulders) canvas.at(x, y) = canvas.at(x, y) * 0.08f;
@@ -62,16 +68,16 @@ void paintCrowd(Canvas& canvas, float baseY, float headSize, int people, uint32_
 // ---- First act backdrops: dark, each with its own hue and place, so they add up well. ----
 
 // Warm smoky nebula; also wraps the knot, so it has detail at every scale.
-Canvas paintNebula() {
-    Canvas c(800, 600);
+Canvas paintNebula(float scale) {
+    Canvas c(800, 600, scale);
     const std::vector<Colour> stops{rgb(0, 0, 0), rgb(0.18f, 0.02f, 0.04f), rgb(0.55f, 0.12f, 0.05f),
                                     rgb(0.95f, 0.5f, 0.15f), rgb(1, 0.9f, 0.65f)};
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
-            const float u = x / 140.0f, v = y / 140.0f;
+            const float u = c.u(x) / 140.0f, v = c.u(y) / 140.0f;
             const float warpX = fractalNoise(u + 3.1f, v, 4, 11) * 2.5f;
             const float warpY = fractalNoise(u, v + 7.7f, 4, 12) * 2.5f;
-            float n = fractalNoise(u + warpX, v + warpY, 6, 13);
+            float n = fractalNoise(u + warpX, v + warpY, octavesAt(6, scale), 13);
             n = smoothstep(0.3f, 0.85f, n);
             c.at(x, y) = ramp(stops, n * 0.95f);
         }
@@ -82,12 +88,13 @@ Canvas paintNebula() {
 }
 
 // Cyan light lines: a perspective grid running to the horizon and rings rising from it.
-Canvas paintGridRings() {
-    Canvas c(800, 600);
+Canvas paintGridRings(float scale) {
+    Canvas c(800, 600, scale);
     const float horizon = 330;
     const Colour line = rgb(0.1f, 0.55f, 0.8f);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
+    for (int py = 0; py < c.height; ++py)
+        for (int px = 0; px < c.width; ++px) {
+            const float x = c.u(px), y = c.u(py);
             Colour p = rgb(0.0f, 0.02f, 0.05f) * (1.0f - y / 600.0f);
             if (y > horizon) {
                 const float depth = 60.0f / (y - horizon);  // distance along the floor
@@ -105,12 +112,12 @@ Canvas paintGridRings() {
                 const float on = smoothstep(0.12f, 0.0f, 1 - ring) * smoothstep(330, 40, r);
                 p = p + rgb(0.15f, 0.35f, 0.9f) * (on * 0.7f);
             }
-            c.at(x, y) = p;
+            c.at(px, py) = p;
         }
-    for (int x = 0; x < c.width; ++x)
-        for (int y = 0; y < c.height; ++y) {
-            const float d = std::fabs(y - horizon);
-            c.at(x, y) = c.at(x, y) + rgb(0.2f, 0.7f, 0.9f) * (0.6f * std::exp(-d * d / 18.0f));
+    for (int px = 0; px < c.width; ++px)
+        for (int py = 0; py < c.height; ++py) {
+            const float d = std::fabs(c.u(py) - horizon);
+            c.at(px, py) = c.at(px, py) + rgb(0.2f, 0.7f, 0.9f) * (0.6f * std::exp(-d * d / 18.0f));
         }
     c.addGlow(400, horizon, 260, rgb(0.02f, 0.12f, 0.2f));
     c.addGrain(0.01f, 21);
@@ -118,12 +125,12 @@ Canvas paintGridRings() {
 }
 
 // Deep violet with light shafts from above and soft out-of-focus discs.
-Canvas paintBokeh() {
-    Canvas c(800, 600);
+Canvas paintBokeh(float scale) {
+    Canvas c(800, 600, scale);
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
-            const float t = y / 600.0f;
-            const float haze = fractalNoise(x / 220.0f, y / 220.0f, 4, 31);
+            const float t = c.u(y) / 600.0f;
+            const float haze = fractalNoise(c.u(x) / 220.0f, c.u(y) / 220.0f, octavesAt(4, scale), 31);
             c.at(x, y) = mix(rgb(0.02f, 0.01f, 0.08f), rgb(0.16f, 0.03f, 0.22f), t) * (0.7f + 0.6f * haze);
         }
     c.addBeam(120, -40, 330, 640, 90, rgb(0.18f, 0.1f, 0.3f));
@@ -133,9 +140,10 @@ Canvas paintBokeh() {
         const float r = 10 + 45 * hashUnit(i, 2, 32);
         const float hue = hashUnit(i, 3, 32);
         const Colour col = mix(rgb(0.7f, 0.15f, 0.6f), rgb(0.2f, 0.3f, 0.9f), hue) * (0.15f + 0.25f * hashUnit(i, 4, 32));
-        for (int py = std::max(0, int(y - r - 2)); py < std::min(600, int(y + r + 2)); ++py)
-            for (int px = std::max(0, int(x - r - 2)); px < std::min(800, int(x + r + 2)); ++px) {
-                const float d = std::hypot(px - x, py - y);
+        for (int py = std::max(0, int((y - r - 2) * scale)); py < std::min(c.height, int((y + r + 2) * scale)); ++py)
+            for (int px = std::max(0, int((x - r - 2) * scale)); px < std::min(c.width, int((x + r + 2) * scale));
+                 ++px) {
+                const float d = std::hypot(c.u(px) - x, c.u(py) - y);
                 // A disc with a slightly brighter rim, as a lens draws a distant light.
                 const float disc = smoothstep(r + 1.5f, r - 1.5f, d) * (0.7f + 0.3f * smoothstep(r * 0.6f, r, d));
                 c.at(px, py) = c.at(px, py) + col * disc;
@@ -147,11 +155,11 @@ Canvas paintBokeh() {
 
 // ---- The sprite ----
 
-Canvas paintSpriteGlow() {
-    Canvas c(128, 128);
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 128; ++x) {
-            const float r = std::hypot(x - 63.5f, y - 63.5f) / 64.0f;
+Canvas paintSpriteGlow(float scale) {
+    Canvas c(128, 128, scale);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float r = std::hypot(c.u(x) - 63.5f, c.u(y) - 63.5f) / 64.0f;
             const float core = std::exp(-r * r * 28);
             const float halo = std::pow(clamp01(1 - r * 1.15f), 3.0f);
             const float v = std::min(1.0f, core * 0.9f + halo * 0.6f);
@@ -163,12 +171,13 @@ Canvas paintSpriteGlow() {
 // ---- Thumbnails: views of the party place ----
 
 // A hall under a ceiling of coloured lamps, beams falling into the haze, a crowd below.
-Canvas paintHall() {
-    Canvas c(320, 200);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 320; ++x) {
-            const float haze = fractalNoise(x / 40.0f, y / 40.0f, 4, 51);
-            c.at(x, y) = mix(rgb(0.03f, 0.02f, 0.06f), rgb(0.1f, 0.05f, 0.12f), y / 200.0f) * (0.6f + 0.8f * haze);
+Canvas paintHall(float scale) {
+    Canvas c(320, 200, scale);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float haze = fractalNoise(c.u(x) / 40.0f, c.u(y) / 40.0f, octavesAt(4, scale), 51);
+            c.at(x, y) =
+                mix(rgb(0.03f, 0.02f, 0.06f), rgb(0.1f, 0.05f, 0.12f), c.u(y) / 200.0f) * (0.6f + 0.8f * haze);
         }
     const Colour lamps[] = {rgb(1, 0.3f, 0.2f), rgb(0.3f, 0.5f, 1), rgb(0.9f, 0.2f, 0.9f), rgb(1, 0.8f, 0.3f)};
     for (int row = 0; row < 4; ++row) {
@@ -190,14 +199,14 @@ Canvas paintHall() {
 }
 
 // The stage: a big screen, a truss with two spots, smoke, and the front rows.
-Canvas paintStage() {
-    Canvas c(320, 200);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 320; ++x) c.at(x, y) = rgb(0.02f, 0.02f, 0.03f);
+Canvas paintStage(float scale) {
+    Canvas c(320, 200, scale);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) c.at(x, y) = rgb(0.02f, 0.02f, 0.03f);
     // The screen shows the demo's own blue glow.
-    for (int y = 30; y < 110; ++y)
-        for (int x = 80; x < 240; ++x) {
-            const float d = std::hypot((x - 160) / 80.0f, (y - 70) / 40.0f);
+    for (int y = int(30 * scale); y < int(110 * scale); ++y)
+        for (int x = int(80 * scale); x < int(240 * scale); ++x) {
+            const float d = std::hypot((c.u(x) - 160) / 80.0f, (c.u(y) - 70) / 40.0f);
             c.at(x, y) = mix(rgb(0.1f, 0.35f, 0.8f), rgb(0.02f, 0.05f, 0.2f), clamp01(d));
         }
     c.addGlow(160, 70, 40, rgb(0.05f, 0.12f, 0.25f));
@@ -215,10 +224,11 @@ Canvas paintStage() {
 }
 
 // Rows of tables with glowing monitors, seen from the back of the room.
-Canvas paintScreens() {
-    Canvas c(320, 200);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 320; ++x) c.at(x, y) = mix(rgb(0.03f, 0.03f, 0.05f), rgb(0.07f, 0.06f, 0.06f), y / 200.0f);
+Canvas paintScreens(float scale) {
+    Canvas c(320, 200, scale);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x)
+            c.at(x, y) = mix(rgb(0.03f, 0.03f, 0.05f), rgb(0.07f, 0.06f, 0.06f), c.u(y) / 200.0f);
     const Colour screens[] = {rgb(0.3f, 0.6f, 1), rgb(0.3f, 0.9f, 0.4f), rgb(0.9f, 0.5f, 0.9f), rgb(0.9f, 0.9f, 0.9f),
                               rgb(1, 0.6f, 0.2f)};
     for (int row = 0; row < 5; ++row) {
@@ -244,11 +254,11 @@ Canvas paintScreens() {
 }
 
 // The hall from outside at night: stars, moon, the building with lit windows, lamps, trees.
-Canvas paintNightView() {
-    Canvas c(320, 200);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 320; ++x)
-            c.at(x, y) = mix(rgb(0.01f, 0.02f, 0.08f), rgb(0.08f, 0.12f, 0.22f), std::pow(y / 140.0f, 2.0f));
+Canvas paintNightView(float scale) {
+    Canvas c(320, 200, scale);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x)
+            c.at(x, y) = mix(rgb(0.01f, 0.02f, 0.08f), rgb(0.08f, 0.12f, 0.22f), std::pow(c.u(y) / 140.0f, 2.0f));
     addStars(c, 90, 120, 0.9f, 81);
     c.addGlow(250, 38, 9, rgb(1, 1, 0.9f));
     c.addGlow(250, 38, 30, rgb(0.12f, 0.14f, 0.18f));
@@ -263,10 +273,11 @@ Canvas paintNightView() {
             c.addGlow(x + 5, y + 4, 10, lit * 0.08f);
         }
     // Trees: a noisy silhouette along the sides.
-    for (int x = 0; x < 320; ++x) {
+    for (int px = 0; px < c.width; ++px) {
+        const float x = c.u(px);
         const float edge = std::min(std::fabs(x - 20.0f), std::fabs(x - 300.0f));
-        const float top = 80 + edge * 0.9f + 25 * fractalNoise(x / 9.0f, 0, 3, 84);
-        for (int y = std::max(0, int(top)); y < 165; ++y) c.at(x, y) = rgb(0.005f, 0.01f, 0.01f);
+        const float top = 80 + edge * 0.9f + 25 * fractalNoise(x / 9.0f, 0, octavesAt(3, scale), 84);
+        for (int y = std::max(0, int(top * scale)); y < int(165 * scale); ++y) c.at(px, y) = rgb(0.005f, 0.01f, 0.01f);
     }
     c.blendRect(0, 160, 320, 200, rgb(0.03f, 0.03f, 0.04f), 1);  // wet road
     for (int i = 0; i < 4; ++i) {
@@ -283,14 +294,14 @@ Canvas paintNightView() {
 // ---- Finale backdrops: brighter, centred, laid several times over a glow ----
 
 // A golden sunburst: uneven rays around a hot core.
-Canvas paintSunburst() {
-    Canvas c(800, 600);
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            const float dx = x - 400.0f, dy = y - 300.0f;
+Canvas paintSunburst(float scale) {
+    Canvas c(800, 600, scale);
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            const float dx = c.u(x) - 400.0f, dy = c.u(y) - 300.0f;
             const float r = std::hypot(dx, dy) / 400.0f;
             const float a = std::atan2(dy, dx) / (2 * kPi) + 0.5f;
-            const float rays = std::pow(fractalNoise(a * 48, r * 0.7f, 3, 91), 2.5f) * 2.2f;
+            const float rays = std::pow(fractalNoise(a * 48, r * 0.7f, octavesAt(3, scale), 91), 2.5f) * 2.2f;
             const float falloff = std::exp(-r * 2.2f);
             const float core = std::exp(-r * r * 60);
             const float v = rays * falloff + core;
@@ -301,13 +312,13 @@ Canvas paintSunburst() {
 }
 
 // A Julia set in magenta and cyan, full of fine filaments.
-Canvas paintJulia() {
-    Canvas c(800, 600);
+Canvas paintJulia(float scale) {
+    Canvas c(800, 600, scale);
     const std::vector<Colour> stops{rgb(0, 0, 0.02f), rgb(0.3f, 0.02f, 0.35f), rgb(0.9f, 0.2f, 0.6f),
                                     rgb(0.2f, 0.8f, 1), rgb(1, 1, 1)};
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
-            float zr = (x - 400) / 260.0f, zi = (y - 300) / 260.0f;
+    for (int y = 0; y < c.height; ++y)
+        for (int x = 0; x < c.width; ++x) {
+            float zr = (c.u(x) - 400) / 260.0f, zi = (c.u(y) - 300) / 260.0f;
             int i = 0;
             const int limit = 200;
             while (i < limit && zr * zr + zi * zi < 64) {
@@ -326,28 +337,29 @@ Canvas paintJulia() {
 }
 
 // Aurora curtains over a dark horizon.
-Canvas paintAurora() {
-    Canvas c(800, 600);
-    for (int y = 0; y < 600; ++y)
-        for (int x = 0; x < 800; ++x) {
+Canvas paintAurora(float scale) {
+    Canvas c(800, 600, scale);
+    for (int py = 0; py < c.height; ++py)
+        for (int px = 0; px < c.width; ++px) {
+            const float x = c.u(px), y = c.u(py);
             const float sky = y / 600.0f;
             Colour p = mix(rgb(0.0f, 0.01f, 0.04f), rgb(0.02f, 0.06f, 0.1f), sky);
             for (int band = 0; band < 2; ++band) {
                 const float centre = 250 + band * 130 + 80 * std::sin(x / (130.0f + band * 70) + band * 2.5f) +
-                                     50 * (fractalNoise(x / 90.0f, band * 5.0f, 3, 111) - 0.5f);
+                                     50 * (fractalNoise(x / 90.0f, band * 5.0f, octavesAt(3, scale), 111) - 0.5f);
                 // The lower edge is sharp, the rays fade upwards; the tops turn violet.
                 const float above = centre - y;
                 const float curtain = above > 0 ? std::exp(-above / (90 + band * 30)) : std::exp(above / 14);
-                const float streaks = 0.45f + 0.55f * fractalNoise(x / 5.0f, band * 3.0f, 2, 112 + band);
+                const float streaks = 0.45f + 0.55f * fractalNoise(x / 5.0f, band * 3.0f, octavesAt(2, scale), 112 + band);
                 const Colour hue = mix(rgb(0.15f, 0.95f, 0.45f), rgb(0.5f, 0.2f, 0.7f), clamp01(above / 260));
                 p = p + hue * (curtain * streaks * (band == 0 ? 0.6f : 0.8f));
             }
-            c.at(x, y) = p;
+            c.at(px, py) = p;
         }
     addStars(c, 300, 600, 0.6f, 113);
-    for (int x = 0; x < 800; ++x) {
-        const float top = 520 + 30 * fractalNoise(x / 60.0f, 0, 4, 114);
-        for (int y = int(top); y < 600; ++y) c.at(x, y) = rgb(0.0f, 0.01f, 0.015f);
+    for (int px = 0; px < c.width; ++px) {
+        const float top = 520 + 30 * fractalNoise(c.u(px) / 60.0f, 0, octavesAt(4, scale), 114);
+        for (int y = int(top * scale); y < c.height; ++y) c.at(px, y) = rgb(0.0f, 0.01f, 0.015f);
     }
     c.addGrain(0.012f, 115);
     return c;
@@ -359,20 +371,26 @@ Colour operator+(Colour a, Colour b) { return {a.r + b.r, a.g + b.g, a.b + b.b};
 Colour operator*(Colour a, float k) { return {a.r * k, a.g * k, a.b * k}; }
 Colour mix(Colour a, Colour b, float t) { return a * (1 - t) + b * t; }
 
-Canvas::Canvas(int w, int h) : width(w), height(h), pixels(static_cast<size_t>(w) * h) {}
+Canvas::Canvas(int designWidth, int designHeight, float scale)
+    : width(static_cast<int>(designWidth * scale)),
+      height(static_cast<int>(designHeight * scale)),
+      scale(scale),
+      pixels(static_cast<size_t>(width) * height) {}
 
 void Canvas::addGlow(float cx, float cy, float radius, Colour colour) {
     const float reach = radius * 3;
-    for (int y = std::max(0, int(cy - reach)); y < std::min(height, int(cy + reach) + 1); ++y)
-        for (int x = std::max(0, int(cx - reach)); x < std::min(width, int(cx + reach) + 1); ++x) {
-            const float d2 = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / (radius * radius);
+    for (int y = std::max(0, int((cy - reach) * scale)); y < std::min(height, int((cy + reach) * scale) + 1); ++y)
+        for (int x = std::max(0, int((cx - reach) * scale)); x < std::min(width, int((cx + reach) * scale) + 1); ++x) {
+            const float dx = u(x) - cx, dy = u(y) - cy;
+            const float d2 = (dx * dx + dy * dy) / (radius * radius);
             at(x, y) = at(x, y) + colour * std::exp(-d2);
         }
 }
 
 void Canvas::blendRect(float x0, float y0, float x1, float y1, Colour colour, float alpha) {
-    for (int y = std::max(0, int(y0)); y < std::min(height, int(y1)); ++y)
-        for (int x = std::max(0, int(x0)); x < std::min(width, int(x1)); ++x) at(x, y) = mix(at(x, y), colour, alpha);
+    for (int y = std::max(0, int(y0 * scale)); y < std::min(height, int(y1 * scale)); ++y)
+        for (int x = std::max(0, int(x0 * scale)); x < std::min(width, int(x1 * scale)); ++x)
+            at(x, y) = mix(at(x, y), colour, alpha);
 }
 
 void Canvas::addBeam(float ax, float ay, float bx, float by, float halfWidth, Colour colour) {
@@ -380,10 +398,11 @@ void Canvas::addBeam(float ax, float ay, float bx, float by, float halfWidth, Co
     const float length2 = dx * dx + dy * dy;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const float t = ((x - ax) * dx + (y - ay) * dy) / length2;
+            const float ux = u(x), uy = u(y);
+            const float t = ((ux - ax) * dx + (uy - ay) * dy) / length2;
             if (t <= 0 || t >= 1) continue;
             const float px = ax + dx * t, py = ay + dy * t;
-            const float off = std::hypot(x - px, y - py) / (halfWidth * t + 1);
+            const float off = std::hypot(ux - px, uy - py) / (halfWidth * t + 1);
             at(x, y) = at(x, y) + colour * (smoothstep(1, 0, off) * (1 - t));
         }
 }

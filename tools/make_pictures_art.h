@@ -2,7 +2,10 @@
 // program paints the same pixels on every run (own hash noise, no library random numbers).
 //
 // A Canvas holds linear float RGB, nominally 0-1 (values above 1 are clamped when converted to
-// bytes). Coordinates are pixels, y downwards from the top row.
+// bytes). A picture is designed at one size (its design units, y downwards from the top row) and
+// painted at `scale` pixels per unit: the painting functions take design units, so a picture
+// painted at scale 2 or 4 has the same composition with finer detail. At scale 1 a unit is a
+// pixel and pixel x is unit x exactly.
 #pragma once
 
 #include <cstddef>
@@ -18,7 +21,11 @@ Colour mix(Colour a, Colour b, float t);
 
 class Canvas {
 public:
-    Canvas(int width, int height);
+    Canvas(int designWidth, int designHeight, float scale = 1.0f);
+
+    // The design coordinate of the centre of pixel column or row `p`.
+    float u(int p) const { return (p + 0.5f) / scale - 0.5f; }
+    float designWidth() const { return width / scale; }
 
     Colour& at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
     // Adds a round gaussian light (additive, like a lamp seen through haze).
@@ -32,8 +39,9 @@ public:
     // 8-bit RGB, top row first.
     std::vector<unsigned char> toRgb8() const;
 
-    int width;
+    int width;  // pixels
     int height;
+    float scale;
     std::vector<Colour> pixels;
 };
 
@@ -47,8 +55,8 @@ struct PictureRecipe {
     const char* name;  // file stem: pic01 ... pic11
     int width;
     int height;
-    int fileBytes;  // the exact size of the encoded file
-    Canvas (*paint)();
+    int fileBytes;  // the exact size of the encoded file at scale 1
+    Canvas (*paint)(float scale);
 };
 
 // In the order the demo loads them.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/fast_forward.h"
 #include "app/late_start.h"
 #include "app/show_start_state.h"
 #include "app/startup.h"
@@ -51,22 +52,24 @@ protected:
         script = std::make_unique<DemoScript>(clock, *show);
     }
 
-    // Plays the simulated clock up to `seconds`, touching pixels only in the last frame, and
-    // returns that frame as read from `surface`; with `bound` false, whatever framebuffer is
-    // bound is drawn into and nothing is read. `betweenFrames` runs after each skipped frame.
+    // Plays the simulated clock up to `seconds` as a late start does (app/fast_forward.h),
+    // touching pixels only in the last frame, and returns that frame as read from `surface`;
+    // with `bound` false, whatever framebuffer is bound is drawn into and nothing is read.
+    // `betweenFrames`, when given, runs after each frame before the last, with GL calls on.
     Pixels playTo(double seconds, DrawingSurface& surface, bool bound = true,
-                  const std::function<void()>& betweenFrames = [] {}) {
+                  const std::function<void()>& betweenFrames = nullptr) {
         if (bound) surface.bind();
-        long frame = 0;
-        surface.setRasterising(false);
-        for (; (frame + 1) / kRate <= seconds; ++frame) {
+        long shown = 0;
+        while ((shown + 1) / kRate <= seconds) ++shown;
+        FrameModes modes(surface);
+        for (long frame = 0; frame <= shown; ++frame) {
+            modes.set(frameUseAhead(shown - frame));
             clock.demoTime = frame / kRate;
             script->renderFrame();
+            if (frame == shown || !betweenFrames) continue;
+            modes.callsOn();
             betweenFrames();
         }
-        surface.setRasterising(true);
-        clock.demoTime = frame / kRate;
-        script->renderFrame();
         return bound ? surface.readRgb() : Pixels{};
     }
 
@@ -124,7 +127,7 @@ TEST_F(ShowSurface, TheWaitsBarLeavesTheFirstFrameShownUnchanged) {
             glReadBuffer(GL_BACK);
             return captureFramebufferRgb(800, 600);
         };
-        const Pixels plain = frameAfterWait([] {});
+        const Pixels plain = frameAfterWait(nullptr);
         const Pixels withBar = frameAfterWait(bar);
         EXPECT_TRUE(plain == withBar) << (straight ? "in the window" : "in the surface") << ": PSNR "
                                       << psnr(plain, withBar) << " dB";

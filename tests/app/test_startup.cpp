@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "assets/embedded_assets.h"
 #include "tests/support/gl_test_context.h"
 #include "tests/support/temp_folder.h"
+#include "texture/jpeg_texture.h"
 
 namespace {
 
@@ -143,6 +145,49 @@ TEST(Startup, ABlobThatCannotBeWrittenOrLoadedIsNamedWithTheCause) {
     EXPECT_TRUE(loaded.pictures[assetParticleTexture].empty());
     EXPECT_EQ(linesNaming(said, "knot.lwo (knotMesh)").size(), 1u) << said;
     EXPECT_TRUE(loaded.knotVertices.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// At 800x600 every slot holds exactly what its embedded blob gives through the upload the show
+// always had, even with the larger sets lying ready; a 4K show takes the 4x set, each picture
+// at its own size, and where the set is missing says so and falls back to the embedded ones.
+TEST(Startup, TheDesignedSizeUploadsTheEmbeddedPicturesAndALargeShowItsOwnSet) {
+    REQUIRE_GL();
+    StartupOptions options;
+    options.pictureFolder = DEMO_BUILD_DIR;
+    const Loaded designed = loadWith(options);
+    ASSERT_EQ(designed.pictures.size(), static_cast<size_t>(assetFinale2 + 1));
+    for (int asset = assetActOneTextureA; asset <= assetFinale2; ++asset) {
+        const EmbeddedAsset& blob = embeddedAsset(asset);
+        std::string error;
+        const std::unique_ptr<DecodedImage> image = decodeJpegMemory(blob.bytes, blob.size, &error);
+        ASSERT_TRUE(image) << blob.name << ": " << error;
+        GLuint texture = uploadMipmappedTexture(*image);
+        EXPECT_TRUE(designed.pictures[asset] == testsupport::textureRgb(texture)) << blob.name;
+        glDeleteTextures(1, &texture);
+    }
+
+    const auto finaleWidth = [](const std::string& folder, std::string* said) {
+        Show show;
+        show.frame = FrameSize::fitting(3840, 2160);
+        StartupOptions large;
+        large.pictureFolder = folder;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(loadShow(show, large), "");
+        *said = testing::internal::GetCapturedStderr();
+        int width = 0;
+        static_cast<void>(testsupport::textureRgb(show.state.finaleTextures[1], &width));
+        releaseShow(show);
+        return width;
+    };
+    std::string said;
+    EXPECT_EQ(finaleWidth(DEMO_BUILD_DIR, &said), 4 * embeddedAsset(assetFinale1).width);
+    EXPECT_EQ(said, "");
+    EXPECT_EQ(finaleWidth(DEMO_BUILD_DIR "/no-such-folder", &said), 512) << "the embedded picture's upload";
+    EXPECT_EQ(said, "invitation: the pictures painted at 4x are not installed; the show uses its own\n");
 }
 
 }  // namespace

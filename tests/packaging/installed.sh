@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The programs as `cmake --install` lays them out, used from a folder that holds nothing of
-# theirs: the capture draws what the build tree's capture draws, the demo finds its soundtrack
+# theirs: the capture draws what the build tree's capture draws (at 2x too, with the pictures
+# painted for that size, found in the data folder), the demo finds its soundtrack
 # in the data folder and Esc ends it with 0, and without that file it names both places it
 # looked in and exits 1.
 # usage: installed.sh BUILD_DIR BUILD_TREE_CAPTURE END_TO_END_SCRIPT
@@ -22,6 +23,12 @@ SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$prefix/bin/invitation-capture"
   fail "the build tree's capture failed"
 frames=$(ls installed | wc -l)
 [ "$frames" -eq 13 ] || fail "the installed capture wrote $frames frames, expected 13"
+# A picture fills the frame at 130 s: without its larger set either side would differ.
+sharp=(--fps 4 --from 130 --to 130 --scale 2)
+SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$prefix/bin/invitation-capture" "${sharp[@]}" --png installed 2>/dev/null ||
+  fail "the installed capture failed at 2x"
+(cd "$build" && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$built_capture" "${sharp[@]}" --png "$work/built" 2>/dev/null) ||
+  fail "the build tree's capture failed at 2x"
 for frame in installed/*.png; do
   cmp -s "$frame" "$work/built/${frame#installed/}" || fail "$frame differs from the build tree's"
 done

@@ -19,7 +19,7 @@ for path in /usr/bin/invitation /usr/bin/invitation-capture /usr/bin/lwo-info /u
   /usr/share/applications/org.invitationdemo.Invitation.desktop \
   /usr/share/icons/hicolor/256x256/apps/org.invitationdemo.Invitation.png \
   /usr/share/metainfo/org.invitationdemo.Invitation.metainfo.xml /usr/share/invitation/inv2.mp3 \
-  /usr/include/invitation/lwo/lwo_reader.h /usr/share/doc/invitation/copyright; do
+  /usr/share/invitation/pictures-2x/pic10.jpg /usr/share/invitation/pictures-4x/pic10.jpg /usr/include/invitation/lwo/lwo_reader.h /usr/share/doc/invitation/copyright; do
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
 # In /usr/lib/<multiarch> when configured for /usr (scripts/package.sh), else in /usr/lib.

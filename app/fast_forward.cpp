@@ -1,0 +1,21 @@
+#include "app/fast_forward.h"
+
+FrameUse frameUseAhead(long framesBefore) {
+    if (framesBefore == 0) return FrameUse::Shown;
+    return framesBefore <= kSettlingFrames ? FrameUse::Settling : FrameUse::Skipped;
+}
+
+FrameModes::~FrameModes() {
+    calls_.on();
+    if (!surface_.rasterising()) surface_.setRasterising(true);
+}
+
+void FrameModes::set(FrameUse use) {
+    if (use == FrameUse::Skipped) {
+        calls_.off();
+        return;
+    }
+    calls_.on();
+    const bool rasterising = use == FrameUse::Shown;
+    if (surface_.rasterising() != rasterising) surface_.setRasterising(rasterising);
+}
