@@ -12,7 +12,7 @@
 // (the banner's text, the glow's scene) are taken afresh in the frame that shows them.
 #pragma once
 
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "platform/gl_calls_off.h"
 
 enum class FrameUse {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/frame_size.h"
+#include "gl/frame_size.h"
 
 // The set nearest the frame's scale, by ratio: 1 (the embedded pictures) below the square root
 // of 2, 2 below twice that, else 4.

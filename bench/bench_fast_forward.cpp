@@ -23,7 +23,7 @@
 #include "app/show_start_state.h"
 #include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 
 namespace {
 

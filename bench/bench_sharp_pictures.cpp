@@ -20,7 +20,7 @@
 #include "app/picture_sets.h"
 #include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "texture/png_writer.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "app/simulated_show.h"
 #include "app/startup.h"
-#include "platform/drawing_surface.h"
+#include "gl/drawing_surface.h"
 #include "tests/support/gl_test_context.h"
 
 namespace {
