@@ -13,7 +13,7 @@ set(readers_pkgconfig_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 # The public headers and every header they include; the consumer test fails on an installed
 # header that includes one missing here.
 set(readers_headers
-  lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_writer.h lwo/mesh_build.h lwo/vec3.h
+  lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_writer.h lwo/mesh_build.h lwo/triangulate.h lwo/vec3.h
   platform/frame_files.h platform/whole_file.h
   texture/jpeg_decoder.h texture/png_writer.h)
 foreach(header ${readers_headers})
