@@ -347,6 +347,14 @@ void LwoReader::readSurface(int32_t offset) {
     surfaces.push_back(std::move(surface));
 }
 
+void readShadingValue(const std::string& id, ByteCursor& c, LwoSurface& surface) {
+    if (id == "LUMI") surface.luminosity = c.readF4();
+    else if (id == "SPEC") surface.specular = c.readF4();
+    else if (id == "GLOS") surface.glossiness = c.readF4();
+    else if (id == "SMAN") surface.smoothingAngle = c.readF4();
+    else if (id == "SIDE") surface.doubleSided = (c.readU2() & 3) == 3;
+}
+
 void LwoReader::readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd) {
     ByteCursor& c = cursor_;
     c.setContext("SURF");
@@ -380,7 +388,10 @@ void LwoReader::readSurfaceSubChunk(LwoSurface& surface, size_t surfaceEnd) {
         surface.transparencyLength = static_cast<int16_t>(length);
         surface.transparency = c.readF4();
         if (c.remaining() >= 2) surface.transparencyEnvelope = c.readVariableIndex();
+    } else {
+        readShadingValue(id, c, surface);
     }
+    if (id == "DIFF") surface.hasDiffuse = true;
     iff::closeBody(c, sub, surfaceEnd, surfaceEnd);
 }
 

@@ -1,6 +1,7 @@
 #include "scene/lws_player_v5.h"
 
 #include "scene/lws_scene.h"
+#include "scene/scene_lighting.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -77,28 +78,34 @@ SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
     return objectWorld(scene, static_cast<size_t>(parent), index, worlds, state);
 }
 
-void setLens(const SceneCamera& camera) {
+void setLens(const SceneCamera& camera, const SceneShading* shading) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     const float aspect = camera.frameHeight > 0.0f ? camera.frameWidth / camera.frameHeight : 1.0f;
-    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, kNearPlane, kFarPlane);
+    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, shading ? shading->nearPlane : kNearPlane,
+                   shading ? shading->farPlane : kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
 }
 
-void drawObjects(LwsScene& scene, int64_t index) {
+void drawObjects(LwsScene& scene, int64_t index, const SceneShading* shading) {
     const std::vector<SceneMatrix> worlds = objectWorldMatrices(scene, index);
     const SceneMatrix camera = parentedWorldMatrix(scene.camera, worlds, index);
+    SceneMatrix worldToEye;
+    const bool lit = shading && shading->size() == scene.objects.size() && worldToEyeMatrix(camera, worldToEye);
+    if (lit) setSceneLights(scene, worlds, worldToEye, index);
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         SceneItem& object = scene.objects[i];
         SceneMatrix modelview;
-        if (object.isNull || object.mesh.polygons.empty() ||
+        if (object.isNull || !object.shown || object.mesh.polygons.empty() ||
             !meshModelview(camera, worlds[i], modelview)) {
             continue;
         }
         glLoadMatrixd(modelview.data());
-        object.mesh.drawMesh();
+        if (lit) shading->mesh(i).draw(object.mesh.texture);
+        else object.mesh.drawMesh();
     }
+    if (lit) clearSceneLights();
     glLoadIdentity();
 }
 
@@ -199,23 +206,30 @@ SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMa
     return multiplied(objectWorlds[static_cast<size_t>(item.parentIndex)], local);
 }
 
-bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
-                   SceneMatrix& out) {
+bool worldToEyeMatrix(const SceneMatrix& cameraWorld, SceneMatrix& out) {
     SceneMatrix view;
     if (!invertedAffine(cameraWorld, view)) return false;
     const SceneMatrix eyeToGl = scaling(1.0, 1.0, -1.0);
-    const SceneMatrix meshToObject = scaling(-1.0, -1.0, -1.0);
-    out = multiplied(multiplied(eyeToGl, view), multiplied(objectWorld, meshToObject));
+    out = multiplied(eyeToGl, view);
     return true;
 }
 
-int32_t playSceneVersion5(LwsScene& scene) {
+bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
+                   SceneMatrix& out) {
+    SceneMatrix worldToEye;
+    if (!worldToEyeMatrix(cameraWorld, worldToEye)) return false;
+    const SceneMatrix meshToObject = scaling(-1.0, -1.0, -1.0);
+    out = multiplied(worldToEye, multiplied(objectWorld, meshToObject));
+    return true;
+}
+
+int32_t playSceneVersion5(LwsScene& scene, const SceneShading* shading) {
     const int64_t frames = std::max<int64_t>(int64_t{scene.lastFrame} - scene.firstFrame + 1, 1);
     int32_t& next = scene.camera.frameCounter;
     if (next < 0 || next >= frames) next = 0;
     const int32_t index = next;
-    setLens(scene.camera);
-    drawObjects(scene, index);
+    setLens(scene.camera, shading);
+    drawObjects(scene, index, shading);
     glFlush();
     next = index + 1 >= frames ? 0 : index + 1;
     return static_cast<int32_t>(scene.firstFrame + index);

@@ -30,6 +30,7 @@
 #include <vector>
 
 class LwsScene;
+class SceneShading;
 struct SceneItem;
 struct SceneCamera;
 
@@ -56,6 +57,9 @@ std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t inde
 // A camera's or light's world matrix, given the objects' (its parent is one of them).
 SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
                                 int64_t index);
+// The camera's view with Z flipped: world coordinates to GL's eye space. False when the camera
+// cannot be inverted.
+bool worldToEyeMatrix(const SceneMatrix& cameraWorld, SceneMatrix& out);
 // The GL modelview that draws an object's mesh (in the mesh model's negated coordinates) at
 // `objectWorld` seen from a camera at `cameraWorld`. False when the camera cannot be inverted.
 bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
@@ -64,9 +68,10 @@ bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorl
 // Draws frame FirstFrame + scene.camera.frameCounter with a current GL context (the caller
 // clears and swaps), then advances the counter, wrapping after LastFrame. Meshes are drawn as
 // the engine draws them (LwoObject::drawMesh: flat surface colours, textures, culling, blended
-// transparency); null objects and lights draw nothing. The lens is LightWave's own
-// (lightWaveVerticalFieldOfView) over the frame's aspect. Returns the scene frame drawn.
-int32_t playSceneVersion5(LwsScene& scene);
+// transparency), or lit when `shading` is given (scene/scene_lighting.h); null objects, hidden
+// ones and lights draw nothing. The lens is LightWave's own (lightWaveVerticalFieldOfView) over
+// the frame's aspect. Returns the scene frame drawn.
+int32_t playSceneVersion5(LwsScene& scene, const SceneShading* shading = nullptr);
 
 // The vertical field of view, in degrees, that LightWave gives a camera: its zoom factor is the
 // focal length over half the aperture's height (24 mm over 7.5 mm is the default 3.2), so

@@ -112,7 +112,8 @@ private:
     };
 
     void readKeyword(const std::string& token) {
-        if (readFrameSetting(token) || readItemStart(token) || readItemSetting(token)) return;
+        if (readFrameSetting(token) || readAmbient(token) || readItemStart(token) || readItemSetting(token))
+            return;
         if (token == "{") {
             skipBlock();
         } else if (token == "Plugin") {
@@ -123,6 +124,17 @@ private:
     }
 
     bool readFrameSetting(const std::string& token) { return readSceneFrameSetting(scene_, token); }
+
+    bool readAmbient(const std::string& token) {
+        if (token == "AmbientColor") {
+            for (float& c : scene_.ambientColour) c = static_cast<float>(scene_.readNumber());
+        } else if (token == "AmbientIntensity") {
+            scene_.ambientIntensity = static_cast<float>(scene_.readNumber());
+        } else {
+            return false;
+        }
+        return true;
+    }
 
     bool readItemStart(const std::string& token) {
         if (token == "LoadObjectLayer") {
@@ -157,6 +169,7 @@ private:
             readChannel();
         } else if (token == "ShowObject" || token == "ShowLight" || token == "ShowCamera") {
             scene_.readShowPair(item_.showPair);
+            item_.shown = item_.showPair[0] != 0;
         } else if (token == "ParentItem") {
             readParent();
         } else if (token == "PivotPosition") {
@@ -180,6 +193,10 @@ private:
             light_.lightIntensity = static_cast<float>(scene_.readNumber());
         } else if (token == "LightType") {
             light_.lightType = static_cast<float>(scene_.readNumber());
+        } else if (token == "LightConeAngle") {
+            light_.coneAngle = static_cast<float>(scene_.readNumber());
+        } else if (token == "LightEdgeAngle") {
+            light_.edgeAngle = static_cast<float>(scene_.readNumber());
         } else {
             return false;
         }

@@ -1,0 +1,78 @@
+#include "lwo/lit_mesh.h"
+
+#include <algorithm>
+
+namespace {
+
+// GL's fixed-function highlight exponent stops at 128.
+constexpr float kMaxShininess = 128.0f;
+
+void setMaterial(const SurfaceLook& look, bool textured) {
+    const float alpha = 1.0f - std::clamp(look.transparency, 0.0f, 1.0f);
+    const LwoColour base = textured ? LwoColour{1.0f, 1.0f, 1.0f} : look.colour;
+    const float diffuse[4] = {base[0] * look.diffuse, base[1] * look.diffuse, base[2] * look.diffuse, alpha};
+    const float emission[4] = {look.colour[0] * look.luminosity, look.colour[1] * look.luminosity,
+                               look.colour[2] * look.luminosity, alpha};
+    const float specular[4] = {look.specular, look.specular, look.specular, alpha};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, emission);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::min(specularExponent(look.glossiness), kMaxShininess));
+}
+
+void setSides(bool doubleSided) {
+    glFrontFace(GL_CW);
+    if (doubleSided) glDisable(GL_CULL_FACE);
+    else glEnable(GL_CULL_FACE);
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, doubleSided ? GL_TRUE : GL_FALSE);
+}
+
+void setBlending(const SurfaceLook& look) {
+    if (look.transparency > 0.0f) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    } else {
+        glDisable(GL_BLEND);
+    }
+}
+
+}  // namespace
+
+LitMesh::LitMesh(const LwoMesh& mesh) : parts_(shadeMesh(mesh)) {
+    for (const ShadedPart& part : parts_) {
+        const bool known = part.surface >= 0 && size_t(part.surface) < mesh.reader.surfaces.size();
+        looks_.push_back(surfaceLook(known ? &mesh.reader.surfaces[size_t(part.surface)] : nullptr));
+    }
+}
+
+void LitMesh::drawPart(const ShadedPart& part, const SurfaceLook& look, GLuint texture) const {
+    const bool textured = look.textured && part.hasUvs && texture != 0;
+    setMaterial(look, textured);
+    setSides(look.doubleSided);
+    setBlending(look);
+    if (textured) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, sizeof(MeshUv), part.uvs.data());
+    } else {
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    }
+    glVertexPointer(3, GL_FLOAT, sizeof(Vec3), part.positions.data());
+    glNormalPointer(GL_FLOAT, sizeof(Vec3), part.normals.data());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(part.positions.size()));
+}
+
+void LitMesh::draw(GLuint texture) const {
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    for (size_t i = 0; i < parts_.size(); ++i) drawPart(parts_[i], looks_[i], texture);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisable(GL_BLEND);
+    setSides(false);
+}
