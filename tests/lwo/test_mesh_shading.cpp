@@ -54,8 +54,12 @@ TEST(MeshShading, SmoothingJoinsNormalsOnlyWithinTheSmoothingAngle) {
     // The second square is folded 30 degrees back about the shared edge.
     const LwoMesh sharp = foldedPair(30.0f, 29.0f);
     const LwoMesh smooth = foldedPair(30.0f, 31.0f);
-    const ShadedPart& a = shadeMesh(sharp)[0];
-    const ShadedPart& b = shadeMesh(smooth)[0];
+    const std::vector<ShadedPart> sharpParts = shadeMesh(sharp);
+    const std::vector<ShadedPart> smoothParts = shadeMesh(smooth);
+    ASSERT_EQ(sharpParts.size(), 1u);
+    ASSERT_EQ(smoothParts.size(), 1u);
+    const ShadedPart& a = sharpParts[0];
+    const ShadedPart& b = smoothParts[0];
     // First polygon's corner at the shared point: flat (0, 0, -1) below the angle, halfway
     // (15 degrees) above it.
     const Vec3 flat = normalAtSharedEdge(a, 0);

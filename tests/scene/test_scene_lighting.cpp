@@ -73,11 +73,28 @@ LwoObject sphere() {
     return object;
 }
 
-// A white square 40 wide facing the camera, its centre at the object's position.
+// A white square 8 wide facing the camera, its centre at the object's position, cut into a
+// 160 by 160 grid: GL lights corners, so a spot's edge shows only as finely as the corners lie.
 LwoObject wall() {
-    const std::vector<Vec3> points = {{-20, 20, 0}, {20, 20, 0}, {20, -20, 0}, {-20, -20, 0}};
+    constexpr int kCells = 160;
+    constexpr float kHalf = 4.0f;
+    std::vector<Vec3> points;
+    for (int row = 0; row <= kCells; ++row) {
+        for (int column = 0; column <= kCells; ++column) {
+            points.push_back({-kHalf + 2 * kHalf * column / kCells, kHalf - 2 * kHalf * row / kCells, 0.0f});
+        }
+    }
+    std::vector<std::vector<uint32_t>> polygons;
+    std::vector<std::pair<uint32_t, uint16_t>> tags;
+    for (uint32_t row = 0; row < kCells; ++row) {
+        for (uint32_t column = 0; column < kCells; ++column) {
+            const uint32_t a = row * (kCells + 1) + column, below = a + kCells + 1;
+            tags.push_back({uint32_t(polygons.size()), 0});
+            polygons.push_back({a, a + 1, below + 1, below});  // clockwise seen from the front
+        }
+    }
     LwoWriter w;
-    w.tags({"White"}).layer(0, "wall").points(points).polygons("FACE", {{0, 1, 2, 3}}).polygonTags("SURF", {{0, 0}});
+    w.tags({"White"}).layer(0, "wall").points(points).polygons("FACE", polygons).polygonTags("SURF", tags);
     w.surface("White", LwoBytes().raw(lwoSubChunk("COLR", LwoBytes().f4(1).f4(1).f4(1).vx(0))));
     const std::vector<uint8_t> bytes = w.file();
     LwoObject object;
@@ -159,8 +176,9 @@ TEST(SceneLighting, SceneWithoutLightsGetsTheDefaultLightAndHiddenObjectsAreNotD
     // The default light comes down at 35 degrees from 45 degrees to the left: on a wall facing
     // the camera, n·L = cos 35° cos 45°.
     EXPECT_NEAR(testsupport::readPixel(400, 300).g / 255.0, std::cos(35 * kPi / 180) * std::cos(kPi / 4), 0.02);
-    ASSERT_FALSE(loadText(lws, scene("", "ShowObject 0 7\n"))) << lws.error();
-    drawLit(lws, wall(), "scene_lighting_hidden.png");
+    LwsScene hidden;
+    ASSERT_FALSE(loadText(hidden, scene("", "ShowObject 0 7\n"))) << hidden.error();
+    drawLit(hidden, wall(), "scene_lighting_hidden.png");
     EXPECT_LT(testsupport::readPixel(400, 300).g, 3);
 }
 
