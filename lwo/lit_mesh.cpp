@@ -27,6 +27,31 @@ void setSides(bool doubleSided) {
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, doubleSided ? GL_TRUE : GL_FALSE);
 }
 
+GLint glWrap(TextureWrap wrap) {
+    switch (wrap) {
+        case TextureWrap::Mirror: return GL_MIRRORED_REPEAT;
+        case TextureWrap::Edge: return GL_CLAMP_TO_EDGE;
+        case TextureWrap::Reset: return GL_CLAMP_TO_BORDER;
+        case TextureWrap::Repeat: break;
+    }
+    return GL_REPEAT;
+}
+
+// The wrap is the texture's own state: set for this part, and put back to the repeat every
+// texture is made with, so a later unlit draw of the same picture is unchanged. Where reset
+// leaves the picture, the border takes the surface's colour, which is what shows there.
+void setWrap(const SurfaceLook& look) {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, glWrap(look.wrapWidth));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, glWrap(look.wrapHeight));
+    const float border[4] = {look.colour[0], look.colour[1], look.colour[2], 1.0f};
+    glTexParameterfv(GL_TEXTURE_2D, GL_TEXTURE_BORDER_COLOR, border);
+}
+
+void resetWrap() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
 void setBlending(const SurfaceLook& look) {
     if (look.transparency > 0.0f) {
         glEnable(GL_BLEND);
@@ -53,6 +78,7 @@ void LitMesh::drawPart(const ShadedPart& part, const SurfaceLook& look, GLuint t
     if (textured) {
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, texture);
+        setWrap(look);
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
         glTexCoordPointer(2, GL_FLOAT, sizeof(MeshUv), part.uvs.data());
     } else {
@@ -63,6 +89,7 @@ void LitMesh::drawPart(const ShadedPart& part, const SurfaceLook& look, GLuint t
     glVertexPointer(3, GL_FLOAT, sizeof(Vec3), part.positions.data());
     glNormalPointer(GL_FLOAT, sizeof(Vec3), part.normals.data());
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(part.positions.size()));
+    if (textured) resetWrap();
 }
 
 void LitMesh::draw(GLuint texture) const {

@@ -130,6 +130,36 @@ std::vector<ShadedPart> shadeMesh(const LwoMesh& mesh) {
     return parts;
 }
 
+namespace {
+
+// LWO2 and LWO3 number the modes 0 reset, 1 repeat, 2 mirror, 3 edge; LWOB 0 black, 1 clamp
+// (its edge), 2 repeat, 3 mirror.
+TextureWrap blockWrap(uint16_t mode) {
+    static const TextureWrap kModes[] = {TextureWrap::Reset, TextureWrap::Repeat, TextureWrap::Mirror, TextureWrap::Edge};
+    return mode < 4 ? kModes[mode] : TextureWrap::Repeat;
+}
+TextureWrap legacyWrap(uint16_t mode) {
+    static const TextureWrap kModes[] = {TextureWrap::Reset, TextureWrap::Edge, TextureWrap::Repeat, TextureWrap::Mirror};
+    return mode < 4 ? kModes[mode] : TextureWrap::Repeat;
+}
+
+void setWrap(const LwoSurface& surface, SurfaceLook& look) {
+    for (const LwoImageBlock& block : surface.imageBlocks) {
+        if (!block.enabled || !(block.channel == "COLR" || block.channel.empty())) continue;
+        look.wrapWidth = blockWrap(block.wrapWidth);
+        look.wrapHeight = blockWrap(block.wrapHeight);
+        return;
+    }
+    for (const LwoLegacyTexture& texture : surface.legacyTextures) {
+        if (texture.channel != "CTEX") continue;
+        look.wrapWidth = legacyWrap(texture.wrapWidth);
+        look.wrapHeight = legacyWrap(texture.wrapHeight);
+        return;
+    }
+}
+
+}  // namespace
+
 SurfaceLook surfaceLook(const LwoSurface* surface) {
     SurfaceLook look;
     if (!surface) return look;
@@ -141,6 +171,7 @@ SurfaceLook surfaceLook(const LwoSurface* surface) {
     look.transparency = surface->hasTransparency ? surface->transparency : 0.0f;
     look.doubleSided = surface->doubleSided;
     look.textured = drawsTextured(*surface);
+    setWrap(*surface, look);
     return look;
 }
 

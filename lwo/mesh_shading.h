@@ -27,6 +27,11 @@ struct ShadedPart {
 // The mesh's polygons as parts, in the order of their first polygon.
 [[nodiscard]] std::vector<ShadedPart> shadeMesh(const LwoMesh& mesh);
 
+// How a picture continues where texture coordinates leave 0-1, across and down: repeated,
+// mirrored at every edge, its edge pixels stretched on, or not at all (reset: the surface's own
+// colour shows there).
+enum class TextureWrap { Repeat, Mirror, Edge, Reset };
+
 // A surface's look, LightWave's defaults standing in for what the file leaves out.
 struct SurfaceLook {
     LwoColour colour = {1.0f, 1.0f, 1.0f};
@@ -37,6 +42,9 @@ struct SurfaceLook {
     float transparency = 0.0f;
     bool doubleSided = false;
     bool textured = false;
+    // The colour picture's, from its image block (LWO2, LWO3: WRAP) or texture (LWOB: TWRP).
+    TextureWrap wrapWidth = TextureWrap::Repeat;
+    TextureWrap wrapHeight = TextureWrap::Repeat;
 };
 // Null (no surface) gives the defaults.
 SurfaceLook surfaceLook(const LwoSurface* surface);

@@ -53,30 +53,63 @@ SceneMatrix rotation(int axis, double radians) {
     return m;
 }
 
-SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
-                        std::vector<SceneMatrix>& worlds, std::vector<char>& state);
+// Every item of a scene in one numbering: the objects, then the lights, then the camera.
+class ItemWorlds {
+public:
+    ItemWorlds(const LwsScene& scene, int64_t index)
+        : scene_(scene), index_(index), lights_(scene.objects.size()), camera_(lights_ + scene.lights.size()),
+          worlds_(camera_ + 1), state_(camera_ + 1, 0) {}
 
-// state: 0 not yet, 1 being computed (a parent chain now reaching it again loops), 2 done.
-const SceneMatrix& objectWorld(const LwsScene& scene, size_t object, int64_t index,
-                               std::vector<SceneMatrix>& worlds, std::vector<char>& state) {
-    if (state[object] == 0) {
-        state[object] = 1;
-        worlds[object] = multiplied(parentWorld(scene, object, index, worlds, state),
-                                    itemLocalMatrix(scene.objects[object], index));
-        state[object] = 2;
+    // state: 0 not yet, 1 being computed (a parent chain now reaching it again loops), 2 done.
+    const SceneMatrix& world(size_t item) {
+        if (state_[item] == 0) {
+            state_[item] = 1;
+            worlds_[item] = multiplied(parentWorld(this->item(item)), itemLocalMatrix(this->item(item), index_));
+            state_[item] = 2;
+        }
+        return worlds_[item];
     }
-    return worlds[object];
-}
 
-SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
-                        std::vector<SceneMatrix>& worlds, std::vector<char>& state) {
-    const int32_t parent = scene.objects[object].parentIndex;
-    if (parent < 0 || static_cast<size_t>(parent) >= scene.objects.size() ||
-        state[static_cast<size_t>(parent)] == 1) {
-        return identityMatrix();
+    SceneWorlds all() {
+        SceneWorlds out;
+        for (size_t i = 0; i < lights_; ++i) out.objects.push_back(world(i));
+        for (size_t i = lights_; i < camera_; ++i) out.lights.push_back(world(i));
+        out.camera = world(camera_);
+        return out;
     }
-    return objectWorld(scene, static_cast<size_t>(parent), index, worlds, state);
-}
+
+private:
+    const SceneItem& item(size_t number) const {
+        if (number < lights_) return scene_.objects[number];
+        if (number < camera_) return scene_.lights[number - lights_];
+        return scene_.camera;
+    }
+
+    // Where the item's parent is in the numbering, or none (an index out of its list).
+    bool numberOf(const SceneItem& child, size_t& number) const {
+        const int32_t parent = child.parentIndex;
+        if (parent < 0) return false;
+        const size_t p = static_cast<size_t>(parent);
+        switch (child.parentKind) {
+            case SceneItemKind::Object: number = p; return p < scene_.objects.size();
+            case SceneItemKind::Light: number = lights_ + p; return p < scene_.lights.size();
+            case SceneItemKind::Camera: number = camera_; return true;
+        }
+        return false;
+    }
+
+    SceneMatrix parentWorld(const SceneItem& child) {
+        size_t parent = 0;
+        if (!numberOf(child, parent) || state_[parent] == 1) return identityMatrix();
+        return world(parent);
+    }
+
+    const LwsScene& scene_;
+    int64_t index_;
+    size_t lights_, camera_;
+    std::vector<SceneMatrix> worlds_;
+    std::vector<char> state_;
+};
 
 void setLens(const SceneCamera& camera, const SceneShading* shading) {
     glMatrixMode(GL_PROJECTION);
@@ -89,11 +122,12 @@ void setLens(const SceneCamera& camera, const SceneShading* shading) {
 }
 
 void drawObjects(LwsScene& scene, int64_t index, const SceneShading* shading) {
-    const std::vector<SceneMatrix> worlds = objectWorldMatrices(scene, index);
-    const SceneMatrix camera = parentedWorldMatrix(scene.camera, worlds, index);
+    const SceneWorlds all = sceneWorldMatrices(scene, index);
+    const std::vector<SceneMatrix>& worlds = all.objects;
+    const SceneMatrix& camera = all.camera;
     SceneMatrix worldToEye;
     const bool lit = shading && shading->size() == scene.objects.size() && worldToEyeMatrix(camera, worldToEye);
-    if (lit) setSceneLights(scene, worlds, worldToEye, index);
+    if (lit) setSceneLights(scene, all, worldToEye);
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         SceneItem& object = scene.objects[i];
         SceneMatrix modelview;
@@ -190,17 +224,17 @@ SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index) {
     return multiplied(m, translation(-item.pivot[0], -item.pivot[1], -item.pivot[2]));
 }
 
+SceneWorlds sceneWorldMatrices(const LwsScene& scene, int64_t index) { return ItemWorlds(scene, index).all(); }
+
 std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t index) {
-    std::vector<SceneMatrix> worlds(scene.objects.size());
-    std::vector<char> state(scene.objects.size(), 0);
-    for (size_t i = 0; i < scene.objects.size(); ++i) objectWorld(scene, i, index, worlds, state);
-    return worlds;
+    return sceneWorldMatrices(scene, index).objects;
 }
 
 SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
                                 int64_t index) {
     const SceneMatrix local = itemLocalMatrix(item, index);
-    if (item.parentIndex < 0 || static_cast<size_t>(item.parentIndex) >= objectWorlds.size()) {
+    if (item.parentKind != SceneItemKind::Object || item.parentIndex < 0 ||
+        static_cast<size_t>(item.parentIndex) >= objectWorlds.size()) {
         return local;
     }
     return multiplied(objectWorlds[static_cast<size_t>(item.parentIndex)], local);

@@ -51,10 +51,20 @@ bool invertedAffine(const SceneMatrix& m, SceneMatrix& out);
 double itemChannelValue(const SceneItem& item, int channel, int64_t index);
 // The item's own matrix at sample `index`, as above.
 SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index);
-// Every object's world matrix at sample `index`, in the order of scene.objects. A chain of
-// parents that loops back is cut where it closes, so each item is computed once.
+// The world matrices of every item at sample `index`: objects in the order of scene.objects,
+// lights in theirs, and the camera. Any item may be the parent of any other (an object riding
+// on the camera, a light on a light); a chain of parents that loops back is cut where it
+// closes, so each item is computed once.
+struct SceneWorlds {
+    std::vector<SceneMatrix> objects;
+    std::vector<SceneMatrix> lights;
+    SceneMatrix camera;
+};
+SceneWorlds sceneWorldMatrices(const LwsScene& scene, int64_t index);
+// The objects' part of sceneWorldMatrices.
 std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t index);
-// A camera's or light's world matrix, given the objects' (its parent is one of them).
+// A camera's or light's world matrix given the objects', for an item whose parent is an object
+// or none (sceneWorldMatrices places every kind of parent).
 SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
                                 int64_t index);
 // The camera's view with Z flipped: world coordinates to GL's eye space. False when the camera

@@ -337,20 +337,25 @@ private:
     // Parents are objects (null objects included), for objects, lights and the camera alike; an
     // id naming none keeps the item unparented.
     void resolveParents() {
-        std::unordered_map<uint32_t, int32_t> byId;
+        // Objects, lights and the camera may all be parents; the first of an id counts.
+        std::unordered_map<uint32_t, std::pair<SceneItemKind, int32_t>> byId;
         for (size_t i = 0; i < scene_.objects.size(); ++i) {
-            byId.emplace(scene_.objects[i].itemId, static_cast<int32_t>(i));
+            byId.emplace(scene_.objects[i].itemId, std::make_pair(SceneItemKind::Object, static_cast<int32_t>(i)));
         }
+        for (size_t i = 0; i < scene_.lights.size(); ++i) {
+            byId.emplace(scene_.lights[i].itemId, std::make_pair(SceneItemKind::Light, static_cast<int32_t>(i)));
+        }
+        if (scene_.camera.itemId != 0) byId.emplace(scene_.camera.itemId, std::make_pair(SceneItemKind::Camera, 0));
         scene_.cost_.bytes +=
             static_cast<int64_t>(byId.size() * sizeof(decltype(byId)::value_type));
         for (const PendingParent& pending : pending_) {
             SceneItem& item = pendingItem(pending);
             const auto found = byId.find(pending.id);
-            const bool itself =
-                pending.kind == Kind::Object && found != byId.end() &&
-                found->second == static_cast<int32_t>(pending.index);
+            const bool itself = found != byId.end() && found->second.first == kindOf(pending.kind) &&
+                                (pending.kind == Kind::Camera || found->second.second == static_cast<int32_t>(pending.index));
             if (found != byId.end() && !itself) {
-                item.parentIndex = found->second;
+                item.parentKind = found->second.first;
+                item.parentIndex = found->second.second;
                 continue;
             }
             char hex[16];
@@ -361,9 +366,13 @@ private:
             scene_.objectErrors_.push_back(scene_.sourceName_ + ": line " +
                                            std::to_string(pending.line) + ": " + what +
                                            item.name + ": parent " + hex +
-                                           " names no object; left unparented");
+                                           " names no other item; left unparented");
             scene_.report(scene_.objectErrors_.back());
         }
+    }
+
+    static SceneItemKind kindOf(Kind kind) {
+        return kind == Kind::Light ? SceneItemKind::Light : kind == Kind::Camera ? SceneItemKind::Camera : SceneItemKind::Object;
     }
 
     SceneItem& pendingItem(const PendingParent& pending) {

@@ -68,6 +68,9 @@
 
 class SceneTokens;
 
+// What an item is, for the parent an item names: an object, a light or the camera.
+enum class SceneItemKind { Object, Light, Camera };
+
 struct SceneHeader {
     std::string magic;  // first token, not examined
     int32_t version = 0;
@@ -84,12 +87,13 @@ struct SceneItem {
     LwoObject mesh;
     int32_t frameCounter = 0;
     BakedChannels samples;  // one array per channel, in channel order
-    // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent's index in
-    // `objects` once resolved (-1: none; objects, lights and the camera are parented to objects
-    // only), the pivot it turns about, and whether it is a null object (no mesh to load).
+    // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent once
+    // resolved: its kind and its index in `objects` or `lights` (-1: none; 0 for the camera),
+    // the pivot it turns about, and whether it is a null object (no mesh to load).
     uint32_t itemId = 0;
     uint32_t parentId = 0;
     int32_t parentIndex = -1;
+    SceneItemKind parentKind = SceneItemKind::Object;
     double pivot[3] = {0.0, 0.0, 0.0};
     bool isNull = false;
     // Versions 4 and 5: ShowObject's first number, the visibility, is 0 (hidden): not drawn.

@@ -20,8 +20,7 @@ struct Placed {
     std::array<double, 3> direction;
 };
 
-Placed placed(const SceneLight& light, const std::vector<SceneMatrix>& objectWorlds, int64_t index) {
-    const SceneMatrix world = parentedWorldMatrix(light, objectWorlds, index);
+Placed placed(const SceneMatrix& world) {
     const std::array<double, 3> origin = transformedPoint(world, 0.0, 0.0, 0.0);
     const std::array<double, 3> ahead = transformedPoint(world, 0.0, 0.0, 1.0);
     return {origin, {ahead[0] - origin[0], ahead[1] - origin[1], ahead[2] - origin[2]}};
@@ -79,8 +78,7 @@ SceneLight defaultSceneLight() {
     return light;
 }
 
-void setSceneLights(const LwsScene& scene, const std::vector<SceneMatrix>& objectWorlds,
-                    const SceneMatrix& worldToEye, int64_t index) {
+void setSceneLights(const LwsScene& scene, const SceneWorlds& worlds, const SceneMatrix& worldToEye) {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadMatrixd(worldToEye.data());
@@ -102,8 +100,9 @@ void setSceneLights(const LwsScene& scene, const std::vector<SceneMatrix>& objec
             glDisable(gl);
             continue;
         }
-        const SceneLight& light = scene.lights.empty() ? kDefault : scene.lights[size_t(i)];
-        setLight(gl, light, placed(light, objectWorlds, index));
+        const bool useDefault = scene.lights.empty();
+        const SceneLight& light = useDefault ? kDefault : scene.lights[size_t(i)];
+        setLight(gl, light, placed(useDefault ? itemLocalMatrix(kDefault, 0) : worlds.lights[size_t(i)]));
         glEnable(gl);
     }
     glPopMatrix();

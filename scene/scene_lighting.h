@@ -38,10 +38,9 @@ private:
 // The light a scene without lights is lit by.
 SceneLight defaultSceneLight();
 
-// Turns GL lighting on with the scene's lights (or the default one) at sample `index`. The
-// modelview matrix must take the scene's world coordinates to GL's eye space (the camera's
-// view, Z flipped, as meshModelview makes it); it is left as it was.
-void setSceneLights(const LwsScene& scene, const std::vector<SceneMatrix>& objectWorlds,
-                    const SceneMatrix& worldToEye, int64_t index);
+// Turns GL lighting on with the scene's lights placed at `worlds` (or the default one).
+// `worldToEye` takes the scene's world coordinates to GL's eye space (the camera's view, Z
+// flipped, as worldToEyeMatrix makes it); the modelview matrix is left as it was.
+void setSceneLights(const LwsScene& scene, const SceneWorlds& worlds, const SceneMatrix& worldToEye);
 // Lighting off again, every light GL has switched off.
 void clearSceneLights();

@@ -133,10 +133,11 @@ int GltfExport::addAccessor(const std::vector<float>& values, int components, bo
     return int(model_.accessors.size()) - 1;
 }
 
-int GltfExport::addTexture(const std::string& picture) {
+int GltfExport::addTexture(const std::string& picture, const SurfaceLook& look) {
     const std::string name = baseName(picture);
+    const int sampler = addSampler(look);
     for (const auto& known : textureOf_) {
-        if (known.first == name) return known.second;
+        if (known.first.first == name && known.first.second == sampler) return known.second;
     }
     int texture = -1;
     const std::string extension = lowerExtension(name);
@@ -161,11 +162,32 @@ int GltfExport::addTexture(const std::string& picture) {
         model_.images.push_back(image);
         tinygltf::Texture made;
         made.source = int(model_.images.size()) - 1;
+        made.sampler = sampler;
         model_.textures.push_back(made);
         texture = int(model_.textures.size()) - 1;
     }
-    textureOf_.emplace_back(name, texture);
+    textureOf_.push_back({{name, sampler}, texture});
     return texture;
+}
+
+int GltfExport::addSampler(const SurfaceLook& look) {
+    // glTF has no reset: outside the picture its edge is the nearest to what LightWave shows.
+    const auto mode = [](TextureWrap wrap) {
+        return wrap == TextureWrap::Mirror ? TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT
+               : wrap == TextureWrap::Repeat ? TINYGLTF_TEXTURE_WRAP_REPEAT
+                                             : TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE;
+    };
+    tinygltf::Sampler sampler;
+    sampler.wrapS = mode(look.wrapWidth);
+    sampler.wrapT = mode(look.wrapHeight);
+    sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+    sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+    for (size_t i = 0; i < model_.samplers.size(); ++i) {
+        const tinygltf::Sampler& known = model_.samplers[i];
+        if (known.wrapS == sampler.wrapS && known.wrapT == sampler.wrapT) return int(i);
+    }
+    model_.samplers.push_back(sampler);
+    return int(model_.samplers.size()) - 1;
 }
 
 int GltfExport::addMaterial(const LwoMesh& mesh, int surface) {
@@ -192,7 +214,7 @@ int GltfExport::addMaterial(const LwoMesh& mesh, int surface) {
     if (look.textured) {
         const std::string picture = record && !record->imageName.empty() ? record->imageName : mesh.pictureFile();
         if (!picture.empty()) {
-            pbr.baseColorTexture.index = addTexture(picture);
+            pbr.baseColorTexture.index = addTexture(picture, look);
             // A picture replaces the colour in LightWave; diffuse still darkens it.
             if (pbr.baseColorTexture.index >= 0) pbr.baseColorFactor = {look.diffuse, look.diffuse, look.diffuse, alpha};
         }
@@ -290,16 +312,41 @@ void GltfExport::addItemMotion(const LwsScene& scene, const SceneItem& item, int
 
 namespace {
 
-// Whether following parents up from `item` comes back to it: such a loop cannot be a tree, and
-// the item is then put at the top, as the player cuts the loop there.
-bool parentsLoop(const LwsScene& scene, int32_t item) {
-    int32_t at = scene.objects[size_t(item)].parentIndex;
-    for (size_t steps = 0; at >= 0 && size_t(at) < scene.objects.size() && steps <= scene.objects.size(); ++steps) {
-        if (at == item) return true;
-        at = scene.objects[size_t(at)].parentIndex;
+// Every item of a scene in one numbering, in the order lws-info lists them: the objects, the
+// camera, then the lights.
+struct ItemNumbering {
+    explicit ItemNumbering(const LwsScene& scene) : scene(scene) {}
+    size_t count() const { return scene.objects.size() + 1 + scene.lights.size(); }
+    size_t camera() const { return scene.objects.size(); }
+    bool isLight(size_t n) const { return n > camera(); }
+    const SceneItem& item(size_t n) const {
+        if (n < scene.objects.size()) return scene.objects[n];
+        return n == camera() ? static_cast<const SceneItem&>(scene.camera) : scene.lights[n - camera() - 1];
     }
-    return false;
-}
+    // The number of the item's parent, or -1 for none.
+    int64_t parentOf(size_t n) const {
+        const SceneItem& child = item(n);
+        if (child.parentIndex < 0) return -1;
+        const size_t p = size_t(child.parentIndex);
+        switch (child.parentKind) {
+            case SceneItemKind::Object: return p < scene.objects.size() ? int64_t(p) : -1;
+            case SceneItemKind::Light: return p < scene.lights.size() ? int64_t(camera() + 1 + p) : -1;
+            case SceneItemKind::Camera: return int64_t(camera());
+        }
+        return -1;
+    }
+    // Whether following parents up from `n` comes back to it: such a loop cannot be a tree, and
+    // the item is then put at the top, as the player cuts the loop there.
+    bool parentsLoop(size_t n) const {
+        int64_t at = parentOf(n);
+        for (size_t steps = 0; at >= 0 && steps <= count(); ++steps) {
+            if (size_t(at) == n) return true;
+            at = parentOf(size_t(at));
+        }
+        return false;
+    }
+    const LwsScene& scene;
+};
 
 tinygltf::Camera gltfCamera(const SceneCamera& camera) {
     tinygltf::Camera out;
@@ -334,57 +381,40 @@ tinygltf::Light gltfLight(const SceneLight& light) {
 
 }  // namespace
 
+// Each item is a node moved by its motion, with a child node that takes its pivot off and
+// holds what the item is (its mesh, the camera, its light) and the items parented to it.
 void GltfExport::addScene(const LwsScene& scene) {
-    struct Placed {
-        int item;
-        int pivot;
-    };
-    std::vector<Placed> objects;
-    std::vector<std::pair<int, int32_t>> attachments;  // node, parent object (-1: top)
-    const int64_t first = scene.firstFrame;
-    for (size_t i = 0; i < scene.objects.size(); ++i) {
-        const SceneItem& object = scene.objects[i];
+    const ItemNumbering numbering(scene);
+    std::vector<int> itemNodes, pivotNodes;
+    for (size_t n = 0; n < numbering.count(); ++n) {
+        const SceneItem& source = numbering.item(n);
         tinygltf::Node item, pivot;
-        item.name = baseName(object.name);
-        setTransform(item, valuesAt(scene, object, first));
+        item.name = n == numbering.camera() && source.name.empty() ? "Camera" : baseName(source.name);
+        setTransform(item, valuesAt(scene, source, scene.firstFrame));
         pivot.name = item.name + " pivot";
-        pivot.translation = {-object.pivot[0], -object.pivot[1], object.pivot[2]};
-        if (!object.isNull && object.shown && !object.mesh.polygons.empty()) {
-            pivot.mesh = addMesh(object.mesh, item.name, -1);
+        pivot.translation = {-source.pivot[0], -source.pivot[1], source.pivot[2]};
+        if (n < scene.objects.size()) {
+            if (!source.isNull && source.shown && !source.mesh.polygons.empty()) {
+                pivot.mesh = addMesh(source.mesh, item.name, -1);
+            }
+        } else if (numbering.isLight(n)) {
+            model_.lights.push_back(gltfLight(scene.lights[n - numbering.camera() - 1]));
+            pivot.extensions["KHR_lights_punctual"] = lightReference(int(model_.lights.size()) - 1);
+        } else {
+            model_.cameras.push_back(gltfCamera(scene.camera));
+            pivot.camera = int(model_.cameras.size()) - 1;
         }
         model_.nodes.push_back(pivot);
-        const int pivotIndex = int(model_.nodes.size()) - 1;
-        item.children.push_back(pivotIndex);
+        pivotNodes.push_back(int(model_.nodes.size()) - 1);
+        item.children.push_back(pivotNodes.back());
         model_.nodes.push_back(item);
-        const int itemIndex = int(model_.nodes.size()) - 1;
-        objects.push_back({itemIndex, pivotIndex});
-        attachments.emplace_back(itemIndex, parentsLoop(scene, int32_t(i)) ? -1 : object.parentIndex);
-        addItemMotion(scene, object, itemIndex);
+        itemNodes.push_back(int(model_.nodes.size()) - 1);
+        addItemMotion(scene, source, itemNodes.back());
     }
-    tinygltf::Node camera;
-    camera.name = scene.camera.name.empty() ? "Camera" : scene.camera.name;
-    setTransform(camera, valuesAt(scene, scene.camera, first));
-    model_.cameras.push_back(gltfCamera(scene.camera));
-    camera.camera = int(model_.cameras.size()) - 1;
-    model_.nodes.push_back(camera);
-    attachments.emplace_back(int(model_.nodes.size()) - 1, scene.camera.parentIndex);
-    addItemMotion(scene, scene.camera, int(model_.nodes.size()) - 1);
-    for (const SceneLight& light : scene.lights) {
-        tinygltf::Node node;
-        node.name = light.name;
-        setTransform(node, valuesAt(scene, light, first));
-        model_.lights.push_back(gltfLight(light));
-        node.extensions["KHR_lights_punctual"] = lightReference(int(model_.lights.size()) - 1);
-        model_.nodes.push_back(node);
-        attachments.emplace_back(int(model_.nodes.size()) - 1, light.parentIndex);
-        addItemMotion(scene, light, int(model_.nodes.size()) - 1);
-    }
-    for (const auto& [node, parent] : attachments) {
-        if (parent >= 0 && size_t(parent) < objects.size()) {
-            model_.nodes[size_t(objects[size_t(parent)].pivot)].children.push_back(node);
-        } else {
-            model_.scenes[0].nodes.push_back(node);
-        }
+    for (size_t n = 0; n < numbering.count(); ++n) {
+        const int64_t parent = numbering.parentsLoop(n) ? -1 : numbering.parentOf(n);
+        if (parent >= 0) model_.nodes[size_t(pivotNodes[size_t(parent)])].children.push_back(itemNodes[n]);
+        else model_.scenes[0].nodes.push_back(itemNodes[n]);
     }
 }
 

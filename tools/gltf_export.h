@@ -15,7 +15,8 @@
 //
 // Surfaces become materials: base colour = colour × diffuse, the colour picture as its texture,
 // emission = colour × luminosity, alpha = 1 - transparency (blended when there is any),
-// roughness 1 - glossiness and no metal, double-sided from the surface's sidedness. Pictures
+// roughness 1 - glossiness and no metal, double-sided from the surface's sidedness; the
+// picture's wrap modes as the texture's sampler (reset, which glTF lacks, as clamp to edge). Pictures
 // are looked up by their file name alone in the picture folder, so a name cannot lead out of
 // it; JPEG and PNG pictures are used, others are reported and left out.
 #pragma once
@@ -50,7 +51,8 @@ public:
 private:
     int addMesh(const LwoMesh& mesh, const std::string& name, int layer);
     int addMaterial(const LwoMesh& mesh, int surface);
-    int addTexture(const std::string& picture);
+    int addTexture(const std::string& picture, const struct SurfaceLook& look);
+    int addSampler(const struct SurfaceLook& look);
     int addAccessor(const std::vector<float>& values, int components, bool withBounds);
     int addBufferView(const void* data, size_t bytes, int target);
     void addItemMotion(const LwsScene& scene, const struct SceneItem& item, int node);
@@ -62,7 +64,7 @@ private:
     bool binary_;
     std::vector<std::pair<std::string, std::string>> pictures_;
     std::vector<std::string> warnings_;
-    std::vector<std::pair<std::string, int>> textureOf_;  // picture name -> texture
+    std::vector<std::pair<std::pair<std::string, int>, int>> textureOf_;  // (picture, sampler) -> texture
     std::vector<std::pair<std::pair<const LwoMesh*, int>, int>> materialOf_;
     int times_ = -1;
     tinygltf::Animation animation_;

@@ -182,4 +182,64 @@ TEST(SceneLighting, SceneWithoutLightsGetsTheDefaultLightAndHiddenObjectsAreNotD
     EXPECT_LT(testsupport::readPixel(400, 300).g, 3);
 }
 
+// A quad 4 wide at the object's position whose UV map runs u from -1 at its left edge to 2 at
+// its right, its colour picture two pixels wide (red, green), wrapped as `mode` (LWO2: 0 reset,
+// 1 repeat, 2 mirror, 3 edge) on a blue surface.
+LwoObject wrappedQuad(uint16_t mode, GLuint picture) {
+    const std::vector<Vec3> points = {{-2, 1, 0}, {2, 1, 0}, {2, -1, 0}, {-2, -1, 0}};
+    const float us[4] = {-1, 2, 2, -1};
+    std::vector<LwoWriter::MapEntry> uvs;
+    for (uint32_t i = 0; i < 4; ++i) uvs.push_back({i, 0, {us[i], i < 2 ? 1.0f : 0.0f}});
+    LwoBytes header;
+    header.s0("\x80").raw(lwoSubChunk("CHAN", LwoBytes().id("COLR")));
+    LwoBytes block = lwoSubChunk("IMAP", header);
+    block.raw(lwoSubChunk("PROJ", LwoBytes().u2(5))).raw(lwoSubChunk("IMAG", LwoBytes().vx(1)));
+    block.raw(lwoSubChunk("WRAP", LwoBytes().u2(mode).u2(mode))).raw(lwoSubChunk("VMAP", LwoBytes().s0("uv")));
+    LwoWriter w;
+    w.tags({"Blue"}).layer(0, "quad").points(points).vertexMap("VMAP", "TXUV", "uv", 2, uvs);
+    w.polygons("FACE", {{0, 1, 2, 3}}).polygonTags("SURF", {{0, 0}});
+    w.surface("Blue", LwoBytes().raw(lwoSubChunk("COLR", LwoBytes().f4(0).f4(0).f4(1).vx(0))).raw(lwoSubChunk("BLOK", block)));
+    const std::vector<uint8_t> bytes = w.file();
+    LwoObject object;
+    EXPECT_FALSE(object.loadFromMemory(bytes.data(), bytes.size(), "quad.lwo")) << object.lastError();
+    object.texture = picture;
+    return object;
+}
+
+// What the pixel at texture coordinate u shows, as a letter: r, g, b or ? (anything else).
+char colourAtU(double u) {
+    const double x = (u + 1.0) * 4.0 / 3.0 - 2.0;
+    const testsupport::Rgb c = testsupport::readPixel(columnOf(x / 5.0), 300);
+    if (c.r > 200 && c.g < 40 && c.b < 40) return 'r';
+    if (c.g > 200 && c.r < 40 && c.b < 40) return 'g';
+    if (c.b > 200 && c.r < 40 && c.g < 40) return 'b';
+    return '?';
+}
+
+TEST(SceneLighting, PicturesWrapAsTheirBlockSays) {
+    REQUIRE_GL();
+    GLuint picture = 0;
+    glGenTextures(1, &picture);
+    glBindTexture(GL_TEXTURE_2D, picture);
+    const unsigned char pixels[6] = {255, 0, 0, 0, 255, 0};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // u at -0.25, 0.25, 0.75 and 1.25: before the picture, its two pixels, after it.
+    const struct {
+        uint16_t mode;
+        const char* name;
+        std::string seen;
+    } kModes[] = {{1, "repeat", "grgr"}, {2, "mirror", "rrgg"}, {3, "edge", "rrgg"}, {0, "reset", "brgb"}};
+    for (const auto& mode : kModes) {
+        LwsScene lws;
+        ASSERT_FALSE(loadText(lws, scene("AddLight 20000000\nLightType 0\n"))) << lws.error();
+        drawLit(lws, wrappedQuad(mode.mode, picture), std::string("scene_lighting_wrap_") + mode.name + ".png");
+        const std::string seen = {colourAtU(-0.25), colourAtU(0.25), colourAtU(0.75), colourAtU(1.25)};
+        EXPECT_EQ(seen, mode.seen) << mode.name;
+    }
+    glDeleteTextures(1, &picture);
+}
+
 }  // namespace

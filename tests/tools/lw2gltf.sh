@@ -32,7 +32,8 @@ image = gltf["images"][0]
 assert image["mimeType"] == "image/jpeg" and "bufferView" in image and "uri" not in image, image
 PY
 
-# --- scenes: real ones, and one made to turn, parent, pivot and light ------------------------
+# --- scenes: real ones, and one made to turn, parent (to objects, a camera, a light), pivot and
+# light ---------------------------------------------------------------------------------------
 cat > made.lws <<'LWS'
 LWSC
 5
@@ -98,6 +99,16 @@ Channel 3
   Key -1.2 0 0 0 0 0 0 0 0
   Behaviors 1 1
 }
+AddNullObject 10000002 Cockpit
+ParentItem 30000000
+NumChannels 3
+Channel 1
+{ Envelope
+  2
+  Key -0.5 0 0 0 0 0 0 0 0
+  Key 0.5 1.6 0 0 0 0 0 0 0
+  Behaviors 1 1
+}
 AddLight 20000000
 LightName Spot
 ParentItem 10000001
@@ -112,6 +123,16 @@ LightType 2
 LightConeAngle 25
 LightEdgeAngle 5
 LightColor 1 0.5 0.25
+AddLight 20000001
+LightName Fill
+ParentItem 20000000
+NumChannels 1
+Channel 0
+{ Envelope
+  1
+  Key 2 0 0 0 0 0 0 0 0
+  Behaviors 1 1
+}
 AddCamera 30000000
 CameraName Camera
 NumChannels 6
