@@ -52,6 +52,42 @@ void resetWrap() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
 }
 
+// Front projection: each point's texture coordinates are where the camera sees it, the picture
+// spanning the frame, its top row at the top. GL generates them from eye coordinates (planes
+// given under an identity modelview, so eye space itself) and the texture matrix takes them
+// through the current projection into 0-1, the divide by w done per pixel.
+void startFrontProjection() {
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    static const GLenum kCoordinates[4] = {GL_S, GL_T, GL_R, GL_Q};
+    static const GLenum kGenerate[4] = {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q};
+    for (int i = 0; i < 4; ++i) {
+        float plane[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+        plane[i] = 1.0f;
+        glTexGeni(kCoordinates[i], GL_TEXTURE_GEN_MODE, GL_EYE_LINEAR);
+        glTexGenfv(kCoordinates[i], GL_EYE_PLANE, plane);
+        glEnable(kGenerate[i]);
+    }
+    glPopMatrix();
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glTranslated(0.5, 0.5, 0.0);
+    // Texture row 0 is the picture's top, and the frame's top is +y: t runs down.
+    glScaled(0.5, -0.5, 1.0);
+    glMultMatrixd(projection);
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void endFrontProjection() {
+    for (GLenum generate : {GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R, GL_TEXTURE_GEN_Q}) glDisable(generate);
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void setBlending(const SurfaceLook& look) {
     if (look.transparency > 0.0f) {
         glEnable(GL_BLEND);
@@ -71,7 +107,8 @@ LitMesh::LitMesh(const LwoMesh& mesh) : parts_(shadeMesh(mesh)) {
 }
 
 void LitMesh::drawPart(const ShadedPart& part, const SurfaceLook& look, GLuint texture) const {
-    const bool textured = look.textured && part.hasUvs && texture != 0;
+    const bool front = look.textured && look.frontProjected && texture != 0;
+    const bool textured = front || (look.textured && part.hasUvs && texture != 0);
     setMaterial(look, textured);
     setSides(look.doubleSided);
     setBlending(look);
@@ -79,8 +116,13 @@ void LitMesh::drawPart(const ShadedPart& part, const SurfaceLook& look, GLuint t
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, texture);
         setWrap(look);
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, sizeof(MeshUv), part.uvs.data());
+        if (front) {
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            startFrontProjection();
+        } else {
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glTexCoordPointer(2, GL_FLOAT, sizeof(MeshUv), part.uvs.data());
+        }
     } else {
         glBindTexture(GL_TEXTURE_2D, 0);
         glDisable(GL_TEXTURE_2D);
@@ -90,6 +132,7 @@ void LitMesh::drawPart(const ShadedPart& part, const SurfaceLook& look, GLuint t
     glNormalPointer(GL_FLOAT, sizeof(Vec3), part.normals.data());
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(part.positions.size()));
     if (textured) resetWrap();
+    if (front) endFrontProjection();
 }
 
 void LitMesh::draw(GLuint texture) const {

@@ -1,7 +1,8 @@
 // A mesh drawn lit: its shaded parts (lwo/mesh_shading.h) drawn with GL's fixed-function
 // lighting, each part with its surface's material: diffuse colour, luminosity as emission, a
 // highlight from specular and glossiness, transparency as alpha, and both sides lit and drawn
-// where the surface is double-sided. Only the tools draw this way; the show's meshes draw
+// where the surface is double-sided; pictures wrapped as their block says, or laid on by front
+// projection through the current projection matrix. Only the tools draw this way; the show's meshes draw
 // through LwoObject as they always have.
 //
 // Lights are the caller's (scene/scene_lighting.h sets them); drawing needs a current GL

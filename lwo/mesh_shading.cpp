@@ -143,11 +143,14 @@ TextureWrap legacyWrap(uint16_t mode) {
     return mode < 4 ? kModes[mode] : TextureWrap::Repeat;
 }
 
-void setWrap(const LwoSurface& surface, SurfaceLook& look) {
+constexpr int32_t kFrontProjection = 4;  // PROJ
+
+void setColourBlock(const LwoSurface& surface, SurfaceLook& look) {
     for (const LwoImageBlock& block : surface.imageBlocks) {
         if (!block.enabled || !(block.channel == "COLR" || block.channel.empty())) continue;
         look.wrapWidth = blockWrap(block.wrapWidth);
         look.wrapHeight = blockWrap(block.wrapHeight);
+        look.frontProjected = block.projection == kFrontProjection && block.problem.empty();
         return;
     }
     for (const LwoLegacyTexture& texture : surface.legacyTextures) {
@@ -171,7 +174,7 @@ SurfaceLook surfaceLook(const LwoSurface* surface) {
     look.transparency = surface->hasTransparency ? surface->transparency : 0.0f;
     look.doubleSided = surface->doubleSided;
     look.textured = drawsTextured(*surface);
-    setWrap(*surface, look);
+    setColourBlock(*surface, look);
     return look;
 }
 

@@ -45,6 +45,9 @@ struct SurfaceLook {
     // The colour picture's, from its image block (LWO2, LWO3: WRAP) or texture (LWOB: TWRP).
     TextureWrap wrapWidth = TextureWrap::Repeat;
     TextureWrap wrapHeight = TextureWrap::Repeat;
+    // The colour picture is laid on by front projection (PROJ 4): as the camera sees it, the
+    // picture filling the camera's frame, so its coordinates come from the view, not the mesh.
+    bool frontProjected = false;
 };
 // Null (no surface) gives the defaults.
 SurfaceLook surfaceLook(const LwoSurface* surface);

@@ -18,7 +18,9 @@
 // roughness 1 - glossiness and no metal, double-sided from the surface's sidedness; the
 // picture's wrap modes as the texture's sampler (reset, which glTF lacks, as clamp to edge). Pictures
 // are looked up by their file name alone in the picture folder, so a name cannot lead out of
-// it; JPEG and PNG pictures are used, others are reported and left out.
+// it; JPEG and PNG pictures are used, others are reported and left out. A front projection
+// cannot go out: it follows the camera frame by frame, and glTF's texture coordinates are fixed
+// to the mesh; such a surface keeps the picture only where a UV map gives coordinates.
 #pragma once
 
 #include "lwo/lwo_mesh.h"

@@ -185,7 +185,7 @@ TEST(SceneLighting, SceneWithoutLightsGetsTheDefaultLightAndHiddenObjectsAreNotD
 // A quad 4 wide at the object's position whose UV map runs u from -1 at its left edge to 2 at
 // its right, its colour picture two pixels wide (red, green), wrapped as `mode` (LWO2: 0 reset,
 // 1 repeat, 2 mirror, 3 edge) on a blue surface.
-LwoObject wrappedQuad(uint16_t mode, GLuint picture) {
+LwoObject wrappedQuad(uint16_t mode, GLuint picture, uint16_t projection = 5) {
     const std::vector<Vec3> points = {{-2, 1, 0}, {2, 1, 0}, {2, -1, 0}, {-2, -1, 0}};
     const float us[4] = {-1, 2, 2, -1};
     std::vector<LwoWriter::MapEntry> uvs;
@@ -193,7 +193,7 @@ LwoObject wrappedQuad(uint16_t mode, GLuint picture) {
     LwoBytes header;
     header.s0("\x80").raw(lwoSubChunk("CHAN", LwoBytes().id("COLR")));
     LwoBytes block = lwoSubChunk("IMAP", header);
-    block.raw(lwoSubChunk("PROJ", LwoBytes().u2(5))).raw(lwoSubChunk("IMAG", LwoBytes().vx(1)));
+    block.raw(lwoSubChunk("PROJ", LwoBytes().u2(projection))).raw(lwoSubChunk("IMAG", LwoBytes().vx(1)));
     block.raw(lwoSubChunk("WRAP", LwoBytes().u2(mode).u2(mode))).raw(lwoSubChunk("VMAP", LwoBytes().s0("uv")));
     LwoWriter w;
     w.tags({"Blue"}).layer(0, "quad").points(points).vertexMap("VMAP", "TXUV", "uv", 2, uvs);
@@ -216,8 +216,8 @@ char colourAtU(double u) {
     return '?';
 }
 
-TEST(SceneLighting, PicturesWrapAsTheirBlockSays) {
-    REQUIRE_GL();
+// A picture two pixels wide, red then green, sampled without blending its pixels.
+GLuint redGreenPicture() {
     GLuint picture = 0;
     glGenTextures(1, &picture);
     glBindTexture(GL_TEXTURE_2D, picture);
@@ -226,6 +226,12 @@ TEST(SceneLighting, PicturesWrapAsTheirBlockSays) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return picture;
+}
+
+TEST(SceneLighting, PicturesWrapAsTheirBlockSays) {
+    REQUIRE_GL();
+    GLuint picture = redGreenPicture();
     // u at -0.25, 0.25, 0.75 and 1.25: before the picture, its two pixels, after it.
     const struct {
         uint16_t mode;
@@ -239,6 +245,30 @@ TEST(SceneLighting, PicturesWrapAsTheirBlockSays) {
         const std::string seen = {colourAtU(-0.25), colourAtU(0.25), colourAtU(0.75), colourAtU(1.25)};
         EXPECT_EQ(seen, mode.seen) << mode.name;
     }
+    glDeleteTextures(1, &picture);
+}
+
+// Front projection lays the picture on as the camera sees it: turned a third of a quarter away
+// and off to the side, the quad still shows the picture's left half left of the frame's middle
+// and its right half right of it, whatever its own coordinates say.
+TEST(SceneLighting, FrontProjectionFillsTheCamerasFrame) {
+    REQUIRE_GL();
+    GLuint picture = redGreenPicture();
+    LwsScene lws;
+    ASSERT_FALSE(loadText(lws, "LWSC\n5\nFirstFrame 0\nLastFrame 0\nFramesPerSecond 30\n"
+                               "LoadObjectLayer 1 10000000 thing.lwo\nNumChannels 4\n" +
+                               scenetest::channelText(0, {{0.3, 0.0}}) + scenetest::channelText(1, {{0.0, 0.0}}) +
+                               scenetest::channelText(2, {{5.0, 0.0}}) + scenetest::channelText(3, {{0.5, 0.0}}) +
+                               "AmbientIntensity 1\nAddLight 20000000\nLightIntensity 0\n"
+                               "AddCamera 30000000\nZoomFactor 3.2\nFrameSize 640 480\n"))
+        << lws.error();
+    drawLit(lws, wrappedQuad(1, picture, 4), "scene_lighting_front.png");
+    const auto letter = [](int x, int y) {
+        const testsupport::Rgb c = testsupport::readPixel(x, y);
+        return c.r > 200 && c.g < 40 ? 'r' : c.g > 200 && c.r < 40 ? 'g' : '?';
+    };
+    const std::string seen = {letter(300, 300), letter(390, 320), letter(410, 280), letter(480, 300)};
+    EXPECT_EQ(seen, "rrgg");
     glDeleteTextures(1, &picture);
 }
 
