@@ -45,10 +45,21 @@ void readSurfaceValue(const std::string& id, ByteCursor& c, int16_t length, LwoS
         surface.transparencyLength = length;
         surface.transparency = c.readF4();
         if (c.remaining() >= 2) surface.transparencyEnvelope = c.readVariableIndex();
+    } else {
+        readShadingValue(id, c, surface);
     }
+    if (id == "DIFF") surface.hasDiffuse = true;
 }
 
 }  // namespace
+
+void readShadingValue(const std::string& id, ByteCursor& c, LwoSurface& surface) {
+    if (id == "LUMI") surface.luminosity = c.readF4();
+    else if (id == "SPEC") surface.specular = c.readF4();
+    else if (id == "GLOS") surface.glossiness = c.readF4();
+    else if (id == "SMAN") surface.smoothingAngle = c.readF4();
+    else if (id == "SIDE") surface.doubleSided = (c.readU2() & 3) == 3;
+}
 
 void readTags(LwoImport& in, const iff::Body& body) {
     ByteCursor& c = in.cursor;

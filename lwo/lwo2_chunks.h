@@ -27,6 +27,10 @@ void readSurface(LwoImport& in, const iff::Body& body);
 void readVertexMap(LwoImport& in, const iff::Body& body, bool perPolygon);
 void readClip(LwoImport& in, const iff::Body& body);
 
+// A shading sub-chunk's value (LUMI, SPEC, GLOS, SMAN, SIDE; LWO2's and LWO3's alike) into the
+// surface; other IDs are left alone.
+void readShadingValue(const std::string& id, ByteCursor& c, LwoSurface& surface);
+
 // The reader for `kind`; an unknown chunk is left to be skipped.
 void readChunk(LwoImport& in, LwoChunkKind kind, const iff::Body& body);
 

@@ -202,7 +202,7 @@ void readNodes(ByteCursor& c, const iff::Body& body, Graph& graph) {
     });
 }
 
-// COLR, DIFF, TRAN, LUMI: as in LWO2 (F4 values, then an envelope), with 4-byte lengths.
+// COLR, DIFF, TRAN and the shading values: as in LWO2 (F4 values, then an envelope), with 4-byte lengths.
 void readSurfaceValue(const std::string& id, ByteCursor& c, LwoSurface& s, bool& hasColour) {
     const int32_t length = static_cast<int32_t>(c.remaining());
     if (id == "COLR") {
@@ -217,9 +217,10 @@ void readSurfaceValue(const std::string& id, ByteCursor& c, LwoSurface& s, bool&
         s.transparencyLength = static_cast<int16_t>(length);
         s.transparency = c.readF4();
         s.hasTransparency = s.transparency > 0.0f;  // as for LWOB: a value, not the sub-chunk
-    } else if (id == "LUMI") {
-        s.luminosity = c.readF4();
+    } else {
+        lwo2::readShadingValue(id, c, s);
     }
+    if (id == "DIFF") s.hasDiffuse = true;
 }
 
 void readBlockHeader(ByteCursor& c, const iff::Body& body, LwoImageBlock& block) {

@@ -52,21 +52,33 @@ void LwoObject::endBlendedDraw() {
     glEnable(GL_DEPTH_TEST);
 }
 
+void LwoObject::drawCorner(const MeshPolygon& polygon, size_t j, bool whiteForTextured) {
+    if (polygon.cornerTextured(j)) {
+        if (whiteForTextured) glColor3f(1.0f, 1.0f, 1.0f);
+        glTexCoord2f(polygon.uvs[j].u, polygon.uvs[j].v);
+    }
+    const Vec3& p = polygon.positions[j];
+    glVertex3f(p.x, p.y, p.z);
+}
+
 void LwoObject::drawPolygons(bool whiteForTextured, const float* rgba) {
     if (rgba) glColor4fv(rgba);
     for (const MeshPolygon& polygon : polygons) {
         if (rgba) glColor4fv(rgba);
         else glColour(polygon.colour);
         const int corners = polygon.cornerCount;
-        if ((corners != 3 && corners != 4) || polygon.positions.size() < size_t(corners)) continue;
-        glBegin(corners == 3 ? GL_TRIANGLES : GL_QUADS);
-        for (int j = 0; j < corners; ++j) {
-            if (polygon.cornerTextured(j)) {
-                if (whiteForTextured) glColor3f(1.0f, 1.0f, 1.0f);
-                glTexCoord2f(polygon.uvs[j].u, polygon.uvs[j].v);
-            }
-            const Vec3& p = polygon.positions[j];
-            glVertex3f(p.x, p.y, p.z);
+        if (corners < 3 || polygon.positions.size() < size_t(corners)) continue;
+        // Triangles and convex quads go to GL as they always have (the show's objects are made
+        // of them, and its frames must not change); everything else as its triangles.
+        if (corners == 3 || (corners == 4 && isFannedQuad(polygon))) {
+            glBegin(corners == 3 ? GL_TRIANGLES : GL_QUADS);
+            for (int j = 0; j < corners; ++j) drawCorner(polygon, size_t(j), whiteForTextured);
+            glEnd();
+            continue;
+        }
+        glBegin(GL_TRIANGLES);
+        for (const CornerTriangle& t : polygonTriangles(polygon)) {
+            for (int32_t j : t) drawCorner(polygon, size_t(j), whiteForTextured);
         }
         glEnd();
     }

@@ -55,7 +55,7 @@ public:
     void drawMeshColoured(std::string option, float r, float g, float b, float a);
     void drawMeshTextured(GLuint textureName, float r, float g, float b, float a);
 
-    // --- Interleaved array (triangles; quads as two triangles) ---
+    // --- Interleaved array (every polygon as triangles, lwo/triangulate.h) ---
     void prepareVertexArray();
     void drawVertexArray();
     void drawVertexArrayBlended(int32_t mode);
@@ -88,5 +88,6 @@ private:
     void endBlendedDraw();
     // The shared polygon loop; rgba null colours each polygon with its own colour.
     void drawPolygons(bool whiteForTextured, const float* rgba);
+    static void drawCorner(const MeshPolygon& polygon, size_t j, bool whiteForTextured);
     void drawPositions(const PositionList& points) const;
 };

@@ -144,14 +144,21 @@ struct LwoSurface {
     int32_t transparencyEnvelope = 0;
     bool hasBlock = false;
     std::vector<LwoImageBlock> imageBlocks;  // file order
-    // Read from LWOB and LWO3 surfaces only (LWO2's are not read, which keeps its results).
-    float luminosity = 0.0f;
+    float luminosity = 0.0f;  // LUMI
     uint16_t flags = 0;  // LWOB FLAG
     // The picture the surface's colour uses where the surface names it itself (LWO3: the image
     // node wired into the material's colour, else the clip of its colour image block; LWOB: the
     // first colour texture's TIMG). Never set for LWO2, whose pictures are its clips.
     std::string imageName;
     std::vector<LwoLegacyTexture> legacyTextures;  // LWOB, file order
+    // Shading, for lit drawing and export; without their sub-chunks, what LightWave gives a new
+    // surface. The colour and the diffuse value above keep the engine's defaults (white, 0), so
+    // hasDiffuse says whether a diffuse value was read at all (LightWave's default is 1).
+    bool hasDiffuse = false;
+    float specular = 0.0f;  // SPEC
+    float glossiness = 0.4f;  // GLOS
+    float smoothingAngle = 0.0f;  // SMAN, radians: 0 leaves every polygon flat
+    bool doubleSided = false;  // SIDE 3 (LWOB: FLAG bit 8)
 };
 
 struct LwoVertexMapEntry {

@@ -3,6 +3,8 @@
 #include "lwo/iff_chunks.h"
 #include "lwo/lwo2_chunks.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -11,6 +13,7 @@ using iff::describe;
 
 constexpr int32_t kMaxCorners = 1023;     // what the mesh model holds per polygon
 constexpr float kFixedPointOne = 256.0f;  // LWOB's I2 percentages: 256 is 100 %
+constexpr uint16_t kDoubleSidedFlag = 0x100;  // FLAG bit 8
 
 // The records an LWOB object's polygons go to: one layer, made before the first points.
 void ensureLayer(LwoRecords& records) {
@@ -116,13 +119,28 @@ bool readTextureField(const std::string& id, ByteCursor& c, LwoLegacyTexture& t)
     return true;
 }
 
+// LWOB gives the highlight's exponent (16, 64, 256, 1024 for low to very high); later formats a
+// glossiness g whose exponent is 2^(10 g + 2).
+float glossinessOfExponent(uint16_t exponent) {
+    if (exponent < 1) return 0.0f;
+    return std::clamp((std::log2(float(exponent)) - 2.0f) / 10.0f, 0.0f, 1.0f);
+}
+
 void readSurfaceField(const std::string& id, ByteCursor& c, LwoSurface& s) {
     if (id == "COLR") {
         for (float& component : s.colour) component = c.readU1() / 255.0f;
     } else if (id == "FLAG") {
         s.flags = c.readU2();
+        s.doubleSided = (s.flags & kDoubleSidedFlag) != 0;
     } else if (id == "DIFF" || id == "VDIF") {
         s.diffuse = id == "DIFF" ? readFixedPoint(c) : c.readF4();
+        s.hasDiffuse = true;
+    } else if (id == "SPEC" || id == "VSPC") {
+        s.specular = id == "SPEC" ? readFixedPoint(c) : c.readF4();
+    } else if (id == "GLOS") {
+        s.glossiness = glossinessOfExponent(c.readU2());
+    } else if (id == "SMAN") {
+        s.smoothingAngle = c.readF4();
     } else if (id == "TRAN" || id == "VTRN") {
         // Modeler writes TRAN 0 into every surface: only a value makes the surface see-through
         // (and drawn blended).

@@ -30,17 +30,11 @@ void add(Vec3& p, const Vec3& d) {
 }  // namespace
 
 std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& polygons) {
-    static const size_t kTriangle[] = {0, 1, 2};
-    static const size_t kQuad[] = {0, 1, 2, 0, 2, 3};
     std::vector<float> out;
     out.reserve(polygons.size() * 3 * kInterleavedFloatsPerVertex);
     for (const MeshPolygon& polygon : polygons) {
-        const int corners = polygon.cornerCount;
-        if ((corners != 3 && corners != 4) || polygon.positions.size() < size_t(corners)) continue;
-        if (corners == 3) {
-            for (size_t c : kTriangle) appendVertex(polygon, c, out);
-        } else {
-            for (size_t c : kQuad) appendVertex(polygon, c, out);
+        for (const CornerTriangle& t : polygonTriangles(polygon)) {
+            for (int32_t c : t) appendVertex(polygon, size_t(c), out);
         }
     }
     return out;

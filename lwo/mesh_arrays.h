@@ -6,6 +6,7 @@
 #pragma once
 
 #include "lwo/mesh_build.h"
+#include "lwo/triangulate.h"
 #include "lwo/vec3.h"
 
 #include <cstdint>
@@ -15,9 +16,9 @@ using PositionList = std::vector<Vec3>;
 
 constexpr int kInterleavedFloatsPerVertex = 8;
 
-// Triangles as they are and quads split into two triangles (0, 1, 2) and (0, 2, 3); other
-// polygons are left out. Textured corners are white with their uv; others have the polygon's
-// colour and texture coordinates (0, 0).
+// Every polygon as its triangles (polygonTriangles): triangles as they are, convex quads as (0,
+// 1, 2) and (0, 2, 3), others cut as lwo/triangulate.h says. Textured corners are white with
+// their uv; others have the polygon's colour and texture coordinates (0, 0).
 [[nodiscard]] std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& polygons);
 
 // Every corner position of every polygon, polygon by polygon.

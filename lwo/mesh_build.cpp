@@ -204,10 +204,7 @@ void addProjectedUvs(const LwoReader& reader, const PolygonSetStarts& setStarts,
         any = any || projected[s];
     }
     if (!any) return;
-    // The last tag of a polygon chooses its surface, as it chooses its colour.
-    std::vector<int32_t> surfaceOf(polygons.size(), -1);
-    forEachSurfaceTag(reader, setStarts, polygons.size(),
-                      [&](size_t polygon, size_t surface) { surfaceOf[polygon] = static_cast<int32_t>(surface); });
+    const std::vector<int32_t> surfaceOf = polygonSurfaceIndices(reader, setStarts, polygons.size());
     std::vector<Vec3> corners;
     for (size_t i = 0; i < polygons.size(); ++i) {
         MeshPolygon& polygon = polygons[i];
@@ -274,6 +271,15 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
     }
     addProjectedUvs(reader, setStarts, polygons);
     return false;
+}
+
+std::vector<int32_t> polygonSurfaceIndices(const LwoReader& reader, const PolygonSetStarts& setStarts,
+                                           size_t polygonCount) {
+    // The last tag of a polygon chooses its surface, as it chooses its colour.
+    std::vector<int32_t> surfaceOf(polygonCount, -1);
+    forEachSurfaceTag(reader, setStarts, polygonCount,
+                      [&](size_t polygon, size_t surface) { surfaceOf[polygon] = static_cast<int32_t>(surface); });
+    return surfaceOf;
 }
 
 bool drawsTextured(const LwoSurface& surface) { return surface.hasBlock || !surface.imageName.empty(); }

@@ -53,6 +53,12 @@ using PolygonSetStarts = std::vector<int32_t>;
                                      std::vector<MeshPolygon>& polygons, PolygonSetStarts& setStarts,
                                      std::string* error);
 
+// The surface (index into reader.surfaces) each polygon takes, by its last SURF tag; -1 where
+// no tag names a surface.
+[[nodiscard]] std::vector<int32_t> polygonSurfaceIndices(const LwoReader& reader,
+                                                         const PolygonSetStarts& setStarts,
+                                                         size_t polygonCount);
+
 // A surface draws textured when it has a texture block (LWO2 sets hasBlock for any BLOK) or
 // names its picture itself (LWOB's colour texture, LWO3's material or colour block), so objects
 // of every format take the same drawing path.

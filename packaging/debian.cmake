@@ -16,7 +16,7 @@ set(CPACK_PACKAGE_DESCRIPTION
   "or into a video file (invitation-capture).\n"
   "\n"
   "Also here: the engine's file tools (lwo-info, lws-info, lws-play,\n"
-  "jpeg-info), and its readers of LightWave objects and JPEG pictures as\n"
+  "lw2gltf, jpeg-info), and its readers of LightWave objects and JPEG pictures as\n"
   "static libraries with headers, a CMake package (InvitationReaders) and\n"
   "pkg-config files.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")

@@ -2,7 +2,7 @@
 # highest level and without a name or a time in the gzip header, so that two builds of the
 # same sources make the same package; gzip -n leaves both out.
 find_program(DEMO_GZIP gzip REQUIRED)
-set(demo_man_pages invitation invitation-capture lwo-info lws-info lws-play jpeg-info)
+set(demo_man_pages invitation invitation-capture lwo-info lws-info lws-play lw2gltf jpeg-info)
 set(demo_man_dir ${CMAKE_BINARY_DIR}/man)
 set(demo_compressed_pages "")
 foreach(page ${demo_man_pages})

@@ -14,7 +14,8 @@ set(readers_pkgconfig_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 # header that includes one missing here.
 set(readers_headers
   files/frame_files.h files/whole_file.h
-  lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_records.h lwo/lwo_writer.h lwo/mesh_build.h lwo/vec3.h
+  lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_records.h lwo/lwo_writer.h lwo/mesh_build.h lwo/triangulate.h
+  lwo/vec3.h
   texture/jpeg_decoder.h texture/png_writer.h)
 foreach(header ${readers_headers})
   get_filename_component(folder ${header} DIRECTORY)

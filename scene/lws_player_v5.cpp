@@ -1,6 +1,7 @@
 #include "scene/lws_player_v5.h"
 
 #include "scene/lws_scene.h"
+#include "scene/scene_lighting.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -48,53 +49,93 @@ SceneMatrix rotation(int axis, double radians) {
     return m;
 }
 
-SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
-                        std::vector<SceneMatrix>& worlds, std::vector<char>& state);
+// Every item of a scene in one numbering: the objects, then the lights, then the camera.
+class ItemWorlds {
+public:
+    ItemWorlds(const LwsScene& scene, int64_t index)
+        : scene_(scene), index_(index), lights_(scene.objects.size()), camera_(lights_ + scene.lights.size()),
+          worlds_(camera_ + 1), state_(camera_ + 1, 0) {}
 
-// state: 0 not yet, 1 being computed (a parent chain now reaching it again loops), 2 done.
-const SceneMatrix& objectWorld(const LwsScene& scene, size_t object, int64_t index,
-                               std::vector<SceneMatrix>& worlds, std::vector<char>& state) {
-    if (state[object] == 0) {
-        state[object] = 1;
-        worlds[object] = multiplied(parentWorld(scene, object, index, worlds, state),
-                                    itemLocalMatrix(scene.objects[object], index));
-        state[object] = 2;
+    // state: 0 not yet, 1 being computed (a parent chain now reaching it again loops), 2 done.
+    const SceneMatrix& world(size_t item) {
+        if (state_[item] == 0) {
+            state_[item] = 1;
+            worlds_[item] = multiplied(parentWorld(this->item(item)), itemLocalMatrix(this->item(item), index_));
+            state_[item] = 2;
+        }
+        return worlds_[item];
     }
-    return worlds[object];
-}
 
-SceneMatrix parentWorld(const LwsScene& scene, size_t object, int64_t index,
-                        std::vector<SceneMatrix>& worlds, std::vector<char>& state) {
-    const int32_t parent = scene.objects[object].parentIndex;
-    if (parent < 0 || static_cast<size_t>(parent) >= scene.objects.size() ||
-        state[static_cast<size_t>(parent)] == 1) {
-        return identityMatrix();
+    SceneWorlds all() {
+        SceneWorlds out;
+        for (size_t i = 0; i < lights_; ++i) out.objects.push_back(world(i));
+        for (size_t i = lights_; i < camera_; ++i) out.lights.push_back(world(i));
+        out.camera = world(camera_);
+        return out;
     }
-    return objectWorld(scene, static_cast<size_t>(parent), index, worlds, state);
-}
 
-void setLens(const SceneCamera& camera) {
+private:
+    const SceneItem& item(size_t number) const {
+        if (number < lights_) return scene_.objects[number];
+        if (number < camera_) return scene_.lights[number - lights_];
+        return scene_.camera;
+    }
+
+    // Where the item's parent is in the numbering, or none (an index out of its list).
+    bool numberOf(const SceneItem& child, size_t& number) const {
+        const int32_t parent = child.parentIndex;
+        if (parent < 0) return false;
+        const size_t p = static_cast<size_t>(parent);
+        switch (child.parentKind) {
+            case SceneItemKind::Object: number = p; return p < scene_.objects.size();
+            case SceneItemKind::Light: number = lights_ + p; return p < scene_.lights.size();
+            case SceneItemKind::Camera: number = camera_; return true;
+        }
+        return false;
+    }
+
+    SceneMatrix parentWorld(const SceneItem& child) {
+        size_t parent = 0;
+        if (!numberOf(child, parent) || state_[parent] == 1) return identityMatrix();
+        return world(parent);
+    }
+
+    const LwsScene& scene_;
+    int64_t index_;
+    size_t lights_, camera_;
+    std::vector<SceneMatrix> worlds_;
+    std::vector<char> state_;
+};
+
+void setLens(const SceneCamera& camera, const SceneShading* shading) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     const float aspect = camera.frameHeight > 0.0f ? camera.frameWidth / camera.frameHeight : 1.0f;
-    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, kSceneNearPlane, kSceneFarPlane);
+    gluPerspective(lightWaveVerticalFieldOfView(camera), aspect, shading ? shading->nearPlane : kSceneNearPlane,
+                   shading ? shading->farPlane : kSceneFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glEnable(GL_DEPTH_TEST);
 }
 
-void drawObjects(LwsScene& scene, int64_t index) {
-    const std::vector<SceneMatrix> worlds = objectWorldMatrices(scene, index);
-    const SceneMatrix camera = parentedWorldMatrix(scene.camera, worlds, index);
+void drawObjects(LwsScene& scene, int64_t index, const SceneShading* shading) {
+    const SceneWorlds all = sceneWorldMatrices(scene, index);
+    const std::vector<SceneMatrix>& worlds = all.objects;
+    const SceneMatrix& camera = all.camera;
+    SceneMatrix worldToEye;
+    const bool lit = shading && shading->size() == scene.objects.size() && worldToEyeMatrix(camera, worldToEye);
+    if (lit) setSceneLights(scene, all, worldToEye);
     for (size_t i = 0; i < scene.objects.size(); ++i) {
         SceneItem& object = scene.objects[i];
         SceneMatrix modelview;
-        if (object.isNull || !object.mesh || object.mesh->polygons.empty() ||
+        if (object.isNull || !object.shown || !object.mesh || object.mesh->polygons.empty() ||
             !meshModelview(camera, worlds[i], modelview)) {
             continue;
         }
         glLoadMatrixd(modelview.data());
-        object.mesh->drawMesh();
+        if (lit) shading->mesh(i).draw(object.mesh->texture);
+        else object.mesh->drawMesh();
     }
+    if (lit) clearSceneLights();
     glLoadIdentity();
 }
 
@@ -179,39 +220,46 @@ SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index) {
     return multiplied(m, translation(-item.pivot[0], -item.pivot[1], -item.pivot[2]));
 }
 
+SceneWorlds sceneWorldMatrices(const LwsScene& scene, int64_t index) { return ItemWorlds(scene, index).all(); }
+
 std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t index) {
-    std::vector<SceneMatrix> worlds(scene.objects.size());
-    std::vector<char> state(scene.objects.size(), 0);
-    for (size_t i = 0; i < scene.objects.size(); ++i) objectWorld(scene, i, index, worlds, state);
-    return worlds;
+    return sceneWorldMatrices(scene, index).objects;
 }
 
 SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
                                 int64_t index) {
     const SceneMatrix local = itemLocalMatrix(item, index);
-    if (item.parentIndex < 0 || static_cast<size_t>(item.parentIndex) >= objectWorlds.size()) {
+    if (item.parentKind != SceneItemKind::Object || item.parentIndex < 0 ||
+        static_cast<size_t>(item.parentIndex) >= objectWorlds.size()) {
         return local;
     }
     return multiplied(objectWorlds[static_cast<size_t>(item.parentIndex)], local);
 }
 
-bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
-                   SceneMatrix& out) {
+bool worldToEyeMatrix(const SceneMatrix& cameraWorld, SceneMatrix& out) {
     SceneMatrix view;
     if (!invertedAffine(cameraWorld, view)) return false;
     const SceneMatrix eyeToGl = scaling(1.0, 1.0, -1.0);
-    const SceneMatrix meshToObject = scaling(-1.0, -1.0, -1.0);
-    out = multiplied(multiplied(eyeToGl, view), multiplied(objectWorld, meshToObject));
+    out = multiplied(eyeToGl, view);
     return true;
 }
 
-int32_t playSceneVersion5(LwsScene& scene) {
+bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
+                   SceneMatrix& out) {
+    SceneMatrix worldToEye;
+    if (!worldToEyeMatrix(cameraWorld, worldToEye)) return false;
+    const SceneMatrix meshToObject = scaling(-1.0, -1.0, -1.0);
+    out = multiplied(worldToEye, multiplied(objectWorld, meshToObject));
+    return true;
+}
+
+int32_t playSceneVersion5(LwsScene& scene, const SceneShading* shading) {
     const int64_t frames = std::max<int64_t>(int64_t{scene.lastFrame} - scene.firstFrame + 1, 1);
     int32_t& next = scene.camera.frameCounter;
     if (next < 0 || next >= frames) next = 0;
     const int32_t index = next;
-    setLens(scene.camera);
-    drawObjects(scene, index);
+    setLens(scene.camera, shading);
+    drawObjects(scene, index, shading);
     glFlush();
     next = index + 1 >= frames ? 0 : index + 1;
     return static_cast<int32_t>(scene.firstFrame + index);

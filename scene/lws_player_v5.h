@@ -31,6 +31,7 @@
 #include <vector>
 
 class LwsScene;
+class SceneShading;
 struct SceneItem;
 struct SceneCamera;
 
@@ -55,12 +56,25 @@ bool invertedAffine(const SceneMatrix& m, SceneMatrix& out);
 double itemChannelValue(const SceneItem& item, int channel, int64_t index);
 // The item's own matrix at sample `index`, as above.
 SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index);
-// Every object's world matrix at sample `index`, in the order of scene.objects. A chain of
-// parents that loops back is cut where it closes, so each item is computed once.
+// The world matrices of every item at sample `index`: objects in the order of scene.objects,
+// lights in theirs, and the camera. Any item may be the parent of any other (an object riding
+// on the camera, a light on a light); a chain of parents that loops back is cut where it
+// closes, so each item is computed once.
+struct SceneWorlds {
+    std::vector<SceneMatrix> objects;
+    std::vector<SceneMatrix> lights;
+    SceneMatrix camera;
+};
+SceneWorlds sceneWorldMatrices(const LwsScene& scene, int64_t index);
+// The objects' part of sceneWorldMatrices.
 std::vector<SceneMatrix> objectWorldMatrices(const LwsScene& scene, int64_t index);
-// A camera's or light's world matrix, given the objects' (its parent is one of them).
+// A camera's or light's world matrix given the objects', for an item whose parent is an object
+// or none (sceneWorldMatrices places every kind of parent).
 SceneMatrix parentedWorldMatrix(const SceneItem& item, const std::vector<SceneMatrix>& objectWorlds,
                                 int64_t index);
+// The camera's view with Z flipped: world coordinates to GL's eye space. False when the camera
+// cannot be inverted.
+bool worldToEyeMatrix(const SceneMatrix& cameraWorld, SceneMatrix& out);
 // The GL modelview that draws an object's mesh (in the mesh model's negated coordinates) at
 // `objectWorld` seen from a camera at `cameraWorld`. False when the camera cannot be inverted.
 bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorld,
@@ -69,9 +83,10 @@ bool meshModelview(const SceneMatrix& cameraWorld, const SceneMatrix& objectWorl
 // Draws frame FirstFrame + scene.camera.frameCounter with a current GL context (the caller
 // clears and swaps), then advances the counter, wrapping after LastFrame. Meshes are drawn as
 // the engine draws them (LwoObject::drawMesh: flat surface colours, textures, culling, blended
-// transparency); null objects and lights draw nothing. The lens is LightWave's own
-// (lightWaveVerticalFieldOfView) over the frame's aspect. Returns the scene frame drawn.
-int32_t playSceneVersion5(LwsScene& scene);
+// transparency), or lit when `shading` is given (scene/scene_lighting.h); null objects, hidden
+// ones and lights draw nothing. The lens is LightWave's own (lightWaveVerticalFieldOfView) over
+// the frame's aspect. Returns the scene frame drawn.
+int32_t playSceneVersion5(LwsScene& scene, const SceneShading* shading = nullptr);
 
 // The vertical field of view, in degrees, that LightWave gives a camera: its zoom factor is the
 // focal length over half the aperture's height (24 mm over 7.5 mm is the default 3.2), so

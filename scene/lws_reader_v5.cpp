@@ -112,7 +112,8 @@ private:
     };
 
     void readKeyword(const std::string& token) {
-        if (readFrameSetting(token) || readItemStart(token) || readItemSetting(token)) return;
+        if (readFrameSetting(token) || readAmbient(token) || readItemStart(token) || readItemSetting(token))
+            return;
         if (token == "{") {
             skipBlock();
         } else if (token == "Plugin") {
@@ -123,6 +124,17 @@ private:
     }
 
     bool readFrameSetting(const std::string& token) { return readSceneFrameSetting(scene_, token); }
+
+    bool readAmbient(const std::string& token) {
+        if (token == "AmbientColor") {
+            for (float& c : scene_.ambientColour) c = static_cast<float>(scene_.readNumber());
+        } else if (token == "AmbientIntensity") {
+            scene_.ambientIntensity = static_cast<float>(scene_.readNumber());
+        } else {
+            return false;
+        }
+        return true;
+    }
 
     bool readItemStart(const std::string& token) {
         if (token == "LoadObjectLayer") {
@@ -157,6 +169,7 @@ private:
             readChannel();
         } else if (token == "ShowObject" || token == "ShowLight" || token == "ShowCamera") {
             scene_.readShowPair(item_.showPair);
+            item_.shown = item_.showPair[0] != 0;
         } else if (token == "ParentItem") {
             readParent();
         } else if (token == "PivotPosition") {
@@ -180,6 +193,10 @@ private:
             light_.lightIntensity = static_cast<float>(scene_.readNumber());
         } else if (token == "LightType") {
             light_.lightType = static_cast<float>(scene_.readNumber());
+        } else if (token == "LightConeAngle") {
+            light_.coneAngle = static_cast<float>(scene_.readNumber());
+        } else if (token == "LightEdgeAngle") {
+            light_.edgeAngle = static_cast<float>(scene_.readNumber());
         } else {
             return false;
         }
@@ -320,20 +337,25 @@ private:
     // Parents are objects (null objects included), for objects, lights and the camera alike; an
     // id naming none keeps the item unparented.
     void resolveParents() {
-        std::unordered_map<uint32_t, int32_t> byId;
+        // Objects, lights and the camera may all be parents; the first of an id counts.
+        std::unordered_map<uint32_t, std::pair<SceneItemKind, int32_t>> byId;
         for (size_t i = 0; i < scene_.objects.size(); ++i) {
-            byId.emplace(scene_.objects[i].itemId, static_cast<int32_t>(i));
+            byId.emplace(scene_.objects[i].itemId, std::make_pair(SceneItemKind::Object, static_cast<int32_t>(i)));
         }
+        for (size_t i = 0; i < scene_.lights.size(); ++i) {
+            byId.emplace(scene_.lights[i].itemId, std::make_pair(SceneItemKind::Light, static_cast<int32_t>(i)));
+        }
+        if (scene_.camera.itemId != 0) byId.emplace(scene_.camera.itemId, std::make_pair(SceneItemKind::Camera, 0));
         scene_.cost_.bytes +=
             static_cast<int64_t>(byId.size() * sizeof(decltype(byId)::value_type));
         for (const PendingParent& pending : pending_) {
             SceneItem& item = pendingItem(pending);
             const auto found = byId.find(pending.id);
-            const bool itself =
-                pending.kind == Kind::Object && found != byId.end() &&
-                found->second == static_cast<int32_t>(pending.index);
+            const bool itself = found != byId.end() && found->second.first == kindOf(pending.kind) &&
+                                (pending.kind == Kind::Camera || found->second.second == static_cast<int32_t>(pending.index));
             if (found != byId.end() && !itself) {
-                item.parentIndex = found->second;
+                item.parentKind = found->second.first;
+                item.parentIndex = found->second.second;
                 continue;
             }
             char hex[16];
@@ -344,9 +366,13 @@ private:
             scene_.objectErrors_.push_back(scene_.sourceName_ + ": line " +
                                            std::to_string(pending.line) + ": " + what +
                                            item.name + ": parent " + hex +
-                                           " names no object; left unparented");
+                                           " names no other item; left unparented");
             scene_.report(scene_.objectErrors_.back());
         }
+    }
+
+    static SceneItemKind kindOf(Kind kind) {
+        return kind == Kind::Light ? SceneItemKind::Light : kind == Kind::Camera ? SceneItemKind::Camera : SceneItemKind::Object;
     }
 
     SceneItem& pendingItem(const PendingParent& pending) {

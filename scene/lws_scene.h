@@ -79,6 +79,9 @@
 
 class SceneTokens;
 
+// What an item is, for the parent an item names: an object, a light or the camera.
+enum class SceneItemKind { Object, Light, Camera };
+
 struct SceneHeader {
     std::string magic;  // first token, not examined
     int32_t version = 0;
@@ -97,14 +100,17 @@ struct SceneItem {
     std::shared_ptr<LwoObject> mesh;
     int32_t frameCounter = 0;
     BakedChannels samples;  // one array per channel, in channel order
-    // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent's index in
-    // `objects` once resolved (-1: none; objects, lights and the camera are parented to objects
-    // only), the pivot it turns about, and whether it is a null object (no mesh to load).
+    // Versions 4 and 5 only: the item's id, its parent's (0: none) and that parent once
+    // resolved: its kind and its index in `objects` or `lights` (-1: none; 0 for the camera),
+    // the pivot it turns about, and whether it is a null object (no mesh to load).
     uint32_t itemId = 0;
     uint32_t parentId = 0;
     int32_t parentIndex = -1;
+    SceneItemKind parentKind = SceneItemKind::Object;
     double pivot[3] = {0.0, 0.0, 0.0};
     bool isNull = false;
+    // Versions 4 and 5: ShowObject's first number, the visibility, is 0 (hidden): not drawn.
+    bool shown = true;
 };
 
 // Defaults stand in for lens lines a file lacks.
@@ -118,11 +124,14 @@ struct SceneCamera : SceneItem {
     float fieldOfView = 45.0f;  // degrees, vertical
 };
 
-// Read and kept; nothing lights with them.
+// Read and kept; the show never lights with them, the tools do (scene/scene_lighting.h).
+// LightType: 0 distant, 1 point, 2 spot, 3 linear, 4 area. A light shines along its own +Z.
 struct SceneLight : SceneItem {
     float lightColour[3] = {1.0f, 1.0f, 1.0f};
     float lightIntensity = 1.0f;
     float lightType = 0.0f;
+    float coneAngle = 30.0f;  // degrees from the spot's axis to its edge (versions 4 and 5)
+    float edgeAngle = 5.0f;  // degrees, the soft band inside the edge
 };
 
 // A version 1 motion as read, and its samples (one per frame, from one frame past key 0).
@@ -347,6 +356,10 @@ public:
     std::vector<SceneItem> objects;
     SceneCamera camera;
     std::vector<SceneLight> lights;
+    // The light every surface gets from all around (versions 4 and 5 say it; LightWave's
+    // default otherwise).
+    float ambientColour[3] = {1.0f, 1.0f, 1.0f};
+    float ambientIntensity = 0.05f;
 
     FrameTimer frameTimer;  // paces version 1 playback
 

@@ -14,7 +14,7 @@ play=(
   build-essential cmake pkg-config
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
   libjpeg62-turbo-dev libpng-dev libfreetype-dev libfontconfig-dev fonts-liberation
-  libmpg123-dev libopenmpt-dev libmp3lame-dev
+  libmpg123-dev libopenmpt-dev libmp3lame-dev libtinygltf-dev
   xvfb xauth ffmpeg
 )
 # dpkg-buildflags and dpkg-shlibdeps make the package (CPack runs file to find what
@@ -25,12 +25,15 @@ package=(
 )
 # The fuzzers need clang and its libFuzzer runtime; the end-to-end tests drive the demo with
 # xdotool inside Xvfb; ffprobe comes with ffmpeg. The packaging tests read the man pages with
-# man and groff.
+# man and groff. The glTF files lw2gltf writes are checked by the Khronos validator, an npm
+# package (below) that runs on Node.
 test=(
   "${package[@]}"
   clang-14 libclang-rt-14-dev libgtest-dev libbenchmark-dev xdotool
-  man-db groff-base
+  man-db groff-base nodejs
 )
+# The validator's version the tests were written against.
+gltf_validator=gltf-validator@2.0.0-dev.3.10
 
 case "${1:-}" in
   play) packages=("${play[@]}") ;;
@@ -43,7 +46,13 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# Node's package manager: Debian's npm, unless the Node installed brings its own.
+if [ "$1" = test ] && ! command -v npm >/dev/null; then missing+=(npm); fi
+need_validator=false
+if [ "$1" = test ] && ! NODE_PATH=$(npm root -g 2>/dev/null) node -e "require('gltf-validator')" 2>/dev/null; then
+  need_validator=true
+fi
+[ ${#missing[@]} -eq 0 ] && ! $need_validator && exit 0
 
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
@@ -75,9 +84,14 @@ step() {
   echo "done" >&2
 }
 
-count="${#missing[@]} packages"
-[ ${#missing[@]} -eq 1 ] && count="1 package"
-echo "install-deps.sh: $count missing: ${missing[*]} (apt's output: $log)" >&2
-apt=(apt-get -y -o Dpkg::Use-Pty=0)
-step "updating package lists" "${apt[@]}" update
-step "installing $count" "${apt[@]}" install --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  count="${#missing[@]} packages"
+  [ ${#missing[@]} -eq 1 ] && count="1 package"
+  echo "install-deps.sh: $count missing: ${missing[*]} (apt's output: $log)" >&2
+  apt=(apt-get -y -o Dpkg::Use-Pty=0)
+  step "updating package lists" "${apt[@]}" update
+  step "installing $count" "${apt[@]}" install --no-install-recommends "${missing[@]}"
+fi
+if $need_validator; then
+  step "installing $gltf_validator from the npm registry" npm install -g --no-fund --no-audit "$gltf_validator"
+fi

@@ -226,8 +226,14 @@ const LwsScene* g_scene = nullptr;
 
 std::string parentName(const SceneItem& object) {
     const int32_t parent = object.parentIndex;
-    if (!g_scene || parent < 0 || static_cast<size_t>(parent) >= g_scene->objects.size()) return {};
-    return g_scene->objects[static_cast<size_t>(parent)].name;
+    if (!g_scene || parent < 0) return {};
+    const size_t p = static_cast<size_t>(parent);
+    switch (object.parentKind) {
+        case SceneItemKind::Object: return p < g_scene->objects.size() ? g_scene->objects[p].name : std::string();
+        case SceneItemKind::Light: return p < g_scene->lights.size() ? g_scene->lights[p].name : std::string();
+        case SceneItemKind::Camera: return g_scene->camera.name;
+    }
+    return {};
 }
 
 std::string objectJson(const SceneItem& object) {

@@ -1,7 +1,11 @@
-// lws-play: plays a scene with the engine's player.
+// lws-play: plays a scene with the engine's player, or shows an object.
 //
-//   lws-play [--verbose] [--content DIR] [--allow DIR] [--png DIR --frames N] [--] FILE.lws
+//   lws-play [--verbose] [--flat] [--content DIR] [--allow DIR] [--png DIR --frames N] [--] FILE.lws|FILE.lwo
 //
+// Versions 2, 4 and 5 are drawn lit by the scene's lights (LightWave's default light when it
+// has none), with normals smoothed as each surface says; --flat draws them as the engine
+// draws its meshes, in flat surface colours. An object file (.lwo) is shown alone, framed by
+// a camera that holds all of it, lit by the default light.
 // Without --png it opens a window the size of the scene camera's frame and plays one scene
 // frame per shown frame at the scene's frames per second until Esc or the window is closed.
 // Version 4 and 5 scenes play from FirstFrame to LastFrame and round again, each object placed
@@ -19,20 +23,25 @@
 #include "files/frame_files.h"
 #include "platform/gl_context.h"
 #include "platform/stop_signals.h"
+#include "scene/lws_player_v5.h"
 #include "scene/lws_scene.h"
+#include "scene/scene_lighting.h"
 #include "texture/framebuffer_capture.h"
 #include "texture/png_writer.h"
 #include "text/json_text.h"
+#include "tools/object_framing.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -44,13 +53,16 @@ struct Options {
     std::string pngDir;
     long frames = -1;
     bool verbose = false;
+    bool flat = false;
 };
 
 const ProgramInfo kProgram = {
     "lws-play",
-    "usage: lws-play [--verbose] [--content DIR] [--allow DIR] [--png DIR --frames N] [--] FILE.lws\n"
-    "Plays a LightWave scene in a window until Esc, or renders N frames offscreen.\n"
+    "usage: lws-play [--verbose] [--flat] [--content DIR] [--allow DIR] [--png DIR --frames N] [--] FILE.lws|FILE.lwo\n"
+    "Plays a LightWave scene in a window until Esc, or renders N frames offscreen;\n"
+    "an object file is shown alone, framed and lit by a default light.\n"
     "  --verbose      print the scene reader's progress printout\n"
+    "  --flat         draw unlit, in flat surface colours, as the engine draws\n"
     "  --content DIR  where the scene's objects are (default: the scene's folder)\n"
     "  --allow DIR    also load objects and pictures the scene names anywhere inside DIR\n"
     "                 (names with \"..\" that lead out of the content folder)\n"
@@ -80,6 +92,8 @@ std::string parseOptions(int argc, char** argv, Options& options) {
             optionsEnded = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--flat") {
+            options.flat = true;
         } else if (arg == "--content" || arg == "--allow" || arg == "--png") {
             if (!value || looksLikeOption(value)) return arg + " needs a folder";
             (arg == "--content" ? options.contentDir
@@ -124,15 +138,47 @@ void setInitialState(const GlContext& w) {
     glEnable(GL_TEXTURE_2D);
 }
 
-void drawFrame(LwsScene& scene) {
+void drawFrame(LwsScene& scene, const SceneShading* shading) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    scene.play();
+    if (shading && scene.playsItemByItem()) playSceneVersion5(scene, shading);
+    else scene.play();
+}
+
+bool isObjectFile(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".lwo";
+}
+
+// An object file becomes a one-object scene framing it; its name is given to the scene relative
+// to the content folder, which confines it as it confines a scene's objects.
+bool frameObjectFile(const Options& options, std::string& contentDir, ObjectFraming& framing) {
+    LwoMesh mesh;
+    std::ostringstream quiet;
+    mesh.diagnostics = &quiet;
+    if (mesh.load(options.scenePath.c_str())) {
+        std::cerr << kProgram.name << ": " << terminal::printable(mesh.lastError()) << "\n";
+        return false;
+    }
+    namespace fs = std::filesystem;
+    contentDir = options.contentDir.empty() ? fs::path(options.scenePath).parent_path().string()
+                                            : options.contentDir;
+    if (contentDir.empty()) contentDir = ".";
+    std::error_code failed;
+    const std::string name = fs::proximate(options.scenePath, contentDir, failed).generic_string();
+    if (failed || name.find_first_of(" \t\r\n") != std::string::npos) {
+        std::cerr << kProgram.name << ": " << terminal::printable(options.scenePath)
+                  << ": an object shown alone needs a name without spaces\n";
+        return false;
+    }
+    framing = frameObject(mesh, name);
+    return true;
 }
 
 // Reasons name the file's own names, so they are escaped before they reach a terminal.
-bool loadScene(LwsScene& scene) {
+bool loadScene(LwsScene& scene, const ObjectFraming* framing) {
     scene.errors = nullptr;
-    const bool failed = scene.load();
+    const bool failed = framing ? scene.loadFromText(framing->sceneText, scene.contentDir) : scene.load();
     for (const std::string& reason : scene.reasons()) {
         std::cerr << kProgram.name << ": " << terminal::printable(reason) << "\n";
     }
@@ -141,7 +187,7 @@ bool loadScene(LwsScene& scene) {
 
 // Each frame is written whole in a staging folder inside DIR and renamed to its name, so a
 // symbolic link already at that name is replaced, never written through.
-int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
+int writeFrames(LwsScene& scene, const SceneShading* shading, const GlContext& w, const Options& options) {
     std::error_code made;
     std::filesystem::create_directories(options.pngDir, made);
     files::StagingFolder staging;
@@ -151,7 +197,7 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
         return 1;
     }
     for (long frame = 0; frame < options.frames && !stopsignals::caught(); ++frame) {
-        drawFrame(scene);
+        drawFrame(scene, shading);
         glFinish();
         const std::string name = files::frameFileName(frame);
         std::string error = writePng(staging.stagedPath(name), w.width(), w.height(),
@@ -171,13 +217,13 @@ int writeFrames(LwsScene& scene, const GlContext& w, const Options& options) {
     return 0;
 }
 
-int playInWindow(LwsScene& scene, const GlContext& w) {
+int playInWindow(LwsScene& scene, const SceneShading* shading, const GlContext& w) {
     // Version 1 scenes pace themselves; later versions' frames are paced here.
     const int32_t rate = scene.header.version != 1 ? scene.framesPerSecond : 0;
     const Uint32 frameMs = rate > 0 ? static_cast<Uint32>(1000 / std::min(rate, 1000)) : 0;
     while (!w.quitRequested() && !stopsignals::caught()) {
         const Uint32 start = SDL_GetTicks();
-        drawFrame(scene);
+        drawFrame(scene, shading);
         w.swapBuffers();
         const Uint32 spent = SDL_GetTicks() - start;
         if (spent < frameMs) SDL_Delay(frameMs - spent);
@@ -197,10 +243,15 @@ int main(int argc, char** argv) {
     const bool offscreen = !options.pngDir.empty();
     // The file is read twice: once, without objects, for the camera's frame size, then for
     // real with a GL context current so textures can be made.
-    LwsScene probe(options.scenePath, options.contentDir);
+    std::string contentDir = options.contentDir;
+    ObjectFraming framing;
+    const bool objectAlone = isObjectFile(options.scenePath);
+    if (objectAlone && !frameObjectFile(options, contentDir, framing)) return 1;
+    const ObjectFraming* framed = objectAlone ? &framing : nullptr;
+    LwsScene probe(options.scenePath, contentDir);
     probe.progress = nullptr;
     probe.loadObjects = false;
-    if (loadScene(probe)) return 1;
+    if (loadScene(probe, framed)) return 1;
 
     // Before SDL starts, which then leaves these signals to us: a Ctrl-C is a stop, not a
     // window closed.
@@ -220,12 +271,19 @@ int main(int argc, char** argv) {
         std::cerr << "no GL context: " << error << "\n";
         return 1;
     }
-    LwsScene scene(options.scenePath, options.contentDir);
+    LwsScene scene(options.scenePath, contentDir);
     scene.allowDir = options.allowDir;
     scene.progress = options.verbose ? &std::cout : nullptr;
-    if (loadScene(scene)) return 1;
+    if (loadScene(scene, framed)) return 1;
     if (options.verbose) std::cout << "\n";
     scene.prepareVertexArrays();
     setInitialState(*context);
-    return offscreen ? writeFrames(scene, *context, options) : playInWindow(scene, *context);
+    std::unique_ptr<SceneShading> shading;
+    if (!options.flat) {
+        shading = std::make_unique<SceneShading>(scene);
+        shading->nearPlane = framing.nearPlane;
+        shading->farPlane = framing.farPlane;
+    }
+    return offscreen ? writeFrames(scene, shading.get(), *context, options)
+                     : playInWindow(scene, shading.get(), *context);
 }

@@ -213,9 +213,11 @@ TEST(MeshArrays, InterleavedVerticesCarryUvColourAndPosition) {
     quad.colour = {0, 1, 0};
     MeshPolygon pentagon;
     pentagon.cornerCount = 5;
-    pentagon.positions.resize(5);
+    pentagon.positions.resize(4);  // short of its count: left out
     const std::vector<float> array = buildInterleavedTriangles({textured, pentagon, quad});
     ASSERT_EQ(array.size(), 9u * kInterleavedFloatsPerVertex);
+    pentagon.positions.resize(5);
+    EXPECT_EQ(buildInterleavedTriangles({pentagon}).size(), 9u * kInterleavedFloatsPerVertex);
     const std::vector<float> first(array.begin(), array.begin() + 24);
     EXPECT_EQ(first, (std::vector<float>{0.25f, 0.5f, 1, 1, 1, 1, 2, 3,  //
                                          0.75f, 1.0f, 1, 1, 1, 4, 5, 6,  //

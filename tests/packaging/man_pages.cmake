@@ -2,7 +2,7 @@
 # The programs are listed here on their own, not taken from packaging/man.cmake, so a page
 # list that forgets a program is caught by the install check rather than agreed with.
 set(man_page_programs "")
-foreach(program invitation invitation-capture lwo-info lws-info lws-play jpeg-info)
+foreach(program invitation invitation-capture lwo-info lws-info lws-play lw2gltf jpeg-info)
   list(APPEND man_page_programs $<TARGET_FILE:${program}>)
 endforeach()
 add_test(NAME man_pages

@@ -14,7 +14,8 @@ deb=$work/invitation_${version}_$(dpkg --print-architecture).deb
 
 dpkg-deb --contents "$deb" | awk '{ print $NF }' | sed 's|^\./|/|' >"$work/contents"
 for path in /usr/bin/invitation /usr/bin/invitation-capture /usr/bin/lwo-info /usr/bin/lws-info \
-  /usr/bin/lws-play /usr/bin/jpeg-info /usr/share/man/man1/invitation.1.gz \
+  /usr/bin/lws-play /usr/bin/lw2gltf /usr/bin/jpeg-info /usr/share/man/man1/invitation.1.gz \
+  /usr/share/man/man1/lw2gltf.1.gz \
   /usr/share/man/man1/invitation-capture.1.gz /usr/share/man/man1/lwo-info.1.gz \
   /usr/share/applications/org.invitationdemo.Invitation.desktop \
   /usr/share/icons/hicolor/256x256/apps/org.invitationdemo.Invitation.png \
@@ -40,7 +41,7 @@ done
 
 root=$work/root
 dpkg-deb -x "$deb" "$root"
-for program in invitation invitation-capture lwo-info lws-info lws-play jpeg-info; do
+for program in invitation invitation-capture lwo-info lws-info lws-play lw2gltf jpeg-info; do
   [ "$("$root/usr/bin/$program" --version)" = "$program $version" ] || fail "$program --version"
 done
 "$root/usr/bin/lwo-info" "$object" >/dev/null || fail "lwo-info cannot read $object"

@@ -109,6 +109,29 @@ TEST(LwsPlayerV5Placement, CameraAndLightFollowTheirParent) {
     }
 }
 
+// An object riding on the camera (a cockpit), and a light on a light: a camera at (0, 0, -5)
+// turned a quarter heading, so its +z is the world's +x; the object two units ahead of it; a
+// lamp at (0, 3, 0) and a second light one unit along the lamp's x.
+TEST(LwsPlayerV5Placement, ObjectsAndLightsRideOnCamerasAndLights) {
+    LwsScene scene;
+    ASSERT_FALSE(loadText(scene, header(0, 0) + "AddNullObject 10000000 Cockpit\nParentItem 30000000\n" +
+                                     motionText({0, 0, 2, 0, 0, 0, 1, 1, 1}) +
+                                     "AddLight 20000000\nLightName Lamp\n" + motionText({0, 3, 0, 0, 0, 0, 1, 1, 1}) +
+                                     "AddLight 20000001\nLightName Fill\nParentItem 20000000\n" +
+                                     motionText({1, 0, 0, 0, 0, 0, 1, 1, 1}) +
+                                     "AddCamera 30000000\nCameraName Eye\n" +
+                                     motionText({0, 0, -5, kQuarterTurn, 0, 0, 1, 1, 1})))
+        << scene.error();
+    EXPECT_TRUE(scene.objectErrors().empty());
+    EXPECT_EQ(scene.objects[0].parentKind, SceneItemKind::Camera);
+    EXPECT_EQ(scene.lights[1].parentKind, SceneItemKind::Light);
+    EXPECT_EQ(scene.lights[1].parentIndex, 0);
+    const SceneWorlds worlds = sceneWorldMatrices(scene, 0);
+    expectPoint(worlds.objects[0], {0, 0, 0}, {2, 0, -5});
+    expectPoint(worlds.lights[1], {0, 0, 0}, {1, 3, 0});
+    expectPoint(worlds.camera, {0, 0, 1}, {1, 0, -5});
+}
+
 TEST(LwsPlayerV5Placement, UnknownCameraParentIsLocatedAndLoopsEnd) {
     LwsScene scene;
     ASSERT_FALSE(loadText(scene, header(0, 0) + "AddCamera 30000000\nCameraName Eye\n"
@@ -116,7 +139,7 @@ TEST(LwsPlayerV5Placement, UnknownCameraParentIsLocatedAndLoopsEnd) {
     EXPECT_EQ(scene.camera.parentIndex, -1);
     ASSERT_EQ(scene.objectErrors().size(), 1u);
     EXPECT_EQ(scene.objectErrors()[0],
-              "test.lws: line 8: camera Eye: parent 10000009 names no object; left unparented");
+              "test.lws: line 8: camera Eye: parent 10000009 names no other item; left unparented");
 
     // Two nulls each naming the other: both are still placed, each once.
     LwsScene loop;

@@ -151,7 +151,7 @@ TEST(LwsVersion5, ParentsPivotsNullsAndSkippedStructure) {
     EXPECT_EQ(scene.objects[2].parentIndex, -1);
     ASSERT_EQ(scene.objectErrors().size(), 1u);
     EXPECT_EQ(scene.objectErrors()[0],
-              "test.lws: line 30: object orphan: parent 2FFFFFFF names no object; left unparented");
+              "test.lws: line 30: object orphan: parent 2FFFFFFF names no other item; left unparented");
     EXPECT_EQ(scene.skippedBlocks, 2);  // the settings block and the plugin
     EXPECT_EQ(scene.skippedKeywords, 1);
 }

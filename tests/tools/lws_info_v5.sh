@@ -38,7 +38,7 @@ null hinge
 grep -qx '    id 1000000B, parent hinge, pivot 1 2 3' stdout || fail "no link line for cube: $(cat stdout)"
 grep -qx '    id 1000000C, parent none, pivot 0 0 0' stdout || fail "no link line for orphan: $(cat stdout)"
 grep -qx 'skipped: 0 unknown keywords, 2 blocks' stdout || fail "no skipped line: $(cat stdout)"
-grep -q 'links.lws: line 16: object orphan: parent 10000099 names no object' stderr ||
+grep -q 'links.lws: line 16: object orphan: parent 10000099 names no other item' stderr ||
   fail "unknown parent not reported with its line: $(cat stderr)"
 
 "$lws_info" --json links.lws >stdout 2>/dev/null || fail "lws-info --json links.lws -> exit $?"
