@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# Makes the Windows zip build-windows/invitation-VERSION-windows-x64.zip on this Linux machine,
+# with MinGW-w64:
+#   scripts/package-windows.sh
+# 1. installs what it needs (install-deps.sh windows) and fetches the libraries' Debian source
+#    packages (adding a deb-src entry for the system's Debian release when there is none);
+# 2. cross-builds the libraries into build-windows/prefix/, each once: a library whose stamp
+#    names the same tarball is not built again, so a second run goes straight to the project;
+# 3. builds the host's own programs in build-windows/host/ (they make the soundtrack and the
+#    icon's picture, as in the Linux build);
+# 4. cross-builds the project in build-windows/build/ and packs the zip.
+# Everything is linked statically except mpg123, which is LGPL and ships as a DLL beside the
+# programs with its licence, so that users can replace it. The module player (libopenmpt) is
+# left out of the Windows build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ $# -eq 0 ] || { echo "package-windows.sh: takes no arguments" >&2; exit 2; }
+
+top=$PWD/build-windows
+sources=$top/sources
+prefix=$top/prefix
+toolchain=$PWD/scripts/mingw-w64-toolchain.cmake
+host=x86_64-w64-mingw32
+jobs=$(nproc)
+libraries=(zlib libpng1.6 libjpeg-turbo freetype libsdl2 mpg123)
+
+say() { echo "package-windows.sh: $*" >&2; }
+
+scripts/install-deps.sh windows
+mkdir -p "$sources" "$prefix"
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+
+# A deb-src entry mirroring the system's own deb entry, for the same release's main component.
+add_source_entry() {
+  local list=/etc/apt/sources.list.d/debian.sources entry=/etc/apt/sources.list.d/invitation-deb-src.sources
+  [ -e "$entry" ] && return 0
+  local uri keyring suite
+  uri=$(awk '/^URIs:/ {print $2; exit}' "$list")
+  keyring=$(awk '/^Signed-By:/ {print $2; exit}' "$list")
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  say "adding a deb-src entry for $suite main ($entry)"
+  printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+    "$uri" "$suite" "$keyring" | "${sudo[@]}" tee "$entry" >/dev/null
+  "${sudo[@]}" apt-get update -qq
+}
+
+# The upstream tarball of a source package, downloaded once. apt-get's exit code is not
+# trusted: mpg123's upstream signature is missing from the archive, which fails the command
+# although the tarball arrived.
+orig_tarball() {
+  local name=$1 found
+  found=$(ls "$sources"/"${name}"_*.orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -1 || true)
+  if [ -z "$found" ]; then
+    apt-cache showsrc "$name" >/dev/null 2>&1 && apt-cache showsrc "$name" | grep -q '^Package:' \
+      || add_source_entry
+    (cd "$sources" && apt-get source --download-only -qq "$name" >/dev/null 2>&1) || true
+    found=$(ls "$sources"/"${name}"_*.orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -1 || true)
+  fi
+  [ -n "$found" ] || { say "the source package $name could not be downloaded"; exit 1; }
+  echo "$found"
+}
+
+# unpack TARBALL: a fresh copy of the source in build-windows/src/, its folder on stdout.
+unpack() {
+  local tarball=$1 dir=$top/src/$(basename "$1")
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  tar -xf "$tarball" -C "$dir" --strip-components=1
+  echo "$dir"
+}
+
+cmake_library() {
+  local src=$1
+  shift
+  cmake -S "$src" -B "$src/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDEMO_WINDOWS_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF "$@" >/dev/null
+  cmake --build "$src/build" -j "$jobs" >/dev/null
+  cmake --install "$src/build" >/dev/null
+}
+
+build_zlib() {
+  (cd "$1" && CHOST=$host CC=$host-gcc-posix AR=$host-ar RANLIB=$host-ranlib \
+    ./configure --static --prefix="$prefix" >/dev/null)
+  make -C "$1" -j "$jobs" libz.a >/dev/null
+  make -C "$1" install >/dev/null
+}
+build_libpng1.6() {
+  cmake_library "$1" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+}
+build_libjpeg-turbo() { cmake_library "$1" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF; }
+build_freetype() {
+  cmake_library "$1" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+}
+build_libsdl2() { cmake_library "$1" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF; }
+# The decoder only, as a DLL; libgcc inside it, so that it needs nothing but Windows' own DLLs.
+build_mpg123() {
+  (cd "$1" && ./configure --host=$host --prefix="$prefix" --with-cpu=x86-64 \
+    --enable-shared --disable-static --disable-components --enable-libmpg123 \
+    CC=$host-gcc-posix LDFLAGS=-static-libgcc >/dev/null)
+  make -C "$1" -j "$jobs" >/dev/null
+  make -C "$1" install >/dev/null
+}
+
+for name in "${libraries[@]}"; do
+  tarball=$(orig_tarball "$name")
+  stamp=$prefix/.built-$name
+  if [ "$(cat "$stamp" 2>/dev/null)" = "$(basename "$tarball")" ]; then continue; fi
+  say "building $(basename "$tarball") for Windows"
+  start=$SECONDS
+  src=$(unpack "$tarball")
+  "build_$name" "$src"
+  rm -rf "$src"
+  basename "$tarball" >"$stamp"
+  say "  $((SECONDS - start)) s"
+done
