@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/display.h"
+
 namespace {
 
 bool watched(DisplayMode mode) { return mode != DisplayMode::Hidden; }
@@ -147,8 +149,8 @@ std::string GlWindow::openWindow(const WindowDescription& description) {
     // SDL would turn SIGINT and SIGTERM into quit events, which nobody polls in a hidden
     // context: the signals keep their default meaning, or the program's own (stop_signals.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    const bool noDisplay = watched(description.mode) && !std::getenv("DISPLAY") &&
-                           !std::getenv("WAYLAND_DISPLAY") && !SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool noDisplay =
+        watched(description.mode) && display::serverMissing() && !SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (noDisplay || SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return failure("no display");
     videoStarted_ = true;
     if (watched(description.mode) && drawsNowhereUnasked()) return drawsNowhereReason();

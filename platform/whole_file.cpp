@@ -1,10 +1,11 @@
 #include "platform/whole_file.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+
+#include "platform/whole_file_open.h"
 
 namespace files {
 namespace {
@@ -25,15 +26,6 @@ private:
 };
 
 std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
-
-const char* kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe (FIFO)";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
 
 // Reads exactly `size` bytes into `out`, then checks that nothing follows them.
 template <typename Buffer>
@@ -68,22 +60,20 @@ std::string readExactlyOrNothing(int fd, size_t size, Buffer& out) {
 template <typename Buffer>
 std::string readInto(const std::string& path, size_t maxBytes, Buffer& out) {
     out.clear();
-    // O_NONBLOCK keeps open() from waiting for a writer on a FIFO; it is refused just after.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) return systemReason("cannot be opened");
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) return systemReason("cannot be examined");
-    if (!S_ISREG(info.st_mode)) return std::string("is ") + kindOf(info.st_mode) + ", not a file";
-    const auto size = static_cast<unsigned long long>(info.st_size);
-    if (size > maxBytes)
-        return "is " + std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) +
-               " allowed";
-    // Regular files never block; blocking reads are simpler to loop over.
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return readExactlyOrNothing(fd.get(), static_cast<size_t>(size), out);
+    int opened = -1;
+    size_t size = 0;
+    const std::string error = openRegularFile(path, maxBytes, opened, size);
+    Descriptor fd(opened);
+    if (!error.empty()) return error;
+    return readExactlyOrNothing(fd.get(), size, out);
 }
 
 }  // namespace
+
+std::string overCap(unsigned long long size, size_t maxBytes) {
+    if (size <= maxBytes) return {};
+    return "is " + std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) + " allowed";
+}
 
 std::string readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes) {
     return readInto(path, maxBytes, bytes);

@@ -1,0 +1,9 @@
+#include "platform/display.h"
+
+#include <cstdlib>
+
+namespace display {
+
+bool serverMissing() { return !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"); }
+
+}  // namespace display
