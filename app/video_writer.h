@@ -1,4 +1,7 @@
-// Raw frames piped into ffmpeg, which encodes them and muxes them with the soundtrack.
+// Raw frames piped into ffmpeg, which encodes them and muxes them with the soundtrack. Starting,
+// feeding and waiting on it differ between the systems (video_writer_posix.cpp,
+// video_writer_windows.cpp); on Windows it runs in a process group of its own likewise, and a
+// full pipe holds the program until ffmpeg takes the frame or ends.
 //
 // ffmpeg runs in a process group of its own, so a Ctrl-C at the terminal reaches only us: the
 // video is then finished by closing ffmpeg's input, not cut off by ffmpeg's own reaction to
@@ -10,8 +13,7 @@
 // the video given up. Writes never raise SIGPIPE; the caller must ignore that signal.
 #pragma once
 
-#include <sys/types.h>
-
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -48,7 +50,7 @@ private:
     std::string lastMessage() const;
 
     Forced forced_;
-    pid_t pid_ = 0;
+    std::intptr_t child_ = 0;  // the process: its id on POSIX, its handle on Windows
     int fd_ = -1;
     std::string logPath_;
 };

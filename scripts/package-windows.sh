@@ -95,13 +95,15 @@ build_freetype() {
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 }
 build_libsdl2() { cmake_library "$1" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF; }
-# The decoder only, as a DLL; libgcc inside it, so that it needs nothing but Windows' own DLLs.
+# The decoder library only (not the player, nor the output and resampling libraries), as a DLL
+# with libgcc inside it, so that it needs nothing but Windows' own DLLs.
 build_mpg123() {
+  local only=(lib_LTLIBRARIES=src/libmpg123/libmpg123.la pkgconfig_DATA=libmpg123.pc)
   (cd "$1" && ./configure --host=$host --prefix="$prefix" --with-cpu=x86-64 \
-    --enable-shared --disable-static --disable-components --enable-libmpg123 \
-    CC=$host-gcc-posix LDFLAGS=-static-libgcc >/dev/null)
-  make -C "$1" -j "$jobs" >/dev/null
-  make -C "$1" install >/dev/null
+    --enable-shared --disable-static CC=$host-gcc-posix LDFLAGS=-static-libgcc >/dev/null)
+  make -C "$1" -j "$jobs" "${only[@]}" src/libmpg123/libmpg123.la libmpg123.pc >/dev/null
+  make -C "$1" "${only[@]}" install-libLTLIBRARIES install-includeHEADERS install-nodist_includeHEADERS \
+    install-pkgconfigDATA >/dev/null
 }
 
 for name in "${libraries[@]}"; do
@@ -116,3 +118,45 @@ for name in "${libraries[@]}"; do
   basename "$tarball" >"$stamp"
   say "  $((SECONDS - start)) s"
 done
+
+# The licences of what goes into the programs, by library: taken from the tarballs each run,
+# so they are there even when every library came from the cache.
+licence_files() {
+  case $1 in
+    zlib | libpng1.6) echo LICENSE ;;
+    libjpeg-turbo) echo LICENSE.md README.ijg ;;
+    freetype) echo docs/FTL.TXT ;;
+    libsdl2) echo LICENSE.txt ;;
+    mpg123) echo COPYING ;;
+  esac
+}
+mkdir -p "$prefix/licences"
+for name in "${libraries[@]}"; do
+  tarball=$(orig_tarball "$name")
+  for file in $(licence_files "$name"); do
+    tar -xOf "$tarball" --wildcards "*/$file" >"$prefix/licences/$name-$(basename "$file" | tr 'A-Z' 'a-z')"
+  done
+done
+# The C++ runtime and the thread library MinGW-w64 links into each program.
+cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$prefix/licences/mingw-w64-runtime.txt"
+cp /usr/share/doc/fonts-liberation/copyright "$prefix/licences/fonts-liberation.txt"
+
+# The host's build: the soundtrack and the icon's pictures, made as the Linux build makes them.
+say "building the host's soundtrack and icon in build-windows/host/"
+cmake -S . -B "$top/host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
+cmake --build "$top/host" -j "$jobs" --target soundtrack icons lwo-info lws-info invitation-capture >/dev/null
+
+say "cross-building the project in build-windows/build/"
+cmake -S . -B "$top/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDEMO_WINDOWS_PREFIX="$prefix" \
+  -DDEMO_HOST_BUILD="$top/host" -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS="${DEMO_WINDOWS_TESTS:-OFF}" \
+  -DDEMO_BENCH=OFF -DDEMO_WERROR=ON >/dev/null
+cmake --build "$top/build" -j "$jobs"
+
+version=$(sed -n 's/^project(invitation VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=invitation-$version-windows-x64
+say "packing $name.zip"
+rm -rf "${top:?}/stage" "$top/$name.zip"
+cmake --install "$top/build" --prefix "$top/stage/$name" >/dev/null
+(cd "$top/stage" && zip -qr9 "../$name.zip" "$name")
+rm -rf "${top:?}/stage"
+echo "$top/$name.zip: $(du -h "$top/$name.zip" | cut -f1)" >&2
