@@ -34,7 +34,7 @@ std::wstring familyFile(const char* family) {
     return name + L".ttf";
 }
 
-bool exists(const fs::path& file) {
+bool isFile(const fs::path& file) {
     std::error_code error;
     return fs::is_regular_file(file, error);
 }
@@ -43,11 +43,11 @@ bool exists(const fs::path& file) {
 
 FaceLocation locateFace(const char* family, int) {
     const std::wstring folder = fontsFolder();
-    if (!folder.empty() && exists(fs::path(folder) / familyFile(family)))
+    if (!folder.empty() && isFile(fs::path(folder) / familyFile(family)))
         return {files::narrow((fs::path(folder) / familyFile(family)).wstring()), 0};
     const fs::path self(files::widen(files::programPath()));
     const fs::path standIn = self.parent_path() / kStandInFile;
-    if (!self.empty() && exists(standIn)) return {files::narrow(standIn.wstring()), 0};
+    if (!self.empty() && isFile(standIn)) return {files::narrow(standIn.wstring()), 0};
     return {};
 }
 

@@ -8,4 +8,8 @@ namespace display {
 // True when the session plainly has no display server to ask.
 bool serverMissing();
 
+// The video driver that draws nowhere, for the hidden contexts (the capture, the tests): SDL's
+// "offscreen" where it has one that works (EGL), else null: a hidden window of the system's own.
+const char* hiddenDriver();
+
 }  // namespace display

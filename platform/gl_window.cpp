@@ -142,9 +142,9 @@ std::unique_ptr<GlWindow> GlWindow::open(const WindowDescription& description, s
 
 // The set-up, step by step; the reason of the step that failed, empty when none did.
 std::string GlWindow::openWindow(const WindowDescription& description) {
-    if (!watched(description.mode)) {
+    if (!watched(description.mode) && display::hiddenDriver()) {
         // A hint gives way to the SDL_VIDEODRIVER variable, so a run can still pick its driver.
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, display::hiddenDriver());
     }
     // SDL would turn SIGINT and SIGTERM into quit events, which nobody polls in a hidden
     // context: the signals keep their default meaning, or the program's own (stop_signals.h).

@@ -90,8 +90,9 @@ build_libpng1.6() {
   cmake_library "$1" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
 }
 build_libjpeg-turbo() { cmake_library "$1" -DENABLE_SHARED=OFF -DWITH_TURBOJPEG=OFF; }
+# With the zlib above: FreeType's own copy of it would clash with it in the programs' link.
 build_freetype() {
-  cmake_library "$1" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+  cmake_library "$1" -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
     -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 }
 build_libsdl2() { cmake_library "$1" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF; }
@@ -108,14 +109,16 @@ build_mpg123() {
 
 for name in "${libraries[@]}"; do
   tarball=$(orig_tarball "$name")
+  # The stamp names the tarball and the way it was built: a change to either builds it again.
   stamp=$prefix/.built-$name
-  if [ "$(cat "$stamp" 2>/dev/null)" = "$(basename "$tarball")" ]; then continue; fi
+  recipe="$(basename "$tarball") $(declare -f "build_$name" | md5sum | cut -c1-12)"
+  if [ "$(cat "$stamp" 2>/dev/null)" = "$recipe" ]; then continue; fi
   say "building $(basename "$tarball") for Windows"
   start=$SECONDS
   src=$(unpack "$tarball")
   "build_$name" "$src"
   rm -rf "$src"
-  basename "$tarball" >"$stamp"
+  echo "$recipe" >"$stamp"
   say "  $((SECONDS - start)) s"
 done
 

@@ -14,11 +14,14 @@ set(ENV{PKG_CONFIG_PATH} "")
 function(demo_static_package name module)
   pkg_check_modules(${name} REQUIRED ${module})
   set(flags ${${name}_STATIC_LDFLAGS})
+  set(cflags ${${name}_STATIC_CFLAGS_OTHER})
+  list(REMOVE_ITEM cflags -Dmain=SDL_main)
   list(REMOVE_ITEM flags -mwindows -lSDL2main -lmingw32)
   add_library(PkgConfig::${name} INTERFACE IMPORTED GLOBAL)
   target_include_directories(PkgConfig::${name} INTERFACE ${${name}_STATIC_INCLUDE_DIRS})
-  target_compile_options(PkgConfig::${name} INTERFACE ${${name}_STATIC_CFLAGS_OTHER})
-  target_link_options(PkgConfig::${name} INTERFACE ${flags})
+  target_compile_options(PkgConfig::${name} INTERFACE ${cflags})
+  # As libraries, not options: the linker must see them after the objects that use them.
+  target_link_libraries(PkgConfig::${name} INTERFACE ${flags})
 endfunction()
 
 demo_static_package(SDL2 sdl2)
@@ -36,6 +39,9 @@ set(DEMO_MPG123_DLL ${DEMO_WINDOWS_PREFIX}/bin/libmpg123-0.dll)
 add_link_options(-static)
 # Windows' own headers: no min/max macros over std::min, and the wide-character API by default.
 add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN UNICODE _UNICODE)
+# Two names Mesa's GLU header has and Windows' lacks, for the tessellator's callbacks: their
+# calling convention and the type gluTessCallback takes them as.
+add_compile_definitions(GLAPIENTRY=APIENTRY "_GLUfuncptr=void(APIENTRY*)()")
 
 # The host's build (scripts/package-windows.sh makes it in build-windows/host) makes what a
 # Windows program cannot make here: the soundtrack, whose encoder is not cross-built, and the
