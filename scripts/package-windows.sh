@@ -9,10 +9,13 @@
 # 3. builds the host's own programs in build-windows/host/ (they make the soundtrack and the
 #    icon's picture, as in the Linux build);
 # 4. cross-builds the project in build-windows/build/ and packs the zip.
+# With DEMO_WINDOWS_TESTS=ON (scripts/test-windows.sh) it builds the Windows tests too.
 # Everything is linked statically except mpg123, which is LGPL and ships as a DLL beside the
 # programs with its licence, so that users can replace it. The module player (libopenmpt) is
 # left out of the Windows build.
 set -euo pipefail
+# Read whole before it runs: an edit while it runs cannot change what it does half-way.
+{
 cd "$(dirname "$0")/.."
 [ $# -eq 0 ] || { echo "package-windows.sh: takes no arguments" >&2; exit 2; }
 
@@ -22,6 +25,10 @@ prefix=$top/prefix
 toolchain=$PWD/scripts/mingw-w64-toolchain.cmake
 host=x86_64-w64-mingw32
 jobs=$(nproc)
+# Where ccache is installed, rebuilding after a change compiles only what changed.
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+fi
 libraries=(zlib libpng1.6 libjpeg-turbo freetype libsdl2 mpg123)
 
 say() { echo "package-windows.sh: $*" >&2; }
@@ -122,6 +129,21 @@ for name in "${libraries[@]}"; do
   say "  $((SECONDS - start)) s"
 done
 
+# The test framework, for the Windows tests (scripts/test-windows.sh): Debian's libgtest-dev
+# ships its sources.
+if [ "${DEMO_WINDOWS_TESTS:-OFF}" = ON ]; then
+  recipe="googletest $(dpkg-query -W -f='${Version}' libgtest-dev)"
+  if [ "$(cat "$prefix/.built-googletest" 2>/dev/null)" != "$recipe" ]; then
+    say "building googletest for Windows"
+    rm -rf "$top/src/googletest"
+    mkdir -p "$top/src"
+    cp -r /usr/src/googletest "$top/src/googletest"
+    cmake_library "$top/src/googletest" -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
+    rm -rf "$top/src/googletest"
+    echo "$recipe" >"$prefix/.built-googletest"
+  fi
+fi
+
 # The licences of what goes into the programs, by library: taken from the tarballs each run,
 # so they are there even when every library came from the cache.
 licence_files() {
@@ -152,7 +174,7 @@ cmake --build "$top/host" -j "$jobs" --target soundtrack icons lwo-info lws-info
 say "cross-building the project in build-windows/build/"
 cmake -S . -B "$top/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDEMO_WINDOWS_PREFIX="$prefix" \
   -DDEMO_HOST_BUILD="$top/host" -DCMAKE_BUILD_TYPE=Release -DDEMO_TESTS="${DEMO_WINDOWS_TESTS:-OFF}" \
-  -DDEMO_BENCH=OFF -DDEMO_WERROR=ON >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR=wine -DDEMO_BENCH=OFF -DDEMO_WERROR=ON >/dev/null
 cmake --build "$top/build" -j "$jobs"
 
 version=$(sed -n 's/^project(invitation VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
@@ -163,3 +185,5 @@ cmake --install "$top/build" --prefix "$top/stage/$name" >/dev/null
 (cd "$top/stage" && zip -qr9 "../$name.zip" "$name")
 rm -rf "${top:?}/stage"
 echo "$top/$name.zip: $(du -h "$top/$name.zip" | cut -f1)" >&2
+exit 0
+}
