@@ -181,7 +181,8 @@ version=$(sed -n 's/^project(invitation VERSION \([0-9.]*\).*/\1/p' CMakeLists.t
 name=invitation-$version-windows-x64
 say "packing $name.zip"
 rm -rf "${top:?}/stage" "$top/$name.zip"
-cmake --install "$top/build" --prefix "$top/stage/$name" >/dev/null
+cmake --install "$top/build" --prefix "$top/stage/$name" --strip >/dev/null
+$host-strip "$top/stage/$name"/*.dll
 (cd "$top/stage" && zip -qr9 "../$name.zip" "$name")
 rm -rf "${top:?}/stage"
 echo "$top/$name.zip: $(du -h "$top/$name.zip" | cut -f1)" >&2

@@ -50,3 +50,8 @@ set(DEMO_HOST_BUILD "" CACHE PATH "The Linux build that made the soundtrack and 
 if(NOT DEMO_HOST_BUILD)
   message(FATAL_ERROR "DEMO_HOST_BUILD: the Linux build whose inv2.mp3 and icons the zip takes")
 endif()
+
+# The build folder is laid out as the zip is, so the programs run from it as they do from the
+# zip: the decoder's DLL, the soundtrack and the stand-in font beside them.
+set(DEMO_STAND_IN_FONT /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf)
+file(COPY ${DEMO_MPG123_DLL} ${DEMO_HOST_BUILD}/inv2.mp3 ${DEMO_STAND_IN_FONT} DESTINATION ${CMAKE_BINARY_DIR})

@@ -13,7 +13,7 @@ install(TARGETS invitation invitation-capture lwo-info lws-info lws-play jpeg-in
 install(FILES ${DEMO_MPG123_DLL} ${DEMO_HOST_BUILD}/inv2.mp3 ${CMAKE_CURRENT_LIST_DIR}/README.txt DESTINATION .)
 # Metric-compatible with Arial: where Windows has no Arial of its own, the banner keeps its
 # shape (fx/font_file_windows.cpp). Debian's fonts-liberation has it.
-install(FILES /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf DESTINATION .)
+install(FILES ${DEMO_STAND_IN_FONT} DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licences RENAME invitation.txt)
 # Each library's licence, collected by scripts/package-windows.sh as it built them.
 install(DIRECTORY ${DEMO_WINDOWS_PREFIX}/licences/ DESTINATION licences)

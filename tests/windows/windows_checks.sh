@@ -129,7 +129,7 @@ check_zip() {
   host_run "$host/lwo-info" --json "$folder/obiekt żółw.lwo" >"$scratch/linux.json"
   cmp -s "$scratch/linux.json" "$scratch/windows.json" || fail "lwo-info.exe's output differs from the unpacked folder"
   (cd "$unpacked" && wine_run invitation.exe --version) >/dev/null || fail "invitation.exe --version from the unpacked zip"
-  local wanted="kernel32|user32|gdi32|opengl32|glu32|msvcrt|imm32|winmm|version|setupapi|ole32|oleaut32|shell32|advapi32|libmpg123-0"
+  local wanted="kernel32|user32|gdi32|opengl32|glu32|msvcrt|imm32|winmm|version|setupapi|ole32|oleaut32|shell32|shlwapi|advapi32|libmpg123-0"
   for program in "$unpacked"/*.exe "$unpacked"/*.dll; do
     x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sed 's/\.dll$//' |
       grep -vxE "$wanted|api-ms-win-.*" && fail "$(basename "$program") needs a DLL from outside the zip"
