@@ -39,6 +39,8 @@ set(DEMO_MPG123_DLL ${DEMO_WINDOWS_PREFIX}/bin/libmpg123-0.dll)
 add_link_options(-static)
 # Windows' own headers: no min/max macros over std::min, and the wide-character API by default.
 add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN UNICODE _UNICODE)
+# M_PI and its kin, which a strict C++17 hides in the C library of Windows.
+add_compile_definitions(_USE_MATH_DEFINES)
 # Two names Mesa's GLU header has and Windows' lacks, for the tessellator's callbacks: their
 # calling convention and the type gluTessCallback takes them as.
 add_compile_definitions(GLAPIENTRY=APIENTRY "_GLUfuncptr=void(APIENTRY*)()")

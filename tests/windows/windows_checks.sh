@@ -48,14 +48,14 @@ check_frames() {
 check_readers() {
   local count=0
   for file in "$source"/tests/data/lwo/*.lwo; do
-    host_run "$host/lwo-info" --json "$file" >"$scratch/linux.json" 2>&1 || true
-    wine_run "$build/lwo-info.exe" --json "$file" 2>&1 | no_cr >"$scratch/windows.json" || true
+    host_run "$host/tools/lwo-info" --json "$file" >"$scratch/linux.json" 2>&1 || true
+    wine_run "$build/tools/lwo-info.exe" --json "$file" 2>&1 | no_cr >"$scratch/windows.json" || true
     cmp -s "$scratch/linux.json" "$scratch/windows.json" || { diff "$scratch/linux.json" "$scratch/windows.json" | head >&2; fail "lwo-info --json $file"; }
     count=$((count + 1))
   done
   for file in "$source"/tests/data/lws/*.lws; do
-    host_run "$host/lws-info" --json --at -10,0,1,15,45,120 "$file" >"$scratch/linux.json" 2>&1 || true
-    wine_run "$build/lws-info.exe" --json --at -10,0,1,15,45,120 "$file" 2>&1 | no_cr >"$scratch/windows.json" || true
+    host_run "$host/tools/lws-info" --json --at -10,0,1,15,45,120 "$file" >"$scratch/linux.json" 2>&1 || true
+    wine_run "$build/tools/lws-info.exe" --json --at -10,0,1,15,45,120 "$file" 2>&1 | no_cr >"$scratch/windows.json" || true
     cmp -s "$scratch/linux.json" "$scratch/windows.json" || { diff "$scratch/linux.json" "$scratch/windows.json" | head >&2; fail "lws-info --json --at $file"; }
     count=$((count + 1))
   done
@@ -126,7 +126,7 @@ check_zip() {
   cp "$source/tests/data/lwo/uvtest.lwo" "$folder/obiekt żółw.lwo"
   (cd "$unpacked" && wine_run lwo-info.exe --json "../obiekt żółw.lwo") | no_cr >"$scratch/windows.json" ||
     fail "lwo-info.exe from the unpacked zip could not read a file named with non-ASCII letters"
-  host_run "$host/lwo-info" --json "$folder/obiekt żółw.lwo" >"$scratch/linux.json"
+  host_run "$host/tools/lwo-info" --json "$folder/obiekt żółw.lwo" >"$scratch/linux.json"
   cmp -s "$scratch/linux.json" "$scratch/windows.json" || fail "lwo-info.exe's output differs from the unpacked folder"
   (cd "$unpacked" && wine_run invitation.exe --version) >/dev/null || fail "invitation.exe --version from the unpacked zip"
   local wanted="kernel32|user32|gdi32|opengl32|glu32|msvcrt|imm32|winmm|version|setupapi|ole32|oleaut32|shell32|shlwapi|advapi32|libmpg123-0"
