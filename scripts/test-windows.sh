@@ -33,6 +33,8 @@ if [ ! -d "$WINEPREFIX" ]; then
   "${screen[@]}" wine wineboot -u >/dev/null 2>&1
 fi
 
+# One Wine server for the whole pass, rather than one started and stopped with each program.
+wineserver -p
 scratch=$PWD/build-windows/test-tmp
 rm -rf "$scratch"
 mkdir -p "$scratch"
