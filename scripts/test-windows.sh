@@ -38,6 +38,11 @@ wineserver -p
 scratch=$PWD/build-windows/test-tmp
 rm -rf "$scratch"
 mkdir -p "$scratch"
+# The Windows programs keep their scratch files in Windows' temporary folder, which Wine keeps in
+# the prefix: it too must be as empty afterwards as before.
+wine_temp=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp
+mkdir -p "$wine_temp"
+find "$wine_temp" -mindepth 1 -name 'demo-*' -exec rm -rf {} +
 status=0
 TMPDIR=$scratch "${screen[@]}" ctest --test-dir build-windows/build --output-on-failure -j 2 || status=$?
 if [ -n "$screenshot" ]; then
@@ -45,6 +50,11 @@ if [ -n "$screenshot" ]; then
     "$PWD" "$PWD/build-windows/host" "$PWD/build-windows/build" "" || status=$?
 fi
 wineserver -k 2>/dev/null || true
+if [ -n "$(find "$wine_temp" -mindepth 1 -name 'demo-*')" ]; then
+  echo "test-windows.sh: the Windows programs left these in Windows' temporary folder:" >&2
+  find "$wine_temp" -mindepth 1 -name 'demo-*' >&2
+  status=1
+fi
 if [ -n "$(ls -A "$scratch")" ]; then
   echo "test-windows.sh: the tests left these in the temp folder $scratch:" >&2
   (cd "$scratch" && find . -mindepth 1 | sort) >&2
