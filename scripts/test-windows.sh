@@ -33,11 +33,12 @@ if [ ! -d "$WINEPREFIX" ]; then
   "${screen[@]}" wine wineboot -u >/dev/null 2>&1
 fi
 
-# One Wine server for the whole pass, rather than one started and stopped with each program.
-wineserver -p
 scratch=$PWD/build-windows/test-tmp
 rm -rf "$scratch"
 mkdir -p "$scratch"
+# One Wine server for the whole pass, rather than one started and stopped with each program. Wine
+# keeps its socket under TMPDIR, so the server must see the tests' TMPDIR to be theirs.
+TMPDIR=$scratch wineserver -p
 # The Windows programs keep their scratch files in Windows' temporary folder, which Wine keeps in
 # the prefix: it too must be as empty afterwards as before.
 wine_temp=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp
@@ -49,7 +50,9 @@ if [ -n "$screenshot" ]; then
   WINDOWS_SCREENSHOT=$screenshot TMPDIR=$scratch "${screen[@]}" bash tests/windows/windows_checks.sh screenshot \
     "$PWD" "$PWD/build-windows/host" "$PWD/build-windows/build" "" || status=$?
 fi
-wineserver -k 2>/dev/null || true
+TMPDIR=$scratch wineserver -k 2>/dev/null || true
+# The server's socket folder is Wine's, not a test's leftover.
+rm -rf "$scratch"/wine-*
 if [ -n "$(find "$wine_temp" -mindepth 1 -name 'demo-*')" ]; then
   echo "test-windows.sh: the Windows programs left these in Windows' temporary folder:" >&2
   find "$wine_temp" -mindepth 1 -name 'demo-*' >&2

@@ -140,8 +140,9 @@ check_zip() {
   local dlls
   dlls=$(cd "$unpacked" && ls ./*.dll | xargs -n1 basename)
   [ "$dlls" = "libmpg123-0.dll" ] || fail "the zip holds DLLs it need not: $dlls"
-  x86_64-w64-mingw32-objdump -p "$unpacked/invitation.exe" | grep -qi "DLL Name: libmpg123-0.dll" ||
-    fail "invitation.exe does not use the mpg123 DLL beside it"
+  local imports
+  imports=$(x86_64-w64-mingw32-objdump -p "$unpacked/invitation.exe")
+  grep -qi "DLL Name: libmpg123-0.dll" <<<"$imports" || fail "invitation.exe does not use the mpg123 DLL beside it"
 }
 
 # Ctrl-C during a capture: the frames written so far are kept, whole, and the exit code says so.
