@@ -5,7 +5,8 @@
 # 1. installs what it needs (install-deps.sh windows) and fetches the libraries' Debian source
 #    packages (adding a deb-src entry for the system's Debian release when there is none);
 # 2. cross-builds the libraries into build-windows/prefix/, each once: a library whose stamp
-#    names the same tarball is not built again, so a second run goes straight to the project;
+#    names the same tarball and build recipe is not built again, so a second run goes straight
+#    to the project;
 # 3. builds the host's own programs in build-windows/host/ (they make the soundtrack and the
 #    icon's picture, as in the Linux build);
 # 4. cross-builds the project in build-windows/build/ and packs the zip.
@@ -44,8 +45,11 @@ add_source_entry() {
   local list=/etc/apt/sources.list.d/debian.sources entry=/etc/apt/sources.list.d/invitation-deb-src.sources
   [ -e "$entry" ] && return 0
   local uri keyring suite
-  uri=$(awk '/^URIs:/ {print $2; exit}' "$list")
-  keyring=$(awk '/^Signed-By:/ {print $2; exit}' "$list")
+  # Debian's own archive and key where the system lists its sources the older way.
+  uri=$(awk '/^URIs:/ {print $2; exit}' "$list" 2>/dev/null || true)
+  keyring=$(awk '/^Signed-By:/ {print $2; exit}' "$list" 2>/dev/null || true)
+  uri=${uri:-http://deb.debian.org/debian}
+  keyring=${keyring:-/usr/share/keyrings/debian-archive-keyring.gpg}
   suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
   say "adding a deb-src entry for $suite main ($entry)"
   printf 'Types: deb-src\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
