@@ -28,10 +28,6 @@ DEMO_WINDOWS_TESTS=ON scripts/package-windows.sh
 built=$SECONDS
 
 screen=(xvfb-run -a -s "-screen 0 1920x1080x24")
-if [ ! -d "$WINEPREFIX" ]; then
-  echo "test-windows.sh: making the Wine prefix build-windows/wine/" >&2
-  "${screen[@]}" wine wineboot -u >/dev/null 2>&1
-fi
 
 scratch=$PWD/build-windows/test-tmp
 rm -rf "$scratch"
@@ -39,6 +35,11 @@ mkdir -p "$scratch"
 # One Wine server for the whole pass, rather than one started and stopped with each program. Wine
 # keeps its socket under TMPDIR, so the server must see the tests' TMPDIR to be theirs.
 TMPDIR=$scratch wineserver -p
+# A new prefix is made, and its first start finished, before any test's time starts running.
+if [ ! -d "$WINEPREFIX" ]; then
+  echo "test-windows.sh: making the Wine prefix build-windows/wine/" >&2
+fi
+TMPDIR=$scratch "${screen[@]}" wine wineboot -u >/dev/null 2>&1
 # The Windows programs keep their scratch files in Windows' temporary folder, which Wine keeps in
 # the prefix: it too must be as empty afterwards as before.
 wine_temp=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Temp
