@@ -34,11 +34,10 @@ rm -rf "$scratch"
 mkdir -p "$scratch"
 # One Wine server for the whole pass, rather than one started and stopped with each program. Wine
 # keeps its socket under TMPDIR, so the server must see the tests' TMPDIR to be theirs.
-TMPDIR=$scratch wineserver -p
 # A new prefix is made, and its first start finished, before any test's time starts running.
-if [ ! -d "$WINEPREFIX" ]; then
-  echo "test-windows.sh: making the Wine prefix build-windows/wine/" >&2
-fi
+[ -e "$WINEPREFIX/system.reg" ] || echo "test-windows.sh: making the Wine prefix build-windows/wine/" >&2
+mkdir -p "$WINEPREFIX"
+TMPDIR=$scratch wineserver -p
 TMPDIR=$scratch "${screen[@]}" wine wineboot -u >/dev/null 2>&1
 # The Windows programs keep their scratch files in Windows' temporary folder, which Wine keeps in
 # the prefix: it too must be as empty afterwards as before.
