@@ -216,7 +216,7 @@ std::string Capture::start() {
 
 std::string Capture::startVideo() {
     // A failing ffmpeg is reported by the failed write, not by a silent SIGPIPE death.
-    std::signal(SIGPIPE, SIG_IGN);
+    stopsignals::ignoreBrokenPipes();
     video_ = std::make_unique<VideoWriter>([this] { return stops_.forced(); });
     return video_->start(videoCommand(options_, staging_.stagedPath(options_.videoName())));
 }

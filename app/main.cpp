@@ -14,6 +14,7 @@
 #include "app/demo_options.h"
 #include "app/late_start.h"
 #include "app/main_loop.h"
+#include "app/program_console.h"
 #include "app/show_start_state.h"
 #include "app/soundtrack_location.h"
 #include "app/startup.h"
@@ -157,9 +158,7 @@ int shutDown(DemoWindow* window, Show& show, int exitCode) {
     return exitCode;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     const ProgramInfo program{"invitation", demoUsage()};
     const int helpCode = handleHelpAndVersion(program, argc, argv);
     if (helpCode >= 0) return helpCode;
@@ -174,4 +173,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<DemoWindow> window;
     const int exitCode = play(options, show, window);
     return shutDown(window.get(), show, exitCode);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    programconsole::attach();
+    return programconsole::finish("invitation", run(argc, argv));
 }

@@ -1,12 +1,7 @@
 #include "app/startup.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -14,6 +9,7 @@
 #include "app/picture_sets.h"
 #include "assets/embedded_assets.h"
 #include "fx/outline_font.h"
+#include "files/file_system.h"
 #include "texture/jpeg_texture.h"
 
 namespace {
@@ -25,36 +21,16 @@ constexpr float kSheetAmplitude = 4.0f;
 constexpr const char* kPictureScratch = "pl";
 constexpr const char* kObjectScratch = "tryb";
 
-#ifdef MFD_CLOEXEC
-int makeMemoryFile(const char* name) { return memfd_create(name, MFD_CLOEXEC); }
-#else
-int makeMemoryFile(const char*) {
-    errno = ENOSYS;
-    return -1;
-}
-#endif
-
-std::string descriptorPath(int descriptor) { return "/proc/self/fd/" + std::to_string(descriptor); }
-
-// The loaders need a path: an in-memory file is only usable where /proc shows it as one.
-bool inMemoryFilesWork() {
-    const int file = makeMemoryFile("probe");
-    if (file < 0) return false;
-    const bool reachable = access(descriptorPath(file).c_str(), R_OK | W_OK) == 0;
-    close(file);
-    return reachable;
-}
-
 // Where the blobs wait for their loaders, one file at a time: in memory, or in a directory
 // only this user can enter, removed with whatever is left in it when this goes out of scope.
 class ScratchSpace {
 public:
     explicit ScratchSpace(const std::string& parent) {
-        if (!parent.empty() || !inMemoryFilesWork()) makeDirectory(parent);
+        if (!parent.empty() || !files::memoryFilesWork()) makeDirectory(parent);
     }
     ~ScratchSpace() {
         remove();
-        if (!directory_.empty()) rmdir(directory_.c_str());
+        if (!directory_.empty()) files::removeEmptyFolder(directory_);
     }
     ScratchSpace(const ScratchSpace&) = delete;
     ScratchSpace& operator=(const ScratchSpace&) = delete;
@@ -66,8 +42,8 @@ public:
     std::string create(const char* name, std::string* cause) {
         remove();
         if (!directory_.empty()) return path_ = directory_ + "/" + name;
-        memoryFile_ = makeMemoryFile(name);
-        if (memoryFile_ >= 0) return path_ = descriptorPath(memoryFile_);
+        memoryFile_ = files::makeMemoryFile(name);
+        if (memoryFile_ >= 0) return path_ = files::memoryFilePath(memoryFile_);
         *cause = std::string("cannot make an in-memory scratch file: ") + std::strerror(errno);
         return {};
     }
@@ -75,7 +51,7 @@ public:
     // Once the loaders have read the current file. An in-memory file goes with its descriptor.
     void remove() {
         if (memoryFile_ >= 0) {
-            close(memoryFile_);
+            files::closeMemoryFile(memoryFile_);
         } else if (!path_.empty()) {
             deleteAssetFile(path_.c_str());
         }
@@ -85,16 +61,9 @@ public:
 
 private:
     void makeDirectory(std::string parent) {
-        if (parent.empty()) {
-            const char* tmp = std::getenv("TMPDIR");
-            parent = tmp && *tmp ? tmp : "/tmp";
-        }
-        std::string pattern = parent + "/demo-startup-XXXXXX";
-        if (mkdtemp(pattern.data())) {
-            directory_ = pattern;
-        } else {
-            error_ = "cannot make a scratch directory in " + parent + ": " + std::strerror(errno);
-        }
+        if (parent.empty()) parent = files::temporaryFolder();
+        const std::string error = files::makeUniqueFolder(parent + "/demo-startup-", directory_);
+        if (!error.empty()) error_ = "cannot make a scratch directory in " + parent + ": " + error;
     }
 
     std::string directory_;  // empty while the files are in memory

@@ -1,151 +1,22 @@
 #include "app/video_writer.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/mman.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-#include <cstring>
-#include <ctime>
-
-extern char** environ;
-
-namespace {
-
-// How long a wait on ffmpeg goes before the program looks whether it was asked to stop.
-constexpr int kWaitSliceMilliseconds = 20;
-// The end of ffmpeg's messages that is searched for its last one.
-constexpr off_t kLogTailBytes = 4096;
-
-}  // namespace
-
-VideoWriter::~VideoWriter() {
-    abandon();
-    if (messagesFd_ >= 0) ::close(messagesFd_);
-}
-
-std::string VideoWriter::start(const std::vector<std::string>& command) {
-    messagesFd_ = memfd_create("ffmpeg-messages", MFD_CLOEXEC);
-    if (messagesFd_ < 0) return std::string("cannot keep ffmpeg's messages: ") + std::strerror(errno);
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
-    // Our end only: a wait for room in the pipe must be one we can cut short.
-    fcntl(fds[1], F_SETFL, fcntl(fds[1], F_GETFL) | O_NONBLOCK);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, messagesFd_, STDERR_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    // We ignore SIGPIPE (a dying ffmpeg shows as a failed write); ffmpeg need not.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-    std::vector<char*> argv;
-    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    const int result = posix_spawnp(&pid_, argv[0], &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[0]);
-    if (result != 0) {
-        pid_ = 0;
-        ::close(fds[1]);
-        std::string error = std::string("cannot start ffmpeg: ") + std::strerror(result);
-        // Only videos need it, so a package may leave it out: say what to install.
-        if (result == ENOENT) error += " (--video needs the ffmpeg program; install the package ffmpeg)";
-        return error;
-    }
-    fd_ = fds[1];
-    return {};
-}
-
-std::string VideoWriter::write(const std::vector<unsigned char>& frame) {
-    size_t done = 0;
-    while (fd_ >= 0 && done < frame.size()) {
-        const ssize_t n = ::write(fd_, frame.data() + done, frame.size() - done);
-        if (n > 0) {
-            done += static_cast<size_t>(n);
-        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
-            pollfd room{fd_, POLLOUT, 0};
-            poll(&room, 1, kWaitSliceMilliseconds);
-            if (forced_()) {
-                abandon();
-                return "stopped while ffmpeg took no frames";
-            }
-        } else {
-            const std::string ended = finish();
-            return "ffmpeg stopped taking frames: " + (ended.empty() ? "ffmpeg exited with status 0" : ended);
-        }
-    }
-    return fd_ >= 0 ? "" : "ffmpeg is not running";
-}
-
-std::string VideoWriter::finish() {
-    if (pid_ <= 0) return "ffmpeg is not running";
-    ::close(fd_);
-    fd_ = -1;
-    int status = 0;
-    if (!waitForExit(status)) return "stopped while ffmpeg finished the video";
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return howItEnded(status);
+std::string VideoWriter::afterExit(bool exitedCleanly, int status) const {
+    if (!exitedCleanly) return howItEnded(status);
     // It speaks only of errors, and some it does not count: a disk that fills while the
     // trailer is written leaves a cut-off video behind an exit status of 0.
     const std::string said = lastMessage();
     return said.empty() ? "" : "ffmpeg exited with status 0 but reported an error: " + said;
 }
 
-void VideoWriter::abandon() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = 0;
-}
-
-// False when the wait was forced; ffmpeg is gone either way.
-bool VideoWriter::waitForExit(int& status) {
-    for (;;) {
-        const pid_t done = waitpid(pid_, &status, WNOHANG);
-        if (done == pid_ || (done < 0 && errno != EINTR)) {
-            pid_ = 0;
-            return true;
-        }
-        if (forced_()) {
-            abandon();
-            return false;
-        }
-        const timespec slice{0, kWaitSliceMilliseconds * 1000L * 1000L};
-        nanosleep(&slice, nullptr);
-    }
-}
-
-std::string VideoWriter::howItEnded(int status) const {
-    std::string how = "ffmpeg ended";
-    if (WIFEXITED(status)) how = "ffmpeg exited with status " + std::to_string(WEXITSTATUS(status));
-    if (WIFSIGNALED(status))
-        how = "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
-    const std::string said = lastMessage();
-    return said.empty() ? how : how + ": " + said;
+std::string VideoWriter::stoppedTakingFrames() {
+    const std::string ended = finish();
+    return "ffmpeg stopped taking frames: " + (ended.empty() ? "ffmpeg exited with status 0" : ended);
 }
 
 // The last line ffmpeg wrote that holds anything, with control characters blanked, as it goes
 // into our one line.
 std::string VideoWriter::lastMessage() const {
-    if (messagesFd_ < 0) return {};
-    const off_t size = lseek(messagesFd_, 0, SEEK_END);
-    char tail[kLogTailBytes];
-    const ssize_t got =
-        pread(messagesFd_, tail, sizeof tail, size > kLogTailBytes ? size - kLogTailBytes : 0);
-    std::string text(tail, got > 0 ? static_cast<size_t>(got) : 0);
+    std::string text = messagesTail();
     const size_t end = text.find_last_not_of(" \r\n");
     if (end == std::string::npos) return {};
     text.erase(end + 1);

@@ -1,13 +1,9 @@
 #include "files/frame_files.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
+
+#include "files/file_system.h"
 
 namespace files {
 
@@ -21,8 +17,9 @@ std::string frameFilePath(const std::string& folder, long frame) { return folder
 
 std::string StagingFolder::make(const std::string& folder, const std::string& program) {
     remove();
-    std::string path = folder + "/." + program + "-XXXXXX";
-    if (mkdtemp(path.data()) == nullptr) return std::strerror(errno);
+    std::string path;
+    const std::string error = makeUniqueFolder(folder + "/." + program + "-", path);
+    if (!error.empty()) return error;
     folder_ = folder;
     path_ = path;
     return {};
@@ -31,24 +28,15 @@ std::string StagingFolder::make(const std::string& folder, const std::string& pr
 std::string StagingFolder::stagedPath(const std::string& name) const { return path_ + "/" + name; }
 
 std::string StagingFolder::place(const std::string& name) const {
-    if (std::rename(stagedPath(name).c_str(), (folder_ + "/" + name).c_str()) != 0) return std::strerror(errno);
-    return {};
+    return replaceFile(stagedPath(name), folder_ + "/" + name);
 }
 
 // Only this program writes into the folder, and only plain files, so one level is all there is.
 void StagingFolder::remove() {
     if (path_.empty()) return;
-    // Names first, then unlinking: readdir need not follow a folder that changes under it.
-    std::vector<std::string> names;
-    if (DIR* staged = opendir(path_.c_str())) {
-        while (const dirent* entry = readdir(staged)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names.push_back(name);
-        }
-        closedir(staged);
-    }
-    for (const std::string& name : names) unlink(stagedPath(name).c_str());
-    rmdir(path_.c_str());
+    // Names first, then removing: a listing need not follow a folder that changes under it.
+    for (const std::string& name : folderNames(path_)) removeFile(stagedPath(name));
+    removeEmptyFolder(path_);
     path_.clear();
 }
 

@@ -1,14 +1,11 @@
 #include "files/whole_file.h"
 
-#include <algorithm>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <linux/openat2.h>
-#include <memory>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+
+#include "files/whole_file_open.h"
 
 namespace files {
 namespace {
@@ -29,15 +26,6 @@ private:
 };
 
 std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
-
-const char* kindOf(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe (FIFO)";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
 
 // Reads exactly `size` bytes into `out`, then checks that nothing follows them.
 template <typename Buffer>
@@ -71,98 +59,31 @@ std::string readExactlyOrNothing(int fd, size_t size, Buffer& out) {
 
 // Reads the regular file open on `fd` whole, refusing anything else before a byte is read.
 template <typename Buffer>
-std::string readDescriptor(int fd, size_t maxBytes, Buffer& out, size_t* fileSize = nullptr) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return systemReason("cannot be examined");
-    if (!S_ISREG(info.st_mode)) return std::string("is ") + kindOf(info.st_mode) + ", not a file";
-    const auto size = static_cast<unsigned long long>(info.st_size);
-    if (fileSize) *fileSize = static_cast<size_t>(size);
-    if (size > maxBytes)
-        return "is " + std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) +
-               " allowed";
-    // Regular files never block; blocking reads are simpler to loop over.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return readExactlyOrNothing(fd, static_cast<size_t>(size), out);
+std::string readOpened(const std::string& openError, int opened, size_t maxBytes, Buffer& out,
+                       size_t* fileSize = nullptr) {
+    const Descriptor fd(opened);
+    if (!openError.empty()) return openError;
+    size_t size = 0;
+    std::string error = examineOpenFile(fd.get(), maxBytes, size);
+    if (fileSize) *fileSize = size;
+    if (!error.empty()) return error;
+    return readExactlyOrNothing(fd.get(), size, out);
 }
-
-// O_NONBLOCK keeps open() from waiting for a writer on a FIFO; it is refused just after.
-// O_NOCTTY: a terminal device opened by name must not become the process's terminal.
-constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
 
 template <typename Buffer>
 std::string readInto(const std::string& path, size_t maxBytes, Buffer& out) {
     out.clear();
-    Descriptor fd(::open(path.c_str(), kReadFlags));
-    if (fd.get() < 0) return systemReason("cannot be opened");
-    return readDescriptor(fd.get(), maxBytes, out);
-}
-
-// The kernel's own confinement; -1 with errno ENOSYS where the kernel (or a sandbox's filter)
-// has no openat2.
-int openKernelBeneath(int folder, const std::string& relative) {
-    struct open_how how {};
-    how.flags = kReadFlags;
-    // Magic links (/proc/self/fd/N) would jump anywhere, whatever the folder.
-    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
-    return static_cast<int>(::syscall(SYS_openat2, folder, relative.c_str(), &how, sizeof how));
-}
-
-std::vector<std::string> componentsOf(const std::string& relative) {
-    std::vector<std::string> parts;
-    size_t begin = 0;
-    while (begin <= relative.size()) {
-        const size_t end = std::min(relative.find('/', begin), relative.size());
-        if (end > begin && relative.compare(begin, end - begin, ".") != 0)
-            parts.push_back(relative.substr(begin, end - begin));
-        begin = end + 1;
-    }
-    return parts;
-}
-
-int failWith(int error) {
-    errno = error;
-    return -1;
-}
-
-bool isLink(int folder, const std::string& name) {
-    struct stat info {};
-    return ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
-}
-
-// The walk: a descriptor per folder entered, so ".." goes back to one already held rather than
-// to whatever the name ".." means by then. Fails with EXDEV above the folder, ELOOP at a link.
-int openWalkingBeneath(int folder, const std::string& relative, std::string& link) {
-    const std::vector<std::string> parts = componentsOf(relative);
-    if (parts.empty()) return ::openat(folder, ".", kReadFlags);
-    std::vector<std::unique_ptr<Descriptor>> entered;
-    auto current = [&] { return entered.empty() ? folder : entered.back()->get(); };
-    for (size_t i = 0; i + 1 < parts.size(); ++i) {
-        if (parts[i] == "..") {
-            if (entered.empty()) return failWith(EXDEV);
-            entered.pop_back();
-            continue;
-        }
-        const int next = ::openat(current(), parts[i].c_str(),
-                                  O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (next < 0) {
-            const int why = errno;
-            if (isLink(current(), parts[i])) link = parts[i];
-            return failWith(why);
-        }
-        entered.push_back(std::make_unique<Descriptor>(next));
-    }
-    const std::string& last = parts.back();
-    if (last == "..") {
-        if (entered.empty()) return failWith(EXDEV);
-        entered.pop_back();
-        return ::openat(current(), ".", kReadFlags);
-    }
-    const int fd = ::openat(current(), last.c_str(), kReadFlags | O_NOFOLLOW);
-    if (fd < 0 && errno == ELOOP) link = last;
-    return fd;  // errno stays the open's
+    int fd = -1;
+    const std::string error = openForReading(path, fd);
+    return readOpened(error, fd, maxBytes, out);
 }
 
 }  // namespace
+
+std::string overCap(unsigned long long size, size_t maxBytes) {
+    if (size <= maxBytes) return {};
+    return "is " + std::to_string(size) + " bytes, more than the " + std::to_string(maxBytes) + " allowed";
+}
 
 std::string readWholeFile(const std::string& path, size_t maxBytes, std::vector<uint8_t>& bytes) {
     return readInto(path, maxBytes, bytes);
@@ -177,17 +98,9 @@ std::string readWholeFileBeneath(const std::string& folder, const std::string& r
                                  Confinement how) {
     bytes.clear();
     if (fileSize) *fileSize = 0;
-    const Descriptor root(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (root.get() < 0) return systemReason(("its folder " + folder + " cannot be opened").c_str());
-    std::string link;
-    int fd = how == Confinement::Kernel ? openKernelBeneath(root.get(), relative) : -1;
-    if (how == Confinement::ComponentWalk || (fd < 0 && errno == ENOSYS))
-        fd = openWalkingBeneath(root.get(), relative, link);
-    const Descriptor file(fd);
-    if (file.get() >= 0) return readDescriptor(file.get(), maxBytes, bytes, fileSize);
-    if (errno == EXDEV) return "leads outside " + folder;
-    if (!link.empty()) return "passes through the symbolic link " + link;
-    return systemReason("cannot be opened");
+    int fd = -1;
+    const std::string error = openForReadingBeneath(folder, relative, how, fd);
+    return readOpened(error, fd, maxBytes, bytes, fileSize);
 }
 
 std::string readOpenFile(int fd, size_t expectedSize, std::vector<uint8_t>& bytes) {

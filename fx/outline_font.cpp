@@ -1,7 +1,6 @@
 #include "fx/outline_font.h"
 
 #include <GL/glu.h>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -12,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fx/font_file.h"
 #include "fx/glyph_outline.h"
 #include "fx/show_state.h"
 
@@ -19,37 +19,6 @@ namespace {
 
 constexpr const char* kFaceName = "Arial";
 constexpr int kFaceWeight = 100;  // thin, on the 100-900 scale
-
-struct FaceLocation {
-    std::string file;
-    int index = 0;
-};
-
-// A private configuration, destroyed after the look-up: the library's global one is never
-// released.
-FaceLocation locateFace() {
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config) return {};
-    FcPattern* pattern = FcPatternCreate();
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(kFaceName));
-    FcPatternAddDouble(pattern, FC_WEIGHT, FcWeightFromOpenTypeDouble(kFaceWeight));
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    FcPatternDestroy(pattern);
-    FaceLocation location;
-    FcChar8* file = nullptr;
-    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-        location.file = reinterpret_cast<const char*>(file);
-        FcPatternGetInteger(match, FC_INDEX, 0, &location.index);
-    }
-    if (match) FcPatternDestroy(match);
-    FcConfigDestroy(config);
-    return location;
-}
 
 // Owns the FreeType library and one face for the duration of a build.
 class Face {
@@ -207,7 +176,7 @@ char32_t ansiToUnicode(unsigned char code) {
     return code;
 }
 
-std::string findOutlineFontFile() { return locateFace().file; }
+std::string findOutlineFontFile() { return locateFace(kFaceName, kFaceWeight).file; }
 
 void buildOutlineFont(ShowState& state) {
     state.fontBase = glGenLists(kOutlineFontListCount);
@@ -215,11 +184,11 @@ void buildOutlineFont(ShowState& state) {
         std::fprintf(stderr, "outline font: no display lists available\n");
         return;
     }
-    const FaceLocation location = locateFace();
+    const FaceLocation location = locateFace(kFaceName, kFaceWeight);
     const Face face(location);
     if (!face.get()) {
         std::fprintf(stderr, "outline font: no usable outline face for \"%s\" (%s)\n", kFaceName,
-                     location.file.empty() ? "fontconfig offers none" : location.file.c_str());
+                     location.file.empty() ? faceSearchFailure() : location.file.c_str());
         return;
     }
     const FT_UInt spaceIndex = FT_Get_Char_Index(face.get(), ' ');

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/display.h"
+
 namespace {
 
 bool watched(DisplayMode mode) { return mode != DisplayMode::Hidden; }
@@ -98,13 +100,13 @@ SDL_Rect windowArea(DisplayMode mode, int width, int height, int windowWidth, in
     return {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, windowWidth, windowHeight};
 }
 
-// A hidden context asks for the offscreen driver, a hint that gives way to the SDL_VIDEODRIVER
-// variable, so a run can still pick its driver. The hint is the whole process's and is read
+// A hidden context asks for the system's driver that draws nowhere (display::hiddenDriver), a
+// hint that gives way to the SDL_VIDEODRIVER variable, so a run can still pick its driver. The hint is the whole process's and is read
 // only when video starts: it is taken back at once, or a window to be watched, opened later,
 // would start on the offscreen driver as if asked to, pass every check and draw nowhere.
 bool startVideo(DisplayMode mode) {
-    if (watched(mode)) return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (watched(mode) || !display::hiddenDriver()) return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, display::hiddenDriver());
     const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
     SDL_ResetHint(SDL_HINT_VIDEODRIVER);
     return started;
@@ -155,8 +157,8 @@ std::string GlWindow::openWindow(const WindowDescription& description) {
     // SDL would turn SIGINT and SIGTERM into quit events, which nobody polls in a hidden
     // context: the signals keep their default meaning, or the program's own (stop_signals.h).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    const bool noDisplay = watched(description.mode) && !std::getenv("DISPLAY") &&
-                           !std::getenv("WAYLAND_DISPLAY") && !SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    const bool noDisplay =
+        watched(description.mode) && display::serverMissing() && !SDL_GetHint(SDL_HINT_VIDEODRIVER);
     if (noDisplay || !startVideo(description.mode)) return failure("no display");
     videoStarted_ = true;
     if (watched(description.mode) && drawsNowhereUnasked()) return drawsNowhereReason();

@@ -3,11 +3,12 @@
 #   play     building the demo and playing it (on a screen, in Xvfb, or into a video file)
 #   package  all of play, and making the Debian package and checking it
 #   test     all of package, and the test, fuzzing and benchmark toolchain
+#   windows  all of play, and the MinGW-w64 cross toolchain, Wine and what the Windows zip needs
 # Only what is missing is installed; nothing happens when everything is there.
 # Each step says what it does in one line on standard error; apt's and dpkg's own output goes to
 # a log file (named in the first line) which is kept, and whose end is shown with the exit code
 # when a step fails.
-# usage: install-deps.sh play|package|test
+# usage: install-deps.sh play|package|test|windows
 set -euo pipefail
 
 play=(
@@ -35,11 +36,23 @@ test=(
 # The validator's version the tests were written against.
 gltf_validator=gltf-validator@2.0.0-dev.3.10
 
+# The Windows build: MinGW-w64's compilers with POSIX threads (std::thread needs them), NASM for
+# libjpeg-turbo's SIMD code, icoutils to pack the icon, Wine to run the tests; libgtest-dev
+# brings the test framework's sources, which the cross-build compiles for Windows. The host's
+# own build (play) makes the soundtrack and the icon's picture, and is what the frames are
+# compared with.
+windows=(
+  "${play[@]}"
+  g++-mingw-w64-x86-64-posix mingw-w64-tools nasm icoutils zip unzip
+  wine wine64 libgtest-dev xdotool
+)
+
 case "${1:-}" in
   play) packages=("${play[@]}") ;;
   package) packages=("${package[@]}") ;;
   test) packages=("${test[@]}") ;;
-  *) echo "usage: $0 play|package|test" >&2; exit 2 ;;
+  windows) packages=("${windows[@]}") ;;
+  *) echo "usage: $0 play|package|test|windows" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -6,6 +6,7 @@
 #   build-test/  normal build, -Werror       everything
 #   build-asan/  ASan + UBSan build          all but the slow, realtime and layering tests
 #   build-fuzz/  clang, the fuzz targets     the fuzz tests: each fuzzer for a bounded time
+#   build-windows/  MinGW-w64, under Wine       scripts/test-windows.sh
 # Each pass runs with TMPDIR a fresh folder in its build folder, and fails listing whatever a
 # test left there.
 set -euo pipefail
@@ -53,4 +54,7 @@ cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang+
   -DDEMO_FUZZ=ON -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build build-fuzz -j "$jobs" --target fuzz_lwo fuzz_jpeg fuzz_lws
 run_tests build-fuzz -L fuzz
+
+echo "== Windows, under Wine ==" >&2
+scripts/test-windows.sh
 echo "all tests passed" >&2

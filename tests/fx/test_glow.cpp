@@ -74,7 +74,7 @@ TEST(GlowEffect, LoadsThePicture) {
     ASSERT_TRUE(std::filesystem::exists(picture)) << "test data missing: " << picture;
     REQUIRE_GL();
     GlowEffect glow;
-    EXPECT_FALSE(glow.loadGlow(picture.c_str(), kDesignFrame));
+    EXPECT_FALSE(glow.loadGlow(picture.u8string().c_str(), kDesignFrame));
     EXPECT_NE(glow.pictureTexture, 0u);
     EXPECT_NE(glow.pictureTexture, glow.captureTexture);
 }

@@ -94,7 +94,7 @@ void wideView() {
     glLoadIdentity();
 }
 
-using Polygon = std::vector<Vec3>;  // corners in eye coordinates
+using DrawnPolygon = std::vector<Vec3>;  // corners in eye coordinates
 
 Vec3 eyeFromWindow(const GLfloat* w) {
     return {w[0] / 800.0f * 2 * kHalfW - kHalfW, w[1] / 600.0f * 2 * kHalfH - kHalfH,
@@ -102,14 +102,14 @@ Vec3 eyeFromWindow(const GLfloat* w) {
 }
 
 // Runs `draw` in feedback mode and returns the polygons it drew; other primitives fail the test.
-std::vector<Polygon> polygonsDrawnBy(const std::function<void()>& draw) {
+std::vector<DrawnPolygon> polygonsDrawnBy(const std::function<void()>& draw) {
     std::vector<GLfloat> buffer(1 << 20);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D, buffer.data());
     glRenderMode(GL_FEEDBACK);
     draw();
     const GLint used = glRenderMode(GL_RENDER);
     EXPECT_GE(used, 0) << "feedback buffer overflow";
-    std::vector<Polygon> polygons;
+    std::vector<DrawnPolygon> polygons;
     for (GLint i = 0; i < used;) {
         const auto token = GLint(buffer[i++]);
         if (token != GL_POLYGON_TOKEN) {
@@ -117,7 +117,7 @@ std::vector<Polygon> polygonsDrawnBy(const std::function<void()>& draw) {
             break;
         }
         const auto count = GLint(buffer[i++]);
-        Polygon p;
+        DrawnPolygon p;
         for (GLint k = 0; k < count; ++k, i += 3) p.push_back(eyeFromWindow(&buffer[i]));
         polygons.push_back(p);
     }
@@ -131,7 +131,7 @@ Vec3 expectedEye(const Vec3& p, float degrees, float zOffset, float zScale) {
             float(p.x * std::sin(a) + p.y * std::cos(a)), -120.0f + zOffset + zScale * p.z};
 }
 
-void expectMeshAt(const std::vector<Polygon>& drawn, const TubeEffect& tube, float degrees,
+void expectMeshAt(const std::vector<DrawnPolygon>& drawn, const TubeEffect& tube, float degrees,
                   float zOffset) {
     ASSERT_GE(drawn.size(), tube.mesh.polygons.size());
     for (size_t t = 0; t < tube.mesh.polygons.size(); ++t) {
@@ -154,7 +154,7 @@ protected:
         ASSERT_FALSE(tube.loadTubeEffect(writeTestObject().c_str(), 0)) << tube.mesh.lastError();
     }
 
-    std::vector<Polygon> drawOnce() {
+    std::vector<DrawnPolygon> drawOnce() {
         return polygonsDrawnBy([this] { tube.drawTubeEffect(); });
     }
 
@@ -231,11 +231,11 @@ TEST_F(TubeEffectTest, SpritesMarkEveryMorphPointUntilTheyShrinkAway) {
     ASSERT_EQ(tube.mesh.morphStart.size(), corners.size());
     EXPECT_EQ(tube.mesh.morphStart[0].x, corners[0].x) << "a second start replaced the morph";
 
-    const std::vector<Polygon> drawn = drawOnce();
+    const std::vector<DrawnPolygon> drawn = drawOnce();
     const size_t meshCount = tube.mesh.polygons.size();
     // Sprites, then the mesh, then the morph points as triangles in eye space.
     ASSERT_EQ(drawn.size(), corners.size() * perSprite + meshCount + corners.size() / 3);
-    const Polygon& morphTriangle = drawn[corners.size() * perSprite + meshCount];
+    const DrawnPolygon& morphTriangle = drawn[corners.size() * perSprite + meshCount];
     EXPECT_NEAR(morphTriangle[0].x, corners[0].x, 0.01);
     EXPECT_NEAR(morphTriangle[0].y, corners[0].y, 0.01);
 

@@ -5,23 +5,23 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/file_system.h"
+
 namespace testsupport {
 namespace {
 
 class ScratchFolder {
 public:
     ScratchFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/demo-test-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            std::perror("cannot make a scratch folder for the test");
+        const std::string error = files::makeUniqueFolder(files::temporaryFolder() + "/demo-test-", path_);
+        if (!error.empty()) {
+            std::fprintf(stderr, "cannot make a scratch folder for the test: %s\n", error.c_str());
             std::abort();
         }
-        path_ = pattern;
     }
     ~ScratchFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(std::filesystem::u8path(path_), ignored);
     }
     const std::string& path() const { return path_; }
 

@@ -26,6 +26,8 @@ void install(SecondSignal second) {
     }
 }
 
+void ignoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
+
 int caught() { return recorded; }
 
 // A signal that lands between the read and the reset is lost; the first one already stops.
