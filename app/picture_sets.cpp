@@ -1,13 +1,12 @@
 #include "app/picture_sets.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <filesystem>
 #include <system_error>
 
 #include "app/soundtrack_location.h"
 #include "assets/embedded_assets.h"
+#include "files/file_system.h"
 
 namespace fs = std::filesystem;
 
@@ -17,15 +16,14 @@ bool holdsEveryPicture(const fs::path& folder) {
     for (int asset = assetActOneTextureA; asset <= assetFinale2; ++asset) {
         const fs::path file = folder / embeddedAsset(asset).name;
         std::error_code error;
-        if (!fs::is_regular_file(file, error) || access(file.c_str(), R_OK) != 0) return false;
+        if (!fs::is_regular_file(file, error) || !files::readable(file.u8string())) return false;
     }
     return true;
 }
 
 std::string programFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : self.parent_path().string();
+    const std::string self = files::programPath();
+    return self.empty() ? std::string() : fs::u8path(self).parent_path().u8string();
 }
 
 }  // namespace
@@ -40,7 +38,7 @@ std::string findPictureSet(int set, const std::string& searchFirst) {
     const std::string name = "pictures-" + std::to_string(set) + "x";
     for (const std::string& parent : {searchFirst, programFolder(), installedDataFolder()}) {
         if (parent.empty()) continue;
-        if (holdsEveryPicture(fs::path(parent) / name)) return (fs::path(parent) / name).string();
+        if (holdsEveryPicture(fs::u8path(parent) / name)) return (fs::u8path(parent) / name).u8string();
         if (!searchFirst.empty()) break;
     }
     return {};

@@ -1,5 +1,8 @@
 #include "lwo/lit_mesh.h"
 
+// The wrap modes past GL 1.1 are constants only; Windows' gl.h stops at 1.1.
+#include <GL/glext.h>
+
 #include <algorithm>
 
 namespace {

@@ -3,6 +3,8 @@
 #include "scene/lws_scene.h"
 
 #include <GL/gl.h>
+// The separate specular colour is GL 1.2, a constant only; Windows' gl.h stops at 1.1.
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <array>

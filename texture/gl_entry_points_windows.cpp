@@ -1,5 +1,5 @@
-// The OpenGL functions past version 1.1 that the drawing surface and the late start call by
-// name. Linux's libGL exports them; Windows' opengl32.dll stops at 1.1 and hands the rest out
+// The OpenGL functions past version 1.1 that the engine calls by name (the picture upload's
+// mipmaps, the drawing surface, the late start). Linux's libGL exports them; Windows' opengl32.dll stops at 1.1 and hands the rest out
 // through wglGetProcAddress, so here each is defined as a forwarder to the driver's entry,
 // looked up at its first call (with a context current, as every call is). The calls themselves
 // stay as they are written.
@@ -18,6 +18,11 @@ Function entry(Function& slot, const char* name) {
 }
 
 }  // namespace
+
+void APIENTRY glGenerateMipmap(GLenum target) {
+    static PFNGLGENERATEMIPMAPPROC f;
+    entry(f, "glGenerateMipmap")(target);
+}
 
 void APIENTRY glBindFramebuffer(GLenum target, GLuint framebuffer) {
     static PFNGLBINDFRAMEBUFFERPROC f;
