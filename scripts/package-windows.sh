@@ -170,10 +170,11 @@ done
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$prefix/licences/mingw-w64-runtime.txt"
 cp /usr/share/doc/fonts-liberation/copyright "$prefix/licences/fonts-liberation.txt"
 
-# The host's build: the soundtrack and the icon's pictures, made as the Linux build makes them.
+# The host's build: the soundtrack, the icon's pictures and the picture sets at 2x and 4x, made
+# as the Linux build makes them.
 say "building the host's soundtrack and icon in build-windows/host/"
 cmake -S . -B "$top/host" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEMO_TESTS=OFF -DDEMO_BENCH=OFF >/dev/null
-cmake --build "$top/host" -j "$jobs" --target soundtrack icons lwo-info lws-info invitation-capture >/dev/null
+cmake --build "$top/host" -j "$jobs" --target soundtrack icons picture_sets lwo-info lws-info invitation-capture >/dev/null
 
 say "cross-building the project in build-windows/build/"
 cmake -S . -B "$top/build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DDEMO_WINDOWS_PREFIX="$prefix" \

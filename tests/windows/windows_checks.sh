@@ -132,6 +132,10 @@ check_zip() {
   (cd "$unpacked" && host_run "$host/tools/lwo-info" --json "../obiekt żółw.lwo") >"$scratch/linux.json"
   cmp -s "$scratch/linux.json" "$scratch/windows.json" || fail "lwo-info.exe's output differs from the unpacked folder"
   (cd "$unpacked" && wine_run invitation.exe --version) >/dev/null || fail "invitation.exe --version from the unpacked zip"
+  # A show drawn at four times the size finds the pictures painted for it beside the program.
+  (cd "$unpacked" && wine_run invitation-capture.exe --null --scale 4 --from 1 --to 1) 2>"$scratch/said" >/dev/null ||
+    fail "invitation-capture.exe --scale 4 from the unpacked zip: $(tail -1 "$scratch/said")"
+  grep -q "are not installed" "$scratch/said" && fail "the zip's picture sets were not found: $(cat "$scratch/said")"
   local wanted="kernel32|user32|gdi32|opengl32|glu32|msvcrt|imm32|winmm|version|setupapi|ole32|oleaut32|shell32|shlwapi|advapi32|libmpg123-0"
   for program in "$unpacked"/*.exe "$unpacked"/*.dll; do
     x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' | sed 's/\.dll$//' |
