@@ -111,6 +111,47 @@ check_no_music() {
   grep -q "inv2.mp3 is neither" "$scratch/said" || fail "no word of the missing soundtrack: $(cat "$scratch/said")"
 }
 
+# Music shorter than the show (its first 100 KB, about 4 s), started near the end: the show
+# plays on past the music to its own end, exits 1, and says once where the music ended.
+check_short_music() {
+  cp "$build/invitation.exe" "$build/libmpg123-0.dll" "$scratch/"
+  head -c 100000 "$build/inv2.mp3" >"$scratch/inv2.mp3"
+  local code=0
+  (cd "$scratch" && timeout -s KILL 280 env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy wine invitation.exe --start 170 --window 2>"$scratch/said") ||
+    code=$?
+  [ "$code" -eq 1 ] || fail "music shorter than the show: exit $code, not 1 at the show's end: $(tail -3 "$scratch/said")"
+  [ "$(no_cr <"$scratch/said" | grep -c "^music: the music ended at [0-9.]* s; the show goes on without it$")" = 1 ] ||
+    fail "no one line saying where the music ended: $(cat "$scratch/said")"
+}
+
+# --window WxH gives a window of that size; --loop starts over at the end instead of ending
+# (--sharp drawing it at that size meanwhile); F11 turns the window into the full screen and
+# back; Escape then ends it with 0.
+check_window_keys() {
+  (cd "$build" && wine_run invitation.exe --window 1024x768 --loop --sharp --start 174) &
+  local demo=$! window
+  window=$(wait_for_window $demo)
+  window_size() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
+  [ "$(window_size)" = 1024x768 ] || { kill $demo; fail "--window 1024x768 gave a window of $(window_size)"; }
+  # The show ends at 175.5 s: a show that loops is still there well after.
+  sleep 8
+  kill -0 $demo 2>/dev/null || fail "--loop: the show ended at its end instead of starting over"
+  xdotool windowactivate --sync "$window" key F11 2>/dev/null || xdotool key --window "$window" F11
+  local full=""
+  for _ in $(seq 20); do
+    [ "$(window_size)" = 1920x1080 ] && full=yes && break
+    sleep 0.5
+  done
+  [ -n "$full" ] || { kill $demo; fail "F11 left the window at $(window_size), not the 1920x1080 screen"; }
+  xdotool windowactivate --sync "$window" key F11 2>/dev/null || xdotool key --window "$window" F11
+  for _ in $(seq 20); do
+    [ "$(window_size)" = 1024x768 ] && full="" && break
+    sleep 0.5
+  done
+  [ -z "$full" ] || { kill $demo; fail "a second F11 left the show at $(window_size), not back in its 1024x768 window"; }
+  end_with_escape $demo "$window"
+}
+
 check_bad_option() {
   local code=0
   (cd "$build" && wine_run invitation.exe --no-such-option 2>"$scratch/said") || code=$?
