@@ -152,6 +152,22 @@ check_window_keys() {
   end_with_escape $demo "$window"
 }
 
+# --mode-switch on a screen that offers no 800x600 mode: full screen at the screen's own size,
+# with one line saying so; Escape then ends it with 0 (the window's GL objects are let go after
+# its context, which must not reach the driver).
+check_mode_switch() {
+  (cd "$build" && wine_run invitation.exe --mode-switch 2>"$scratch/said") &
+  local demo=$! window
+  window=$(wait_for_window $demo)
+  sleep 3
+  local size
+  size=$(xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p')
+  [ "$size" = 1920x1080 ] || { kill $demo; fail "--mode-switch without the mode gave a window of $size"; }
+  end_with_escape $demo "$window"
+  grep -q "the display offers no 800x600 mode; playing full screen at its own resolution" "$scratch/said" ||
+    fail "no word of the missing mode: $(cat "$scratch/said")"
+}
+
 check_bad_option() {
   local code=0
   (cd "$build" && wine_run invitation.exe --no-such-option 2>"$scratch/said") || code=$?
