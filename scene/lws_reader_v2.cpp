@@ -4,7 +4,6 @@
 #include "scene/scene_reading.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -45,11 +44,7 @@ private:
             readItemSetting(token)) {
             return;
         }
-        if (token == "Plugin") {
-            reading_.skipPlugin();
-        } else if (!token.empty() && std::isalpha(static_cast<unsigned char>(token[0]))) {
-            ++scene_.skippedKeywords;
-        }
+        reading_.skipUnread(token, false);
     }
 
     bool readItemStart(const std::string& token) {

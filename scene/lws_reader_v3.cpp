@@ -27,50 +27,52 @@ void appendMotionSamples(std::vector<MotionSample>& samples,
 
 }  // namespace
 
-SceneKeywordV3 sceneKeywordV3(const std::string& token) {
-    struct Keyword {
-        const char* token;
-        SceneKeywordV3 code;
-    };
-    static const Keyword kKeywords[] = {
-        {"FirstFrame", SceneKeywordV3::FirstFrame},
-        {"LastFrame", SceneKeywordV3::LastFrame},
-        {"FrameStep", SceneKeywordV3::FrameStep},
-        {"FramesPerSecond", SceneKeywordV3::FramesPerSecond},
-        {"LoadObjectLayer", SceneKeywordV3::LoadObjectLayer},
-        {"AddCamera", SceneKeywordV3::AddCamera},
-        {"AddLight", SceneKeywordV3::AddLight},
-        {"PreviewFirstFrame", SceneKeywordV3::PreviewFirstFrame},
-        {"PreviewLastFrame", SceneKeywordV3::PreviewLastFrame},
-        {"PreviewFrameStep", SceneKeywordV3::PreviewFrameStep},
-    };
-    for (const Keyword& keyword : kKeywords) {
+namespace {
+
+template <typename Code>
+struct Keyword {
+    const char* token;
+    Code code;
+};
+
+const Keyword<SceneKeywordV3> kKeywordsV3[] = {
+    {"FirstFrame", SceneKeywordV3::FirstFrame},
+    {"LastFrame", SceneKeywordV3::LastFrame},
+    {"FrameStep", SceneKeywordV3::FrameStep},
+    {"FramesPerSecond", SceneKeywordV3::FramesPerSecond},
+    {"LoadObjectLayer", SceneKeywordV3::LoadObjectLayer},
+    {"AddCamera", SceneKeywordV3::AddCamera},
+    {"AddLight", SceneKeywordV3::AddLight},
+    {"PreviewFirstFrame", SceneKeywordV3::PreviewFirstFrame},
+    {"PreviewLastFrame", SceneKeywordV3::PreviewLastFrame},
+    {"PreviewFrameStep", SceneKeywordV3::PreviewFrameStep},
+};
+
+const Keyword<SceneKeywordV1> kKeywordsV1[] = {
+    {"FirstFrame", SceneKeywordV1::FrameRange},
+    {"LastFrame", SceneKeywordV1::FrameRange},
+    {"FrameStep", SceneKeywordV1::FrameStep},
+    {"FramesPerSecond", SceneKeywordV1::FramesPerSecond},
+    {"LoadObject", SceneKeywordV1::LoadObject},
+    {"CameraMotion", SceneKeywordV1::CameraMotion},
+    {"ZoomFactor", SceneKeywordV1::ZoomFactor},
+    {"CustomSize", SceneKeywordV1::CustomSize},
+    {"PixelAspectRatio", SceneKeywordV1::PixelAspectRatio},
+};
+
+template <typename Code, size_t N>
+Code codeOf(const Keyword<Code> (&keywords)[N], const std::string& token) {
+    for (const Keyword<Code>& keyword : keywords) {
         if (token == keyword.token) return keyword.code;
     }
-    return SceneKeywordV3::Unknown;
+    return Code::Unknown;
 }
 
-SceneKeywordV1 sceneKeywordV1(const std::string& token) {
-    struct Keyword {
-        const char* token;
-        SceneKeywordV1 code;
-    };
-    static const Keyword kKeywords[] = {
-        {"FirstFrame", SceneKeywordV1::FrameRange},
-        {"LastFrame", SceneKeywordV1::FrameRange},
-        {"FrameStep", SceneKeywordV1::FrameStep},
-        {"FramesPerSecond", SceneKeywordV1::FramesPerSecond},
-        {"LoadObject", SceneKeywordV1::LoadObject},
-        {"CameraMotion", SceneKeywordV1::CameraMotion},
-        {"ZoomFactor", SceneKeywordV1::ZoomFactor},
-        {"CustomSize", SceneKeywordV1::CustomSize},
-        {"PixelAspectRatio", SceneKeywordV1::PixelAspectRatio},
-    };
-    for (const Keyword& keyword : kKeywords) {
-        if (token == keyword.token) return keyword.code;
-    }
-    return SceneKeywordV1::Unknown;
-}
+}  // namespace
+
+SceneKeywordV3 sceneKeywordV3(const std::string& token) { return codeOf(kKeywordsV3, token); }
+
+SceneKeywordV1 sceneKeywordV1(const std::string& token) { return codeOf(kKeywordsV1, token); }
 
 namespace {
 
@@ -161,12 +163,30 @@ private:
                code == SceneKeywordV3::AddLight;
     }
 
-    // A block that meets the next item's keyword leaves it to the loop that reads items.
+    // A block that meets the next item's keyword leaves it to the loop that reads items (a
+    // version 1 object ends at ObjectMotion in the same way).
     void endedByNextItem(const std::string& item, int32_t line, const std::string& found) {
         reading_.tokens().putBack();
         reading_.warn(reading_.sourceName() + ": line " + std::to_string(line) + ": " + item +
                       " has " + found + " before the next item, at line " +
                       std::to_string(reading_.line()) + "; it ends there");
+    }
+
+    // An item's lines, each given to `readLine`, which says whether it was the block's last. A
+    // block that lacks its last line would read on through every item after it; it ends instead
+    // where the next item begins, which is then read as its own, and a warning names the item
+    // and what it lacked (`lacking`, asked only then).
+    template <typename ReadLine, typename Lacking>
+    void readItemLines(int32_t line, ReadLine readLine, Lacking lacking) {
+        std::string token;
+        while (reading_.next(token)) {
+            if (beginsItem(token)) {
+                const auto [item, found] = lacking();
+                endedByNextItem(item, line, found);
+                return;
+            }
+            if (readLine(token)) return;
+        }
     }
 
     void readObjectBlock() {
@@ -176,15 +196,7 @@ private:
         object.name = reading_.keptToken();
         object.line = reading_.line();
         bool countKnown = false;
-        std::string token;
-        while (reading_.next(token)) {
-            if (beginsItem(token)) {
-                endedByNextItem("object " + object.name, object.line,
-                                countKnown ? std::to_string(object.channels.size()) + " of its " +
-                                                 std::to_string(object.numChannels) + " channels"
-                                           : "no NumChannels");
-                break;
-            }
+        const auto readLine = [&](const std::string& token) {
             if (token == "NumChannels") {
                 object.numChannels = reading_.readInt();
                 countKnown = true;
@@ -193,9 +205,14 @@ private:
             } else if (token == "Channel") {
                 readChannel(object.channels);
             }
-            if (countKnown && static_cast<int64_t>(object.channels.size()) >= object.numChannels)
-                break;
-        }
+            return countKnown && static_cast<int64_t>(object.channels.size()) >= object.numChannels;
+        };
+        readItemLines(object.line, readLine, [&] {
+            return std::make_pair("object " + object.name,
+                                  countKnown ? std::to_string(object.channels.size()) + " of its " +
+                                                   std::to_string(object.numChannels) + " channels"
+                                             : std::string("no NumChannels"));
+        });
         reading_.bakeByRate(object);
         scene_.objects.push_back(std::move(object));
     }
@@ -215,34 +232,35 @@ private:
         }
     }
 
+    // The lines every item of version 3 may have; false for any other.
+    bool readItemLine(SceneItem& item, const std::string& token) {
+        if (token == "NumChannels") {
+            item.numChannels = reading_.readInt();
+        } else if (token == "Channel") {
+            readChannel(item.channels);
+        } else {
+            return false;
+        }
+        return true;
+    }
+
     void readCameraBlock() {
         if (!reading_.beginItem(sizeof(SceneCamera))) return;
         SceneCamera camera;
-        const int32_t line = reading_.line();
-        std::string token;
-        while (reading_.next(token)) {
-            if (beginsItem(token)) {
-                endedByNextItem("camera " + camera.cameraName, line, "no PixelAspect");
-                break;
+        const auto readLine = [&](const std::string& token) {
+            if (readItemLine(camera, token) || reading_.readCameraLens(camera, token)) {
+                return token == "PixelAspect";
             }
-            if (token == "NumChannels") {
-                camera.numChannels = reading_.readInt();
-            } else if (token == "CameraName") {
+            if (token == "CameraName") {
                 camera.cameraName = reading_.keptToken();
             } else if (token == "ShowCamera") {
                 reading_.readShowPair(camera.showPair);
-            } else if (token == "Channel") {
-                readChannel(camera.channels);
-            } else if (token == "ZoomFactor") {
-                camera.zoomFactor = static_cast<float>(reading_.readNumber());
-            } else if (token == "FrameSize") {
-                camera.frameWidth = static_cast<float>(reading_.readNumber());
-                camera.frameHeight = static_cast<float>(reading_.readNumber());
-            } else if (token == "PixelAspect") {
-                camera.pixelAspect = static_cast<float>(reading_.readNumber());
-                break;
             }
-        }
+            return false;
+        };
+        readItemLines(reading_.line(), readLine, [&] {
+            return std::make_pair("camera " + camera.cameraName, std::string("no PixelAspect"));
+        });
         reading_.bakeByRate(camera);
         SceneReading::finishCamera(camera);
         scene_.camera = std::move(camera);
@@ -251,30 +269,20 @@ private:
     void readLightBlock() {
         if (!reading_.beginItem(sizeof(SceneLight))) return;
         SceneLight light;
-        const int32_t line = reading_.line();
-        std::string token;
-        while (reading_.next(token)) {
-            if (beginsItem(token)) {
-                endedByNextItem("light " + light.name, line, "no LightType");
-                break;
+        const auto readLine = [&](const std::string& token) {
+            if (readItemLine(light, token) || reading_.readLightSetting(light, token)) {
+                return token == "LightType";
             }
             if (token == "LightName") {
                 light.name = reading_.keptToken();
             } else if (token == "ShowLight") {
                 reading_.readShowPair(light.showPair);
-            } else if (token == "NumChannels") {
-                light.numChannels = reading_.readInt();
-            } else if (token == "Channel") {
-                readChannel(light.channels);
-            } else if (token == "LightColor") {
-                for (float& c : light.lightColour) c = static_cast<float>(reading_.readNumber());
-            } else if (token == "LightIntensity") {
-                light.lightIntensity = static_cast<float>(reading_.readNumber());
-            } else if (token == "LightType") {
-                light.lightType = static_cast<float>(reading_.readNumber());
-                break;
             }
-        }
+            return false;
+        };
+        readItemLines(reading_.line(), readLine, [&] {
+            return std::make_pair("light " + light.name, std::string("no LightType"));
+        });
         reading_.bakeByRate(light);
         scene_.lights.push_back(std::move(light));
     }

@@ -53,13 +53,7 @@ private:
     void readKeyword(const std::string& token) {
         if (readFrameSetting(token) || readAmbient(token) || readItemStart(token) || readItemSetting(token))
             return;
-        if (token == "{") {
-            skipBlock();
-        } else if (token == "Plugin") {
-            skipPlugin();
-        } else if (!token.empty() && std::isalpha(static_cast<unsigned char>(token[0]))) {
-            ++scene_.skippedKeywords;
-        }
+        reading_.skipUnread(token, true);
     }
 
     bool readFrameSetting(const std::string& token) { return reading_.readFrameSetting(token); }
@@ -126,13 +120,8 @@ private:
     }
 
     bool readLightSetting(const std::string& token) {
-        if (token == "LightColor") {
-            for (float& c : light_.lightColour) c = static_cast<float>(reading_.readNumber());
-        } else if (token == "LightIntensity") {
-            light_.lightIntensity = static_cast<float>(reading_.readNumber());
-        } else if (token == "LightType") {
-            light_.lightType = static_cast<float>(reading_.readNumber());
-        } else if (token == "LightConeAngle") {
+        if (reading_.readLightSetting(light_, token)) return true;
+        if (token == "LightConeAngle") {
             light_.coneAngle = static_cast<float>(reading_.readNumber());
         } else if (token == "LightEdgeAngle") {
             light_.edgeAngle = static_cast<float>(reading_.readNumber());
@@ -142,19 +131,7 @@ private:
         return true;
     }
 
-    bool readCameraSetting(const std::string& token) {
-        if (token == "ZoomFactor") {
-            camera_.zoomFactor = static_cast<float>(reading_.readNumber());
-        } else if (token == "FrameSize") {
-            camera_.frameWidth = static_cast<float>(reading_.readNumber());
-            camera_.frameHeight = static_cast<float>(reading_.readNumber());
-        } else if (token == "PixelAspect") {
-            camera_.pixelAspect = static_cast<float>(reading_.readNumber());
-        } else {
-            return false;
-        }
-        return true;
-    }
+    bool readCameraSetting(const std::string& token) { return reading_.readCameraLens(camera_, token); }
 
     void startItem(Kind kind, size_t recordBytes) {
         finishItem();
@@ -205,7 +182,6 @@ private:
     }
 
     void skipBlock() { reading_.skipBlock(); }
-    void skipPlugin() { reading_.skipPlugin(); }
 
     void finishItem() {
         const Kind kind = kind_;

@@ -4,6 +4,7 @@
 #include "text/json_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <ostream>
 
@@ -114,9 +115,46 @@ void SceneReading::skipPlugin() {
     }
 }
 
+void SceneReading::skipUnread(const std::string& token, bool bracedBlocks) {
+    if (bracedBlocks && token == "{") {
+        skipBlock();
+    } else if (token == "Plugin") {
+        skipPlugin();
+    } else if (!token.empty() && std::isalpha(static_cast<unsigned char>(token[0]))) {
+        ++scene_.skippedKeywords;
+    }
+}
+
 void SceneReading::readShowPair(int32_t (&pair)[2]) {
     pair[0] = readInt();
     pair[1] = readInt();
+}
+
+bool SceneReading::readCameraLens(SceneCamera& camera, const std::string& token) {
+    if (token == "ZoomFactor") {
+        camera.zoomFactor = static_cast<float>(readNumber());
+    } else if (token == "FrameSize") {
+        camera.frameWidth = static_cast<float>(readNumber());
+        camera.frameHeight = static_cast<float>(readNumber());
+    } else if (token == "PixelAspect") {
+        camera.pixelAspect = static_cast<float>(readNumber());
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool SceneReading::readLightSetting(SceneLight& light, const std::string& token) {
+    if (token == "LightColor") {
+        for (float& c : light.lightColour) c = static_cast<float>(readNumber());
+    } else if (token == "LightIntensity") {
+        light.lightIntensity = static_cast<float>(readNumber());
+    } else if (token == "LightType") {
+        light.lightType = static_cast<float>(readNumber());
+    } else {
+        return false;
+    }
+    return true;
 }
 
 size_t SceneReading::roomFor(int64_t declared, int64_t shortestText) const {

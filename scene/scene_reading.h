@@ -74,8 +74,16 @@ public:
     // "EndPlugin" of a "Plugin" already read; each counts as one block skipped.
     void skipBlock();
     void skipPlugin();
+    // A token no reader acted on: a "Plugin" block (and, with `bracedBlocks`, a "{ ... }" block)
+    // skipped whole, a word counted as a keyword skipped, anything else (a number) passed over.
+    void skipUnread(const std::string& token, bool bracedBlocks);
     // The two numbers of a "ShowObject", "ShowLight" or "ShowCamera" line.
     void readShowPair(int32_t (&pair)[2]);
+    // A camera's "ZoomFactor", "FrameSize" or "PixelAspect" line, and a light's "LightColor"
+    // (0 to 1), "LightIntensity" or "LightType" line, as versions 3 to 5 write them; false for
+    // any other token.
+    bool readCameraLens(SceneCamera& camera, const std::string& token);
+    bool readLightSetting(SceneLight& light, const std::string& token);
 
     // Room for the records a file says follow, up to as many as the rest of its text can hold
     // at `shortestText` bytes each: a true count then costs no copies as the array doubles, and
