@@ -25,54 +25,53 @@ void appendMotionSamples(std::vector<MotionSample>& samples,
     samples.insert(samples.end(), more.begin(), more.begin() + static_cast<ptrdiff_t>(adding));
 }
 
-}  // namespace
-
-namespace {
-
-template <typename Code>
+// The keywords of both older generations, with the code each has in each (Unknown: not a
+// keyword there), and the label version 3's printout shows a setting's value after, spelt as it
+// always has been (none: not shown).
 struct Keyword {
     const char* token;
-    Code code;
+    SceneKeywordV3 v3;
+    SceneKeywordV1 v1;
+    const char* printed = nullptr;
 };
 
-const Keyword<SceneKeywordV3> kKeywordsV3[] = {
-    {"FirstFrame", SceneKeywordV3::FirstFrame},
-    {"LastFrame", SceneKeywordV3::LastFrame},
-    {"FrameStep", SceneKeywordV3::FrameStep},
-    {"FramesPerSecond", SceneKeywordV3::FramesPerSecond},
-    {"LoadObjectLayer", SceneKeywordV3::LoadObjectLayer},
-    {"AddCamera", SceneKeywordV3::AddCamera},
-    {"AddLight", SceneKeywordV3::AddLight},
-    {"PreviewFirstFrame", SceneKeywordV3::PreviewFirstFrame},
-    {"PreviewLastFrame", SceneKeywordV3::PreviewLastFrame},
-    {"PreviewFrameStep", SceneKeywordV3::PreviewFrameStep},
+const Keyword kKeywords[] = {
+    {"FirstFrame", SceneKeywordV3::FirstFrame, SceneKeywordV1::FrameRange, "\nFirstFrame: "},
+    {"LastFrame", SceneKeywordV3::LastFrame, SceneKeywordV1::FrameRange, "\nLAstFrame: "},
+    {"FrameStep", SceneKeywordV3::FrameStep, SceneKeywordV1::FrameStep, "\nFrameStep: "},
+    {"FramesPerSecond", SceneKeywordV3::FramesPerSecond, SceneKeywordV1::FramesPerSecond,
+     "\nFramesPerSec: "},
+    {"LoadObjectLayer", SceneKeywordV3::LoadObjectLayer, SceneKeywordV1::Unknown},
+    {"AddCamera", SceneKeywordV3::AddCamera, SceneKeywordV1::Unknown},
+    {"AddLight", SceneKeywordV3::AddLight, SceneKeywordV1::Unknown},
+    {"PreviewFirstFrame", SceneKeywordV3::PreviewFirstFrame, SceneKeywordV1::Unknown},
+    {"PreviewLastFrame", SceneKeywordV3::PreviewLastFrame, SceneKeywordV1::Unknown},
+    {"PreviewFrameStep", SceneKeywordV3::PreviewFrameStep, SceneKeywordV1::Unknown},
+    {"LoadObject", SceneKeywordV3::Unknown, SceneKeywordV1::LoadObject},
+    {"CameraMotion", SceneKeywordV3::Unknown, SceneKeywordV1::CameraMotion},
+    {"ZoomFactor", SceneKeywordV3::Unknown, SceneKeywordV1::ZoomFactor},
+    {"CustomSize", SceneKeywordV3::Unknown, SceneKeywordV1::CustomSize},
+    {"PixelAspectRatio", SceneKeywordV3::Unknown, SceneKeywordV1::PixelAspectRatio},
 };
 
-const Keyword<SceneKeywordV1> kKeywordsV1[] = {
-    {"FirstFrame", SceneKeywordV1::FrameRange},
-    {"LastFrame", SceneKeywordV1::FrameRange},
-    {"FrameStep", SceneKeywordV1::FrameStep},
-    {"FramesPerSecond", SceneKeywordV1::FramesPerSecond},
-    {"LoadObject", SceneKeywordV1::LoadObject},
-    {"CameraMotion", SceneKeywordV1::CameraMotion},
-    {"ZoomFactor", SceneKeywordV1::ZoomFactor},
-    {"CustomSize", SceneKeywordV1::CustomSize},
-    {"PixelAspectRatio", SceneKeywordV1::PixelAspectRatio},
-};
-
-template <typename Code, size_t N>
-Code codeOf(const Keyword<Code> (&keywords)[N], const std::string& token) {
-    for (const Keyword<Code>& keyword : keywords) {
-        if (token == keyword.token) return keyword.code;
+const Keyword* keywordOf(const std::string& token) {
+    for (const Keyword& keyword : kKeywords) {
+        if (token == keyword.token) return &keyword;
     }
-    return Code::Unknown;
+    return nullptr;
 }
 
 }  // namespace
 
-SceneKeywordV3 sceneKeywordV3(const std::string& token) { return codeOf(kKeywordsV3, token); }
+SceneKeywordV3 sceneKeywordV3(const std::string& token) {
+    const Keyword* keyword = keywordOf(token);
+    return keyword ? keyword->v3 : SceneKeywordV3::Unknown;
+}
 
-SceneKeywordV1 sceneKeywordV1(const std::string& token) { return codeOf(kKeywordsV1, token); }
+SceneKeywordV1 sceneKeywordV1(const std::string& token) {
+    const Keyword* keyword = keywordOf(token);
+    return keyword ? keyword->v1 : SceneKeywordV1::Unknown;
+}
 
 namespace {
 
@@ -85,30 +84,18 @@ public:
         while (reading_.next(token)) {
             switch (sceneKeywordV3(token)) {
                 case SceneKeywordV3::FirstFrame:
-                    scene_.firstFrame = reading_.readInt();
-                    printSetting("\nFirstFrame: ", scene_.firstFrame);
-                    break;
                 case SceneKeywordV3::LastFrame:
-                    scene_.lastFrame = reading_.readInt();
-                    printSetting("\nLAstFrame: ", scene_.lastFrame);
-                    break;
                 case SceneKeywordV3::FrameStep:
-                    scene_.frameStep = reading_.readInt();
-                    printSetting("\nFrameStep: ", scene_.frameStep);
-                    break;
                 case SceneKeywordV3::FramesPerSecond:
-                    scene_.framesPerSecond = reading_.readInt();
-                    printSetting("\nFramesPerSec: ", scene_.framesPerSecond);
-                    break;
+                case SceneKeywordV3::PreviewFirstFrame:
+                case SceneKeywordV3::PreviewLastFrame:
+                case SceneKeywordV3::PreviewFrameStep: readFrameSetting(token); break;
                 case SceneKeywordV3::LoadObjectLayer: readObjectBlock(); break;
                 case SceneKeywordV3::AddCamera: readCameraBlock(); break;
                 case SceneKeywordV3::AddLight:
                     readLightBlock();
                     printLightList();
                     break;
-                case SceneKeywordV3::PreviewFirstFrame:
-                case SceneKeywordV3::PreviewLastFrame:
-                case SceneKeywordV3::PreviewFrameStep: reading_.readFrameSetting(token); break;
                 case SceneKeywordV3::Unknown: skippedToken(); break;
             }
         }
@@ -145,9 +132,12 @@ public:
 private:
     // ---- version 3 ----
 
-    void printSetting(const char* label, int32_t value) {
-        if (!reading_.progress()) return;
-        *reading_.progress() << label << value << "\n";
+    // Shown in the printout where the keyword has a label.
+    void readFrameSetting(const std::string& token) {
+        const int32_t* value = reading_.readFrameSetting(token);
+        const Keyword* keyword = keywordOf(token);
+        if (!value || !keyword || !keyword->printed || !reading_.progress()) return;
+        *reading_.progress() << keyword->printed << *value << "\n";
         reading_.progressWritten(false);
     }
 
@@ -244,46 +234,53 @@ private:
         return true;
     }
 
-    void readCameraBlock() {
-        if (!reading_.beginItem(sizeof(SceneCamera))) return;
-        SceneCamera camera;
+    // The words of a camera's or a light's block: what its warnings call it, and its name, show
+    // and last lines.
+    struct BlockWords {
+        const char* label;
+        const char* nameLine;
+        const char* showLine;
+        const char* lastLine;
+    };
+
+    // A camera's or a light's block, to its last line: its name, show pair and channels, and the
+    // settings `readSetting` takes. False when the item is over the scene's bound.
+    template <typename Record>
+    bool readSettingsBlock(Record& record, std::string& name, const BlockWords& words,
+                           bool (SceneReading::*readSetting)(Record&, const std::string&)) {
+        if (!reading_.beginItem(sizeof(Record))) return false;
         const auto readLine = [&](const std::string& token) {
-            if (readItemLine(camera, token) || reading_.readCameraLens(camera, token)) {
-                return token == "PixelAspect";
+            if (readItemLine(record, token) || (reading_.*readSetting)(record, token)) {
+                return token == words.lastLine;
             }
-            if (token == "CameraName") {
-                camera.cameraName = reading_.keptToken();
-            } else if (token == "ShowCamera") {
-                reading_.readShowPair(camera.showPair);
+            if (token == words.nameLine) {
+                name = reading_.keptToken();
+            } else if (token == words.showLine) {
+                reading_.readShowPair(record.showPair);
             }
             return false;
         };
         readItemLines(reading_.line(), readLine, [&] {
-            return std::make_pair("camera " + camera.cameraName, std::string("no PixelAspect"));
+            return std::make_pair(words.label + name, "no " + std::string(words.lastLine));
         });
-        reading_.bakeByRate(camera);
+        reading_.bakeByRate(record);
+        return true;
+    }
+
+    void readCameraBlock() {
+        static const BlockWords kWords = {"camera ", "CameraName", "ShowCamera", "PixelAspect"};
+        SceneCamera camera;
+        if (!readSettingsBlock(camera, camera.cameraName, kWords, &SceneReading::readCameraLens)) {
+            return;
+        }
         SceneReading::finishCamera(camera);
         scene_.camera = std::move(camera);
     }
 
     void readLightBlock() {
-        if (!reading_.beginItem(sizeof(SceneLight))) return;
+        static const BlockWords kWords = {"light ", "LightName", "ShowLight", "LightType"};
         SceneLight light;
-        const auto readLine = [&](const std::string& token) {
-            if (readItemLine(light, token) || reading_.readLightSetting(light, token)) {
-                return token == "LightType";
-            }
-            if (token == "LightName") {
-                light.name = reading_.keptToken();
-            } else if (token == "ShowLight") {
-                reading_.readShowPair(light.showPair);
-            }
-            return false;
-        };
-        readItemLines(reading_.line(), readLine, [&] {
-            return std::make_pair("light " + light.name, std::string("no LightType"));
-        });
-        reading_.bakeByRate(light);
+        if (!readSettingsBlock(light, light.name, kWords, &SceneReading::readLightSetting)) return;
         scene_.lights.push_back(std::move(light));
     }
 

@@ -56,7 +56,9 @@ private:
         reading_.skipUnread(token, true);
     }
 
-    bool readFrameSetting(const std::string& token) { return reading_.readFrameSetting(token); }
+    bool readFrameSetting(const std::string& token) {
+        return reading_.readFrameSetting(token) != nullptr;
+    }
 
     bool readAmbient(const std::string& token) {
         if (token == "AmbientColor") {
@@ -120,15 +122,9 @@ private:
     }
 
     bool readLightSetting(const std::string& token) {
-        if (reading_.readLightSetting(light_, token)) return true;
-        if (token == "LightConeAngle") {
-            light_.coneAngle = static_cast<float>(reading_.readNumber());
-        } else if (token == "LightEdgeAngle") {
-            light_.edgeAngle = static_cast<float>(reading_.readNumber());
-        } else {
-            return false;
-        }
-        return true;
+        return reading_.readLightSetting(light_, token) ||
+               reading_.readFloats(token, "LightConeAngle", {&light_.coneAngle}) ||
+               reading_.readFloats(token, "LightEdgeAngle", {&light_.edgeAngle});
     }
 
     bool readCameraSetting(const std::string& token) { return reading_.readCameraLens(camera_, token); }

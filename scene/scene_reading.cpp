@@ -76,7 +76,7 @@ void SceneReading::countBaked(int64_t values) {
 
 // ---- what more than one version reads alike ----
 
-bool SceneReading::readFrameSetting(const std::string& token) {
+const int32_t* SceneReading::readFrameSetting(const std::string& token) {
     static const struct {
         const char* name;
         int32_t SceneRecords::*field;
@@ -92,10 +92,10 @@ bool SceneReading::readFrameSetting(const std::string& token) {
     for (const auto& setting : kSettings) {
         if (token == setting.name) {
             scene_.*setting.field = readInt();
-            return true;
+            return &(scene_.*setting.field);
         }
     }
-    return false;
+    return nullptr;
 }
 
 void SceneReading::skipBlock() {
@@ -130,31 +130,24 @@ void SceneReading::readShowPair(int32_t (&pair)[2]) {
     pair[1] = readInt();
 }
 
-bool SceneReading::readCameraLens(SceneCamera& camera, const std::string& token) {
-    if (token == "ZoomFactor") {
-        camera.zoomFactor = static_cast<float>(readNumber());
-    } else if (token == "FrameSize") {
-        camera.frameWidth = static_cast<float>(readNumber());
-        camera.frameHeight = static_cast<float>(readNumber());
-    } else if (token == "PixelAspect") {
-        camera.pixelAspect = static_cast<float>(readNumber());
-    } else {
-        return false;
-    }
+bool SceneReading::readFloats(const std::string& token, const char* name,
+                              std::initializer_list<float*> fields) {
+    if (token != name) return false;
+    for (float* field : fields) *field = static_cast<float>(readNumber());
     return true;
 }
 
+bool SceneReading::readCameraLens(SceneCamera& camera, const std::string& token) {
+    return readFloats(token, "ZoomFactor", {&camera.zoomFactor}) ||
+           readFloats(token, "FrameSize", {&camera.frameWidth, &camera.frameHeight}) ||
+           readFloats(token, "PixelAspect", {&camera.pixelAspect});
+}
+
 bool SceneReading::readLightSetting(SceneLight& light, const std::string& token) {
-    if (token == "LightColor") {
-        for (float& c : light.lightColour) c = static_cast<float>(readNumber());
-    } else if (token == "LightIntensity") {
-        light.lightIntensity = static_cast<float>(readNumber());
-    } else if (token == "LightType") {
-        light.lightType = static_cast<float>(readNumber());
-    } else {
-        return false;
-    }
-    return true;
+    float* const colour = light.lightColour;
+    return readFloats(token, "LightColor", {&colour[0], &colour[1], &colour[2]}) ||
+           readFloats(token, "LightIntensity", {&light.lightIntensity}) ||
+           readFloats(token, "LightType", {&light.lightType});
 }
 
 size_t SceneReading::roomFor(int64_t declared, int64_t shortestText) const {

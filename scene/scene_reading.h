@@ -13,6 +13,7 @@
 #include "scene/scene_tokens.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -68,8 +69,8 @@ public:
     const SceneLoadCost& cost() const { return cost_; }
 
     // The number after a frame setting ("FirstFrame", "FramesPerSecond", "PreviewLastFrame" ...)
-    // into the scene; false for any other token.
-    bool readFrameSetting(const std::string& token);
+    // into the scene, and the setting's record; null for any other token.
+    const int32_t* readFrameSetting(const std::string& token);
     // Past the "}" that closes a "{" already read, however deeply nested, and past the
     // "EndPlugin" of a "Plugin" already read; each counts as one block skipped.
     void skipBlock();
@@ -84,6 +85,9 @@ public:
     // any other token.
     bool readCameraLens(SceneCamera& camera, const std::string& token);
     bool readLightSetting(SceneLight& light, const std::string& token);
+    // When `token` is `name`, the numbers after it into `fields`, in order.
+    bool readFloats(const std::string& token, const char* name,
+                    std::initializer_list<float*> fields);
 
     // Room for the records a file says follow, up to as many as the rest of its text can hold
     // at `shortestText` bytes each: a true count then costs no copies as the array doubles, and
