@@ -23,10 +23,6 @@ bool parseItemId(const std::string& token, uint32_t& id) {
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 class SceneReaderV5 {
 public:
     explicit SceneReaderV5(SceneReading& reading)
