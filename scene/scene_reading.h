@@ -2,8 +2,9 @@
 // records being filled, what the load has cost against the scene's bounds, and the texts it
 // writes (the progress printout and located reasons). The readers of each version family
 // (scene/lws_reader_v3.h, lws_reader_v2.h, lws_reader_v5.h) take it and share nothing else:
-// what more than one of them does (frame settings, skipped blocks, show pairs, room for declared
-// keys, a key line, baking, the camera's finish) is done here, once.
+// what more than one of them does (frame settings, skipped blocks and words, show pairs, lens
+// and light lines, room for declared keys, key lines and the loop over them, baking, the
+// camera's finish) is done here, once.
 //
 // Bounds: passing one stops the tokens with a located reason and marks the load over its
 // bound; the loader then empties the records (scene/scene_records.h says what each bound is).
