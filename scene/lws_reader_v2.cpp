@@ -1,12 +1,9 @@
 #include "scene/lws_reader_v2.h"
 
 #include "scene/envelope_eval.h"
-#include "scene/lws_reader_v5.h"
-#include "scene/lws_scene.h"
-#include "scene/scene_tokens.h"
+#include "scene/scene_reading.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -28,14 +25,12 @@ bool isShow(const std::string& token) {
     return token == "ShowObject" || token == "ShowLight" || token == "ShowCamera";
 }
 
-}  // namespace
-
-// A friend of LwsScene: it counts what it makes against the scene's own bounds. Each item is
-// made in the scene as its block begins and baked as the next begins (or the text ends), with
-// the frame settings read by then, as the later versions' reader does.
+// Each item is made in the scene as its block begins and baked as the next begins (or the text
+// ends), with the frame settings read by then, as the later versions' reader does.
 class SceneReaderV2 {
 public:
-    SceneReaderV2(LwsScene& scene, SceneTokens& tokens) : scene_(scene), tokens_(tokens) {}
+    explicit SceneReaderV2(SceneReading& reading)
+        : reading_(reading), scene_(reading.scene()), tokens_(reading.tokens()) {}
 
     void read() {
         std::string token;
@@ -45,22 +40,18 @@ public:
 
 private:
     void readKeyword(const std::string& token) {
-        if (readSceneFrameSetting(scene_, token) || readItemStart(token) ||
+        if (reading_.readFrameSetting(token) || readItemStart(token) ||
             readItemSetting(token)) {
             return;
         }
-        if (token == "Plugin") {
-            skipScenePlugin(scene_, tokens_);
-        } else if (!token.empty() && std::isalpha(static_cast<unsigned char>(token[0]))) {
-            ++scene_.skippedKeywords;
-        }
+        reading_.skipUnread(token, false);
     }
 
     bool readItemStart(const std::string& token) {
         if (token == "LoadObject") {
             if (!startItem(sizeof(SceneItem))) return true;
             item_ = &scene_.objects.emplace_back();
-            item_->name = scene_.keptToken();
+            item_->name = reading_.keptToken();
             item_->line = tokens_.line();
         } else if (token == "AddLight") {
             if (!startItem(sizeof(SceneLight))) return true;
@@ -78,7 +69,7 @@ private:
 
     bool startItem(size_t recordBytes) {
         finishItem();
-        return scene_.beginItem(recordBytes);
+        return reading_.beginItem(recordBytes);
     }
 
     bool readItemSetting(const std::string& token) {
@@ -88,9 +79,9 @@ private:
         } else if (token == "Pre/PostBehavior") {
             readBehaviours();
         } else if (isShow(token)) {
-            scene_.readShowPair(item_->showPair);
+            reading_.readShowPair(item_->showPair);
         } else if (token == "LightName" || token == "CameraName") {
-            item_->name = scene_.keptToken();
+            item_->name = reading_.keptToken();
         } else if (light_) {
             return readLightSetting(token);
         } else if (camera_) {
@@ -103,11 +94,11 @@ private:
 
     bool readLightSetting(const std::string& token) {
         if (token == "LightColor") {
-            for (float& c : light_->lightColour) c = static_cast<float>(scene_.readNumber() / 255.0);
+            for (float& c : light_->lightColour) c = static_cast<float>(reading_.readNumber() / 255.0);
         } else if (token == "LgtIntensity") {
-            light_->lightIntensity = static_cast<float>(scene_.readNumber());
+            light_->lightIntensity = static_cast<float>(reading_.readNumber());
         } else if (token == "LightType") {
-            light_->lightType = static_cast<float>(scene_.readNumber());
+            light_->lightType = static_cast<float>(reading_.readNumber());
         } else {
             return false;
         }
@@ -116,10 +107,10 @@ private:
 
     bool readCameraSetting(const std::string& token) {
         if (token == "ZoomFactor") {
-            camera_->zoomFactor = static_cast<float>(scene_.readNumber());
+            camera_->zoomFactor = static_cast<float>(reading_.readNumber());
         } else if (token == "CustomSize") {
-            camera_->frameWidth = static_cast<float>(scene_.readNumber());
-            camera_->frameHeight = static_cast<float>(scene_.readNumber());
+            camera_->frameWidth = static_cast<float>(reading_.readNumber());
+            camera_->frameHeight = static_cast<float>(reading_.readNumber());
         } else {
             return false;
         }
@@ -128,38 +119,31 @@ private:
 
     // "ObjectMotion name count", then each channel's keys.
     void readMotion() {
-        scene_.readToken();
-        const int32_t channels = scene_.readInt();
+        reading_.readToken();
+        const int32_t channels = reading_.readInt();
         item_->numChannels = channels;
         for (int32_t c = 0; c < channels && tokens_.good(); ++c) {
-            if (!scene_.withinBound(static_cast<int64_t>(item_->channels.size()) + 1,
-                                    kMaxChannelsPerItem, "channels in one item")) {
-                return;
-            }
+            if (!reading_.beginChannel(item_->channels)) return;
             readChannel();
         }
     }
 
     // "count", then per key "value time interpolation tension continuity bias".
     void readChannel() {
-        scene_.cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray));
         EnvelopeChannel channel;
         channel.channelIndex = static_cast<int32_t>(item_->channels.size());
         const double unit = isAngleChannel(item_->channels.size()) ? kRadiansPerDegree : 1.0;
         Envelope& envelope = channel.envelope;
-        envelope.keyCount = scene_.readInt();
-        // Room once, as announced but no more than the rest of the text can hold.
-        const int64_t room = std::min<int64_t>(
-            envelope.keyCount, static_cast<int64_t>(tokens_.remaining()) / kShortestKeyText);
-        if (room > 0) envelope.keys.reserve(static_cast<size_t>(room));
+        envelope.keyCount = reading_.readInt();
+        envelope.keys.reserve(reading_.roomFor(envelope.keyCount, kShortestKeyText));
         for (int32_t k = 0; k < envelope.keyCount && tokens_.good(); ++k) {
             EnvelopeKey key;
-            key.value = scene_.readNumber() * unit;
-            key.time = scene_.readNumber();
-            const double interpolation = scene_.readNumber();
-            key.param1 = scene_.readNumber();  // tension
-            key.param2 = scene_.readNumber();  // continuity
-            key.param3 = scene_.readNumber();  // bias
+            key.value = reading_.readNumber() * unit;
+            key.time = reading_.readNumber();
+            const double interpolation = reading_.readNumber();
+            key.param1 = reading_.readNumber();  // tension
+            key.param2 = reading_.readNumber();  // continuity
+            key.param3 = reading_.readNumber();  // bias
             if (!tokens_.good()) break;        // a key cut short is no key
             if (interpolation != kTcbInterpolation) {
                 refuseInterpolation(interpolation);
@@ -167,7 +151,7 @@ private:
             }
             key.shape = static_cast<double>(SpanShape::Tcb);
             envelope.keys.push_back(key);
-            scene_.cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeKey));
+            reading_.countBytes(static_cast<int64_t>(sizeof(EnvelopeKey)));
         }
         item_->channels.push_back(std::move(channel));
     }
@@ -182,25 +166,21 @@ private:
     // A pre and a post behaviour for each channel of the motion, in channel order.
     void readBehaviours() {
         for (EnvelopeChannel& channel : item_->channels) {
-            channel.envelope.preBehavior = scene_.readInt();
-            channel.envelope.postBehavior = scene_.readInt();
+            channel.envelope.preBehavior = reading_.readInt();
+            channel.envelope.postBehavior = reading_.readInt();
         }
     }
 
     void finishItem() {
-        if (item_) bakeOverSceneFrames(scene_, *item_);
-        if (camera_) {
-            camera_->cameraName = camera_->name;
-            camera_->fieldOfView = LwsScene::computeFieldOfView(
-                camera_->frameWidth, camera_->frameHeight, camera_->pixelAspect,
-                camera_->zoomFactor);
-        }
+        if (item_) reading_.bakeOverFrames(*item_);
+        if (camera_) SceneReading::finishCamera(*camera_);
         item_ = nullptr;
         light_ = nullptr;
         camera_ = nullptr;
     }
 
-    LwsScene& scene_;
+    SceneReading& reading_;
+    SceneRecords& scene_;
     SceneTokens& tokens_;
     // The item being read, in the scene's own records: pointers into `objects` and `lights`
     // stay valid as nothing is added to them before the item is finished.
@@ -209,4 +189,6 @@ private:
     SceneCamera* camera_ = nullptr;
 };
 
-void readSceneVersion2(LwsScene& scene, SceneTokens& tokens) { SceneReaderV2(scene, tokens).read(); }
+}  // namespace
+
+void readSceneVersion2(SceneReading& reading) { SceneReaderV2(reading).read(); }

@@ -27,8 +27,7 @@
 // the scene's bounds apply as for every version, with the same located refusals.
 #pragma once
 
-class LwsScene;
-class SceneTokens;
+class SceneReading;
 
-// Reads the rest of `tokens` (past the version) into `scene`.
-void readSceneVersion2(LwsScene& scene, SceneTokens& tokens);
+// Reads the rest of the reading's tokens (past the version) into its scene.
+void readSceneVersion2(SceneReading& reading);

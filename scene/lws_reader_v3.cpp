@@ -1,21 +1,18 @@
-// The reader of the two older scene generations: version 1 (one block of numbers per key,
-// linear motion, degrees) and version 3 (an envelope per channel, Hermite motion, radians),
-// with the progress printout both have always written.
-#include "scene/lws_scene.h"
+#include "scene/lws_reader_v3.h"
 
-#include "scene/scene_tokens.h"
+#include "scene/scene_reading.h"
 #include "text/json_text.h"
 
 #include <algorithm>
 #include <cmath>
-#include <iostream>
 #include <iterator>
+#include <ostream>
 
 namespace {
 
 // Samples a motion of K keys appends, bounded like every baked channel. The room grows by
 // doubling but never past the bound, and a first pair gets exactly its own: a far-apart pair
-// would otherwise hold half a channel more while it is copied (see the bound in lws_scene.h).
+// would otherwise hold half a channel more while it is copied (see the bound in scene_records.h).
 void appendMotionSamples(std::vector<MotionSample>& samples,
                          const std::vector<MotionSample>& more) {
     const size_t room = static_cast<size_t>(kMaxSamplesPerChannel) - samples.size();
@@ -28,368 +25,356 @@ void appendMotionSamples(std::vector<MotionSample>& samples,
     samples.insert(samples.end(), more.begin(), more.begin() + static_cast<ptrdiff_t>(adding));
 }
 
-// Room for the records a file says follow, up to as many as the rest of its text can hold at
-// `shortestText` bytes each: a true count then costs no copies as the array doubles, and a
-// false one no more than the text still to read justifies (the caller gives back the rest).
-size_t roomFor(int64_t declared, const SceneTokens* tokens, int64_t shortestText) {
-    const int64_t fitting = tokens ? static_cast<int64_t>(tokens->remaining()) / shortestText : 0;
-    return static_cast<size_t>(std::clamp<int64_t>(declared, 0, fitting));
+// The keywords of both older generations, with the code each has in each (Unknown: not a
+// keyword there), and the label version 3's printout shows a setting's value after, spelt as it
+// always has been (none: not shown).
+struct Keyword {
+    const char* token;
+    SceneKeywordV3 v3;
+    SceneKeywordV1 v1;
+    const char* printed = nullptr;
+};
+
+const Keyword kKeywords[] = {
+    {"FirstFrame", SceneKeywordV3::FirstFrame, SceneKeywordV1::FrameRange, "\nFirstFrame: "},
+    {"LastFrame", SceneKeywordV3::LastFrame, SceneKeywordV1::FrameRange, "\nLAstFrame: "},
+    {"FrameStep", SceneKeywordV3::FrameStep, SceneKeywordV1::FrameStep, "\nFrameStep: "},
+    {"FramesPerSecond", SceneKeywordV3::FramesPerSecond, SceneKeywordV1::FramesPerSecond,
+     "\nFramesPerSec: "},
+    {"LoadObjectLayer", SceneKeywordV3::LoadObjectLayer, SceneKeywordV1::Unknown},
+    {"AddCamera", SceneKeywordV3::AddCamera, SceneKeywordV1::Unknown},
+    {"AddLight", SceneKeywordV3::AddLight, SceneKeywordV1::Unknown},
+    {"PreviewFirstFrame", SceneKeywordV3::PreviewFirstFrame, SceneKeywordV1::Unknown},
+    {"PreviewLastFrame", SceneKeywordV3::PreviewLastFrame, SceneKeywordV1::Unknown},
+    {"PreviewFrameStep", SceneKeywordV3::PreviewFrameStep, SceneKeywordV1::Unknown},
+    {"LoadObject", SceneKeywordV3::Unknown, SceneKeywordV1::LoadObject},
+    {"CameraMotion", SceneKeywordV3::Unknown, SceneKeywordV1::CameraMotion},
+    {"ZoomFactor", SceneKeywordV3::Unknown, SceneKeywordV1::ZoomFactor},
+    {"CustomSize", SceneKeywordV3::Unknown, SceneKeywordV1::CustomSize},
+    {"PixelAspectRatio", SceneKeywordV3::Unknown, SceneKeywordV1::PixelAspectRatio},
+};
+
+const Keyword* keywordOf(const std::string& token) {
+    for (const Keyword& keyword : kKeywords) {
+        if (token == keyword.token) return &keyword;
+    }
+    return nullptr;
 }
 
 }  // namespace
 
-SceneKeywordV3 LwsScene::keywordCodeV3(std::string token) {
-    struct Keyword {
-        const char* token;
-        SceneKeywordV3 code;
-    };
-    static const Keyword kKeywords[] = {
-        {"FirstFrame", SceneKeywordV3::FirstFrame},
-        {"LastFrame", SceneKeywordV3::LastFrame},
-        {"FrameStep", SceneKeywordV3::FrameStep},
-        {"FramesPerSecond", SceneKeywordV3::FramesPerSecond},
-        {"LoadObjectLayer", SceneKeywordV3::LoadObjectLayer},
-        {"AddCamera", SceneKeywordV3::AddCamera},
-        {"AddLight", SceneKeywordV3::AddLight},
-        {"PreviewFirstFrame", SceneKeywordV3::PreviewFirstFrame},
-        {"PreviewLastFrame", SceneKeywordV3::PreviewLastFrame},
-        {"PreviewFrameStep", SceneKeywordV3::PreviewFrameStep},
-    };
-    for (const Keyword& keyword : kKeywords) {
-        if (token == keyword.token) return keyword.code;
-    }
-    return SceneKeywordV3::Unknown;
+SceneKeywordV3 sceneKeywordV3(const std::string& token) {
+    const Keyword* keyword = keywordOf(token);
+    return keyword ? keyword->v3 : SceneKeywordV3::Unknown;
 }
 
-SceneKeywordV1 LwsScene::keywordCodeV1(std::string token) {
-    struct Keyword {
-        const char* token;
-        SceneKeywordV1 code;
-    };
-    static const Keyword kKeywords[] = {
-        {"FirstFrame", SceneKeywordV1::FrameRange},
-        {"LastFrame", SceneKeywordV1::FrameRange},
-        {"FrameStep", SceneKeywordV1::FrameStep},
-        {"FramesPerSecond", SceneKeywordV1::FramesPerSecond},
-        {"LoadObject", SceneKeywordV1::LoadObject},
-        {"CameraMotion", SceneKeywordV1::CameraMotion},
-        {"ZoomFactor", SceneKeywordV1::ZoomFactor},
-        {"CustomSize", SceneKeywordV1::CustomSize},
-        {"PixelAspectRatio", SceneKeywordV1::PixelAspectRatio},
-    };
-    for (const Keyword& keyword : kKeywords) {
-        if (token == keyword.token) return keyword.code;
-    }
-    return SceneKeywordV1::Unknown;
+SceneKeywordV1 sceneKeywordV1(const std::string& token) {
+    const Keyword* keyword = keywordOf(token);
+    return keyword ? keyword->v1 : SceneKeywordV1::Unknown;
 }
 
-// ---- version 3 ----
+namespace {
 
-void LwsScene::readVersion3() {
-    std::string token;
-    while (tokens_->next(token)) {
-        switch (keywordCodeV3(token)) {
-            case SceneKeywordV3::FirstFrame:
-                firstFrame = readInt();
-                printSetting("\nFirstFrame: ", firstFrame);
-                break;
-            case SceneKeywordV3::LastFrame:
-                lastFrame = readInt();
-                printSetting("\nLAstFrame: ", lastFrame);
-                break;
-            case SceneKeywordV3::FrameStep:
-                frameStep = readInt();
-                printSetting("\nFrameStep: ", frameStep);
-                break;
-            case SceneKeywordV3::FramesPerSecond:
-                framesPerSecond = readInt();
-                printSetting("\nFramesPerSec: ", framesPerSecond);
-                break;
-            case SceneKeywordV3::LoadObjectLayer: readObjectBlock(); break;
-            case SceneKeywordV3::AddCamera: readCameraBlock(); break;
-            case SceneKeywordV3::AddLight:
-                readLightBlock();
-                printLightList();
-                break;
-            case SceneKeywordV3::PreviewFirstFrame: previewFirstFrame = readInt(); break;
-            case SceneKeywordV3::PreviewLastFrame: previewLastFrame = readInt(); break;
-            case SceneKeywordV3::PreviewFrameStep: previewFrameStep = readInt(); break;
-            case SceneKeywordV3::Unknown: skippedToken(); break;
+class SceneReaderV3 {
+public:
+    explicit SceneReaderV3(SceneReading& reading) : reading_(reading), scene_(reading.scene()) {}
+
+    void readVersion3() {
+        std::string token;
+        while (reading_.next(token)) {
+            switch (sceneKeywordV3(token)) {
+                case SceneKeywordV3::FirstFrame:
+                case SceneKeywordV3::LastFrame:
+                case SceneKeywordV3::FrameStep:
+                case SceneKeywordV3::FramesPerSecond:
+                case SceneKeywordV3::PreviewFirstFrame:
+                case SceneKeywordV3::PreviewLastFrame:
+                case SceneKeywordV3::PreviewFrameStep: readFrameSetting(token); break;
+                case SceneKeywordV3::LoadObjectLayer: readObjectBlock(); break;
+                case SceneKeywordV3::AddCamera: readCameraBlock(); break;
+                case SceneKeywordV3::AddLight:
+                    readLightBlock();
+                    printLightList();
+                    break;
+                case SceneKeywordV3::Unknown: skippedToken(); break;
+            }
         }
     }
-}
 
-void LwsScene::printSetting(const char* label, int32_t value) {
-    if (!progress) return;
-    *progress << label << value << "\n";
-    progressMidLine_ = false;
-}
-
-void LwsScene::skippedToken() {
-    if (!progress) return;
-    *progress << '.' << std::flush;
-    progressMidLine_ = true;
-}
-
-bool LwsScene::beginsItem(const std::string& token) {
-    const SceneKeywordV3 code = keywordCodeV3(token);
-    return code == SceneKeywordV3::LoadObjectLayer || code == SceneKeywordV3::AddCamera ||
-           code == SceneKeywordV3::AddLight;
-}
-
-// An item's block ends at its last channel (objects), PixelAspect (the camera) or LightType (a
-// light). One that lacks it would read on through every item after it; it ends instead where the
-// next item begins, which is then read as its own, and a line says what was missing. Version 1
-// objects end at ObjectMotion in the same way.
-void LwsScene::endedByNextItem(const std::string& item, int32_t line, const std::string& found) {
-    tokens_->putBack();
-    warnings_.push_back(sourceName_ + ": line " + std::to_string(line) + ": " + item + " has " +
-                        found + " before the next item, at line " +
-                        std::to_string(tokens_->line()) + "; it ends there");
-    endProgressLine();
-    report(warnings_.back());
-}
-
-void LwsScene::readShowPair(int32_t (&pair)[2]) {
-    pair[0] = readInt();
-    pair[1] = readInt();
-}
-
-void LwsScene::readObjectBlock() {
-    if (!beginItem(sizeof(SceneItem))) return;
-    SceneItem object;
-    object.layerNumber = readInt();
-    object.name = keptToken();
-    object.line = tokens_->line();
-    bool countKnown = false;
-    std::string token;
-    while (tokens_->next(token)) {
-        if (beginsItem(token)) {
-            endedByNextItem("object " + object.name, object.line,
-                            countKnown ? std::to_string(object.channels.size()) + " of its " +
-                                             std::to_string(object.numChannels) + " channels"
-                                       : "no NumChannels");
-            break;
+    void readVersion1() {
+        std::string token;
+        while (reading_.next(token)) {
+            switch (sceneKeywordV1(token)) {
+                case SceneKeywordV1::FrameStep: scene_.v1FrameStep = reading_.readInt(); break;
+                case SceneKeywordV1::FramesPerSecond:
+                    scene_.v1FramesPerSecond = reading_.readInt();
+                    break;
+                case SceneKeywordV1::LoadObject: readObjectV1(); break;
+                case SceneKeywordV1::CameraMotion: readMotionV1(scene_.v1CameraMotion); break;
+                case SceneKeywordV1::ZoomFactor:
+                    scene_.v1ZoomFactor = static_cast<float>(reading_.readNumber());
+                    break;
+                case SceneKeywordV1::CustomSize:
+                    scene_.v1FrameWidth = static_cast<float>(reading_.readNumber());
+                    scene_.v1FrameHeight = static_cast<float>(reading_.readNumber());
+                    break;
+                case SceneKeywordV1::PixelAspectRatio:
+                    scene_.v1PixelAspect = static_cast<float>(reading_.readNumber());
+                    break;
+                case SceneKeywordV1::FrameRange:  // their numbers go as tokens
+                case SceneKeywordV1::Unknown: break;
+            }
         }
+        scene_.v1FieldOfView = computeSceneFieldOfView(scene_.v1FrameWidth, scene_.v1FrameHeight,
+                                                       scene_.v1ZoomFactor);
+    }
+
+private:
+    // ---- version 3 ----
+
+    // Shown in the printout where the keyword has a label.
+    void readFrameSetting(const std::string& token) {
+        const int32_t* value = reading_.readFrameSetting(token);
+        const Keyword* keyword = keywordOf(token);
+        if (!value || !keyword || !keyword->printed || !reading_.progress()) return;
+        *reading_.progress() << keyword->printed << *value << "\n";
+        reading_.progressWritten(false);
+    }
+
+    void skippedToken() {
+        if (!reading_.progress()) return;
+        *reading_.progress() << '.' << std::flush;
+        reading_.progressWritten(true);
+    }
+
+    static bool beginsItem(const std::string& token) {
+        const SceneKeywordV3 code = sceneKeywordV3(token);
+        return code == SceneKeywordV3::LoadObjectLayer || code == SceneKeywordV3::AddCamera ||
+               code == SceneKeywordV3::AddLight;
+    }
+
+    // A block that meets the next item's keyword leaves it to the loop that reads items (a
+    // version 1 object ends at ObjectMotion in the same way).
+    void endedByNextItem(const std::string& item, int32_t line, const std::string& found) {
+        reading_.tokens().putBack();
+        reading_.warn(reading_.sourceName() + ": line " + std::to_string(line) + ": " + item +
+                      " has " + found + " before the next item, at line " +
+                      std::to_string(reading_.line()) + "; it ends there");
+    }
+
+    // An item's lines, each given to `readLine`, which says whether it was the block's last. A
+    // block that lacks its last line would read on through every item after it; it ends instead
+    // where the next item begins, which is then read as its own, and a warning names the item
+    // and what it lacked (`lacking`, asked only then).
+    template <typename ReadLine, typename Lacking>
+    void readItemLines(int32_t line, ReadLine readLine, Lacking lacking) {
+        std::string token;
+        while (reading_.next(token)) {
+            if (beginsItem(token)) {
+                const auto [item, found] = lacking();
+                endedByNextItem(item, line, found);
+                return;
+            }
+            if (readLine(token)) return;
+        }
+    }
+
+    void readObjectBlock() {
+        if (!reading_.beginItem(sizeof(SceneItem))) return;
+        SceneItem object;
+        object.layerNumber = reading_.readInt();
+        object.name = reading_.keptToken();
+        object.line = reading_.line();
+        bool countKnown = false;
+        const auto readLine = [&](const std::string& token) {
+            if (token == "NumChannels") {
+                object.numChannels = reading_.readInt();
+                countKnown = true;
+            } else if (token == "ShowObject") {
+                reading_.readShowPair(object.showPair);
+            } else if (token == "Channel") {
+                readChannel(object.channels);
+            }
+            return countKnown && static_cast<int64_t>(object.channels.size()) >= object.numChannels;
+        };
+        readItemLines(object.line, readLine, [&] {
+            return std::make_pair("object " + object.name,
+                                  countKnown ? std::to_string(object.channels.size()) + " of its " +
+                                                   std::to_string(object.numChannels) + " channels"
+                                             : std::string("no NumChannels"));
+        });
+        reading_.bakeByRate(object);
+        scene_.objects.push_back(std::move(object));
+    }
+
+    // "Channel n", tokens up to "Envelope" (its opening brace among them), the envelope.
+    void readChannel(std::vector<EnvelopeChannel>& channels) {
+        if (!reading_.beginChannel(channels)) return;
+        EnvelopeChannel channel;
+        channel.channelIndex = reading_.readInt();
+        std::string token;
+        while (reading_.next(token)) {
+            if (token == "Envelope") {
+                channel.envelope = reading_.readEnvelope(EnvelopeEnd::AtKeyCount);
+                channels.push_back(std::move(channel));
+                return;
+            }
+        }
+    }
+
+    // The lines every item of version 3 may have; false for any other.
+    bool readItemLine(SceneItem& item, const std::string& token) {
         if (token == "NumChannels") {
-            object.numChannels = readInt();
-            countKnown = true;
-        } else if (token == "ShowObject") {
-            readShowPair(object.showPair);
+            item.numChannels = reading_.readInt();
         } else if (token == "Channel") {
-            readChannel(object.channels);
+            readChannel(item.channels);
+        } else {
+            return false;
         }
-        if (countKnown && static_cast<int64_t>(object.channels.size()) >= object.numChannels) break;
+        return true;
     }
-    bakeItem(object);
-    objects.push_back(std::move(object));
-}
 
-bool LwsScene::readChannel(std::vector<EnvelopeChannel>& channels) {
-    if (!withinBound(static_cast<int64_t>(channels.size()) + 1, kMaxChannelsPerItem,
-                     "channels in one item")) {
-        return false;
+    // The words of a camera's or a light's block: what its warnings call it, and its name, show
+    // and last lines.
+    struct BlockWords {
+        const char* label;
+        const char* nameLine;
+        const char* showLine;
+        const char* lastLine;
+    };
+
+    // A camera's or a light's block, to its last line: its name, show pair and channels, and the
+    // settings `readSetting` takes. False when the item is over the scene's bound.
+    template <typename Record>
+    bool readSettingsBlock(Record& record, std::string& name, const BlockWords& words,
+                           bool (SceneReading::*readSetting)(Record&, const std::string&)) {
+        if (!reading_.beginItem(sizeof(Record))) return false;
+        const auto readLine = [&](const std::string& token) {
+            if (readItemLine(record, token) || (reading_.*readSetting)(record, token)) {
+                return token == words.lastLine;
+            }
+            if (token == words.nameLine) {
+                name = reading_.keptToken();
+            } else if (token == words.showLine) {
+                reading_.readShowPair(record.showPair);
+            }
+            return false;
+        };
+        readItemLines(reading_.line(), readLine, [&] {
+            return std::make_pair(words.label + name, "no " + std::string(words.lastLine));
+        });
+        reading_.bakeByRate(record);
+        return true;
     }
-    cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray));
-    EnvelopeChannel channel;
-    channel.channelIndex = readInt();
-    std::string token;
-    while (tokens_->next(token)) {
-        if (token == "Envelope") {
-            channel.envelope = readEnvelope();
-            channels.push_back(std::move(channel));
-            return true;
+
+    void readCameraBlock() {
+        static const BlockWords kWords = {"camera ", "CameraName", "ShowCamera", "PixelAspect"};
+        SceneCamera camera;
+        if (!readSettingsBlock(camera, camera.cameraName, kWords, &SceneReading::readCameraLens)) {
+            return;
         }
+        SceneReading::finishCamera(camera);
+        scene_.camera = std::move(camera);
     }
-    return false;
-}
 
-Envelope LwsScene::readEnvelope() {
-    Envelope envelope;
-    envelope.keyCount = readInt();
-    // "Key" and nine numbers, each after a space.
-    envelope.keys.reserve(roomFor(envelope.keyCount, tokens_.get(), 21));
-    std::string token;
-    while (tokens_ && tokens_->next(token)) {
-        if (token == "Key") {
-            EnvelopeKey key;
-            double* const fields[] = {&key.value,  &key.time,   &key.shape,
-                                      &key.param1, &key.param2, &key.param3,
-                                      &key.param4, &key.param5, &key.param6};
-            for (double* field : fields) *field = readNumber();
-            // A key cut short by the end of the file is no key.
-            if (!tokens_->good()) break;
-            envelope.keys.push_back(key);
-            cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeKey));
-        } else if (token == "Behaviors") {
-            envelope.preBehavior = readInt();
-            envelope.postBehavior = readInt();
-        }
-        if (static_cast<int64_t>(envelope.keys.size()) >= envelope.keyCount) break;
+    void readLightBlock() {
+        static const BlockWords kWords = {"light ", "LightName", "ShowLight", "LightType"};
+        SceneLight light;
+        if (!readSettingsBlock(light, light.name, kWords, &SceneReading::readLightSetting)) return;
+        scene_.lights.push_back(std::move(light));
     }
-    envelope.keys.shrink_to_fit();
-    return envelope;
-}
 
-void LwsScene::readCameraBlock() {
-    if (!beginItem(sizeof(SceneCamera))) return;
-    SceneCamera newCamera;
-    const int32_t line = tokens_->line();
-    std::string token;
-    while (tokens_->next(token)) {
-        if (beginsItem(token)) {
-            endedByNextItem("camera " + newCamera.cameraName, line, "no PixelAspect");
-            break;
+    void printLightList() {
+        if (!reading_.progress()) return;
+        std::ostream& out = *reading_.progress();
+        for (const SceneLight& light : scene_.lights) {
+            // A name is the file's text: escaped, it cannot command the terminal it is shown on.
+            out << "\n\n" << terminal::printable(light.name) << "\n";
+            out << "\n" << light.showPair[0] << " " << light.showPair[1] << "\n";
+            out << "nr channels: " << light.numChannels << "\n";
+            out << "channels size: " << light.channels.size() << "\n";
+            for (size_t j = 0; j < light.channels.size(); ++j) out << "channel nr: " << j << "\n";
         }
-        if (token == "NumChannels") {
-            newCamera.numChannels = readInt();
-        } else if (token == "CameraName") {
-            newCamera.cameraName = keptToken();
-        } else if (token == "ShowCamera") {
-            readShowPair(newCamera.showPair);
-        } else if (token == "Channel") {
-            readChannel(newCamera.channels);
-        } else if (token == "ZoomFactor") {
-            newCamera.zoomFactor = static_cast<float>(readNumber());
-        } else if (token == "FrameSize") {
-            newCamera.frameWidth = static_cast<float>(readNumber());
-            newCamera.frameHeight = static_cast<float>(readNumber());
-        } else if (token == "PixelAspect") {
-            newCamera.pixelAspect = static_cast<float>(readNumber());
-            break;
-        }
+        if (!scene_.lights.empty()) reading_.progressWritten(false);
     }
-    bakeItem(newCamera);
-    newCamera.fieldOfView = computeFieldOfView(newCamera.frameWidth, newCamera.frameHeight,
-                                               newCamera.pixelAspect, newCamera.zoomFactor);
-    camera = std::move(newCamera);
-}
 
-void LwsScene::readLightBlock() {
-    if (!beginItem(sizeof(SceneLight))) return;
-    SceneLight light;
-    const int32_t line = tokens_->line();
-    std::string token;
-    while (tokens_->next(token)) {
-        if (beginsItem(token)) {
-            endedByNextItem("light " + light.name, line, "no LightType");
-            break;
-        }
-        if (token == "LightName") {
-            light.name = keptToken();
-        } else if (token == "ShowLight") {
-            readShowPair(light.showPair);
-        } else if (token == "NumChannels") {
-            light.numChannels = readInt();
-        } else if (token == "Channel") {
-            readChannel(light.channels);
-        } else if (token == "LightColor") {
-            for (float& c : light.lightColour) c = static_cast<float>(readNumber());
-        } else if (token == "LightIntensity") {
-            light.lightIntensity = static_cast<float>(readNumber());
-        } else if (token == "LightType") {
-            light.lightType = static_cast<float>(readNumber());
-            break;
-        }
-    }
-    bakeItem(light);
-    lights.push_back(std::move(light));
-}
+    // ---- version 1 ----
 
-void LwsScene::printLightList() {
-    if (!progress) return;
-    std::ostream& out = *progress;
-    for (const SceneLight& light : lights) {
-        // A name is the file's text: escaped, it cannot command the terminal it is shown on.
-        out << "\n\n" << terminal::printable(light.name) << "\n";
-        out << "\n" << light.showPair[0] << " " << light.showPair[1] << "\n";
-        out << "nr channels: " << light.numChannels << "\n";
-        out << "channels size: " << light.channels.size() << "\n";
-        for (size_t j = 0; j < light.channels.size(); ++j) out << "channel nr: " << j << "\n";
-    }
-    if (!lights.empty()) progressMidLine_ = false;
-}
-
-// ---- version 1 ----
-
-void LwsScene::readVersion1() {
-    std::string token;
-    while (tokens_->next(token)) {
-        switch (keywordCodeV1(token)) {
-            case SceneKeywordV1::FrameStep: v1FrameStep = readInt(); break;
-            case SceneKeywordV1::FramesPerSecond: v1FramesPerSecond = readInt(); break;
-            case SceneKeywordV1::LoadObject: readObjectV1(); break;
-            case SceneKeywordV1::CameraMotion: readMotionV1(v1CameraMotion); break;
-            case SceneKeywordV1::ZoomFactor: v1ZoomFactor = static_cast<float>(readNumber()); break;
-            case SceneKeywordV1::CustomSize:
-                v1FrameWidth = static_cast<float>(readNumber());
-                v1FrameHeight = static_cast<float>(readNumber());
+    void readObjectV1() {
+        if (!reading_.beginItem(sizeof(SceneObjectV1))) return;
+        SceneObjectV1 object;
+        object.name = reading_.keptToken();
+        object.line = reading_.line();
+        std::string token;
+        while (reading_.next(token)) {
+            const SceneKeywordV1 code = sceneKeywordV1(token);
+            if (code == SceneKeywordV1::LoadObject || code == SceneKeywordV1::CameraMotion) {
+                endedByNextItem("object " + object.name, object.line, "no ObjectMotion");
                 break;
-            case SceneKeywordV1::PixelAspectRatio: v1PixelAspect = static_cast<float>(readNumber()); break;
-            case SceneKeywordV1::FrameRange:  // their numbers go as tokens
-            case SceneKeywordV1::Unknown: break;
+            }
+            if (token == "ShowObject") {
+                reading_.readShowPair(object.showPair);
+            } else if (token == "ObjectMotion") {
+                readMotionV1(object.motion);
+                break;
+            }
         }
+        scene_.v1Objects.push_back(std::move(object));
     }
-}
 
-void LwsScene::readObjectV1() {
-    if (!beginItem(sizeof(SceneObjectV1))) return;
-    SceneObjectV1 object;
-    object.name = keptToken();
-    object.line = tokens_->line();
-    std::string token;
-    while (tokens_->next(token)) {
-        const SceneKeywordV1 code = keywordCodeV1(token);
-        if (code == SceneKeywordV1::LoadObject || code == SceneKeywordV1::CameraMotion) {
-            endedByNextItem("object " + object.name, object.line, "no ObjectMotion");
-            break;
+    // A second "CameraMotion" reads into the same record: its keys join the first's and every
+    // pair is interpolated again onto the samples, as files written for this reader expect. The
+    // work that repeats is bounded: each block adds at most a channel's samples, all counted as
+    // baked.
+    void readMotionV1(MotionV1& motion) {
+        const size_t samplesBefore = motion.samples.size();
+        motion.motionName = reading_.keptToken();
+        motion.channelCount = reading_.readInt();
+        motion.keyCount = reading_.readInt();
+        // A key is at least its numbers, each a digit and a space.
+        const int64_t shortestKey = 2 * (int64_t{std::max(motion.channelCount, 0)} + 5);
+        motion.keys.reserve(motion.keys.size() + reading_.roomFor(motion.keyCount, shortestKey));
+        for (int32_t k = 0; k < motion.keyCount && reading_.good(); ++k) {
+            MotionKey key;
+            if (!readKeyV1(motion.channelCount, key)) break;
+            reading_.countBytes(static_cast<int64_t>(sizeof(MotionKey) +
+                                                     key.values.size() * sizeof(double) +
+                                                     key.params.size() * sizeof(int32_t)));
+            motion.keys.push_back(std::move(key));
         }
-        if (token == "ShowObject") {
-            readShowPair(object.showPair);
-        } else if (token == "ObjectMotion") {
-            readMotionV1(object.motion);
-            break;
+        motion.keys.shrink_to_fit();
+        for (size_t k = 0; k + 1 < motion.keys.size() &&
+                           static_cast<int64_t>(motion.samples.size()) < kMaxSamplesPerChannel;
+             ++k) {
+            appendMotionSamples(motion.samples,
+                                interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
         }
+        reading_.countBaked(static_cast<int64_t>((motion.samples.size() - samplesBefore) *
+                                                 std::size(MotionSample{}.channel)));
     }
-    v1Objects.push_back(std::move(object));
-}
 
-// A second "CameraMotion" reads into the same record: its keys join the first's and every pair
-// is interpolated again onto the samples, as files written for this reader expect. The work
-// that repeats is bounded: each block adds at most a channel's samples, all counted as baked.
-void LwsScene::readMotionV1(MotionV1& motion) {
-    const size_t samplesBefore = motion.samples.size();
-    motion.motionName = keptToken();
-    motion.channelCount = readInt();
-    motion.keyCount = readInt();
-    // A key is at least its numbers, each a digit and a space.
-    const int64_t shortestKey = 2 * (int64_t{std::max(motion.channelCount, 0)} + 5);
-    motion.keys.reserve(motion.keys.size() + roomFor(motion.keyCount, tokens_.get(), shortestKey));
-    for (int32_t k = 0; k < motion.keyCount && tokens_->good(); ++k) {
-        MotionKey key;
-        key.values.reserve(roomFor(motion.channelCount, tokens_.get(), 2));
-        for (int32_t c = 0; c < motion.channelCount && tokens_->good(); ++c) {
-            key.values.push_back(readNumber());
+    // A key's values, then its five numbers; false for a key cut short, which is no key.
+    bool readKeyV1(int32_t channelCount, MotionKey& key) {
+        key.values.reserve(reading_.roomFor(channelCount, 2));
+        for (int32_t c = 0; c < channelCount && reading_.good(); ++c) {
+            key.values.push_back(reading_.readNumber());
         }
         key.params.reserve(5);
         for (int p = 0; p < 5; ++p) {
             // Frame numbers are whole; a file that writes "10.0" still means frame 10.
-            const double number = readNumber();
+            const double number = reading_.readNumber();
             key.params.push_back(static_cast<int32_t>(
                 std::fmax(-2147483648.0, std::fmin(2147483647.0, std::trunc(number)))));
         }
-        if (!tokens_->good()) break;
-        cost_.bytes += static_cast<int64_t>(sizeof(MotionKey) + key.values.size() * sizeof(double) +
-                                            key.params.size() * sizeof(int32_t));
-        motion.keys.push_back(std::move(key));
+        return reading_.good();
     }
-    motion.keys.shrink_to_fit();
-    for (size_t k = 0; k + 1 < motion.keys.size() &&
-                       static_cast<int64_t>(motion.samples.size()) < kMaxSamplesPerChannel;
-         ++k) {
-        appendMotionSamples(motion.samples,
-                            interpolateMotionKeys(motion.keys[k], motion.keys[k + 1]));
-    }
-    countBaked(static_cast<int64_t>((motion.samples.size() - samplesBefore) *
-                                    std::size(MotionSample{}.channel)));
-}
+
+    SceneReading& reading_;
+    SceneRecords& scene_;
+};
+
+}  // namespace
+
+void readSceneVersion3(SceneReading& reading) { SceneReaderV3(reading).readVersion3(); }
+
+void readSceneVersion1(SceneReading& reading) { SceneReaderV3(reading).readVersion1(); }

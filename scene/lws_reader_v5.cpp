@@ -1,8 +1,7 @@
 #include "scene/lws_reader_v5.h"
 
 #include "scene/envelope_eval.h"
-#include "scene/lws_scene.h"
-#include "scene/scene_tokens.h"
+#include "scene/scene_reading.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,80 +23,16 @@ bool parseItemId(const std::string& token, uint32_t& id) {
     return true;
 }
 
-}  // namespace
-
-// ---- what every reader of the later generations shares ----
-
-bool readSceneFrameSetting(LwsScene& scene, const std::string& token) {
-    static const struct {
-        const char* name;
-        int32_t LwsScene::*field;
-    } kSettings[] = {
-        {"FirstFrame", &LwsScene::firstFrame},
-        {"LastFrame", &LwsScene::lastFrame},
-        {"FrameStep", &LwsScene::frameStep},
-        {"FramesPerSecond", &LwsScene::framesPerSecond},
-        {"PreviewFirstFrame", &LwsScene::previewFirstFrame},
-        {"PreviewLastFrame", &LwsScene::previewLastFrame},
-        {"PreviewFrameStep", &LwsScene::previewFrameStep},
-    };
-    for (const auto& setting : kSettings) {
-        if (token == setting.name) {
-            scene.*setting.field = scene.readInt();
-            return true;
-        }
-    }
-    return false;
-}
-
-void skipSceneBlock(LwsScene& scene, SceneTokens& tokens) {
-    ++scene.skippedBlocks;
-    int64_t depth = 1;
-    std::string token;
-    while (depth > 0 && tokens.next(token)) {
-        if (token == "{") ++depth;
-        if (token == "}") --depth;
-    }
-}
-
-void skipScenePlugin(LwsScene& scene, SceneTokens& tokens) {
-    ++scene.skippedBlocks;
-    std::string token;
-    while (tokens.next(token) && token != "EndPlugin") {
-    }
-}
-
-// A friend of LwsScene: it counts what it makes against the scene's own bounds.
 class SceneReaderV5 {
 public:
-    SceneReaderV5(LwsScene& scene, SceneTokens& tokens) : scene_(scene), tokens_(tokens) {}
+    explicit SceneReaderV5(SceneReading& reading)
+        : reading_(reading), scene_(reading.scene()), tokens_(reading.tokens()) {}
 
     void read() {
         std::string token;
         while (tokens_.next(token)) readKeyword(token);
         finishItem();
-        if (!scene_.overBound_) resolveParents();
-    }
-
-    // One sample per frame of FirstFrame..LastFrame, at the scene's rate.
-    static void bake(LwsScene& scene, SceneItem& item) {
-        if (scene.overBound_) return;
-        const int64_t frames = int64_t{scene.lastFrame} - scene.firstFrame + 1;
-        if (item.channels.empty() || frames <= 0 || scene.framesPerSecond <= 0) return;
-        if (!scene.withinBound(frames, kMaxSamplesPerChannel, "frames in the scene's range")) {
-            return;
-        }
-        scene.countBaked(frames * static_cast<int64_t>(item.channels.size()));
-        if (scene.overBound_) return;
-        for (const EnvelopeChannel& channel : item.channels) {
-            SampleArray samples(static_cast<size_t>(frames));
-            for (int64_t i = 0; i < frames; ++i) {
-                const double frame = static_cast<double>(scene.firstFrame + i);
-                samples[static_cast<size_t>(i)] =
-                    evaluateEnvelope(channel.envelope, frame / scene.framesPerSecond);
-            }
-            item.samples.push_back(std::move(samples));
-        }
+        if (!reading_.overBound()) resolveParents();
     }
 
 private:
@@ -114,22 +49,18 @@ private:
     void readKeyword(const std::string& token) {
         if (readFrameSetting(token) || readAmbient(token) || readItemStart(token) || readItemSetting(token))
             return;
-        if (token == "{") {
-            skipBlock();
-        } else if (token == "Plugin") {
-            skipPlugin();
-        } else if (!token.empty() && std::isalpha(static_cast<unsigned char>(token[0]))) {
-            ++scene_.skippedKeywords;
-        }
+        reading_.skipUnread(token, true);
     }
 
-    bool readFrameSetting(const std::string& token) { return readSceneFrameSetting(scene_, token); }
+    bool readFrameSetting(const std::string& token) {
+        return reading_.readFrameSetting(token) != nullptr;
+    }
 
     bool readAmbient(const std::string& token) {
         if (token == "AmbientColor") {
-            for (float& c : scene_.ambientColour) c = static_cast<float>(scene_.readNumber());
+            for (float& c : scene_.ambientColour) c = static_cast<float>(reading_.readNumber());
         } else if (token == "AmbientIntensity") {
-            scene_.ambientIntensity = static_cast<float>(scene_.readNumber());
+            scene_.ambientIntensity = static_cast<float>(reading_.readNumber());
         } else {
             return false;
         }
@@ -139,15 +70,15 @@ private:
     bool readItemStart(const std::string& token) {
         if (token == "LoadObjectLayer") {
             startItem(Kind::Object, sizeof(SceneItem));
-            item_.layerNumber = scene_.readInt();
+            item_.layerNumber = reading_.readInt();
             readId();
-            item_.name = scene_.keptToken();
+            item_.name = reading_.keptToken();
             item_.line = tokens_.line();
         } else if (token == "AddNullObject") {
             startItem(Kind::Object, sizeof(SceneItem));
             item_.isNull = true;
             readId();
-            item_.name = scene_.keptToken();
+            item_.name = reading_.keptToken();
             item_.line = tokens_.line();
         } else if (token == "AddCamera") {
             startItem(Kind::Camera, sizeof(SceneCamera));
@@ -164,18 +95,18 @@ private:
     bool readItemSetting(const std::string& token) {
         if (kind_ == Kind::None) return false;
         if (token == "NumChannels") {
-            item_.numChannels = scene_.readInt();
+            item_.numChannels = reading_.readInt();
         } else if (token == "Channel") {
             readChannel();
         } else if (token == "ShowObject" || token == "ShowLight" || token == "ShowCamera") {
-            scene_.readShowPair(item_.showPair);
+            reading_.readShowPair(item_.showPair);
             item_.shown = item_.showPair[0] != 0;
         } else if (token == "ParentItem") {
             readParent();
         } else if (token == "PivotPosition") {
-            for (double& axis : item_.pivot) axis = scene_.readNumber();
+            for (double& axis : item_.pivot) axis = reading_.readNumber();
         } else if (token == "LightName" || token == "CameraName") {
-            item_.name = scene_.keptToken();
+            item_.name = reading_.keptToken();
         } else if (kind_ == Kind::Light) {
             return readLightSetting(token);
         } else if (kind_ == Kind::Camera) {
@@ -187,39 +118,16 @@ private:
     }
 
     bool readLightSetting(const std::string& token) {
-        if (token == "LightColor") {
-            for (float& c : light_.lightColour) c = static_cast<float>(scene_.readNumber());
-        } else if (token == "LightIntensity") {
-            light_.lightIntensity = static_cast<float>(scene_.readNumber());
-        } else if (token == "LightType") {
-            light_.lightType = static_cast<float>(scene_.readNumber());
-        } else if (token == "LightConeAngle") {
-            light_.coneAngle = static_cast<float>(scene_.readNumber());
-        } else if (token == "LightEdgeAngle") {
-            light_.edgeAngle = static_cast<float>(scene_.readNumber());
-        } else {
-            return false;
-        }
-        return true;
+        return reading_.readLightSetting(light_, token) ||
+               reading_.readFloats(token, "LightConeAngle", {&light_.coneAngle}) ||
+               reading_.readFloats(token, "LightEdgeAngle", {&light_.edgeAngle});
     }
 
-    bool readCameraSetting(const std::string& token) {
-        if (token == "ZoomFactor") {
-            camera_.zoomFactor = static_cast<float>(scene_.readNumber());
-        } else if (token == "FrameSize") {
-            camera_.frameWidth = static_cast<float>(scene_.readNumber());
-            camera_.frameHeight = static_cast<float>(scene_.readNumber());
-        } else if (token == "PixelAspect") {
-            camera_.pixelAspect = static_cast<float>(scene_.readNumber());
-        } else {
-            return false;
-        }
-        return true;
-    }
+    bool readCameraSetting(const std::string& token) { return reading_.readCameraLens(camera_, token); }
 
     void startItem(Kind kind, size_t recordBytes) {
         finishItem();
-        if (!scene_.beginItem(recordBytes)) return;
+        if (!reading_.beginItem(recordBytes)) return;
         kind_ = kind;
         parentLine_ = 0;
         item_ = SceneItem{};
@@ -252,61 +160,26 @@ private:
 
     // "Channel n { Envelope count Key ... Behaviors pre post }".
     void readChannel() {
-        if (!scene_.withinBound(static_cast<int64_t>(item_.channels.size()) + 1,
-                                kMaxChannelsPerItem, "channels in one item")) {
-            return;
-        }
-        scene_.cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeChannel) + sizeof(SampleArray));
+        if (!reading_.beginChannel(item_.channels)) return;
         EnvelopeChannel channel;
-        channel.channelIndex = scene_.readInt();
+        channel.channelIndex = reading_.readInt();
         std::string token;
         if (!tokens_.next(token) || token != "{") return;
         if (!tokens_.next(token) || token != "Envelope") {
             skipBlock();
             return;
         }
-        channel.envelope.keyCount = scene_.readInt();
-        // Room once, as announced but no more than the rest of the text can hold ("Key" and
-        // nine numbers take 21 bytes at least), so the keys are not copied as they grow.
-        const int64_t room = std::min<int64_t>(channel.envelope.keyCount,
-                                               static_cast<int64_t>(tokens_.remaining() / 21));
-        if (room > 0) channel.envelope.keys.reserve(static_cast<size_t>(room));
-        readEnvelopeBody(channel.envelope);
-        // The block ends at its "}", not at its count, so the room a false count took is given
-        // back here: kept, every channel could hold room for the whole rest of the text.
-        channel.envelope.keys.shrink_to_fit();
+        channel.envelope = reading_.readEnvelope(EnvelopeEnd::AtClosingBrace);
         item_.channels.push_back(std::move(channel));
     }
 
-    void readEnvelopeBody(Envelope& envelope) {
-        std::string token;
-        while (tokens_.next(token) && token != "}") {
-            if (token == "Key") {
-                EnvelopeKey key;
-                double* const fields[] = {&key.value,  &key.time,   &key.shape,
-                                          &key.param1, &key.param2, &key.param3,
-                                          &key.param4, &key.param5, &key.param6};
-                for (double* field : fields) *field = scene_.readNumber();
-                if (!tokens_.good()) return;  // a key cut short is no key
-                envelope.keys.push_back(key);
-                scene_.cost_.bytes += static_cast<int64_t>(sizeof(EnvelopeKey));
-            } else if (token == "Behaviors") {
-                envelope.preBehavior = scene_.readInt();
-                envelope.postBehavior = scene_.readInt();
-            } else if (token == "{") {
-                skipBlock();
-            }
-        }
-    }
-
-    void skipBlock() { skipSceneBlock(scene_, tokens_); }
-    void skipPlugin() { skipScenePlugin(scene_, tokens_); }
+    void skipBlock() { reading_.skipBlock(); }
 
     void finishItem() {
         const Kind kind = kind_;
         kind_ = Kind::None;
         if (kind == Kind::None) return;
-        bake(scene_, item_);
+        reading_.bakeOverFrames(item_);
         if (kind == Kind::Camera) {
             // A later camera replaces the earlier one, and so does its parent.
             const auto isCamera = [](const PendingParent& p) { return p.kind == Kind::Camera; };
@@ -318,7 +191,7 @@ private:
                                  : kind == Kind::Light ? scene_.lights.size()
                                                        : 0;
             pending_.push_back({kind, index, item_.parentId, parentLine_});
-            scene_.cost_.bytes += static_cast<int64_t>(sizeof(PendingParent));
+            reading_.countBytes(static_cast<int64_t>(sizeof(PendingParent)));
         }
         if (kind == Kind::Object) {
             scene_.objects.push_back(std::move(item_));
@@ -327,9 +200,7 @@ private:
             scene_.lights.push_back(std::move(light_));
         } else {
             static_cast<SceneItem&>(camera_) = std::move(item_);
-            camera_.cameraName = camera_.name;
-            camera_.fieldOfView = LwsScene::computeFieldOfView(
-                camera_.frameWidth, camera_.frameHeight, camera_.pixelAspect, camera_.zoomFactor);
+            SceneReading::finishCamera(camera_);
             scene_.camera = std::move(camera_);
         }
     }
@@ -346,8 +217,8 @@ private:
             byId.emplace(scene_.lights[i].itemId, std::make_pair(SceneItemKind::Light, static_cast<int32_t>(i)));
         }
         if (scene_.camera.itemId != 0) byId.emplace(scene_.camera.itemId, std::make_pair(SceneItemKind::Camera, 0));
-        scene_.cost_.bytes +=
-            static_cast<int64_t>(byId.size() * sizeof(decltype(byId)::value_type));
+        reading_.countBytes(
+            static_cast<int64_t>(byId.size() * sizeof(decltype(byId)::value_type)));
         for (const PendingParent& pending : pending_) {
             SceneItem& item = pendingItem(pending);
             const auto found = byId.find(pending.id);
@@ -363,11 +234,9 @@ private:
             const char* what = pending.kind == Kind::Object  ? "object "
                                : pending.kind == Kind::Light ? "light "
                                                              : "camera ";
-            scene_.objectErrors_.push_back(scene_.sourceName_ + ": line " +
-                                           std::to_string(pending.line) + ": " + what +
-                                           item.name + ": parent " + hex +
-                                           " names no other item; left unparented");
-            scene_.report(scene_.objectErrors_.back());
+            reading_.objectError(reading_.sourceName() + ": line " +
+                                 std::to_string(pending.line) + ": " + what + item.name +
+                                 ": parent " + hex + " names no other item; left unparented");
         }
     }
 
@@ -381,7 +250,8 @@ private:
         return scene_.camera;
     }
 
-    LwsScene& scene_;
+    SceneReading& reading_;
+    SceneRecords& scene_;
     SceneTokens& tokens_;
     Kind kind_ = Kind::None;
     SceneItem item_;
@@ -391,8 +261,6 @@ private:
     std::vector<PendingParent> pending_;
 };
 
-void readSceneVersion5(LwsScene& scene, SceneTokens& tokens) {
-    SceneReaderV5(scene, tokens).read();
-}
+}  // namespace
 
-void bakeOverSceneFrames(LwsScene& scene, SceneItem& item) { SceneReaderV5::bake(scene, item); }
+void readSceneVersion5(SceneReading& reading) { SceneReaderV5(reading).read(); }

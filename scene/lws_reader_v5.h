@@ -1,4 +1,4 @@
-// The reader of scene versions 4 and 5 (the later LightWave generations) into LwsScene.
+// The reader of scene versions 4 and 5 (the later LightWave generations) into the scene records.
 //
 // These files give every item a hexadecimal id ("LoadObjectLayer 1 10000000 cube.lwo",
 // "AddNullObject 10000001 pivot", "AddLight 20000000", "AddCamera 30000000") and name parents
@@ -12,25 +12,7 @@
 // values, samples per channel) apply as for versions 1 and 3, with the same located refusals.
 #pragma once
 
-#include <string>
+class SceneReading;
 
-class LwsScene;
-class SceneTokens;
-struct SceneItem;
-
-// Reads the rest of `tokens` (past the version) into `scene`, as LwsScene::loadFromText's
-// readers for versions 1 and 3 do.
-void readSceneVersion5(LwsScene& scene, SceneTokens& tokens);
-
-// One sample per frame of FirstFrame..LastFrame from each of the item's envelopes, counted
-// against the scene's bounds: how every reader that evaluates whole envelopes bakes.
-void bakeOverSceneFrames(LwsScene& scene, SceneItem& item);
-
-// Reads the number after a frame setting ("FirstFrame", "FramesPerSecond", "PreviewLastFrame"
-// ...) into the scene; false for any other token.
-bool readSceneFrameSetting(LwsScene& scene, const std::string& token);
-
-// Past the "}" that closes a "{" already read, however deeply nested, and past the "EndPlugin"
-// of a "Plugin" already read; each counts as one block skipped.
-void skipSceneBlock(LwsScene& scene, SceneTokens& tokens);
-void skipScenePlugin(LwsScene& scene, SceneTokens& tokens);
+// Reads the rest of the reading's tokens (past the version) into its scene.
+void readSceneVersion5(SceneReading& reading);

@@ -1,12 +1,12 @@
-// The scene model's core: loading a file, dispatching on its version to the reader of its
-// generation, the reading primitives and the bounds every reader counts against.
+// The loader: reads the file, picks the reader of its version's family, applies the bounds and
+// loads the objects.
 #include "scene/lws_scene.h"
 
 #include "files/whole_file.h"
 #include "scene/lws_reader_v2.h"
+#include "scene/lws_reader_v3.h"
 #include "scene/lws_reader_v5.h"
-#include "scene/scene_tokens.h"
-#include "text/json_text.h"
+#include "scene/scene_reading.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,40 +52,43 @@ bool LwsScene::loadFromText(std::string text, const std::string& sourceName) {
     objectErrors_.clear();
     warnings_.clear();
     sourceName_ = sourceName;
-    cost_ = SceneLoadCost{};
-    cost_.bytes = static_cast<int64_t>(text.size());
-    overBound_ = false;
-    progressMidLine_ = false;
     skippedKeywords = 0;
     skippedBlocks = 0;
-    tokens_ = std::make_unique<SceneTokens>(std::move(text), sourceName);
-    header.magic = readToken();
-    header.version = readInt();
-    if (header.version == 3) {
-        readVersion3();
-    } else if (header.version == 1) {
-        readVersion1();
-    } else if (header.version == 4 || header.version == 5) {
-        readSceneVersion5(*this, *tokens_);
-    } else if (header.version == 2) {
-        readSceneVersion2(*this, *tokens_);
-    } else if (!tokens_->failed()) {
-        error_ = sourceName + ": scene version " + std::to_string(header.version) +
-                 " is not read (only versions 1 to 5)";
-    }
-    if (tokens_->failed()) error_ = tokens_->error();
-    tokens_.reset();
-    if (overBound_) clearItems();
+    SceneReading reading(*this, std::move(text), sourceName,
+                         {progress, errors, errorPrefix, maxBakedValues});
+    reading_ = &reading;
+    readVersion(reading);
+    reading_ = nullptr;
+    if (reading.tokens().failed()) error_ = reading.tokens().error();
+    cost_ = reading.cost();
+    warnings_ = reading.warnings();
+    objectErrors_ = reading.objectErrors();
+    progressMidLine_ = reading.progressMidLine();
+    if (reading.overBound()) clearItems();
     if (loadObjects) loadMeshes();
-    if (header.version == 1) {
-        v1FieldOfView =
-            computeFieldOfView(v1FrameWidth, v1FrameHeight, v1PixelAspect, v1ZoomFactor);
-    }
     if (!error_.empty()) {
         endProgressLine();
         report(error_);
     }
     return !error_.empty();
+}
+
+// The header, then the reader of the version's family.
+void LwsScene::readVersion(SceneReading& reading) {
+    header.magic = reading.readToken();
+    header.version = reading.readInt();
+    switch (header.version) {
+        case 1: readSceneVersion1(reading); break;
+        case 2: readSceneVersion2(reading); break;
+        case 3: readSceneVersion3(reading); break;
+        case 4:
+        case 5: readSceneVersion5(reading); break;
+        default:
+            if (!reading.tokens().failed()) {
+                error_ = sourceName_ + ": scene version " + std::to_string(header.version) +
+                         " is not read (only versions 1 to 5)";
+            }
+    }
 }
 
 std::vector<std::string> LwsScene::reasons() const {
@@ -95,59 +98,20 @@ std::vector<std::string> LwsScene::reasons() const {
     return all;
 }
 
-std::string LwsScene::readToken() {
-    std::string token;
-    if (tokens_) tokens_->next(token);
-    return token;
+// The reading primitives of the load under way; nothing outside one.
+std::string LwsScene::readToken() { return reading_ ? reading_->readToken() : std::string(); }
+
+int32_t LwsScene::readInt() { return reading_ ? reading_->readInt() : 0; }
+
+double LwsScene::readNumber() { return reading_ ? reading_->readNumber() : 0.0; }
+
+Envelope LwsScene::readEnvelope() {
+    return reading_ ? reading_->readEnvelope(EnvelopeEnd::AtKeyCount) : Envelope{};
 }
 
-int32_t LwsScene::readInt() {
-    int32_t value = 0;
-    if (tokens_ && !tokens_->nextInt(value)) value = 0;
-    return value;
-}
+SceneKeywordV1 LwsScene::keywordCodeV1(std::string token) { return sceneKeywordV1(token); }
 
-double LwsScene::readNumber() {
-    double value = 0.0;
-    if (tokens_ && !tokens_->nextNumber(value)) value = 0.0;
-    return value;
-}
-
-// ---- bounds ----
-
-// False, with the reader stopped at the current line, once `count` passes `bound`.
-bool LwsScene::withinBound(int64_t count, int64_t bound, const char* what) {
-    if (count <= bound) return true;
-    tokens_->stop("more than " + std::to_string(bound) + " " + what);
-    overBound_ = true;
-    return false;
-}
-
-bool LwsScene::beginItem(size_t recordBytes) {
-    cost_.bytes += static_cast<int64_t>(recordBytes);
-    return withinBound(++cost_.items, kMaxSceneItems, "items (objects, cameras and lights)");
-}
-
-// A token the scene keeps (a name), so it counts.
-std::string LwsScene::keptToken() {
-    std::string token = readToken();
-    cost_.bytes += static_cast<int64_t>(token.size());
-    return token;
-}
-
-void LwsScene::countBaked(int64_t values) {
-    cost_.bakedValues += values;
-    cost_.bytes += values * static_cast<int64_t>(sizeof(double));
-    withinBound(cost_.bakedValues, maxBakedValues, "baked motion values in one scene");
-}
-
-void LwsScene::bakeItem(SceneItem& item) {
-    if (overBound_) return;  // the scene is emptied anyway
-    item.samples = bakeEnvelopes(item.channels, framesPerSecond);
-    int64_t values = 0;
-    for (const SampleArray& samples : item.samples) values += static_cast<int64_t>(samples.size());
-    countBaked(values);
-}
+SceneKeywordV3 LwsScene::keywordCodeV3(std::string token) { return sceneKeywordV3(token); }
 
 // Releases everything the reader built, so a file over a bound costs nothing once refused.
 void LwsScene::clearItems() {
@@ -159,17 +123,13 @@ void LwsScene::clearItems() {
 }
 
 float LwsScene::computeFieldOfView(float width, float height, float /*pixelAspect*/, float zoom) {
-    const double halfAngle = std::atan((width * 0.5) / (height * 0.5 * zoom));
-    return static_cast<float>(2.0 * halfAngle / 3.1415 * 180.0);
+    return computeSceneFieldOfView(width, height, zoom);
 }
 
-void LwsScene::report(const std::string& line) {
-    if (errors) *errors << errorPrefix << terminal::printable(line) << std::endl;
-}
+void LwsScene::report(const std::string& line) { writeSceneReason(errors, errorPrefix, line); }
 
 // Where progress and reports share a stream, a report after a run of dots starts a line.
 void LwsScene::endProgressLine() {
     if (progress && progressMidLine_) *progress << '\n' << std::flush;
     progressMidLine_ = false;
 }
-

@@ -123,12 +123,17 @@ bool listedBehaviour(int32_t code, size_t keys) {
     return keys >= 2;
 }
 
-// Versions 2, 4 and 5 are baked by the full envelope evaluation: nothing to note for them.
-bool g_notesApply = true;
+// What describing an item needs besides the item: the scene its parent is found in (the scene
+// outlives the listing), and whether channels are noted where the baking does not follow them
+// (version 3 only: versions 2, 4 and 5 are baked by the full envelope evaluation).
+struct Listing {
+    const LwsScene& scene;
+    bool notesApply;
+};
 
-NotFollowed notFollowed(const Envelope& envelope) {
+NotFollowed notFollowed(const Listing& listing, const Envelope& envelope) {
     NotFollowed result;
-    if (!g_notesApply) return result;
+    if (!listing.notesApply) return result;
     const size_t keys = envelope.keys.size();
     // Every key shapes a span in a channel of two keys or more, the first its outgoing tangent.
     for (size_t k = 0; keys >= 2 && k < keys; ++k) {
@@ -150,8 +155,8 @@ NotFollowed notFollowed(const Envelope& envelope) {
     return result;
 }
 
-std::string notFollowedJson(const Envelope& envelope) {
-    const NotFollowed items = notFollowed(envelope);
+std::string notFollowedJson(const Listing& listing, const Envelope& envelope) {
+    const NotFollowed items = notFollowed(listing, envelope);
     std::vector<std::string> names;
     for (const std::string& span : items.spans) names.push_back("span " + span);
     names.insert(names.end(), items.behaviours.begin(), items.behaviours.end());
@@ -169,8 +174,8 @@ std::string listed(const std::vector<std::string>& names) {
 }
 
 // One line, or nothing for a channel the baking follows.
-void printNotFollowed(const Envelope& envelope) {
-    const NotFollowed items = notFollowed(envelope);
+void printNotFollowed(const Listing& listing, const Envelope& envelope) {
+    const NotFollowed items = notFollowed(listing, envelope);
     if (items.empty()) return;
     std::vector<std::string> parts;
     if (!items.spans.empty()) {
@@ -188,21 +193,22 @@ void printNotFollowed(const Envelope& envelope) {
     std::cout << "\n";
 }
 
-std::string channelJson(const EnvelopeChannel& channel, const SampleArray* samples) {
+std::string channelJson(const Listing& listing, const EnvelopeChannel& channel,
+                        const SampleArray* samples) {
     const bool any = samples && !samples->empty();
     return json::object({{"index", number(int64_t{channel.channelIndex})},
                          {"keys", count(channel.envelope.keys.size())},
                          {"samples", count(samples ? samples->size() : 0)},
                          {"first", any ? number(samples->front()) : "null"},
                          {"last", any ? number(samples->back()) : "null"},
-                         {"notFollowed", notFollowedJson(channel.envelope)}});
+                         {"notFollowed", notFollowedJson(listing, channel.envelope)}});
 }
 
-std::string channelsJson(const SceneItem& item) {
+std::string channelsJson(const Listing& listing, const SceneItem& item) {
     std::vector<std::string> channels;
     for (size_t i = 0; i < item.channels.size(); ++i) {
-        channels.push_back(
-            channelJson(item.channels[i], i < item.samples.size() ? &item.samples[i] : nullptr));
+        channels.push_back(channelJson(listing, item.channels[i],
+                                       i < item.samples.size() ? &item.samples[i] : nullptr));
     }
     return json::array(channels, [](const std::string& channel) { return channel; });
 }
@@ -221,46 +227,45 @@ std::string hexId(uint32_t id) {
 
 std::string itemKind(const SceneItem& object) { return object.isNull ? "null" : "object"; }
 
-// Resolved parents only are set in the object list; the scene outlives every call.
-const LwsScene* g_scene = nullptr;
-
-std::string parentName(const SceneItem& object) {
+// Resolved parents only are set in the object list.
+std::string parentName(const Listing& listing, const SceneItem& object) {
     const int32_t parent = object.parentIndex;
-    if (!g_scene || parent < 0) return {};
+    if (parent < 0) return {};
+    const LwsScene& scene = listing.scene;
     const size_t p = static_cast<size_t>(parent);
     switch (object.parentKind) {
-        case SceneItemKind::Object: return p < g_scene->objects.size() ? g_scene->objects[p].name : std::string();
-        case SceneItemKind::Light: return p < g_scene->lights.size() ? g_scene->lights[p].name : std::string();
-        case SceneItemKind::Camera: return g_scene->camera.name;
+        case SceneItemKind::Object: return p < scene.objects.size() ? scene.objects[p].name : std::string();
+        case SceneItemKind::Light: return p < scene.lights.size() ? scene.lights[p].name : std::string();
+        case SceneItemKind::Camera: return scene.camera.name;
     }
     return {};
 }
 
-std::string objectJson(const SceneItem& object) {
+std::string objectJson(const Listing& listing, const SceneItem& object) {
     return json::object({{"name", quoted(object.name)},
                          {"layerNumber", number(int64_t{object.layerNumber})},
                          {"numChannels", number(int64_t{object.numChannels})},
-                         {"channels", channelsJson(object)},
+                         {"channels", channelsJson(listing, object)},
                          {"meshPolygons", polygonCount(object.mesh)},
                          {"kind", quoted(itemKind(object))},
                          {"id", quoted(hexId(object.itemId))},
-                         {"parent", object.parentIndex < 0 ? "null" : quoted(parentName(object))},
+                         {"parent", object.parentIndex < 0 ? "null" : quoted(parentName(listing, object))},
                          {"pivot", json::array(std::vector<double>(object.pivot, object.pivot + 3),
                                                [](double v) { return number(v); })}});
 }
 
-std::string cameraJson(const SceneCamera& camera) {
+std::string cameraJson(const Listing& listing, const SceneCamera& camera) {
     return json::object({{"fieldOfView", number(camera.fieldOfView)},
                          {"frameWidth", number(camera.frameWidth)},
                          {"frameHeight", number(camera.frameHeight)},
                          {"zoomFactor", number(camera.zoomFactor)},
-                         {"channels", channelsJson(camera)},
+                         {"channels", channelsJson(listing, camera)},
                          {"id", quoted(hexId(camera.itemId))}});
 }
 
-std::string lightJson(const SceneLight& light) {
+std::string lightJson(const Listing& listing, const SceneLight& light) {
     return json::object({{"name", quoted(light.name)},
-                         {"channels", channelsJson(light)},
+                         {"channels", channelsJson(listing, light)},
                          {"id", quoted(hexId(light.itemId))}});
 }
 
@@ -273,17 +278,20 @@ std::string objectV1Json(const SceneObjectV1& object) {
 std::string atJson(const LwsScene& scene, const std::vector<int32_t>& frames);
 
 // With frames asked for (--at), their values close the object as "at".
-std::string sceneJson(const LwsScene& scene, const std::vector<int32_t>& frames) {
+std::string sceneJson(const Listing& listing, const std::vector<int32_t>& frames) {
+    const LwsScene& scene = listing.scene;
     const bool v1 = scene.header.version == 1;
+    const auto object = [&](const SceneItem& item) { return objectJson(listing, item); };
+    const auto light = [&](const SceneLight& item) { return lightJson(listing, item); };
     std::vector<json::Member> members(
         {{"version", number(int64_t{scene.header.version})},
          {"firstFrame", number(int64_t{scene.firstFrame})},
          {"lastFrame", number(int64_t{scene.lastFrame})},
          {"framesPerSecond", number(int64_t{v1 ? scene.v1FramesPerSecond : scene.framesPerSecond})},
          {"previewLastFrame", number(int64_t{scene.previewLastFrame})},
-         {"objects", json::array(scene.objects, objectJson)},
-         {"camera", cameraJson(scene.camera)},
-         {"lights", json::array(scene.lights, lightJson)},
+         {"objects", json::array(scene.objects, object)},
+         {"camera", cameraJson(listing, scene.camera)},
+         {"lights", json::array(scene.lights, light)},
          {"v1Objects", json::array(scene.v1Objects, objectV1Json)},
          {"v1FieldOfView", number(scene.v1FieldOfView)},
          {"skippedKeywords", number(int64_t{scene.skippedKeywords})},
@@ -292,25 +300,26 @@ std::string sceneJson(const LwsScene& scene, const std::vector<int32_t>& frames)
     return json::object(members);
 }
 
-void printChannels(const SceneItem& item) {
+void printChannels(const Listing& listing, const SceneItem& item) {
     for (size_t i = 0; i < item.channels.size(); ++i) {
         const size_t samples = i < item.samples.size() ? item.samples[i].size() : 0;
         std::cout << "    channel " << item.channels[i].channelIndex << ": "
                   << item.channels[i].envelope.keys.size() << " keys, " << samples
                   << " samples\n";
-        printNotFollowed(item.channels[i].envelope);
+        printNotFollowed(listing, item.channels[i].envelope);
     }
 }
 
 // Versions 4 and 5: the item's id, its parent and the pivot it turns about.
-void printLinks(const SceneItem& object) {
+void printLinks(const Listing& listing, const SceneItem& object) {
     std::cout << "    id " << hexId(object.itemId) << ", parent "
-              << (object.parentIndex < 0 ? std::string("none") : printable(parentName(object)))
+              << (object.parentIndex < 0 ? std::string("none") : printable(parentName(listing, object)))
               << ", pivot " << object.pivot[0] << " " << object.pivot[1] << " " << object.pivot[2]
               << "\n";
 }
 
-void printListing(const LwsScene& scene) {
+void printListing(const Listing& listing) {
+    const LwsScene& scene = listing.scene;
     std::cout << "version " << scene.header.version << "\n";
     if (scene.header.version == 1) {
         std::cout << "frames per second " << scene.v1FramesPerSecond << ", field of view "
@@ -333,18 +342,18 @@ void printListing(const LwsScene& scene) {
             std::cout << "object " << printable(object.name) << " (layer " << object.layerNumber
                       << "): " << polygonsOf(object.mesh) << " polygons\n";
         }
-        if (ids) printLinks(object);
-        printChannels(object);
+        if (ids) printLinks(listing, object);
+        printChannels(listing, object);
     }
     std::cout << "camera " << printable(scene.camera.cameraName) << ": " << scene.camera.frameWidth << "x"
               << scene.camera.frameHeight << ", zoom " << scene.camera.zoomFactor
               << ", field of view " << scene.camera.fieldOfView << " degrees\n";
     if (ids) std::cout << "    id " << hexId(scene.camera.itemId) << "\n";
-    printChannels(scene.camera);
+    printChannels(listing, scene.camera);
     for (const SceneLight& light : scene.lights) {
         std::cout << "light " << printable(light.name) << "\n";
         if (ids) std::cout << "    id " << hexId(light.itemId) << "\n";
-        printChannels(light);
+        printChannels(listing, light);
     }
     if (ids || scene.header.version == 2) {
         std::cout << "skipped: " << scene.skippedKeywords << " unknown keywords, "
@@ -578,16 +587,15 @@ int main(int argc, char** argv) {
     }
     scene.progress = !verbose ? nullptr : json ? &std::cerr : &std::cout;
     const bool failed = scene.load();
-    g_scene = &scene;
-    g_notesApply = scene.header.version == 3;
+    const Listing listing{scene, scene.header.version == 3};
     for (const std::string& reason : scene.reasons()) {
         std::cerr << kProgram.name << ": " << printable(reason) << "\n";
     }
     if (json) {
-        std::cout << sceneJson(scene, frames) << std::endl;
+        std::cout << sceneJson(listing, frames) << std::endl;
     } else {
         if (verbose) std::cout << "\n";
-        printListing(scene);
+        printListing(listing);
         if (!frames.empty()) printValuesAt(scene, frames);
     }
     return failed ? 1 : 0;
