@@ -69,8 +69,8 @@ bool looksLikeOption(const char* argument) {
     return argument && argument[0] == '-' && argument[1] != '\0';
 }
 
-std::string textBar(int filled) {
-    const int done = std::clamp(filled, 0, kTextBarWidth);
+std::string textBar(double fraction) {
+    const int done = static_cast<int>(kTextBarWidth * std::clamp(fraction, 0.0, 1.0));
     return std::string(static_cast<size_t>(done), '#') + std::string(static_cast<size_t>(kTextBarWidth - done), '.');
 }
 

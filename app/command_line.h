@@ -56,5 +56,5 @@ bool looksLikeOption(const char* argument);
 
 // Cells of the bar a program redraws on its terminal line while it works.
 constexpr int kTextBarWidth = 30;
-// That bar with `filled` of its cells done: "#" for each, "." for the rest.
-std::string textBar(int filled);
+// That bar with `fraction` (0 to 1, clamped) of its cells done: "#" for each, "." for the rest.
+std::string textBar(double fraction);
