@@ -384,6 +384,8 @@ struct Texels {
     int width = 0;
     int height = 0;
     std::vector<unsigned char> rgb;
+
+    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
 };
 Texels loadAndReadBack(const std::string& name, const std::vector<unsigned char>& jpeg) {
     Texels t;
@@ -396,11 +398,9 @@ Texels loadAndReadBack(const std::string& name, const std::vector<unsigned char>
 TEST(JpegTexture, TopRowOfTheFileIsTextureRowZero) {
     REQUIRE_GL();
     const Texels t = loadAndReadBack("red_over_blue.jpg", redOverBlue(64, 64));
-    const int width = t.width, height = t.height;
-    const std::vector<unsigned char>& texels = t.rgb;
-    ASSERT_EQ(width, 64);
-    EXPECT_TRUE(isRed(&texels[0]));
-    EXPECT_TRUE(isBlue(&texels[static_cast<size_t>(height - 1) * width * 3]));
+    ASSERT_EQ(t.width, 64);
+    EXPECT_TRUE(isRed(t.at(0, 0)));
+    EXPECT_TRUE(isBlue(t.at(0, t.height - 1)));
 
     // Drawn with t = 0 at the bottom of the screen, red is at the bottom.
     drawTextureOverScreen(0.0f);
@@ -443,13 +443,11 @@ TEST(JpegTexture, RescalingOneSideKeepsTheLastRow) {
     // 48 x 32: only the width is rescaled, a case in which the mipmap builder alone leaves the
     // base level's last row black.
     const Texels t = loadAndReadBack("one_side.jpg", redOverBlue(48, 32));
-    const int width = t.width, height = t.height;
-    const std::vector<unsigned char>& texels = t.rgb;
-    ASSERT_EQ(width, 32);
-    ASSERT_EQ(height, 32);
-    for (int x = 0; x < width; ++x) {
-        EXPECT_TRUE(isRed(&texels[x * 3])) << "column " << x;
-        EXPECT_TRUE(isBlue(&texels[(static_cast<size_t>(height - 1) * width + x) * 3])) << "column " << x;
+    ASSERT_EQ(t.width, 32);
+    ASSERT_EQ(t.height, 32);
+    for (int x = 0; x < t.width; ++x) {
+        EXPECT_TRUE(isRed(t.at(x, 0))) << "column " << x;
+        EXPECT_TRUE(isBlue(t.at(x, t.height - 1))) << "column " << x;
     }
 }
 
