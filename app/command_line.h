@@ -54,6 +54,29 @@ inline bool withinPixelLimits(int width, int height) {
 // stdin/stdout).
 bool looksLikeOption(const char* argument);
 
+// The arguments after a program's name, one at a time, by the same rules everywhere: a first
+// "--" ends the options and is itself skipped; before it, what looks like an option is one.
+//   for (ArgumentWalk walk(argc, argv); walk.next();) { ... walk.text() ... walk.isOption() ... }
+class ArgumentWalk {
+public:
+    ArgumentWalk(int argc, char** argv) : argc_(argc), argv_(argv) {}
+    // Moves to the next argument; false past the last.
+    bool next();
+    const std::string& text() const { return text_; }
+    bool isOption() const { return isOption_; }
+    // The argument after this option, taken as its value (whatever it looks like); null when
+    // there is none.
+    const char* value();
+
+private:
+    int argc_;
+    char** argv_;
+    int at_ = 0;
+    bool optionsEnded_ = false;
+    bool isOption_ = false;
+    std::string text_;
+};
+
 // Cells of the bar a program redraws on its terminal line while it works.
 constexpr int kTextBarWidth = 30;
 // That bar with `fraction` (0 to 1, clamped) of its cells done: "#" for each, "." for the rest.
