@@ -27,6 +27,18 @@ int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv);
 // usage). The whole usage would bury the one line that matters.
 int usageError(const ProgramInfo& program, const std::string& message);
 
+// The whole command line of a program with options of its own: --help and --version, then
+// `parse`, which fills `options` and returns what is wrong with the line (empty when nothing
+// is). Returns -1 when the program should go on, otherwise the exit code to leave with, having
+// said why.
+template <typename Options>
+int takeCommandLine(const ProgramInfo& program, int argc, char** argv, Options& options,
+                    std::string (*parse)(int, char**, Options&)) {
+    if (const int exitCode = handleHelpAndVersion(program, argc, argv); exitCode >= 0) return exitCode;
+    if (const std::string wrong = parse(argc, argv, options); !wrong.empty()) return usageError(program, wrong);
+    return -1;
+}
+
 // The whole command line of a program that takes only operands, such as the asset makers:
 // --help and --version, "--", and from `required` to names.size() operands (names says what
 // each one is, "the output folder"). Returns -1 with `operands` filled in when the program

@@ -134,10 +134,8 @@ std::string pngPathFor(const std::string& dir, const std::string& file, std::set
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (const std::string wrong = parseOptions(argc, argv, options); !wrong.empty())
-        return usageError(kProgram, wrong);
+    if (const int exitCode = takeCommandLine(kProgram, argc, argv, options, parseOptions); exitCode >= 0) return exitCode;
     if (!options.pngDir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(options.pngDir, error);

@@ -169,11 +169,8 @@ bool writeOutput(const Options& options, GltfExport& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
-        return usageError(kProgram, error);
-    }
+    if (const int exitCode = takeCommandLine(kProgram, argc, argv, options, parseOptions); exitCode >= 0) return exitCode;
     GltfExport out(contentFolder(options), options.binary);
     const bool read = lowerExtension(options.input) == ".lwo" ? exportObject(options, out) : exportScene(options, out);
     if (!read) return 1;

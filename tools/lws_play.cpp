@@ -231,11 +231,8 @@ int playInWindow(LwsScene& scene, const SceneShading* shading, const GlContext& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
-        return usageError(kProgram, error);
-    }
+    if (const int exitCode = takeCommandLine(kProgram, argc, argv, options, parseOptions); exitCode >= 0) return exitCode;
     const bool offscreen = !options.pngDir.empty();
     // The file is read twice: once, without objects, for the camera's frame size, then for
     // real with a GL context current so textures can be made.
