@@ -7,7 +7,6 @@
 # usage: lw2gltf.sh LW2GLTF LWS_INFO TESTDATA_DIR VALIDATOR_JS
 set -u
 lw2gltf=$1 lws_info=$2 testdata=$3 validate=$4
-. "$(dirname "$0")/../support/shell_test.sh"
 . "$(dirname "$0")/../support/scene_text.sh"
 cd "$work" || exit 1
 export NODE_PATH=${NODE_PATH:-$(npm root -g 2>/dev/null)}
@@ -36,12 +35,8 @@ PY
 # --- scenes: real ones, and one made to turn, parent (to objects, a camera, a light), pivot and
 # light ---------------------------------------------------------------------------------------
 {
+scene_head 5 0 40 25
 cat <<'LWS'
-LWSC
-5
-FirstFrame 0
-LastFrame 40
-FramesPerSecond 25
 LoadObjectLayer 1 10000000 simple_cube.lwo
 NumChannels 9
 LWS
