@@ -6,7 +6,6 @@
 # usage: lws_info_not_followed.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
 set -u
 lws_info=$1 object=$2 testdata=$3
-. "$(dirname "$0")/../support/shell_test.sh"
 . "$(dirname "$0")/../support/scene_text.sh"
 cd "$work" || exit 1
 
