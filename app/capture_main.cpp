@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "app/capture_options.h"
+#include "app/command_line.h"
 #include "app/simulated_show.h"
 #include "app/startup.h"
 #include "app/video_writer.h"
@@ -104,13 +105,9 @@ private:
                          fps, left);
             return;
         }
-        constexpr int kBarWidth = 30;
-        const int filled = static_cast<int>(kBarWidth * (frame + 1) / (lastFrame_ + 1));
-        char bar[kBarWidth + 1];
-        for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '.';
-        bar[kBarWidth] = '\0';
-        std::fprintf(stderr, "\r[%s] frame %ld/%ld  %.1f fps  %.0f s left\033[K", bar, frame + 1, lastFrame_ + 1, fps,
-                     left);
+        const std::string bar = textBar(static_cast<double>(frame + 1) / static_cast<double>(lastFrame_ + 1));
+        std::fprintf(stderr, "\r[%s] frame %ld/%ld  %.1f fps  %.0f s left\033[K", bar.c_str(), frame + 1,
+                     lastFrame_ + 1, fps, left);
     }
 
     const long lastFrame_;

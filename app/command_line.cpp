@@ -45,12 +45,9 @@ int takeOperands(const ProgramInfo& program, int argc, char** argv, std::initial
                  std::size_t required, std::vector<std::string>& operands) {
     if (const int exitCode = handleHelpAndVersion(program, argc, argv); exitCode >= 0) return exitCode;
     operands.clear();
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (!optionsEnded && argument == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && looksLikeOption(argv[i])) {
+    for (ArgumentWalk walk(argc, argv); walk.next();) {
+        const std::string& argument = walk.text();
+        if (walk.isOption()) {
             return usageError(program, "unknown option " + argument);
         } else if (operands.size() == names.size()) {
             return usageError(program, "unexpected argument \"" + argument + "\"");
@@ -69,8 +66,24 @@ bool looksLikeOption(const char* argument) {
     return argument && argument[0] == '-' && argument[1] != '\0';
 }
 
-std::string textBar(int filled) {
-    const int done = std::clamp(filled, 0, kTextBarWidth);
+bool ArgumentWalk::next() {
+    if (++at_ >= argc_) return false;
+    if (!optionsEnded_ && std::string(argv_[at_]) == "--") {
+        optionsEnded_ = true;
+        return next();
+    }
+    text_ = argv_[at_];
+    isOption_ = !optionsEnded_ && looksLikeOption(argv_[at_]);
+    return true;
+}
+
+const char* ArgumentWalk::value() {
+    if (at_ + 1 >= argc_) return nullptr;
+    return argv_[++at_];
+}
+
+std::string textBar(double fraction) {
+    const int done = static_cast<int>(kTextBarWidth * std::clamp(fraction, 0.0, 1.0));
     return std::string(static_cast<size_t>(done), '#') + std::string(static_cast<size_t>(kTextBarWidth - done), '.');
 }
 

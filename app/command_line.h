@@ -27,6 +27,18 @@ int handleHelpAndVersion(const ProgramInfo& program, int argc, char** argv);
 // usage). The whole usage would bury the one line that matters.
 int usageError(const ProgramInfo& program, const std::string& message);
 
+// The whole command line of a program with options of its own: --help and --version, then
+// `parse`, which fills `options` and returns what is wrong with the line (empty when nothing
+// is). Returns -1 when the program should go on, otherwise the exit code to leave with, having
+// said why.
+template <typename Options>
+int takeCommandLine(const ProgramInfo& program, int argc, char** argv, Options& options,
+                    std::string (*parse)(int, char**, Options&)) {
+    if (const int exitCode = handleHelpAndVersion(program, argc, argv); exitCode >= 0) return exitCode;
+    if (const std::string wrong = parse(argc, argv, options); !wrong.empty()) return usageError(program, wrong);
+    return -1;
+}
+
 // The whole command line of a program that takes only operands, such as the asset makers:
 // --help and --version, "--", and from `required` to names.size() operands (names says what
 // each one is, "the output folder"). Returns -1 with `operands` filled in when the program
@@ -54,7 +66,30 @@ inline bool withinPixelLimits(int width, int height) {
 // stdin/stdout).
 bool looksLikeOption(const char* argument);
 
+// The arguments after a program's name, one at a time, by the same rules everywhere: a first
+// "--" ends the options and is itself skipped; before it, what looks like an option is one.
+//   for (ArgumentWalk walk(argc, argv); walk.next();) { ... walk.text() ... walk.isOption() ... }
+class ArgumentWalk {
+public:
+    ArgumentWalk(int argc, char** argv) : argc_(argc), argv_(argv) {}
+    // Moves to the next argument; false past the last.
+    bool next();
+    const std::string& text() const { return text_; }
+    bool isOption() const { return isOption_; }
+    // The argument after this option, taken as its value (whatever it looks like); null when
+    // there is none.
+    const char* value();
+
+private:
+    int argc_;
+    char** argv_;
+    int at_ = 0;
+    bool optionsEnded_ = false;
+    bool isOption_ = false;
+    std::string text_;
+};
+
 // Cells of the bar a program redraws on its terminal line while it works.
 constexpr int kTextBarWidth = 30;
-// That bar with `filled` of its cells done: "#" for each, "." for the rest.
-std::string textBar(int filled);
+// That bar with `fraction` (0 to 1, clamped) of its cells done: "#" for each, "." for the rest.
+std::string textBar(double fraction);

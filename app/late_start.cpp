@@ -25,9 +25,8 @@ public:
 
     void show(double reached) const {
         if (!terminal_) return;
-        const int filled = static_cast<int>(kTextBarWidth * std::clamp(reached / target_, 0.0, 1.0));
         std::fprintf(stderr, "\rinvitation: bringing the show to %.1f s [%s] %.1f s\033[K", target_,
-                     textBar(filled).c_str(), reached);
+                     textBar(reached / target_).c_str(), reached);
     }
 
     void finish(double reached) const {

@@ -57,7 +57,8 @@ void say(const char* change, double seconds, const char* consequence) {
 
 }  // namespace
 
-MusicPlayer::MusicPlayer(std::unique_ptr<AudioOutput> output) : output_(std::move(output)) {}
+MusicPlayer::MusicPlayer(std::unique_ptr<AudioOutput> output, TimeSource now)
+    : output_(std::move(output)), now_(now) {}
 
 MusicPlayer::~MusicPlayer() { stop(); }
 
@@ -117,12 +118,12 @@ bool MusicPlayer::seek(double seconds, std::string& error) {
         output_->lock();
     }
     const bool moved = moveStream(seconds, error);
-    quietSinceNs_ = steadyNowNs();
+    quietSinceNs_ = now_();
     stalled_ = false;
     if (deviceOpen) {
         output_->unlock();
     } else {
-        clock_->runFree(steadyNowNs());  // no device yet: on from the new place by the clock
+        clock_->runFree(now_());  // no device yet: on from the new place by the clock
     }
     return moved;
 }
@@ -178,7 +179,7 @@ bool MusicPlayer::play(bool decoderReady, const char* fileName, std::string& err
         return fail(fileName, error);
     }
     output_->play();
-    quietSinceNs_ = steadyNowNs();
+    quietSinceNs_ = now_();
     return true;
 }
 
@@ -194,7 +195,7 @@ StreamClock* MusicPlayer::watchedClock(int64_t& nowNs) {
     if (!clock_) {
         return nullptr;
     }
-    nowNs = steadyNowNs();
+    nowNs = now_();
     watchDevice(nowNs);
     return clock_.get();
 }
@@ -244,10 +245,10 @@ void MusicPlayer::reopenDevice(int64_t nowNs) {
         return;  // no word: the loss has been told, and this is tried every second
     }
     clock_->useDevice(queued_);
-    const int64_t openedNs = steadyNowNs();
+    const int64_t openedNs = now_();
     resumeAtShow(openedNs);
     output_->play();
-    quietSinceNs_ = steadyNowNs();
+    quietSinceNs_ = now_();
     say("a sound device is back", clock_->positionSeconds(openedNs), "the music goes on from there");
 }
 
@@ -273,7 +274,7 @@ void MusicPlayer::watchStall(int64_t nowNs) {
     output_->unlock();
     if (resumed) {
         stalled_ = false;
-        quietSinceNs_ = steadyNowNs();
+        quietSinceNs_ = now_();
         say("the sound device takes sound again", clock_->positionSeconds(nowNs),
             "the music goes on from there");
     }
@@ -330,8 +331,8 @@ void MusicPlayer::noteMusicEnd(int64_t nowNs) {
 bool MusicPlayer::musicOver() const { return stream_ && stream_->ended(); }
 
 void MusicPlayer::fillDevice(void* self, uint8_t* bytes, int length) {
-    const int64_t nowNs = steadyNowNs();
     auto* player = static_cast<MusicPlayer*>(self);
+    const int64_t nowNs = player->now_();
     auto* out = reinterpret_cast<int16_t*>(bytes);
     const int64_t frames = length / static_cast<int>(kChannels * sizeof(int16_t));
     int64_t loopFrames = 0;

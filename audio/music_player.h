@@ -62,7 +62,12 @@ public:
     // handed to the device (since it opened) before this buffer, frames in this buffer.
     using Observer = void (*)(void* user, int64_t nowNs, int64_t handedBefore, int64_t frames);
 
-    explicit MusicPlayer(std::unique_ptr<AudioOutput> output = makeSdlAudioOutput());
+    // Steady-clock nanoseconds, read on both threads: the time of the position reads and of
+    // the device's requests. Any source but the steady clock is a test's.
+    using TimeSource = int64_t (*)();
+
+    explicit MusicPlayer(std::unique_ptr<AudioOutput> output = makeSdlAudioOutput(),
+                         TimeSource now = steadyNowNs);
     ~MusicPlayer();
     MusicPlayer(const MusicPlayer&) = delete;
     MusicPlayer& operator=(const MusicPlayer&) = delete;
@@ -121,6 +126,7 @@ private:
     static void fillDevice(void* self, uint8_t* bytes, int length);
 
     std::unique_ptr<AudioOutput> output_;
+    const TimeSource now_;
     std::unique_ptr<Mp3Stream> stream_;
     std::unique_ptr<ModuleStream> module_;
     std::unique_ptr<StreamClock> clock_;

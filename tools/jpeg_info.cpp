@@ -47,21 +47,17 @@ struct Options {
 
 // Returns what is wrong with the command line, or an empty text.
 std::string parseOptions(int argc, char** argv, Options& options) {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || !looksLikeOption(argv[i])) {
+    for (ArgumentWalk walk(argc, argv); walk.next();) {
+        const std::string& arg = walk.text();
+        if (!walk.isOption()) {
             options.files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
         } else if (arg == "--json") {
             options.json = true;
         } else if (arg == "--png") {
-            const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+            const char* value = walk.value();
             if (!value || looksLikeOption(value) || *value == '\0') return "--png needs a folder";
             if (!options.pngDir.empty()) return "--png given twice";
             options.pngDir = value;
-            ++i;
         } else {
             return "unknown option " + arg;
         }
@@ -138,10 +134,8 @@ std::string pngPathFor(const std::string& dir, const std::string& file, std::set
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (const std::string wrong = parseOptions(argc, argv, options); !wrong.empty())
-        return usageError(kProgram, wrong);
+    if (const int exitCode = takeCommandLine(kProgram, argc, argv, options, parseOptions); exitCode >= 0) return exitCode;
     if (!options.pngDir.empty()) {
         std::error_code error;
         std::filesystem::create_directories(options.pngDir, error);

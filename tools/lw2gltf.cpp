@@ -64,21 +64,17 @@ std::string lowerExtension(const std::string& name) {
 }
 
 std::string parseOptions(int argc, char** argv, Options& options) {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (optionsEnded || !looksLikeOption(argv[i])) {
+    for (ArgumentWalk walk(argc, argv); walk.next();) {
+        const std::string& arg = walk.text();
+        if (!walk.isOption()) {
             if (!options.input.empty()) return "one input at a time, not also " + arg;
             options.input = arg;
-        } else if (arg == "--") {
-            optionsEnded = true;
         } else if (arg == "--binary") {
             options.binary = true;
         } else if (arg == "--content" || arg == "--allow" || arg == "-o") {
+            const char* value = walk.value();
             if (!value) return arg + (arg == "-o" ? " needs a file name" : " needs a folder");
             (arg == "-o" ? options.output : arg == "--allow" ? options.allowDir : options.contentDir) = value;
-            ++i;
         } else {
             return "unknown option " + arg;
         }
@@ -173,11 +169,8 @@ bool writeOutput(const Options& options, GltfExport& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
-        return usageError(kProgram, error);
-    }
+    if (const int exitCode = takeCommandLine(kProgram, argc, argv, options, parseOptions); exitCode >= 0) return exitCode;
     GltfExport out(contentFolder(options), options.binary);
     const bool read = lowerExtension(options.input) == ".lwo" ? exportObject(options, out) : exportScene(options, out);
     if (!read) return 1;

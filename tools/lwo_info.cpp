@@ -8,7 +8,6 @@
 // "lwo-info: <file>: <where and why>". The reader's fixed show texts are kept off both. Exit
 // status 0 when every file loaded, 1 otherwise, 2 for a usage error. Clip pictures are not
 // loaded: the reader and mesh model here have no GL.
-#include <cstring>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -248,17 +247,14 @@ std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
 int main(int argc, char** argv) {
     if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     bool json = false;
-    bool optionsEnded = false;
     std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        if (optionsEnded || !looksLikeOption(argv[i])) {
-            files.push_back(argv[i]);
-        } else if (std::strcmp(argv[i], "--") == 0) {
-            optionsEnded = true;
-        } else if (std::strcmp(argv[i], "--json") == 0) {
+    for (ArgumentWalk walk(argc, argv); walk.next();) {
+        if (!walk.isOption()) {
+            files.push_back(walk.text());
+        } else if (walk.text() == "--json") {
             json = true;
         } else {
-            return usageError(kProgram, std::string("unknown option ") + argv[i]);
+            return usageError(kProgram, "unknown option " + walk.text());
         }
     }
     if (files.empty()) return usageError(kProgram, "no file given");

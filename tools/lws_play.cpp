@@ -81,32 +81,28 @@ bool parseCount(const char* text, long& count) {
 
 // Returns what is wrong with the command line, or an empty text.
 std::string parseOptions(int argc, char** argv, Options& options) {
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (optionsEnded || !looksLikeOption(argv[i])) {
+    for (ArgumentWalk walk(argc, argv); walk.next();) {
+        const std::string& arg = walk.text();
+        if (!walk.isOption()) {
             if (!options.scenePath.empty()) return "one scene at a time, not also " + arg;
             options.scenePath = arg;
-        } else if (arg == "--") {
-            optionsEnded = true;
         } else if (arg == "--verbose") {
             options.verbose = true;
         } else if (arg == "--flat") {
             options.flat = true;
         } else if (arg == "--content" || arg == "--allow" || arg == "--png") {
+            const char* value = walk.value();
             if (!value || looksLikeOption(value)) return arg + " needs a folder";
             (arg == "--content" ? options.contentDir
              : arg == "--allow" ? options.allowDir
                                 : options.pngDir) = value;
-            ++i;
         } else if (arg == "--frames") {
             // "-3" is taken as the value here, so the message says what is wrong with it.
+            const char* value = walk.value();
             if (!value) return "--frames needs a number of frames";
             if (!parseCount(value, options.frames)) {
                 return "--frames wants a whole number of frames, 0 or more, not \"" + std::string(value) + "\"";
             }
-            ++i;
         } else {
             return "unknown option " + arg;
         }
@@ -235,11 +231,8 @@ int playInWindow(LwsScene& scene, const SceneShading* shading, const GlContext& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = handleHelpAndVersion(kProgram, argc, argv); exitCode >= 0) return exitCode;
     Options options;
-    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
-        return usageError(kProgram, error);
-    }
+    if (const int exitCode = takeCommandLine(kProgram, argc, argv, options, parseOptions); exitCode >= 0) return exitCode;
     const bool offscreen = !options.pngDir.empty();
     // The file is read twice: once, without objects, for the camera's frame size, then for
     // real with a GL context current so textures can be made.

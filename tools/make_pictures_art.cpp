@@ -72,15 +72,14 @@ Canvas paintNebula(float scale) {
     Canvas c(800, 600, scale);
     const std::vector<Colour> stops{rgb(0, 0, 0), rgb(0.18f, 0.02f, 0.04f), rgb(0.55f, 0.12f, 0.05f),
                                     rgb(0.95f, 0.5f, 0.15f), rgb(1, 0.9f, 0.65f)};
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            const float u = c.u(x) / 140.0f, v = c.u(y) / 140.0f;
-            const float warpX = fractalNoise(u + 3.1f, v, 4, 11) * 2.5f;
-            const float warpY = fractalNoise(u, v + 7.7f, 4, 12) * 2.5f;
-            float n = fractalNoise(u + warpX, v + warpY, octavesAt(6, scale), 13);
-            n = smoothstep(0.3f, 0.85f, n);
-            c.at(x, y) = ramp(stops, n * 0.95f);
-        }
+    c.paint([&](float x, float y) {
+        const float u = x / 140.0f, v = y / 140.0f;
+        const float warpX = fractalNoise(u + 3.1f, v, 4, 11) * 2.5f;
+        const float warpY = fractalNoise(u, v + 7.7f, 4, 12) * 2.5f;
+        float n = fractalNoise(u + warpX, v + warpY, octavesAt(6, scale), 13);
+        n = smoothstep(0.3f, 0.85f, n);
+        return ramp(stops, n * 0.95f);
+    });
     addStars(c, 260, 600, 0.8f, 14);
     c.addGlow(560, 220, 120, rgb(0.25f, 0.08f, 0.02f));
     c.addGrain(0.012f, 15);
@@ -92,28 +91,26 @@ Canvas paintGridRings(float scale) {
     Canvas c(800, 600, scale);
     const float horizon = 330;
     const Colour line = rgb(0.1f, 0.55f, 0.8f);
-    for (int py = 0; py < c.height; ++py)
-        for (int px = 0; px < c.width; ++px) {
-            const float x = c.u(px), y = c.u(py);
-            Colour p = rgb(0.0f, 0.02f, 0.05f) * (1.0f - y / 600.0f);
-            if (y > horizon) {
-                const float depth = 60.0f / (y - horizon);  // distance along the floor
-                const float across = (x - 400) * depth / 60.0f;
-                const float gx = std::fabs(across - std::round(across));
-                const float gz = std::fabs(depth * 4 - std::round(depth * 4));
-                const float fade = std::min(1.0f, (y - horizon) / 120.0f);
-                const float lineWidth = 0.04f + 0.02f * depth;
-                const float on = std::max(smoothstep(lineWidth, 0, gx), smoothstep(lineWidth * 1.5f, 0, gz));
-                p = p + line * (on * fade * 0.9f);
-            } else {
-                const float dx = (x - 400) / 1.6f, dy = y - horizon;
-                const float r = std::sqrt(dx * dx + dy * dy);
-                const float ring = std::fabs(std::fmod(r, 46.0f) - 23) / 23;
-                const float on = smoothstep(0.12f, 0.0f, 1 - ring) * smoothstep(330, 40, r);
-                p = p + rgb(0.15f, 0.35f, 0.9f) * (on * 0.7f);
-            }
-            c.at(px, py) = p;
+    c.paint([&](float x, float y) {
+        Colour p = rgb(0.0f, 0.02f, 0.05f) * (1.0f - y / 600.0f);
+        if (y > horizon) {
+            const float depth = 60.0f / (y - horizon);  // distance along the floor
+            const float across = (x - 400) * depth / 60.0f;
+            const float gx = std::fabs(across - std::round(across));
+            const float gz = std::fabs(depth * 4 - std::round(depth * 4));
+            const float fade = std::min(1.0f, (y - horizon) / 120.0f);
+            const float lineWidth = 0.04f + 0.02f * depth;
+            const float on = std::max(smoothstep(lineWidth, 0, gx), smoothstep(lineWidth * 1.5f, 0, gz));
+            p = p + line * (on * fade * 0.9f);
+        } else {
+            const float dx = (x - 400) / 1.6f, dy = y - horizon;
+            const float r = std::sqrt(dx * dx + dy * dy);
+            const float ring = std::fabs(std::fmod(r, 46.0f) - 23) / 23;
+            const float on = smoothstep(0.12f, 0.0f, 1 - ring) * smoothstep(330, 40, r);
+            p = p + rgb(0.15f, 0.35f, 0.9f) * (on * 0.7f);
         }
+        return p;
+    });
     for (int px = 0; px < c.width; ++px)
         for (int py = 0; py < c.height; ++py) {
             const float d = std::fabs(c.u(py) - horizon);
@@ -127,12 +124,11 @@ Canvas paintGridRings(float scale) {
 // Deep violet with light shafts from above and soft out-of-focus discs.
 Canvas paintBokeh(float scale) {
     Canvas c(800, 600, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            const float t = c.u(y) / 600.0f;
-            const float haze = fractalNoise(c.u(x) / 220.0f, c.u(y) / 220.0f, octavesAt(4, scale), 31);
-            c.at(x, y) = mix(rgb(0.02f, 0.01f, 0.08f), rgb(0.16f, 0.03f, 0.22f), t) * (0.7f + 0.6f * haze);
-        }
+    c.paint([&](float x, float y) {
+        const float t = y / 600.0f;
+        const float haze = fractalNoise(x / 220.0f, y / 220.0f, octavesAt(4, scale), 31);
+        return mix(rgb(0.02f, 0.01f, 0.08f), rgb(0.16f, 0.03f, 0.22f), t) * (0.7f + 0.6f * haze);
+    });
     c.addBeam(120, -40, 330, 640, 90, rgb(0.18f, 0.1f, 0.3f));
     c.addBeam(690, -40, 470, 640, 110, rgb(0.12f, 0.08f, 0.3f));
     for (int i = 0; i < 60; ++i) {
@@ -157,14 +153,13 @@ Canvas paintBokeh(float scale) {
 
 Canvas paintSpriteGlow(float scale) {
     Canvas c(128, 128, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            const float r = std::hypot(c.u(x) - 63.5f, c.u(y) - 63.5f) / 64.0f;
-            const float core = std::exp(-r * r * 28);
-            const float halo = std::pow(clamp01(1 - r * 1.15f), 3.0f);
-            const float v = std::min(1.0f, core * 0.9f + halo * 0.6f);
-            c.at(x, y) = rgb(v, v * 0.95f, v * 0.85f + core * 0.15f);
-        }
+    c.paint([](float x, float y) {
+        const float r = std::hypot(x - 63.5f, y - 63.5f) / 64.0f;
+        const float core = std::exp(-r * r * 28);
+        const float halo = std::pow(clamp01(1 - r * 1.15f), 3.0f);
+        const float v = std::min(1.0f, core * 0.9f + halo * 0.6f);
+        return rgb(v, v * 0.95f, v * 0.85f + core * 0.15f);
+    });
     return c;
 }
 
@@ -173,12 +168,10 @@ Canvas paintSpriteGlow(float scale) {
 // A hall under a ceiling of coloured lamps, beams falling into the haze, a crowd below.
 Canvas paintHall(float scale) {
     Canvas c(320, 200, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            const float haze = fractalNoise(c.u(x) / 40.0f, c.u(y) / 40.0f, octavesAt(4, scale), 51);
-            c.at(x, y) =
-                mix(rgb(0.03f, 0.02f, 0.06f), rgb(0.1f, 0.05f, 0.12f), c.u(y) / 200.0f) * (0.6f + 0.8f * haze);
-        }
+    c.paint([&](float x, float y) {
+        const float haze = fractalNoise(x / 40.0f, y / 40.0f, octavesAt(4, scale), 51);
+        return mix(rgb(0.03f, 0.02f, 0.06f), rgb(0.1f, 0.05f, 0.12f), y / 200.0f) * (0.6f + 0.8f * haze);
+    });
     const Colour lamps[] = {rgb(1, 0.3f, 0.2f), rgb(0.3f, 0.5f, 1), rgb(0.9f, 0.2f, 0.9f), rgb(1, 0.8f, 0.3f)};
     for (int row = 0; row < 4; ++row) {
         const float y = 18 + row * row * 7.0f + row * 6;
@@ -201,8 +194,7 @@ Canvas paintHall(float scale) {
 // The stage: a big screen, a truss with two spots, smoke, and the front rows.
 Canvas paintStage(float scale) {
     Canvas c(320, 200, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) c.at(x, y) = rgb(0.02f, 0.02f, 0.03f);
+    c.paint([](float, float) { return rgb(0.02f, 0.02f, 0.03f); });
     // The screen shows the demo's own blue glow.
     for (int y = int(30 * scale); y < int(110 * scale); ++y)
         for (int x = int(80 * scale); x < int(240 * scale); ++x) {
@@ -226,9 +218,7 @@ Canvas paintStage(float scale) {
 // Rows of tables with glowing monitors, seen from the back of the room.
 Canvas paintScreens(float scale) {
     Canvas c(320, 200, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x)
-            c.at(x, y) = mix(rgb(0.03f, 0.03f, 0.05f), rgb(0.07f, 0.06f, 0.06f), c.u(y) / 200.0f);
+    c.paint([](float, float y) { return mix(rgb(0.03f, 0.03f, 0.05f), rgb(0.07f, 0.06f, 0.06f), y / 200.0f); });
     const Colour screens[] = {rgb(0.3f, 0.6f, 1), rgb(0.3f, 0.9f, 0.4f), rgb(0.9f, 0.5f, 0.9f), rgb(0.9f, 0.9f, 0.9f),
                               rgb(1, 0.6f, 0.2f)};
     for (int row = 0; row < 5; ++row) {
@@ -256,9 +246,9 @@ Canvas paintScreens(float scale) {
 // The hall from outside at night: stars, moon, the building with lit windows, lamps, trees.
 Canvas paintNightView(float scale) {
     Canvas c(320, 200, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x)
-            c.at(x, y) = mix(rgb(0.01f, 0.02f, 0.08f), rgb(0.08f, 0.12f, 0.22f), std::pow(c.u(y) / 140.0f, 2.0f));
+    c.paint([](float, float y) {
+        return mix(rgb(0.01f, 0.02f, 0.08f), rgb(0.08f, 0.12f, 0.22f), std::pow(y / 140.0f, 2.0f));
+    });
     addStars(c, 90, 120, 0.9f, 81);
     c.addGlow(250, 38, 9, rgb(1, 1, 0.9f));
     c.addGlow(250, 38, 30, rgb(0.12f, 0.14f, 0.18f));
@@ -296,17 +286,16 @@ Canvas paintNightView(float scale) {
 // A golden sunburst: uneven rays around a hot core.
 Canvas paintSunburst(float scale) {
     Canvas c(800, 600, scale);
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            const float dx = c.u(x) - 400.0f, dy = c.u(y) - 300.0f;
-            const float r = std::hypot(dx, dy) / 400.0f;
-            const float a = std::atan2(dy, dx) / (2 * kPi) + 0.5f;
-            const float rays = std::pow(fractalNoise(a * 48, r * 0.7f, octavesAt(3, scale), 91), 2.5f) * 2.2f;
-            const float falloff = std::exp(-r * 2.2f);
-            const float core = std::exp(-r * r * 60);
-            const float v = rays * falloff + core;
-            c.at(x, y) = rgb(v * 1.0f, v * 0.7f, v * 0.3f) + rgb(0.08f, 0.02f, 0.05f) * (1 - r);
-        }
+    c.paint([&](float x, float y) {
+        const float dx = x - 400.0f, dy = y - 300.0f;
+        const float r = std::hypot(dx, dy) / 400.0f;
+        const float a = std::atan2(dy, dx) / (2 * kPi) + 0.5f;
+        const float rays = std::pow(fractalNoise(a * 48, r * 0.7f, octavesAt(3, scale), 91), 2.5f) * 2.2f;
+        const float falloff = std::exp(-r * 2.2f);
+        const float core = std::exp(-r * r * 60);
+        const float v = rays * falloff + core;
+        return rgb(v * 1.0f, v * 0.7f, v * 0.3f) + rgb(0.08f, 0.02f, 0.05f) * (1 - r);
+    });
     c.addGrain(0.01f, 92);
     return c;
 }
@@ -316,22 +305,21 @@ Canvas paintJulia(float scale) {
     Canvas c(800, 600, scale);
     const std::vector<Colour> stops{rgb(0, 0, 0.02f), rgb(0.3f, 0.02f, 0.35f), rgb(0.9f, 0.2f, 0.6f),
                                     rgb(0.2f, 0.8f, 1), rgb(1, 1, 1)};
-    for (int y = 0; y < c.height; ++y)
-        for (int x = 0; x < c.width; ++x) {
-            float zr = (c.u(x) - 400) / 260.0f, zi = (c.u(y) - 300) / 260.0f;
-            int i = 0;
-            const int limit = 200;
-            while (i < limit && zr * zr + zi * zi < 64) {
-                const float t = zr * zr - zi * zi - 0.7269f;
-                zi = 2 * zr * zi + 0.1889f;
-                zr = t;
-                ++i;
-            }
-            float smooth = 0;
-            if (i < limit)
-                smooth = (i + 1 - std::log2(std::log2(std::sqrt(zr * zr + zi * zi)))) / 60.0f;
-            c.at(x, y) = ramp(stops, std::pow(clamp01(smooth), 0.7f));
+    c.paint([&](float x, float y) {
+        float zr = (x - 400) / 260.0f, zi = (y - 300) / 260.0f;
+        int i = 0;
+        const int limit = 200;
+        while (i < limit && zr * zr + zi * zi < 64) {
+            const float t = zr * zr - zi * zi - 0.7269f;
+            zi = 2 * zr * zi + 0.1889f;
+            zr = t;
+            ++i;
         }
+        float smooth = 0;
+        if (i < limit)
+            smooth = (i + 1 - std::log2(std::log2(std::sqrt(zr * zr + zi * zi)))) / 60.0f;
+        return ramp(stops, std::pow(clamp01(smooth), 0.7f));
+    });
     c.addGrain(0.015f, 101);
     return c;
 }
@@ -339,23 +327,21 @@ Canvas paintJulia(float scale) {
 // Aurora curtains over a dark horizon.
 Canvas paintAurora(float scale) {
     Canvas c(800, 600, scale);
-    for (int py = 0; py < c.height; ++py)
-        for (int px = 0; px < c.width; ++px) {
-            const float x = c.u(px), y = c.u(py);
-            const float sky = y / 600.0f;
-            Colour p = mix(rgb(0.0f, 0.01f, 0.04f), rgb(0.02f, 0.06f, 0.1f), sky);
-            for (int band = 0; band < 2; ++band) {
-                const float centre = 250 + band * 130 + 80 * std::sin(x / (130.0f + band * 70) + band * 2.5f) +
-                                     50 * (fractalNoise(x / 90.0f, band * 5.0f, octavesAt(3, scale), 111) - 0.5f);
-                // The lower edge is sharp, the rays fade upwards; the tops turn violet.
-                const float above = centre - y;
-                const float curtain = above > 0 ? std::exp(-above / (90 + band * 30)) : std::exp(above / 14);
-                const float streaks = 0.45f + 0.55f * fractalNoise(x / 5.0f, band * 3.0f, octavesAt(2, scale), 112 + band);
-                const Colour hue = mix(rgb(0.15f, 0.95f, 0.45f), rgb(0.5f, 0.2f, 0.7f), clamp01(above / 260));
-                p = p + hue * (curtain * streaks * (band == 0 ? 0.6f : 0.8f));
-            }
-            c.at(px, py) = p;
+    c.paint([&](float x, float y) {
+        const float sky = y / 600.0f;
+        Colour p = mix(rgb(0.0f, 0.01f, 0.04f), rgb(0.02f, 0.06f, 0.1f), sky);
+        for (int band = 0; band < 2; ++band) {
+            const float centre = 250 + band * 130 + 80 * std::sin(x / (130.0f + band * 70) + band * 2.5f) +
+                                 50 * (fractalNoise(x / 90.0f, band * 5.0f, octavesAt(3, scale), 111) - 0.5f);
+            // The lower edge is sharp, the rays fade upwards; the tops turn violet.
+            const float above = centre - y;
+            const float curtain = above > 0 ? std::exp(-above / (90 + band * 30)) : std::exp(above / 14);
+            const float streaks = 0.45f + 0.55f * fractalNoise(x / 5.0f, band * 3.0f, octavesAt(2, scale), 112 + band);
+            const Colour hue = mix(rgb(0.15f, 0.95f, 0.45f), rgb(0.5f, 0.2f, 0.7f), clamp01(above / 260));
+            p = p + hue * (curtain * streaks * (band == 0 ? 0.6f : 0.8f));
         }
+        return p;
+    });
     addStars(c, 300, 600, 0.6f, 113);
     for (int px = 0; px < c.width; ++px) {
         const float top = 520 + 30 * fractalNoise(c.u(px) / 60.0f, 0, octavesAt(4, scale), 114);

@@ -28,6 +28,12 @@ public:
     float designWidth() const { return width / scale; }
 
     Colour& at(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Sets every pixel to `colourAt(x, y)`, x and y the design coordinates of its centre.
+    template <typename ColourAt>
+    void paint(ColourAt colourAt) {
+        for (int py = 0; py < height; ++py)
+            for (int px = 0; px < width; ++px) at(px, py) = colourAt(u(px), u(py));
+    }
     // Adds a round gaussian light (additive, like a lamp seen through haze).
     void addGlow(float cx, float cy, float radius, Colour colour);
     // Blends a filled axis-aligned rectangle over the picture.

@@ -152,29 +152,33 @@ void kick(StereoBus& bus, double t, float gain) {
     }
 }
 
-void snare(StereoBus& bus, double t, float gain, float pan) {
+// A drum on filtered noise: the voice's own noise runs through a band filter tuned to `hz`,
+// and `shape(age, filter)` makes each sample from the filter's outputs.
+template <typename Shape>
+void noiseHit(StereoBus& bus, double t, double seconds, int seed, float hz, float q, float pan,
+              Shape shape) {
     const long start = frameAt(t);
-    const long length = frameAt(0.35);
-    Noise noise(start, 2);
+    const long length = frameAt(seconds);
+    Noise noise(start, seed);
     Svf filter;
-    filter.tune(2500.0f, 0.2f);
+    filter.tune(hz, q);
     for (long i = 0; i < length; ++i) {
         const float age = static_cast<float>(i) / kRate;
         filter.run(noise.next());
-        const float tone = 0.5f * std::sin(kTwoPi * 185.0f * age) * std::exp(-age / 0.05f);
-        const float rattle = (filter.band + 0.4f * filter.high) * std::exp(-age / 0.12f);
-        bus.add(start + i, gain * (tone + rattle), pan);
+        bus.add(start + i, shape(age, filter), pan);
     }
 }
 
+void snare(StereoBus& bus, double t, float gain, float pan) {
+    noiseHit(bus, t, 0.35, 2, 2500.0f, 0.2f, pan, [gain](float age, const Svf& filter) {
+        const float tone = 0.5f * std::sin(kTwoPi * 185.0f * age) * std::exp(-age / 0.05f);
+        const float rattle = (filter.band + 0.4f * filter.high) * std::exp(-age / 0.12f);
+        return gain * (tone + rattle);
+    });
+}
+
 void clap(StereoBus& bus, double t, float gain) {
-    const long start = frameAt(t);
-    const long length = frameAt(0.3);
-    Noise noise(start, 3);
-    Svf filter;
-    filter.tune(1300.0f, 0.45f);
-    for (long i = 0; i < length; ++i) {
-        const float age = static_cast<float>(i) / kRate;
+    noiseHit(bus, t, 0.3, 3, 1300.0f, 0.45f, 0.0f, [gain](float age, const Svf& filter) {
         // Three quick slaps and a tail, as several hands never clap at once.
         float level = std::exp(-age / 0.09f);
         for (float slap : {0.0f, 0.011f, 0.022f}) {
@@ -182,22 +186,15 @@ void clap(StereoBus& bus, double t, float gain) {
                 level += 1.4f * std::exp(-(age - slap) / 0.006f);
             }
         }
-        filter.run(noise.next());
-        bus.add(start + i, gain * filter.band * level, 0.0f);
-    }
+        return gain * filter.band * level;
+    });
 }
 
 void hat(StereoBus& bus, double t, float gain, float decaySeconds, float pan) {
-    const long start = frameAt(t);
-    const long length = frameAt(decaySeconds * 6.0f);
-    Noise noise(start, 4);
-    Svf filter;
-    filter.tune(7500.0f, 0.3f);
-    for (long i = 0; i < length; ++i) {
-        const float age = static_cast<float>(i) / kRate;
-        filter.run(noise.next());
-        bus.add(start + i, gain * filter.high * std::exp(-age / decaySeconds), pan);
-    }
+    noiseHit(bus, t, decaySeconds * 6.0f, 4, 7500.0f, 0.3f, pan,
+             [gain, decaySeconds](float age, const Svf& filter) {
+                 return gain * filter.high * std::exp(-age / decaySeconds);
+             });
 }
 
 void crash(StereoBus& bus, double t, float gain, float decaySeconds) {

@@ -18,6 +18,15 @@ std::unique_ptr<Mp3Stream> openBytes(std::vector<unsigned char> bytes, std::stri
     return Mp3Stream::open(std::move(bytes), kRate, error);
 }
 
+// The signal encoded (at `sampleRate`) and opened; null, failing the test, when it does not open.
+std::unique_ptr<Mp3Stream> openEncoded(const std::vector<int16_t>& pcm, int channels,
+                                       int sampleRate = kRate) {
+    std::string error;
+    auto stream = openBytes(audiotest::encodeTestMp3(pcm, channels, sampleRate), error);
+    EXPECT_TRUE(stream) << error;
+    return stream;
+}
+
 std::vector<int16_t> readFrames(Mp3Stream& stream, size_t frames) {
     std::vector<int16_t> out(frames * 2);
     // Odd-sized reads, as the device's buffers need not line up with MP3 frames.
@@ -70,9 +79,8 @@ double relativeError(const std::vector<int16_t>& original, const std::vector<int
 TEST(Mp3Stream, FirstSampleOfMusicIsFrameZeroAndOnePassIsExactlyTheMusic) {
     const size_t frames = 20000;
     const std::vector<int16_t> original = audiotest::testSignal(frames, 2);
-    std::string error;
-    auto stream = openBytes(audiotest::encodeTestMp3(original, 2), error);
-    ASSERT_TRUE(stream) << error;
+    auto stream = openEncoded(original, 2);
+    ASSERT_TRUE(stream);
     const std::vector<int16_t> decoded = readFrames(*stream, frames + 4000);
     // Without the LAME tag's delay the music would start about 1105 frames late.
     EXPECT_EQ(bestLag(original, decoded, 2, 0), 0);
@@ -85,9 +93,8 @@ TEST(Mp3Stream, FirstSampleOfMusicIsFrameZeroAndOnePassIsExactlyTheMusic) {
 TEST(Mp3Stream, LoopsBackToTheFirstSampleOfMusic) {
     const size_t frames = 9000;
     const std::vector<int16_t> original = audiotest::testSignal(frames, 2);
-    std::string error;
-    auto stream = openBytes(audiotest::encodeTestMp3(original, 2), error);
-    ASSERT_TRUE(stream) << error;
+    auto stream = openEncoded(original, 2);
+    ASSERT_TRUE(stream);
     const std::vector<int16_t> decoded = readFrames(*stream, 3 * frames);
     ASSERT_EQ(stream->loopFrames(), static_cast<int64_t>(frames));
     // The second and third passes are the first one again, sample for sample.
@@ -130,9 +137,8 @@ TEST(Mp3Stream, SeekLandsOnTheSamplesReadingThroughGivesThere) {
 TEST(Mp3Stream, MonoPlaysOnBothChannels) {
     const size_t frames = 12000;
     const std::vector<int16_t> original = audiotest::testSignal(frames, 1);
-    std::string error;
-    auto stream = openBytes(audiotest::encodeTestMp3(original, 1), error);
-    ASSERT_TRUE(stream) << error;
+    auto stream = openEncoded(original, 1);
+    ASSERT_TRUE(stream);
     const std::vector<int16_t> decoded = readFrames(*stream, frames);
     EXPECT_EQ(bestLag(original, decoded, 1, 0), 0);
     for (size_t i = 0; i < frames; i += 31) {
@@ -143,9 +149,8 @@ TEST(Mp3Stream, MonoPlaysOnBothChannels) {
 TEST(Mp3Stream, OtherSampleRatesAreResampledToTheDeviceRate) {
     // One second at 48 kHz lasts one second at 44.1 kHz.
     const std::vector<int16_t> original = audiotest::testSignal(48000, 2);
-    std::string error;
-    auto stream = openBytes(audiotest::encodeTestMp3(original, 2, 48000), error);
-    ASSERT_TRUE(stream) << error;
+    auto stream = openEncoded(original, 2, 48000);
+    ASSERT_TRUE(stream);
     readFrames(*stream, 50000);
     EXPECT_NEAR(static_cast<double>(stream->loopFrames()), 44100.0, 10.0);
 }

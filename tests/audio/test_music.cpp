@@ -56,6 +56,18 @@ protected:
             name, audiotest::encodeTestMp3(audiotest::testSignal(frames, 2), 2));
     }
 
+    // Runs a start that must fail, leaving the audio subsystem closed and the position at 0;
+    // returns what it said on stderr.
+    template <typename Start>
+    static std::string failedStart(Start start) {
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(start(), 1);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+        EXPECT_EQ(musicTimeSeconds(), 0.0);
+        return said;
+    }
+
     // Waits (at most two seconds) until the device has started taking music.
     static bool waitForSound() {
         const auto deadline = Clock::now() + std::chrono::seconds(2);
@@ -67,11 +79,7 @@ protected:
 };
 
 TEST_F(Music, MissingFileFailsWithTheAudioSubsystemClosedAndSaysWhy) {
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(startMusic("no_such_dir/inv2.mp3"), 1);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-    EXPECT_EQ(musicTimeSeconds(), 0.0);
+    const std::string said = failedStart([] { return startMusic("no_such_dir/inv2.mp3"); });
     EXPECT_NE(said.find("no_such_dir/inv2.mp3"), std::string::npos) << said;
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
@@ -79,10 +87,7 @@ TEST_F(Music, MissingFileFailsWithTheAudioSubsystemClosedAndSaysWhy) {
 TEST_F(Music, UndecodableFileFailsClosed) {
     const std::string path =
         audiotest::writeTempFile("garbage.mp3", std::vector<unsigned char>(3000, 0x41));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(startMusic(path.c_str()), 1);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    const std::string said = failedStart([&] { return startMusic(path.c_str()); });
     EXPECT_NE(said.find("MP3"), std::string::npos) << said;
 }
 
@@ -290,11 +295,8 @@ TEST_F(Music, StartingPartWayPlaysFromThereAndCountsFromTheStreamsStart) {
 TEST_F(Music, StartOutsideTheMusicFailsClosedAndSaysWhy) {
     const std::string path = mp3File("short.mp3", 0.5);
     for (double start : {0.5, 9.0, -1.0, std::nan(""), HUGE_VAL}) {
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(startMusic(path.c_str(), start), 1) << start;
-        const std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-        EXPECT_EQ(musicTimeSeconds(), 0.0);
+        SCOPED_TRACE(start);
+        const std::string said = failedStart([&] { return startMusic(path.c_str(), start); });
         EXPECT_NE(said.find("music position"), std::string::npos) << said;
         EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     }
@@ -364,10 +366,7 @@ TEST_F(Music, ModuleEntryPlaysAndReportsWholeSeconds) {
 TEST_F(Music, ModuleEntryFailsClosedOnANonModule) {
     const std::string path =
         audiotest::writeTempFile("not.mod", std::vector<unsigned char>(100, 7));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(startModuleMusic(path.c_str()), 1);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
+    const std::string said = failedStart([&] { return startModuleMusic(path.c_str()); });
     EXPECT_NE(said.find("not.mod"), std::string::npos) << said;
 }
 

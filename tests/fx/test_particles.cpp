@@ -46,18 +46,20 @@ TEST(ParticleSystem, ScattersTheFirstTwoParticlesInDrawOrder) {
     cloud.scatterParticles(2, 17);
     ASSERT_EQ(cloud.count, 2);
     EXPECT_EQ(cloud.sprite.texture, 17u);
-    expectVec(cloud.positions[0], 41, 67, 34);
-    EXPECT_FLOAT_EQ(cloud.axes[0].x, 0);
-    EXPECT_FLOAT_EQ(cloud.axes[0].y, 1);
-    EXPECT_FLOAT_EQ(cloud.speeds[0], 9.4f);
-    EXPECT_FLOAT_EQ(cloud.angles[0], 198);
-    EXPECT_FLOAT_EQ(cloud.spins[0], -1);
-    expectVec(cloud.positions[1], 64, 5, 95);
-    EXPECT_FLOAT_EQ(cloud.axes[1].x, 1);
-    EXPECT_FLOAT_EQ(cloud.axes[1].y, 1);
-    EXPECT_FLOAT_EQ(cloud.speeds[1], 2.4f);
-    EXPECT_FLOAT_EQ(cloud.angles[1], 115);
-    EXPECT_FLOAT_EQ(cloud.spins[1], -1);
+    struct Particle {
+        float x, y, z, axisX, axisY, speed, angle, spin;
+    };
+    const Particle expected[] = {{41, 67, 34, 0, 1, 9.4f, 198, -1}, {64, 5, 95, 1, 1, 2.4f, 115, -1}};
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(i);
+        const Particle& e = expected[i];
+        expectVec(cloud.positions[i], e.x, e.y, e.z);
+        EXPECT_FLOAT_EQ(cloud.axes[i].x, e.axisX);
+        EXPECT_FLOAT_EQ(cloud.axes[i].y, e.axisY);
+        EXPECT_FLOAT_EQ(cloud.speeds[i], e.speed);
+        EXPECT_FLOAT_EQ(cloud.angles[i], e.angle);
+        EXPECT_FLOAT_EQ(cloud.spins[i], e.spin);
+    }
 }
 
 TEST(ParticleSystem, AllArraysGrowTogetherAndStayInRange) {

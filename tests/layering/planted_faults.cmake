@@ -59,57 +59,50 @@ function(unplant file)
   configure_file("${SOURCE_DIR}/${file}" "${scratch}/${file}" COPYONLY)
 endfunction()
 
+# expect_planted(name file line regex): `line` planted in `file` must fail the check with
+# output matching regex; the file is put back after.
+function(expect_planted name file line regex)
+  plant(${file} "${line}")
+  expect("${name}" "${LAYER_GRAPH}" fail "${regex}")
+  unplant(${file})
+  set(failures ${failures} PARENT_SCOPE)
+endfunction()
+
 expect("the tree as it is" "${LAYER_GRAPH}" pass "keep to the link graph")
 
 # An upward include: the object reader reaching for the script.
-plant(lwo/lwo_reader.cpp "#include \"timeline/demo_script.h\"")
-expect("upward include" "${LAYER_GRAPH}" fail
+expect_planted("upward include" lwo/lwo_reader.cpp "#include \"timeline/demo_script.h\""
   "lwo/lwo_reader.cpp includes \"timeline/demo_script.h\": demo_lwo_reader does not link demo_timeline")
-unplant(lwo/lwo_reader.cpp)
 
 # The same, written relative to the including file's folder.
-plant(lwo/lwo_reader.cpp "#include \"../timeline/demo_script.h\"")
-expect("upward include by a relative path" "${LAYER_GRAPH}" fail
+expect_planted("upward include by a relative path" lwo/lwo_reader.cpp "#include \"../timeline/demo_script.h\""
   "lwo/lwo_reader.cpp includes \"../timeline/demo_script.h\": demo_lwo_reader does not link demo_timeline")
-unplant(lwo/lwo_reader.cpp)
 
 # A header goes with the source of its own name: whole_file.h is the file library's.
-plant(files/whole_file.h "#include \"gl/gl_setup.h\"")
-expect("a header's include, held to its source's target" "${LAYER_GRAPH}" fail
+expect_planted("a header's include, held to its source's target" files/whole_file.h "#include \"gl/gl_setup.h\""
   "files/whole_file.h includes \"gl/gl_setup.h\": demo_files does not link demo_gl")
-unplant(files/whole_file.h)
 
 # GL in a library that links no GL.
-plant(lwo/lwo_mesh.cpp "#include <GL/gl.h>")
-expect("GL where the target links none" "${LAYER_GRAPH}" fail
+expect_planted("GL where the target links none" lwo/lwo_mesh.cpp "#include <GL/gl.h>"
   "lwo/lwo_mesh.cpp includes <GL/gl.h>: demo_lwo_reader does not link GL")
-unplant(lwo/lwo_mesh.cpp)
 
 # SDL in the effects, which link no SDL.
-plant(fx/glow.cpp "#include <SDL.h>")
-expect("SDL where the target links none" "${LAYER_GRAPH}" fail
+expect_planted("SDL where the target links none" fx/glow.cpp "#include <SDL.h>"
   "fx/glow.cpp includes <SDL.h>: demo_fx does not link SDL")
-unplant(fx/glow.cpp)
 
 # A header with no source of its own is held to the targets of the files that include it.
-plant(lwo/vec3.h "#include \"fx/glow.h\"")
-expect("a header without a source, held to its includers" "${LAYER_GRAPH}" fail
+expect_planted("a header without a source, held to its includers" lwo/vec3.h "#include \"fx/glow.h\""
   "lwo/vec3.h includes \"fx/glow.h\": demo_lwo_reader does not link demo_fx")
-unplant(lwo/vec3.h)
 
 # A header with no source of its own is placed by its library's sources too: the effects may not
 # reach for the show's record above them.
-plant(fx/particles.cpp "#include \"timeline/show.h\"")
-expect("a higher layer's header without a source" "${LAYER_GRAPH}" fail
+expect_planted("a higher layer's header without a source" fx/particles.cpp "#include \"timeline/show.h\""
   "fx/particles.cpp includes \"timeline/show.h\": demo_fx does not link demo_timeline")
-unplant(fx/particles.cpp)
 
 # Such a header that no library lists is a fault of its own, wherever it is included from.
 file(WRITE "${scratch}/timeline/loose.h" "#pragma once\n")
-plant(fx/particles.cpp "#include \"timeline/loose.h\"")
-expect("a header without a source that no library lists" "${LAYER_GRAPH}" fail
+expect_planted("a header without a source that no library lists" fx/particles.cpp "#include \"timeline/loose.h\""
   "timeline/loose.h: a header with no source of its own that no target lists")
-unplant(fx/particles.cpp)
 file(REMOVE "${scratch}/timeline/loose.h")
 
 # A new file is placed by its target's sources alone: unlisted it is left out and named;

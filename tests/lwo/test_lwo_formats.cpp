@@ -424,11 +424,17 @@ std::unique_ptr<LwoMesh> lwo3ClipAfterSurface(const LwoBytes& surfaceBody, uint3
     return loadBytes(w.file("LWO3"), failed);
 }
 
+// An image block's own chunks: a planar projection across Z, the picture clip 3.
+LwoBytes planarZOntoClip3() {
+    LwoBytes block = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
+    block.raw(chunk4("IMAG", LwoBytes().vx(3)));
+    return block;
+}
+
 TEST(Lwo3Objects, SurfacesThatNameAPictureDrawItTexturedInEveryFormat) {
     // LWO3 edited without nodes: the picture is the clip of the colour block, here clip 3
     // written before the surface.
-    LwoBytes planar = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
-    planar.raw(chunk4("IMAG", LwoBytes().vx(3)));
+    const LwoBytes planar = planarZOntoClip3();
     bool failed = true;
     auto before = lwo3WithoutUvs(lwo3ImageBlock(planar), failed);
     ASSERT_FALSE(failed) << before->lastError();
@@ -475,10 +481,8 @@ TEST(Lwo3Objects, ATextureLayerOnTheMaterialColourFindsAClipWrittenAfterTheSurfa
 }
 
 TEST(Lwo3Objects, PlanarImageBlocksProjectUvsOntoPolygonsWithoutAMap) {
-    LwoBytes planarZ = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
-    planarZ.raw(chunk4("IMAG", LwoBytes().vx(3)));
     bool failed = true;
-    auto mesh = lwo3WithoutUvs(lwo3ImageBlock(planarZ), failed);
+    auto mesh = lwo3WithoutUvs(lwo3ImageBlock(planarZOntoClip3()), failed);
     ASSERT_FALSE(failed) << mesh->lastError();
     ASSERT_EQ(mesh->reader.surfaces[0].imageBlocks.size(), 1u);
     const LwoImageBlock& block = mesh->reader.surfaces[0].imageBlocks[0];

@@ -215,25 +215,28 @@ int litPixels() {
     return lit;
 }
 
+// A real object loaded, framed and drawn once in immediate mode, `texture` bound to it.
+std::unique_ptr<Loaded> drawReal(const std::string& file, GLuint texture = 0) {
+    auto loaded = loadReal(file);
+    EXPECT_FALSE(loaded->failed) << loaded->object.lastError();
+    loaded->object.texture = texture;
+    frameObject(loaded->object);
+    loaded->object.drawMesh();
+    return loaded;
+}
+
 }  // namespace
 
 TEST(LwoRealFiles, DrawnObjectsFillTheirFrame) {
     ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     REQUIRE_GL();
 
-    auto hierarchy = loadReal("hierarchy.lwo");
-    ASSERT_FALSE(hierarchy->failed);
-    frameObject(hierarchy->object);
-    hierarchy->object.drawMesh();
+    drawReal("hierarchy.lwo");
     EXPECT_GT(litPixels(), 100);
     testsupport::saveBackBufferPng(testsupport::tempPath("hierarchy.png"));
 
     testsupport::resetGlState();
-    auto uvtest = loadReal("uvtest.lwo");
-    ASSERT_FALSE(uvtest->failed);
-    uvtest->object.texture = checkerTexture();
-    frameObject(uvtest->object);
-    uvtest->object.drawMesh();
+    auto uvtest = drawReal("uvtest.lwo", checkerTexture());
     EXPECT_GT(litPixels(), 100);
     testsupport::saveBackBufferPng(testsupport::tempPath("uvtest.png"));
 
@@ -264,10 +267,7 @@ float centreDepth() {
 TEST(LwoRealFiles, NegatedObjectsShowTheirOutsideWithClockwiseFronts) {
     ASSERT_TRUE(haveTestData()) << "test data missing: " << kDir;
     REQUIRE_GL();
-    auto sphere = loadReal("sphere_with_gradient.lwo");
-    ASSERT_FALSE(sphere->failed);
-    frameObject(sphere->object);
-    sphere->object.drawMesh();
+    auto sphere = drawReal("sphere_with_gradient.lwo");
     const float shown = centreDepth();
     glClear(GL_DEPTH_BUFFER_BIT);
     glCullFace(GL_FRONT);  // what the far side would look like

@@ -379,16 +379,28 @@ TEST(JpegDecode, MissingFileIsSilent) {
 
 // ---- Loading into textures ----
 
+// A picture loaded into a texture and read back as the GL holds it: empty when it did not load.
+struct Texels {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;
+
+    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+Texels loadAndReadBack(const std::string& name, const std::vector<unsigned char>& jpeg) {
+    Texels t;
+    GLuint texture = 0;
+    EXPECT_FALSE(loadJpegTexture(writeTemp(name, jpeg).c_str(), texture)) << name;
+    if (texture != 0) t.rgb = testsupport::textureRgb(texture, &t.width, &t.height);
+    return t;
+}
+
 TEST(JpegTexture, TopRowOfTheFileIsTextureRowZero) {
     REQUIRE_GL();
-    const std::string path = writeTemp("red_over_blue.jpg", redOverBlue(64, 64));
-    GLuint texture = 0;
-    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
-    int width = 0, height = 0;
-    const std::vector<unsigned char> texels = testsupport::textureRgb(texture, &width, &height);
-    ASSERT_EQ(width, 64);
-    EXPECT_TRUE(isRed(&texels[0]));
-    EXPECT_TRUE(isBlue(&texels[static_cast<size_t>(height - 1) * width * 3]));
+    const Texels t = loadAndReadBack("red_over_blue.jpg", redOverBlue(64, 64));
+    ASSERT_EQ(t.width, 64);
+    EXPECT_TRUE(isRed(t.at(0, 0)));
+    EXPECT_TRUE(isBlue(t.at(0, t.height - 1)));
 
     // Drawn with t = 0 at the bottom of the screen, red is at the bottom.
     drawTextureOverScreen(0.0f);
@@ -430,16 +442,12 @@ TEST(JpegTexture, RescalingOneSideKeepsTheLastRow) {
     REQUIRE_GL();
     // 48 x 32: only the width is rescaled, a case in which the mipmap builder alone leaves the
     // base level's last row black.
-    const std::string path = writeTemp("one_side.jpg", redOverBlue(48, 32));
-    GLuint texture = 0;
-    ASSERT_FALSE(loadJpegTexture(path.c_str(), texture));
-    int width = 0, height = 0;
-    const std::vector<unsigned char> texels = testsupport::textureRgb(texture, &width, &height);
-    ASSERT_EQ(width, 32);
-    ASSERT_EQ(height, 32);
-    for (int x = 0; x < width; ++x) {
-        EXPECT_TRUE(isRed(&texels[x * 3])) << "column " << x;
-        EXPECT_TRUE(isBlue(&texels[(static_cast<size_t>(height - 1) * width + x) * 3])) << "column " << x;
+    const Texels t = loadAndReadBack("one_side.jpg", redOverBlue(48, 32));
+    ASSERT_EQ(t.width, 32);
+    ASSERT_EQ(t.height, 32);
+    for (int x = 0; x < t.width; ++x) {
+        EXPECT_TRUE(isRed(t.at(x, 0))) << "column " << x;
+        EXPECT_TRUE(isBlue(t.at(x, t.height - 1))) << "column " << x;
     }
 }
 

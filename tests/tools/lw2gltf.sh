@@ -7,7 +7,7 @@
 # usage: lw2gltf.sh LW2GLTF LWS_INFO TESTDATA_DIR VALIDATOR_JS
 set -u
 lw2gltf=$1 lws_info=$2 testdata=$3 validate=$4
-. "$(dirname "$0")/../support/shell_test.sh"
+. "$(dirname "$0")/../support/scene_text.sh"
 cd "$work" || exit 1
 export NODE_PATH=${NODE_PATH:-$(npm root -g 2>/dev/null)}
 
@@ -34,91 +34,40 @@ PY
 
 # --- scenes: real ones, and one made to turn, parent (to objects, a camera, a light), pivot and
 # light ---------------------------------------------------------------------------------------
-cat > made.lws <<'LWS'
-LWSC
-5
-FirstFrame 0
-LastFrame 40
-FramesPerSecond 25
+{
+scene_head 5 0 40 25
+cat <<'LWS'
 LoadObjectLayer 1 10000000 simple_cube.lwo
 NumChannels 9
-Channel 0
-{ Envelope
-  2
-  Key 0 0 0 0 0 0 0 0 0
-  Key 2 1 0 0 0 0 0 0 0
-  Behaviors 4 2
-}
-Channel 3
-{ Envelope
-  2
-  Key 0.3 0 0 0 0 0 0 0 0
-  Key 2.9 1.2 0 0 0 0 0 0 0
-  Behaviors 1 3
-}
-Channel 4
-{ Envelope
-  2
-  Key -0.4 0.2 0 0 0 0 0 0 0
-  Key 1.1 1 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
-Channel 5
-{ Envelope
-  1
-  Key 0.7 0 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
-Channel 7
-{ Envelope
-  2
-  Key 1 0 0 0 0 0 0 0 0
-  Key 2.5 1.6 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
+LWS
+envelope 0 "4 2" "0 0 0 0 0 0 0 0 0" "2 1 0 0 0 0 0 0 0"
+envelope 3 "1 3" "0.3 0 0 0 0 0 0 0 0" "2.9 1.2 0 0 0 0 0 0 0"
+envelope 4 "1 1" "-0.4 0.2 0 0 0 0 0 0 0" "1.1 1 0 0 0 0 0 0 0"
+envelope 5 "1 1" "0.7 0 0 0 0 0 0 0 0"
+envelope 7 "1 1" "1 0 0 0 0 0 0 0 0" "2.5 1.6 0 0 0 0 0 0 0"
+cat <<'LWS'
 LoadObjectLayer 1 10000001 simple_cube.lwo
 ParentItem 10000000
 PivotPosition 0.5 -0.25 1
 NumChannels 4
-Channel 0
-{ Envelope
-  1
-  Key 1.5 0 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
-Channel 2
-{ Envelope
-  2
-  Key 3 0 0 0 0 0 0 0 0
-  Key -1 1.6 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
-Channel 3
-{ Envelope
-  1
-  Key -1.2 0 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
+LWS
+envelope 0 "1 1" "1.5 0 0 0 0 0 0 0 0"
+envelope 2 "1 1" "3 0 0 0 0 0 0 0 0" "-1 1.6 0 0 0 0 0 0 0"
+envelope 3 "1 1" "-1.2 0 0 0 0 0 0 0 0"
+cat <<'LWS'
 AddNullObject 10000002 Cockpit
 ParentItem 30000000
 NumChannels 3
-Channel 1
-{ Envelope
-  2
-  Key -0.5 0 0 0 0 0 0 0 0
-  Key 0.5 1.6 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
+LWS
+envelope 1 "1 1" "-0.5 0 0 0 0 0 0 0 0" "0.5 1.6 0 0 0 0 0 0 0"
+cat <<'LWS'
 AddLight 20000000
 LightName Spot
 ParentItem 10000001
 NumChannels 6
-Channel 4
-{ Envelope
-  1
-  Key 0.5 0 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
+LWS
+envelope 4 "1 1" "0.5 0 0 0 0 0 0 0 0"
+cat <<'LWS'
 LightType 2
 LightConeAngle 25
 LightEdgeAngle 5
@@ -127,25 +76,19 @@ AddLight 20000001
 LightName Fill
 ParentItem 20000000
 NumChannels 1
-Channel 0
-{ Envelope
-  1
-  Key 2 0 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
+LWS
+envelope 0 "1 1" "2 0 0 0 0 0 0 0 0"
+cat <<'LWS'
 AddCamera 30000000
 CameraName Camera
 NumChannels 6
-Channel 2
-{ Envelope
-  2
-  Key -8 0 0 0 0 0 0 0 0
-  Key -5 1.6 0 0 0 0 0 0 0
-  Behaviors 1 1
-}
+LWS
+envelope 2 "1 1" "-8 0 0 0 0 0 0 0 0" "-5 1.6 0 0 0 0 0 0 0"
+cat <<'LWS'
 ZoomFactor 2
 FrameSize 800 600
 LWS
+} > made.lws
 cp "$testdata/lws/simple_cube.lwo" .
 scenes=("$testdata/lws/move_x.lws" "$testdata/lws/move_x_post_offset_repeat.lws"
         "$testdata/lws/move_y_pre_ofrep_post_osc.lws" "$testdata/lws/move_xz_bezier.lws"

@@ -9,7 +9,7 @@
 # usage: lws_info_at.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
 set -u
 lws_info=$1 object=$2 testdata=$3
-. "$(dirname "$0")/../support/shell_test.sh"
+. "$(dirname "$0")/../support/scene_text.sh"
 cd "$work" || exit 1
 
 # check_at JSON_FILE PYTHON_EXPECTED: the "at" member against {frame: [rows]}, None for null.
@@ -77,32 +77,13 @@ PY
 # 1.5 s: samples 1 (frame 1) and 2 (frame 2). Channel 2 has one key: nothing baked. Channels
 # 3 to 8 are missing: 0, and 1 for scale.
 cp "$object" cube.lwo || exit 1
-cat > v3.lws <<'SCENE'
-LWSC
-3
-FirstFrame 0
-LastFrame 2
-FramesPerSecond 2
-LoadObjectLayer 1 cube.lwo
-NumChannels 3
-Channel 0
-{ Envelope
-  2
-  Key 0 0 1 0 0 0 0 0 0
-  Key 10 1 1 0 0 0 0 0 0
-}
-Channel 1
-{ Envelope
-  2
-  Key 1 0.5 1 0 0 0 0 0 0
-  Key 3 1.5 1 0 0 0 0 0 0
-}
-Channel 2
-{ Envelope
-  1
-  Key 7 0 1 0 0 0 0 0 0
-}
-SCENE
+{
+scene_head 3 0 2 2
+printf 'LoadObjectLayer 1 cube.lwo\nNumChannels 3\n'
+envelope 0 - "0 0 1 0 0 0 0 0 0" "10 1 1 0 0 0 0 0 0"
+envelope 1 - "1 0.5 1 0 0 0 0 0 0" "3 1.5 1 0 0 0 0 0 0"
+envelope 2 - "7 0 1 0 0 0 0 0 0"
+} > v3.lws
 v3row() { echo "[$1, $2, None, 0, 0, 0, 1, 1, 1]"; }
 nothing='[None, None, None, 0, 0, 0, 1, 1, 1]'
 no_camera='[0, 0, 0, 0, 0, 0, 1, 1, 1]'

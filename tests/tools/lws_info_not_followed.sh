@@ -6,12 +6,13 @@
 # usage: lws_info_not_followed.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
 set -u
 lws_info=$1 object=$2 testdata=$3
-. "$(dirname "$0")/../support/shell_test.sh"
+. "$(dirname "$0")/../support/scene_text.sh"
 cd "$work" || exit 1
 
 cp "$object" cube.lwo || exit 1
 # Channel 1 gives its "Behaviors" before its keys: the reader keeps that line only there.
-cat > shapes.lws <<'SCENE'
+{
+cat <<'SCENE'
 LWSC
 3
 
@@ -22,13 +23,9 @@ FramesPerSecond 30
 LoadObjectLayer 1 cube.lwo
 ObjectMotion
 NumChannels 3
-Channel 0
-{ Envelope
-  2
-  Key 0 0 0 0 0 0 0 0 0
-  Key 1 1 0 0.5 0 0 0 0 0
-  Behaviors 1 1
-}
+SCENE
+envelope 0 "1 1" "0 0 0 0 0 0 0 0 0" "1 1 0 0.5 0 0 0 0 0"
+cat <<'SCENE'
 Channel 1
 { Envelope
   2
@@ -36,14 +33,9 @@ Channel 1
   Key 0 0 1 0 0 0 0 1 0
   Key 1 1 1 0 0 0 1 0 0
 }
-Channel 2
-{ Envelope
-  2
-  Key 0 0 1 0 0 0 0 1 0
-  Key 1 1 2 0 0 0 1 0 0
-  Behaviors 1 1
-}
 SCENE
+envelope 2 "1 1" "0 0 1 0 0 0 0 1 0" "1 1 2 0 0 0 1 0 0"
+} > shapes.lws
 
 "$lws_info" shapes.lws >stdout 2>stderr || fail "lws-info shapes.lws -> exit $?: $(cat stderr)"
 # The line that follows each channel's own line, or "-" for none.

@@ -6,16 +6,13 @@
 # usage: lws_info_v5.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
 set -u
 lws_info=$1 object=$2 testdata=$3
-. "$(dirname "$0")/../support/shell_test.sh"
+. "$(dirname "$0")/../support/scene_text.sh"
 cd "$work" || exit 1
 
 cp "$object" cube.lwo || exit 1
-cat > links.lws <<'SCENE'
-LWSC
-5
-FirstFrame 0
-LastFrame 2
-FramesPerSecond 2
+{
+scene_head 5 0 2 2
+cat <<'SCENE'
 AddNullObject 1000000A hinge
 LoadObjectLayer 1 1000000B cube.lwo
 ParentItem 1000000A
@@ -28,6 +25,7 @@ EndPlugin
 AddNullObject 1000000C orphan
 ParentItem 10000099
 SCENE
+} > links.lws
 
 "$lws_info" links.lws >stdout 2>stderr || fail "lws-info links.lws -> exit $?: $(cat stderr)"
 expected='version 5
