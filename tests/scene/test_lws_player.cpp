@@ -63,6 +63,13 @@ uint32_t fastTicks() {
 
 testsupport::Rgb centre() { return testsupport::readPixel(400, 300); }
 
+// A new context's pixels are whatever its memory held: a test that a player draws nothing
+// starts from black.
+void clearToBlack() {
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
 TEST(LwsPlayer, PreviewLastFrameSixtyShowsFramesZeroToFiftyNine) {
     REQUIRE_GL();
     LwsScene scene;
@@ -242,6 +249,7 @@ TEST(LwsPlayer, OtherVersionsDrawNothing) {
     REQUIRE_GL();
     LwsScene scene;
     loadText(scene, "LWSC 6\n" + cameraText(60));
+    clearToBlack();
     EXPECT_EQ(scene.play(), 1);
     EXPECT_EQ(scene.playLimited(5), 1);
     const testsupport::Rgb mid = centre();
@@ -261,6 +269,7 @@ TEST(LwsPlayer, ScenesOverABoundDrawNothing) {
         ASSERT_TRUE(loadText(scene, *text));
         scene.frameTimer.tickSource = fastTicks;
         scene.prepareVertexArrays();
+        clearToBlack();
         for (int i = 0; i < 3; ++i) {
             scene.play();
             scene.playLimited(5);
