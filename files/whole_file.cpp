@@ -10,23 +10,6 @@
 namespace files {
 namespace {
 
-// Closes the descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
-
 // Reads exactly `size` bytes into `out`, then checks that nothing follows them.
 template <typename Buffer>
 std::string readExactly(int fd, size_t size, Buffer& out) {
@@ -79,6 +62,12 @@ std::string readInto(const std::string& path, size_t maxBytes, Buffer& out) {
 }
 
 }  // namespace
+
+Descriptor::~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
 
 std::string overCap(unsigned long long size, size_t maxBytes) {
     if (size <= maxBytes) return {};

@@ -26,6 +26,22 @@ namespace files {
 // descriptor blocks on reads.
 [[nodiscard]] std::string examineOpenFile(int fd, size_t maxBytes, size_t& size);
 
+// Closes the descriptor on every way out.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor();
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// `doing` + ": " + the C library's words for errno.
+std::string systemReason(const char* doing);
+
 // "is 300000000 bytes, more than the 268435456 allowed", or empty when `size` is within `maxBytes`.
 std::string overCap(unsigned long long size, size_t maxBytes);
 

@@ -15,23 +15,6 @@
 namespace files {
 namespace {
 
-// Closes the descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
-
 const char* kindOf(mode_t mode) {
     if (S_ISDIR(mode)) return "a directory";
     if (S_ISCHR(mode)) return "a character device";

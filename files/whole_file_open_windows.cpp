@@ -14,8 +14,6 @@
 namespace files {
 namespace {
 
-std::string systemReason(const char* doing) { return std::string(doing) + ": " + std::strerror(errno); }
-
 // Windows refuses to open a folder as a file; say so rather than "Permission denied".
 std::string whyNotOpened(const std::wstring& path) {
     const int openError = errno;
