@@ -14,6 +14,9 @@
 
 namespace {
 
+// Fixed angles such as PivotRotation are written in degrees; the model keeps radians.
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
 // An item id is at most eight hexadecimal digits; anything else is no id.
 bool parseItemId(const std::string& token, uint32_t& id) {
     if (token.empty() || token.size() > 8) return false;
@@ -174,6 +177,8 @@ private:
             readParent();
         } else if (token == "PivotPosition") {
             for (double& axis : item_.pivot) axis = scene_.readNumber();
+        } else if (token == "PivotRotation") {
+            for (double& angle : item_.pivotRotation) angle = scene_.readNumber() * kRadiansPerDegree;
         } else if (token == "LightName" || token == "CameraName") {
             item_.name = scene_.keptToken();
         } else if (kind_ == Kind::Light) {

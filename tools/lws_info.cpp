@@ -236,8 +236,13 @@ std::string parentName(const SceneItem& object) {
     return {};
 }
 
+bool hasPivotRotation(const SceneItem& item) {
+    const double* turn = item.pivotRotation;
+    return turn[0] != 0.0 || turn[1] != 0.0 || turn[2] != 0.0;
+}
+
 std::string objectJson(const SceneItem& object) {
-    return json::object({{"name", quoted(object.name)},
+    std::vector<json::Member> members({{"name", quoted(object.name)},
                          {"layerNumber", number(int64_t{object.layerNumber})},
                          {"numChannels", number(int64_t{object.numChannels})},
                          {"channels", channelsJson(object)},
@@ -247,6 +252,13 @@ std::string objectJson(const SceneItem& object) {
                          {"parent", object.parentIndex < 0 ? "null" : quoted(parentName(object))},
                          {"pivot", json::array(std::vector<double>(object.pivot, object.pivot + 3),
                                                [](double v) { return number(v); })}});
+    // Only where the file turns the pivot, so the output of every other scene stays as it was.
+    if (hasPivotRotation(object)) {
+        members.push_back({"pivotRotation",
+                           json::array(std::vector<double>(object.pivotRotation, object.pivotRotation + 3),
+                                       [](double v) { return number(v); })});
+    }
+    return json::object(members);
 }
 
 std::string cameraJson(const SceneCamera& camera) {
@@ -306,8 +318,12 @@ void printChannels(const SceneItem& item) {
 void printLinks(const SceneItem& object) {
     std::cout << "    id " << hexId(object.itemId) << ", parent "
               << (object.parentIndex < 0 ? std::string("none") : printable(parentName(object)))
-              << ", pivot " << object.pivot[0] << " " << object.pivot[1] << " " << object.pivot[2]
-              << "\n";
+              << ", pivot " << object.pivot[0] << " " << object.pivot[1] << " " << object.pivot[2];
+    if (hasPivotRotation(object)) {
+        const double* turn = object.pivotRotation;
+        std::cout << ", pivot rotation " << turn[0] << " " << turn[1] << " " << turn[2];
+    }
+    std::cout << "\n";
 }
 
 void printListing(const LwsScene& scene) {
