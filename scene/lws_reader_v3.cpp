@@ -224,10 +224,13 @@ Envelope LwsScene::readEnvelope() {
         } else if (token == "Behaviors") {
             envelope.preBehavior = readInt();
             envelope.postBehavior = readInt();
+            envelope.behaviorsGiven = true;
         }
         if (static_cast<int64_t>(envelope.keys.size()) >= envelope.keyCount) break;
     }
     envelope.keys.shrink_to_fit();
+    // The line LightWave writes after the last key: looked at, left to the loops (envelope.h).
+    if (tokens_ && !envelope.behaviorsGiven) readTrailingBehaviors(*tokens_, envelope);
     return envelope;
 }
 

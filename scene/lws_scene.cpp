@@ -3,6 +3,7 @@
 #include "scene/lws_scene.h"
 
 #include "files/whole_file.h"
+#include "scene/envelope_eval.h"
 #include "scene/lws_reader_v2.h"
 #include "scene/lws_reader_v5.h"
 #include "scene/scene_tokens.h"
@@ -144,6 +145,8 @@ void LwsScene::countBaked(int64_t values) {
 void LwsScene::bakeItem(SceneItem& item) {
     if (overBound_) return;  // the scene is emptied anyway
     item.samples = bakeEnvelopes(item.channels, framesPerSecond);
+    // Past the last key, where the file gives a behaviour there (scene/envelope_eval.h).
+    followPostBehaviors(item.samples, item.channels, framesPerSecond, std::max(lastFrame, previewLastFrame));
     int64_t values = 0;
     for (const SampleArray& samples : item.samples) values += static_cast<int64_t>(samples.size());
     countBaked(values);

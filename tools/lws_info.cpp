@@ -69,8 +69,8 @@ using terminal::printable;
 std::string count(size_t value) { return number(static_cast<int64_t>(value)); }
 
 // Version 3 channels are baked as Hermite spans from the stored tangents, from the first key
-// to just before the last and nothing outside; this is how a channel's own keys and behaviours
-// differ from that. 1D Bezier spans are drawn by the same formula as Hermite ones, and a
+// to just before the last, then on to the scene's end only as the post behaviour the file gives;
+// this is how a channel's own keys and behaviours differ from that. 1D Bezier spans are drawn by the same formula as Hermite ones, and a
 // constant behaviour is what holding the edge sample gives, so neither is listed.
 struct NotFollowed {
     std::vector<std::string> spans;       // "TCB", "code 2.5"
@@ -109,11 +109,10 @@ bool bakedAsHermite(double code) {
     return shape == SpanShape::Hermite || shape == SpanShape::Bezier1D;
 }
 
-// Behaviours other than constant give values outside the keys that the baking has no samples
-// for. Reset is not listed: the reader keeps a "Behaviors" line only when it comes before the
-// envelope's last key (it stops at the announced key count), and otherwise leaves 0, which
-// cannot be told from a reset read from the file. With a single key every behaviour but reset
-// holds that key's value, and an unknown number holds the edge key's value as constant does.
+// Behaviours other than constant give values before the first key that the baking has no
+// samples for. Reset is not listed, as it never was: a channel without a "Behaviors" line has 0
+// there too. With a single key every behaviour but reset holds that key's value, and an unknown
+// number holds the edge key's value as constant does.
 bool listedBehaviour(int32_t code, size_t keys) {
     const std::optional<EnvelopeBehavior> behaviour = behaviorFromCode(code);
     if (!behaviour || behaviour == EnvelopeBehavior::Constant ||
@@ -143,10 +142,8 @@ NotFollowed notFollowed(const Envelope& envelope) {
     if (listedBehaviour(envelope.preBehavior, keys)) {
         result.behaviours.push_back("pre " + behaviourName(*behaviorFromCode(envelope.preBehavior)));
     }
-    if (listedBehaviour(envelope.postBehavior, keys)) {
-        result.behaviours.push_back("post " +
-                                    behaviourName(*behaviorFromCode(envelope.postBehavior)));
-    }
+    // After the last key the baking follows whatever behaviour the file gives
+    // (followPostBehaviors), so only the side before the first key is ever listed.
     return result;
 }
 
