@@ -78,6 +78,10 @@ std::vector<float> readNodeParameter(ByteCursor& c, const iff::Body& body) {
     return values;
 }
 
+// IROT is kept as read, in radians: the value is the node's angle parameter as LightWave holds
+// it, and its object files keep angles so (LWO2 and LWO3 block ROTA, angle envelopes), as its
+// scenes keep motion channels; degrees are what its panels show. VPRM carries no unit of its
+// own: its header is the same for the scale, the position and the rotation.
 void readNodeMapping(const std::string& id, ByteCursor& c, const iff::Body& body, LwoImageBlock& map) {
     const std::vector<float> v = readNodeParameter(c, body);
     if (v.size() == 3) {

@@ -1,6 +1,10 @@
 #include "scene/envelope.h"
 
+#include "scene/scene_tokens.h"
+
+#include <charconv>
 #include <cmath>
+#include <string>
 
 double hermiteBasis1(double t) { return 2.0 * t * t * t - 3.0 * t * t + 1.0; }
 double hermiteBasis2(double t) { return -2.0 * t * t * t + 3.0 * t * t; }
@@ -66,7 +70,29 @@ double channelValue(const MotionKey& key, size_t channel) {
 
 int64_t frameNumber(const MotionKey& key) { return key.params.empty() ? 0 : key.params[0]; }
 
+// A whole number read without stopping the reader on a token that is none: only looked at.
+bool peekedWhole(SceneTokens& tokens, int32_t& value) {
+    std::string token;
+    if (!tokens.next(token)) return false;
+    const char* end = token.data() + token.size();
+    const std::from_chars_result result = std::from_chars(token.data(), end, value);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
 }  // namespace
+
+void readTrailingBehaviors(SceneTokens& tokens, Envelope& envelope) {
+    if (!tokens.good()) return;
+    const SceneTokens::Place before = tokens.place();
+    std::string token;
+    int32_t pre = 0, post = 0;
+    if (tokens.next(token) && token == "Behaviors" && peekedWhole(tokens, pre) && peekedWhole(tokens, post)) {
+        envelope.preBehavior = pre;
+        envelope.postBehavior = post;
+        envelope.behaviorsGiven = true;
+    }
+    tokens.returnTo(before);
+}
 
 BakedChannels bakeEnvelopes(const std::vector<EnvelopeChannel>& channels,
                             int32_t framesPerSecond) {

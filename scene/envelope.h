@@ -28,6 +28,8 @@ struct Envelope {
     std::vector<EnvelopeKey> keys;
     int32_t preBehavior = 0;
     int32_t postBehavior = 0;
+    // Whether a "Behaviors" line gave the two: without one they are 0 but mean nothing.
+    bool behaviorsGiven = false;
 };
 
 // Channels are used in the order they were read; `channelIndex` is kept for display only.
@@ -59,6 +61,14 @@ double hermiteBasis1(double t);
 double hermiteBasis2(double t);
 double hermiteBasis3(double t);
 double hermiteBasis4(double t);
+
+class SceneTokens;
+
+// A version 3 envelope block ends at its key count, so the "Behaviors pre post" line LightWave
+// writes after the last key is left to the enclosing loops, which skip it token by token (and
+// print their progress dots for it). This reads that line, if it comes next, into the envelope
+// and puts the text back as it was: everything else reads exactly as before.
+void readTrailingBehaviors(SceneTokens& tokens, Envelope& envelope);
 
 // One sample array per channel, sampled `framesPerSecond` times a second from each channel's
 // first key; the last key's own value is never emitted, and a channel with fewer than two

@@ -222,7 +222,16 @@ double edgeSlope(const KeyList& keys, Side side) {
     return ratio(incomingTangent(keys, n - 1), keys[n - 1].time - keys[n - 2].time);
 }
 
-double outsideKeys(const Envelope& envelope, Side side, double time) {
+// A curve within its keys and the slope it leaves them at: the published envelope's, or the
+// one version 3 scenes are baked along.
+struct Curve {
+    double (*inside)(const KeyList& keys, double time);
+    double (*slope)(const KeyList& keys, Side side);
+};
+
+constexpr Curve kEnvelopeCurve = {insideKeys, edgeSlope};
+
+double outsideKeys(const Envelope& envelope, Side side, double time, const Curve& curve = kEnvelopeCurve) {
     const KeyList& keys = envelope.keys;
     const EnvelopeKey& first = keys.front();
     const EnvelopeKey& last = keys.back();
@@ -234,22 +243,77 @@ double outsideKeys(const Envelope& envelope, Side side, double time) {
         return edge.value;
     }
     if (behavior == EnvelopeBehavior::Linear) {
-        return edge.value + edgeSlope(keys, side) * (time - edge.time);
+        return edge.value + curve.slope(keys, side) * (time - edge.time);
     }
     const Folded folded = foldIntoKeys(time, first.time, last.time);
     switch (behavior) {
         case EnvelopeBehavior::Oscillate: {
             const double mirrored = last.time - (folded.time - first.time);
-            return insideKeys(keys, isOdd(folded.cycles) ? mirrored : folded.time);
+            return curve.inside(keys, isOdd(folded.cycles) ? mirrored : folded.time);
         }
         case EnvelopeBehavior::OffsetRepeat:
-            return insideKeys(keys, folded.time) + folded.cycles * (last.value - first.value);
+            return curve.inside(keys, folded.time) + folded.cycles * (last.value - first.value);
         default:
-            return insideKeys(keys, folded.time);
+            return curve.inside(keys, folded.time);
     }
 }
 
+// Version 3's own curve: every span Hermite from the two tangents its keys store (the
+// outgoing one of the first, the incoming one of the second, unscaled), as bakeEnvelopes
+// draws it.
+double storedTangentSpan(const KeyList& keys, size_t k, double time) {
+    const EnvelopeKey& from = keys[k - 1];
+    const EnvelopeKey& to = keys[k];
+    const double t = ratio(time - from.time, to.time - from.time);
+    return from.value * hermiteBasis1(t) + to.value * hermiteBasis2(t) + from.param5 * hermiteBasis3(t) +
+           to.param4 * hermiteBasis4(t);
+}
+
+double insideStoredTangents(const KeyList& keys, double time) {
+    const size_t k = spanEnd(keys, time);
+    if (time <= keys[k - 1].time) return keys[k - 1].value;
+    if (time >= keys[k].time) return keys[k].value;
+    return storedTangentSpan(keys, k, time);
+}
+
+// A Hermite span leaves its end with the end's tangent over the span's length.
+double storedTangentSlope(const KeyList& keys, Side side) {
+    const size_t n = keys.size();
+    if (side == Side::BeforeFirst) return ratio(keys[0].param5, keys[1].time - keys[0].time);
+    return ratio(keys[n - 1].param4, keys[n - 1].time - keys[n - 2].time);
+}
+
+constexpr Curve kStoredTangentCurve = {insideStoredTangents, storedTangentSlope};
+
+// Post behaviours the held last sample does not already give.
+bool extendsPastLastKey(const Envelope& envelope) {
+    if (!envelope.behaviorsGiven || envelope.keys.size() < 2) return false;
+    const std::optional<EnvelopeBehavior> behavior = behaviorFromCode(envelope.postBehavior);
+    return behavior && behavior != EnvelopeBehavior::Constant;
+}
+
 }  // namespace
+
+void followPostBehaviors(BakedChannels& baked, const std::vector<EnvelopeChannel>& channels,
+                         int32_t framesPerSecond, int32_t throughFrame) {
+    if (framesPerSecond <= 0) return;
+    const double rate = framesPerSecond;
+    for (size_t c = 0; c < channels.size() && c < baked.size(); ++c) {
+        const Envelope& envelope = channels[c].envelope;
+        if (!extendsPastLastKey(envelope)) continue;
+        SampleArray& samples = baked[c];
+        // Sample i stands for the first key's time plus i frames.
+        const double firstKeyFrame = envelope.keys.front().time * rate;
+        const double lastIndex = std::floor(double(throughFrame) - firstKeyFrame + 1e-9);
+        const double end = std::min(lastIndex + 1.0, double(kMaxSamplesPerChannel));
+        for (double i = double(samples.size()); i < end; i += 1.0) {
+            const double seconds = (firstKeyFrame + i) / rate;
+            samples.push_back(seconds > envelope.keys.back().time
+                                  ? outsideKeys(envelope, Side::AfterLast, seconds, kStoredTangentCurve)
+                                  : insideStoredTangents(envelope.keys, seconds));
+        }
+    }
+}
 
 std::optional<SpanShape> spanShapeFromCode(double code) {
     // Compared as a double first: converting NaN or a huge code to an integer is undefined.

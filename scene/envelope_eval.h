@@ -1,9 +1,10 @@
 // Envelopes evaluated at any time, as LightWave's published envelope algorithm defines them:
 // every span shape, and every behaviour before the first key and after the last.
 //
-// Version 1 and 3 scenes never come here: they are baked by scene/envelope.h as they always
-// were. This is for scenes whose motion must be followed exactly as their author saw it, at
-// any time including times outside the keys.
+// Version 1 and 3 scenes are baked by scene/envelope.h as they always were (version 3 only
+// comes here for what follows its last key, followPostBehaviors). This is for scenes whose
+// motion must be followed exactly as their author saw it, at any time including times outside
+// the keys.
 //
 // A key line reads "Key value time shape p1 p2 p3 p4 p5 p6"; what p1..p6 mean depends on the
 // key's shape:
@@ -54,3 +55,13 @@ std::optional<EnvelopeBehavior> behaviorFromCode(int32_t code);
 // time (no loop over cycles); at an infinite time every behaviour but reset holds the edge
 // key's value.
 double evaluateEnvelope(const Envelope& envelope, double seconds);
+
+// Version 3 channels baked by bakeEnvelopes stop one frame before their last key. Where the file
+// gives a post behaviour that holding the last sample does not already give (reset, repeat,
+// oscillate, offset repeat, linear), the samples go on, one a frame as before, up to frame
+// `throughFrame` of the scene, following that behaviour along version 3's own curve (every span
+// Hermite from its keys' stored tangents; linear continues the last span's end slope). Channels
+// of fewer than two keys, without a Behaviors line, or whose post behaviour is constant or
+// unknown keep the samples they have, so such scenes play exactly as before.
+void followPostBehaviors(BakedChannels& baked, const std::vector<EnvelopeChannel>& channels,
+                         int32_t framesPerSecond, int32_t throughFrame);

@@ -209,13 +209,17 @@ double itemChannelValue(const SceneItem& item, int channel, int64_t index) {
     return channel >= kScaleChannel ? 1.0 : 0.0;
 }
 
+SceneMatrix headingPitchBank(double heading, double pitch, double bank) {
+    return multiplied(multiplied(rotation(1, heading), rotation(0, pitch)), rotation(2, bank));
+}
+
 SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index) {
     double v[9];
     for (int c = 0; c < 9; ++c) v[c] = itemChannelValue(item, c, index);
+    const double* turn = item.pivotRotation;
     SceneMatrix m = translation(v[0], v[1], v[2]);
-    m = multiplied(m, rotation(1, v[3]));
-    m = multiplied(m, rotation(0, v[4]));
-    m = multiplied(m, rotation(2, v[5]));
+    m = multiplied(m, headingPitchBank(turn[0], turn[1], turn[2]));
+    m = multiplied(m, headingPitchBank(v[3], v[4], v[5]));
     m = multiplied(m, scaling(v[6], v[7], v[8]));
     return multiplied(m, translation(-item.pivot[0], -item.pivot[1], -item.pivot[2]));
 }

@@ -11,9 +11,13 @@
 //   about Z, each by the left-hand rule: heading +90° turns +Z to +X (to the right seen from
 //   above), pitch +90° turns +Z to -Y (the nose down), bank turns +X toward +Y. With column
 //   vectors these are the usual rotation matrices, numerically unchanged.
-// - An item's matrix is T(position) · Ry(heading) · Rx(pitch) · Rz(bank) · S(scale) ·
+// - An item's matrix is T(position) · P · Ry(heading) · Rx(pitch) · Rz(bank) · S(scale) ·
 //   T(-pivot): scaled, banked, pitched and headed about its pivot, the pivot then put at its
-//   position. The pivot is a point of the object's own coordinates.
+//   position. The pivot is a point of the object's own coordinates. P is the pivot's own turn
+//   (PivotRotation, heading, pitch and bank in the same order), outside the motion: the axes
+//   the item's heading, pitch and bank turn about are the pivot's, as the SDK's item transform
+//   builds it (pivot, scale, rotation, pivot rotation, position). Without
+//   a PivotRotation line P is the identity.
 // - A parented item's matrix is its parent's world matrix times its own, so its position is in
 //   the parent's object coordinates (the parent's pivot already taken off).
 //
@@ -54,6 +58,8 @@ bool invertedAffine(const SceneMatrix& m, SceneMatrix& out);
 // first and last samples; an item without that channel, or without samples, stands at 0 (1 for
 // a scale).
 double itemChannelValue(const SceneItem& item, int channel, int64_t index);
+// Ry(heading) · Rx(pitch) · Rz(bank), radians.
+SceneMatrix headingPitchBank(double heading, double pitch, double bank);
 // The item's own matrix at sample `index`, as above.
 SceneMatrix itemLocalMatrix(const SceneItem& item, int64_t index);
 // The world matrices of every item at sample `index`: objects in the order of scene.objects,

@@ -13,6 +13,9 @@
 
 namespace {
 
+// Fixed angles such as PivotRotation are written in degrees; the model keeps radians.
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
+
 // An item id is at most eight hexadecimal digits; anything else is no id.
 bool parseItemId(const std::string& token, uint32_t& id) {
     if (token.empty() || token.size() > 8) return false;
@@ -105,6 +108,8 @@ private:
             readParent();
         } else if (token == "PivotPosition") {
             for (double& axis : item_.pivot) axis = reading_.readNumber();
+        } else if (token == "PivotRotation") {
+            for (double& angle : item_.pivotRotation) angle = reading_.readNumber() * kRadiansPerDegree;
         } else if (token == "LightName" || token == "CameraName") {
             item_.name = reading_.keptToken();
         } else if (kind_ == Kind::Light) {

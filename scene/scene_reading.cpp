@@ -170,6 +170,7 @@ Envelope SceneReading::readEnvelope(EnvelopeEnd end) {
         } else if (token == "Behaviors") {
             envelope.preBehavior = readInt();
             envelope.postBehavior = readInt();
+            envelope.behaviorsGiven = true;
         } else if (end == EnvelopeEnd::AtClosingBrace && token == "{") {
             skipBlock();
         }
@@ -181,6 +182,8 @@ Envelope SceneReading::readEnvelope(EnvelopeEnd end) {
     // Room a false count took is given back here: kept, every channel could hold room for the
     // whole rest of the text.
     envelope.keys.shrink_to_fit();
+    // The line LightWave writes after the last key: looked at, left to the loops (envelope.h).
+    if (end == EnvelopeEnd::AtKeyCount && !envelope.behaviorsGiven) readTrailingBehaviors(tokens_, envelope);
     return envelope;
 }
 
@@ -201,6 +204,9 @@ bool SceneReading::readKey(Envelope& envelope) {
 void SceneReading::bakeByRate(SceneItem& item) {
     if (overBound_) return;
     item.samples = bakeEnvelopes(item.channels, scene_.framesPerSecond);
+    // Past the last key, where the file gives a behaviour there (scene/envelope_eval.h).
+    followPostBehaviors(item.samples, item.channels, scene_.framesPerSecond,
+                        std::max(scene_.lastFrame, scene_.previewLastFrame));
     int64_t values = 0;
     for (const SampleArray& samples : item.samples) values += static_cast<int64_t>(samples.size());
     countBaked(values);

@@ -91,6 +91,9 @@ struct SceneItem {
     int32_t parentIndex = -1;
     SceneItemKind parentKind = SceneItemKind::Object;
     double pivot[3] = {0.0, 0.0, 0.0};
+    // Versions 4 and 5: PivotRotation, heading, pitch and bank in radians (the file writes
+    // degrees): the pivot's own turn, outside the item's motion (scene/lws_player_v5.h).
+    double pivotRotation[3] = {0.0, 0.0, 0.0};
     bool isNull = false;
     // Versions 4 and 5: ShowObject's first number, the visibility, is 0 (hidden): not drawn.
     bool shown = true;

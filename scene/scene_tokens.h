@@ -25,6 +25,18 @@ public:
     // meets the keyword of the next block leaves it to the loop that reads blocks.
     void putBack();
 
+    // Where reading stands, and a return there: for looking further ahead than putBack allows
+    // (an envelope's trailing Behaviors line, read and still left to the loops that skip it).
+    struct Place {
+        size_t pos, tokenStart;
+        int line, tokenLine;
+        bool exhausted;
+    };
+    Place place() const { return {pos_, tokenStart_, line_, tokenLine_, exhausted_}; }
+    void returnTo(const Place& p) {
+        pos_ = p.pos, tokenStart_ = p.tokenStart, line_ = p.line, tokenLine_ = p.tokenLine, exhausted_ = p.exhausted;
+    }
+
     // Stops the reader for good, as a malformed number does, with `reason` located at the
     // line of the last token read ("scene.lws: line 40: <reason>").
     void stop(const std::string& reason);

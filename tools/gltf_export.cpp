@@ -72,9 +72,18 @@ std::array<double, kItemChannels> valuesAt(const LwsScene& scene, const SceneIte
     return values;
 }
 
-void setTransform(tinygltf::Node& node, const std::array<double, kItemChannels>& v) {
+// The item's heading, pitch and bank inside its pivot's turn: both turns in one rotation.
+std::array<double, 4> itemRotation(const SceneItem& item, const std::array<double, kItemChannels>& v) {
+    const double* turn = item.pivotRotation;
+    const std::array<double, 4> motion = gltfRotation(v[3], v[4], v[5]);
+    // Left alone without a turn, so those files' numbers (their zeros' signs too) stay as they were.
+    if (turn[0] == 0.0 && turn[1] == 0.0 && turn[2] == 0.0) return motion;
+    return product(gltfRotation(turn[0], turn[1], turn[2]), motion);
+}
+
+void setTransform(tinygltf::Node& node, const SceneItem& item, const std::array<double, kItemChannels>& v) {
     node.translation = {v[0], v[1], -v[2]};
-    const std::array<double, 4> q = gltfRotation(v[3], v[4], v[5]);
+    const std::array<double, 4> q = itemRotation(item, v);
     node.rotation.assign(q.begin(), q.end());
     node.scale = {v[6], v[7], v[8]};
 }
@@ -287,7 +296,7 @@ void GltfExport::addItemMotion(const LwsScene& scene, const SceneItem& item, int
     for (int64_t frame = scene.firstFrame; frame <= scene.lastFrame; ++frame) {
         const std::array<double, kItemChannels> v = valuesAt(scene, item, frame);
         translations.insert(translations.end(), {float(v[0]), float(v[1]), float(-v[2])});
-        std::array<double, 4> q = gltfRotation(v[3], v[4], v[5]);
+        std::array<double, 4> q = itemRotation(item, v);
         // The shorter way round from the previous sample, so linear steps do not spin.
         const double along = q[0] * previous[0] + q[1] * previous[1] + q[2] * previous[2] + q[3] * previous[3];
         if (along < 0.0) for (double& c : q) c = -c;
@@ -392,7 +401,7 @@ void GltfExport::addScene(const LwsScene& scene) {
         const SceneItem& source = numbering.item(n);
         tinygltf::Node item, pivot;
         item.name = n == numbering.camera() && source.name.empty() ? "Camera" : baseName(source.name);
-        setTransform(item, valuesAt(scene, source, scene.firstFrame));
+        setTransform(item, source, valuesAt(scene, source, scene.firstFrame));
         pivot.name = item.name + " pivot";
         pivot.translation = {-source.pivot[0], -source.pivot[1], source.pivot[2]};
         if (n < scene.objects.size()) {

@@ -8,7 +8,8 @@
 //
 // An item's transform T(position) · Ry(heading) · Rx(pitch) · Rz(bank) · S(scale) · T(-pivot)
 // becomes, with Z negated, the node's translation (x, y, -z), the rotation
-// qy(-heading) · qx(-pitch) · qz(bank) and the scale as it is; the pivot is a child node
+// qy(-heading) · qx(-pitch) · qz(bank) and the scale as it is (an item whose pivot is turned,
+// PivotRotation, has that turn, made the same way, in front: T · P · R · S); the pivot is a child node
 // translated by (-px, -py, pz), which holds the mesh and the item's children. Motion is
 // sampled at every frame of the scene (versions 2, 4 and 5, their envelopes evaluated as
 // lws-info --at evaluates them), time 0 at FirstFrame, and played linearly between samples.

@@ -69,8 +69,8 @@ using terminal::printable;
 std::string count(size_t value) { return number(static_cast<int64_t>(value)); }
 
 // Version 3 channels are baked as Hermite spans from the stored tangents, from the first key
-// to just before the last and nothing outside; this is how a channel's own keys and behaviours
-// differ from that. 1D Bezier spans are drawn by the same formula as Hermite ones, and a
+// to just before the last, then on to the scene's end only as the post behaviour the file gives;
+// this is how a channel's own keys and behaviours differ from that. 1D Bezier spans are drawn by the same formula as Hermite ones, and a
 // constant behaviour is what holding the edge sample gives, so neither is listed.
 struct NotFollowed {
     std::vector<std::string> spans;       // "TCB", "code 2.5"
@@ -109,11 +109,10 @@ bool bakedAsHermite(double code) {
     return shape == SpanShape::Hermite || shape == SpanShape::Bezier1D;
 }
 
-// Behaviours other than constant give values outside the keys that the baking has no samples
-// for. Reset is not listed: the reader keeps a "Behaviors" line only when it comes before the
-// envelope's last key (it stops at the announced key count), and otherwise leaves 0, which
-// cannot be told from a reset read from the file. With a single key every behaviour but reset
-// holds that key's value, and an unknown number holds the edge key's value as constant does.
+// Behaviours other than constant give values before the first key that the baking has no
+// samples for. Reset is not listed, as it never was: a channel without a "Behaviors" line has 0
+// there too. With a single key every behaviour but reset holds that key's value, and an unknown
+// number holds the edge key's value as constant does.
 bool listedBehaviour(int32_t code, size_t keys) {
     const std::optional<EnvelopeBehavior> behaviour = behaviorFromCode(code);
     if (!behaviour || behaviour == EnvelopeBehavior::Constant ||
@@ -148,10 +147,8 @@ NotFollowed notFollowed(const Listing& listing, const Envelope& envelope) {
     if (listedBehaviour(envelope.preBehavior, keys)) {
         result.behaviours.push_back("pre " + behaviourName(*behaviorFromCode(envelope.preBehavior)));
     }
-    if (listedBehaviour(envelope.postBehavior, keys)) {
-        result.behaviours.push_back("post " +
-                                    behaviourName(*behaviorFromCode(envelope.postBehavior)));
-    }
+    // After the last key the baking follows whatever behaviour the file gives
+    // (followPostBehaviors), so only the side before the first key is ever listed.
     return result;
 }
 
@@ -241,8 +238,13 @@ std::string parentName(const Listing& listing, const SceneItem& object) {
     return {};
 }
 
+bool hasPivotRotation(const SceneItem& item) {
+    const double* turn = item.pivotRotation;
+    return turn[0] != 0.0 || turn[1] != 0.0 || turn[2] != 0.0;
+}
+
 std::string objectJson(const Listing& listing, const SceneItem& object) {
-    return json::object({{"name", quoted(object.name)},
+    std::vector<json::Member> members({{"name", quoted(object.name)},
                          {"layerNumber", number(int64_t{object.layerNumber})},
                          {"numChannels", number(int64_t{object.numChannels})},
                          {"channels", channelsJson(listing, object)},
@@ -252,6 +254,13 @@ std::string objectJson(const Listing& listing, const SceneItem& object) {
                          {"parent", object.parentIndex < 0 ? "null" : quoted(parentName(listing, object))},
                          {"pivot", json::array(std::vector<double>(object.pivot, object.pivot + 3),
                                                [](double v) { return number(v); })}});
+    // Only where the file turns the pivot, so the output of every other scene stays as it was.
+    if (hasPivotRotation(object)) {
+        members.push_back({"pivotRotation",
+                           json::array(std::vector<double>(object.pivotRotation, object.pivotRotation + 3),
+                                       [](double v) { return number(v); })});
+    }
+    return json::object(members);
 }
 
 std::string cameraJson(const Listing& listing, const SceneCamera& camera) {
@@ -314,8 +323,12 @@ void printChannels(const Listing& listing, const SceneItem& item) {
 void printLinks(const Listing& listing, const SceneItem& object) {
     std::cout << "    id " << hexId(object.itemId) << ", parent "
               << (object.parentIndex < 0 ? std::string("none") : printable(parentName(listing, object)))
-              << ", pivot " << object.pivot[0] << " " << object.pivot[1] << " " << object.pivot[2]
-              << "\n";
+              << ", pivot " << object.pivot[0] << " " << object.pivot[1] << " " << object.pivot[2];
+    if (hasPivotRotation(object)) {
+        const double* turn = object.pivotRotation;
+        std::cout << ", pivot rotation " << turn[0] << " " << turn[1] << " " << turn[2];
+    }
+    std::cout << "\n";
 }
 
 void printListing(const Listing& listing) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -514,6 +515,70 @@ TEST(Lwo3Objects, PlanarImageBlocksProjectUvsOntoPolygonsWithoutAMap) {
     EXPECT_NE(broken->reader.surfaces[0].imageBlocks[0].problem.find("length 400"), std::string::npos)
         << broken->reader.surfaces[0].imageBlocks[0].problem;
     for (const MeshPolygon& p : broken->polygons) EXPECT_TRUE(p.uvs.empty());
+}
+
+// An image node's vector input as LWO3 writes it: FORM id { FORM VPRM { data, FORM VPVL { three
+// F4 and an envelope index } } }.
+LwoBytes nodeVector(const char* id, float x, float y, float z) {
+    const LwoBytes value = form("VPVL", chunk4("    ", LwoBytes().f4(x).f4(y).f4(z).u2(0)));
+    return form(id, form("VPRM", chunk4("    ", LwoBytes().u4(3).u4(0)).raw(value)));
+}
+
+// A surface whose material colour comes from an image node that projects planar along Z, with
+// the block test's centre and size and the given rotation.
+LwoBytes imageNodeSurface(float heading, float pitch, float bank) {
+    LwoBytes imageData = chunk4("IMAP", LwoBytes().u4(0)).raw(chunk4("IAXS", LwoBytes().u4(2)));
+    imageData.raw(nodeVector("ISCL", 4, 2, 1)).raw(nodeVector("IPOS", 1, 0, 0));
+    imageData.raw(nodeVector("IROT", heading, pitch, bank));
+    imageData.raw(form("IIMG", form("CLIP", form("STIL", chunk4("    ", LwoBytes().s0("wood.png"))))));
+    LwoBytes image = form("NTAG", chunk4("NNME", LwoBytes().s0("Image (1)")).raw(form("NDTA", imageData)));
+    const LwoBytes material = form("NTAG", chunk4("NNME", LwoBytes().s0("Mat")).raw(form("NDTA", LwoBytes())));
+    LwoBytes links = chunk4("INME", LwoBytes().s0("Surface")).raw(chunk4("IINM", LwoBytes().s0("Material")));
+    links.raw(chunk4("IINN", LwoBytes().s0("Mat"))).raw(chunk4("INME", LwoBytes().s0("Mat")));
+    links.raw(chunk4("IINM", LwoBytes().s0("Color"))).raw(chunk4("IINN", LwoBytes().s0("Image (1)")));
+    return form("NODS", form("NNDS", image.raw(material)).raw(form("NCON", links)));
+}
+
+// LWO3's image node keeps its rotation (IROT) in the unit of every other LightWave angle in the
+// object and scene files, radians, as the surface block's TMAP ROTA does: the same quarter bank
+// given to either lays the picture on identically, and differently from no turn.
+TEST(Lwo3Objects, ImageNodeRotationIsInRadiansAsTheBlockRotationIs) {
+    constexpr float kQuarterTurn = 1.5707963f;
+    LwoBytes mapping = chunk4("CNTR", LwoBytes().f4(1).f4(0).f4(0).vx(0));
+    mapping.raw(chunk4("SIZE", LwoBytes().f4(4).f4(2).f4(1).vx(0)));
+    mapping.raw(chunk4("ROTA", LwoBytes().f4(0).f4(0).f4(kQuarterTurn).vx(0)));
+    LwoBytes header = chunk4("    ", LwoBytes().s0("\x80")).raw(chunk4("CHAN", LwoBytes().id("COLR")));
+    header.raw(chunk4("ENAB", LwoBytes().u2(1)));
+    LwoBytes planarZ = chunk4("PROJ", LwoBytes().u2(0)).raw(chunk4("AXIS", LwoBytes().u2(2)));
+    planarZ.raw(chunk4("IMAG", LwoBytes().vx(3)));
+    const LwoBytes block = form("BLOK", form("IMAP", header).raw(form("TMAP", mapping)).raw(planarZ));
+    bool failed = true;
+    auto byBlock = lwo3WithoutUvs(block, failed);
+    ASSERT_FALSE(failed) << byBlock->lastError();
+    auto byNode = lwo3WithoutUvs(imageNodeSurface(0, 0, kQuarterTurn), failed);
+    ASSERT_FALSE(failed) << byNode->lastError();
+    auto unturned = lwo3WithoutUvs(imageNodeSurface(0, 0, 0), failed);
+    ASSERT_FALSE(failed) << unturned->lastError();
+    const std::vector<LwoImageBlock>& nodeBlocks = byNode->reader.surfaces.at(0).imageBlocks;
+    ASSERT_EQ(nodeBlocks.size(), 1u);
+    EXPECT_FLOAT_EQ(nodeBlocks[0].rotation.z, kQuarterTurn);
+    ASSERT_EQ(byNode->polygons.size(), byBlock->polygons.size());
+    for (size_t p = 0; p < byNode->polygons.size(); ++p) {
+        const MeshPolygon& node = byNode->polygons[p];
+        ASSERT_EQ(node.uvs.size(), byBlock->polygons[p].uvs.size()) << p;
+        ASSERT_EQ(node.uvs.size(), node.positions.size()) << p;
+        for (size_t j = 0; j < node.uvs.size(); ++j) {
+            EXPECT_NEAR(node.uvs[j].u, byBlock->polygons[p].uvs[j].u, 1e-6f) << p << " " << j;
+            EXPECT_NEAR(node.uvs[j].v, byBlock->polygons[p].uvs[j].v, 1e-6f) << p << " " << j;
+        }
+    }
+    // Point 4 (2, 1, 0): (0.75, 0) unturned, as the block test works out.
+    const MeshUv* turned = uvAt(byNode->polygons[1], Vec3{2, 1, 0});
+    const MeshUv* plain = uvAt(unturned->polygons[1], Vec3{2, 1, 0});
+    ASSERT_TRUE(turned && plain);
+    EXPECT_NEAR(plain->u, 0.75f, 1e-5f);
+    EXPECT_NEAR(plain->v, 0.0f, 1e-5f);
+    EXPECT_GT(std::fabs(turned->u - plain->u) + std::fabs(turned->v - plain->v), 0.1f);
 }
 
 }  // namespace

@@ -86,6 +86,21 @@ TEST(LwsPlayerV5Placement, BankThenPitchThenHeading) {
     expectPoint(m, {0, 0, 1}, {0, -1, 0});
 }
 
+// PivotRotation is written in degrees and turns the axes the motion turns about: a quarter
+// heading of the pivot, then a quarter pitch from the motion, is pitched about the turned x.
+// (The other order, the pivot's turn inside the motion's, takes +x to (0, 1, 5) instead.)
+TEST(LwsPlayerV5Placement, PivotRotationTurnsOutsideTheMotion) {
+    LwsScene scene;
+    ASSERT_FALSE(loadText(scene, header(0, 0) + "AddNullObject 10000000 Turned\nPivotRotation 90 0 0\n" +
+                                     motionText({0, 0, 5, 0, kQuarterTurn, 0, 1, 1, 1})))
+        << scene.error();
+    EXPECT_NEAR(scene.objects.at(0).pivotRotation[0], kQuarterTurn, 1e-15);
+    const SceneMatrix m = itemLocalMatrix(scene.objects.at(0), 0);
+    expectPoint(m, {0, 0, 1}, {0, -1, 5});
+    expectPoint(m, {1, 0, 0}, {0, 0, 4});
+    expectPoint(m, {0, 1, 0}, {1, 0, 5});
+}
+
 // A camera riding on a null that moves 10 units along x between frames 0 and 1, held two units
 // up and five back from it; a light on the same null.
 const std::string kRiderScene =

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 using scenetest::channelsText;
@@ -96,7 +97,7 @@ TEST(LwsVersion3, ObjectBlockEndsAfterItsLastAnnouncedChannel) {
     EXPECT_EQ(dotsIn(out.str()), "......");
 }
 
-TEST(LwsVersion3, EnvelopeEndsAtItsKeyCountSoTrailingBehaviorsAreSkipped) {
+TEST(LwsVersion3, EnvelopeEndsAtItsKeyCountTrailingBehaviorsAreReadAhead) {
     LwsScene scene;
     loadText(scene, "LWSC 3\nLoadObjectLayer 1 a.lwo\nNumChannels 2\n" +
                         channelText(0, {{4.5, 0}}) + channelText(1, {{1, 0}, {2, 0.5}}));
@@ -106,8 +107,11 @@ TEST(LwsVersion3, EnvelopeEndsAtItsKeyCountSoTrailingBehaviorsAreSkipped) {
     EXPECT_EQ(one.keyCount, 1);
     ASSERT_EQ(one.keys.size(), 1u);
     EXPECT_DOUBLE_EQ(one.keys[0].value, 4.5);
-    EXPECT_EQ(one.preBehavior, 0);
-    EXPECT_EQ(one.postBehavior, 0);
+    // The "Behaviors 1 1" after the key is read ahead, and still left to the loops (the dots
+    // of the test above).
+    EXPECT_TRUE(one.behaviorsGiven);
+    EXPECT_EQ(one.preBehavior, 1);
+    EXPECT_EQ(one.postBehavior, 1);
     EXPECT_TRUE(scene.objects[0].samples[0].empty());
     // "Behaviors" before the last key is read.
     LwsScene early;
@@ -117,6 +121,54 @@ TEST(LwsVersion3, EnvelopeEndsAtItsKeyCountSoTrailingBehaviorsAreSkipped) {
     EXPECT_EQ(channel.channelIndex, 5);
     EXPECT_EQ(channel.envelope.preBehavior, 2);
     EXPECT_EQ(channel.envelope.postBehavior, 3);
+}
+
+// After the last key a version 3 channel follows the post behaviour its Behaviors line gives,
+// up to the scene's last frame, along the curve it is baked by; a constant one, or none, keeps
+// the samples ending one frame before the last key, as they always did, and the text reads as
+// before (the progress dots are the same whatever the line says).
+TEST(LwsVersion3, PostBehavioursAfterTheLastKeyAreFollowed) {
+    auto scene = [](const std::string& behaviors, std::ostringstream& out) {
+        auto loaded = std::make_unique<LwsScene>();
+        loadText(*loaded,
+                 "LWSC 3\nLastFrame 30\nFramesPerSecond 10\nLoadObjectLayer 1 a.lwo\nNumChannels 1\n"
+                 "Channel 0\n{ Envelope\n  2\n  Key 0 0 0 0 0 0 0 2 0\n  Key 10 1 0 0 0 0 5 0 0\n" +
+                     behaviors + "}\nAfter Lines\n",
+                 &out);
+        return loaded;
+    };
+    std::ostringstream noneOut, constantOut, repeatOut, offsetOut, linearOut, resetOut;
+    const auto none = scene("", noneOut);
+    const auto constant = scene("  Behaviors 1 1\n", constantOut);
+    const auto repeat = scene("  Behaviors 1 2\n", repeatOut);
+    const auto offset = scene("  Behaviors 1 4\n", offsetOut);
+    const auto linear = scene("  Behaviors 1 5\n", linearOut);
+    const auto reset = scene("  Behaviors 0 0\n", resetOut);
+    const SampleArray& held = constant->objects.at(0).samples.at(0);
+    ASSERT_EQ(none->objects.at(0).samples.at(0), held);
+    ASSERT_EQ(held.size(), 10u);
+    EXPECT_EQ(repeatOut.str(), constantOut.str());
+    EXPECT_EQ(dotsIn(repeatOut.str()), dotsIn(constantOut.str()));
+
+    const SampleArray& again = repeat->objects.at(0).samples.at(0);
+    ASSERT_EQ(again.size(), 31u);  // frames 0 to 30
+    for (size_t i = 0; i < 10; ++i) EXPECT_EQ(again[i], held[i]) << i;
+    EXPECT_DOUBLE_EQ(again[10], 10.0);  // the last key itself
+    for (size_t i = 11; i <= 30; ++i) EXPECT_NEAR(again[i], held[i % 10], 1e-9) << i;
+
+    const SampleArray& climbing = offset->objects.at(0).samples.at(0);
+    ASSERT_EQ(climbing.size(), 31u);
+    EXPECT_NEAR(climbing[15], held[5] + 10.0, 1e-9);
+    EXPECT_NEAR(climbing[27], held[7] + 20.0, 1e-9);
+
+    // The last span arrives with the tangent 5 stored in its last key: 5 a second.
+    const SampleArray& line = linear->objects.at(0).samples.at(0);
+    ASSERT_EQ(line.size(), 31u);
+    EXPECT_NEAR(line[20], 10.0 + 5.0 * 1.0, 1e-9);
+
+    const SampleArray& zero = reset->objects.at(0).samples.at(0);
+    ASSERT_EQ(zero.size(), 31u);
+    EXPECT_EQ(zero[12], 0.0);
 }
 
 TEST(LwsVersion3, EnvelopeKeysKeepAllNineNumbersInOrder) {

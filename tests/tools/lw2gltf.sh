@@ -32,8 +32,8 @@ image = gltf["images"][0]
 assert image["mimeType"] == "image/jpeg" and "bufferView" in image and "uri" not in image, image
 PY
 
-# --- scenes: real ones, and one made to turn, parent (to objects, a camera, a light), pivot and
-# light ---------------------------------------------------------------------------------------
+# --- scenes: real ones, and one made to turn, parent (to objects, a camera, a light), pivot (and
+# its turn) and light -------------------------------------------------------------------------
 {
 scene_head 5 0 40 25
 cat <<'LWS'
@@ -49,6 +49,7 @@ cat <<'LWS'
 LoadObjectLayer 1 10000001 simple_cube.lwo
 ParentItem 10000000
 PivotPosition 0.5 -0.25 1
+PivotRotation 30 -20 45
 NumChannels 4
 LWS
 envelope 0 "1 1" "1.5 0 0 0 0 0 0 0 0"
@@ -103,7 +104,10 @@ for scene in "${scenes[@]}"; do
   python3 - "out/$name.gltf" "$work/at.json" "$scene" <<'PY' >>"$work/roundtrip" || fail "round trip of $scene"
 import base64, json, math, struct, sys
 gltf = json.load(open(sys.argv[1]))
-at = json.load(open(sys.argv[2]))["at"]
+listing = json.load(open(sys.argv[2]))
+at = listing["at"]
+# An object's pivot turn (PivotRotation, radians here) stands outside its motion's turn.
+turns = [o.get("pivotRotation", [0, 0, 0]) for o in listing["objects"]]
 buffer = base64.b64decode(gltf["buffers"][0]["uri"].split(",", 1)[1])
 
 def floats(accessor_index):
@@ -142,13 +146,16 @@ worst = 0.0
 compared = 0
 assert len(items) == len(at[0]["items"]), (len(items), len(at[0]["items"]))
 for k, entry in enumerate(at):
-    for node, v in zip(items, entry["items"]):
+    for i, (node, v) in enumerate(zip(items, entry["items"])):
         n = gltf["nodes"][node]
         t = tracks.get((node, "translation"), [n.get("translation", [0, 0, 0])] * len(at))[k]
         q = tracks.get((node, "rotation"), [n.get("rotation", [0, 0, 0, 1])] * len(at))[k]
         s = tracks.get((node, "scale"), [n.get("scale", [1, 1, 1])] * len(at))[k]
         want_t = [v[0], v[1], -v[2]]
         got_r, want_r = from_quaternion(*q), matrix(v[3], v[4], v[5])
+        if i < len(turns):
+            p = matrix(*turns[i])
+            want_r = [[sum(p[r][k] * want_r[k][c] for k in range(3)) for c in range(3)] for r in range(3)]
         diffs = [abs(a - b) for a, b in zip(t, want_t)] + [abs(a - b) for a, b in zip(s, v[6:9])]
         diffs += [abs(got_r[r][c] - want_r[r][c]) for r in range(3) for c in range(3)]
         worst = max(worst, max(diffs))

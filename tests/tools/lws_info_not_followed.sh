@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # lws-info's line for a version 3 channel whose keys the baking does not follow: one line for a
-# TCB channel and one for a channel that repeats after its last key, none for Hermite or 1D
-# Bezier keys held constant; the same in --json as "notFollowed"; and on a real version 3
+# TCB channel and one for a channel that repeats before its first key (its repeat after the last
+# key is followed), none for Hermite or 1D Bezier keys held constant; the same in --json as "notFollowed"; and on a real version 3
 # scene, a line for its one TCB channel of several keys only.
 # usage: lws_info_not_followed.sh LWS_INFO OBJECT.lwo TESTDATA_DIR
 set -u
@@ -10,7 +10,7 @@ lws_info=$1 object=$2 testdata=$3
 cd "$work" || exit 1
 
 cp "$object" cube.lwo || exit 1
-# Channel 1 gives its "Behaviors" before its keys: the reader keeps that line only there.
+# Channel 1's "Behaviors" line, after its keys as LightWave writes it, asks for repeat both ways.
 {
 cat <<'SCENE'
 LWSC
@@ -29,9 +29,9 @@ cat <<'SCENE'
 Channel 1
 { Envelope
   2
-  Behaviors 1 2
   Key 0 0 1 0 0 0 0 1 0
   Key 1 1 1 0 0 0 1 0 0
+  Behaviors 2 2
 }
 SCENE
 envelope 2 "1 1" "0 0 1 0 0 0 0 1 0" "1 1 2 0 0 0 1 0 0"
@@ -43,7 +43,7 @@ notes=$(awk '/^    channel /{if (c != "") print c " " n; c=$2; n="-"; next}
              /^      not followed: /{n=$0} END{print c " " n}' stdout)
 expected=$(printf '0: %s\n1: %s\n2: -' \
   '      not followed: span TCB baked as Hermite' \
-  '      not followed: post behaviour repeat, nothing baked past the last key')
+  '      not followed: pre behaviour repeat, nothing baked before the first key')
 [ "$notes" = "$expected" ] || fail "lws-info shapes.lws: lines per channel are
 $notes
 expected
@@ -56,7 +56,7 @@ python3 - stdout <<'PY' || fail "lws-info --json shapes.lws: $(cat stdout)"
 import json, sys
 channels = json.load(open(sys.argv[1]))['objects'][0]['channels']
 got = [c['notFollowed'] for c in channels]
-assert got == [['span TCB'], ['post repeat'], []], got
+assert got == [['span TCB'], ['pre repeat'], []], got
 assert list(channels[0])[-1] == 'notFollowed', list(channels[0])
 PY
 
