@@ -18,20 +18,21 @@ double at(const SceneMatrix& m, int row, int column) {
     return m[static_cast<size_t>(column * 4 + row)];
 }
 
-SceneMatrix translation(double x, double y, double z) {
+// The identity with x, y and z in rows 0-2 of the columns `columnOf` gives each row.
+template <typename ColumnOf>
+SceneMatrix identityWith(double x, double y, double z, ColumnOf columnOf) {
     SceneMatrix m = identityMatrix();
-    at(m, 0, 3) = x;
-    at(m, 1, 3) = y;
-    at(m, 2, 3) = z;
+    const double values[3] = {x, y, z};
+    for (int row = 0; row < 3; ++row) at(m, row, columnOf(row)) = values[row];
     return m;
 }
 
+SceneMatrix translation(double x, double y, double z) {
+    return identityWith(x, y, z, [](int) { return 3; });
+}
+
 SceneMatrix scaling(double x, double y, double z) {
-    SceneMatrix m = identityMatrix();
-    at(m, 0, 0) = x;
-    at(m, 1, 1) = y;
-    at(m, 2, 2) = z;
-    return m;
+    return identityWith(x, y, z, [](int row) { return row; });
 }
 
 // About axis 0 (X), 1 (Y) or 2 (Z): the other two axes, in the order that turns the first

@@ -36,6 +36,12 @@ inline bool loadText(LwsScene& scene, const std::string& text, std::ostream* pro
     return scene.loadFromText(text, "test.lws");
 }
 
+// loadText for a text that must read without an error, its reasons kept off standard error.
+inline void loadQuietly(LwsScene& scene, const std::string& text) {
+    scene.errors = nullptr;
+    EXPECT_FALSE(loadText(scene, text)) << scene.error();
+}
+
 // The real-world test files (tests/data).
 inline std::string testdataDir() { return DEMO_TESTDATA_DIR; }
 
