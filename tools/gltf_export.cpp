@@ -242,7 +242,11 @@ int GltfExport::addMesh(const LwoMesh& mesh, const std::string& name, int layer)
     for (const ShadedPart& part : shadeMesh(mesh)) {
         if ((layer >= 0 && part.layer != layer) || part.positions.empty()) continue;
         std::vector<float> positions, normals, uvs;
-        for (size_t v = 0; v < part.positions.size(); ++v) {
+        for (size_t corner = 0; corner < part.positions.size(); ++corner) {
+            // Each triangle's last two corners swapped: the mesh model's front faces turn
+            // clockwise (as GL draws them, culling with GL_CW), glTF's counter-clockwise, and
+            // fromMesh is a turn, which keeps the winding.
+            const size_t v = corner % 3 == 0 ? corner : corner % 3 == 1 ? corner + 1 : corner - 1;
             appendFloats(positions, fromMesh(part.positions[v]));
             appendFloats(normals, fromMesh(part.normals[v]));
             if (part.hasUvs) uvs.insert(uvs.end(), {part.uvs[v].u, part.uvs[v].v});

@@ -31,6 +31,37 @@ gltf = json.loads(data[20:20 + length])
 image = gltf["images"][0]
 assert image["mimeType"] == "image/jpeg" and "bufferView" in image and "uri" not in image, image
 PY
+# glTF's front faces turn counter-clockwise: each triangle's turn must agree with the normals
+# given at its corners (a winding left as LightWave's would show every object inside out).
+for glb in out/*.glb; do
+  python3 - "$glb" <<'PY' || fail "$glb: triangles wound against their normals"
+import json, struct, sys
+data = open(sys.argv[1], "rb").read()
+length = struct.unpack_from("<I", data, 12)[0]
+gltf = json.loads(data[20:20 + length])
+binary = data[20 + length + 8:]
+def vectors(index):
+    accessor = gltf["accessors"][index]
+    view = gltf["bufferViews"][accessor["bufferView"]]
+    start = view.get("byteOffset", 0) + accessor.get("byteOffset", 0)
+    return [struct.unpack_from("<3f", binary, start + 12 * k) for k in range(accessor["count"])]
+agree = against = 0
+for mesh in gltf["meshes"]:
+    for primitive in mesh["primitives"]:
+        points = vectors(primitive["attributes"]["POSITION"])
+        normals = vectors(primitive["attributes"]["NORMAL"])
+        for t in range(0, len(points), 3):
+            a, b, c = points[t:t + 3]
+            u = [b[i] - a[i] for i in range(3)]
+            v = [c[i] - a[i] for i in range(3)]
+            turn = [u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]]
+            given = [sum(n[i] for n in normals[t:t + 3]) for i in range(3)]
+            dot = sum(turn[i] * given[i] for i in range(3))
+            agree += dot > 0
+            against += dot < 0
+assert agree > 0 and against == 0, (agree, against)
+PY
+done
 
 # --- scenes: real ones, and one made to turn, parent (to objects, a camera, a light), pivot (and
 # its turn) and light -------------------------------------------------------------------------
