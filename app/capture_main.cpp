@@ -37,12 +37,14 @@
 #include "files/frame_files.h"
 #include "platform/stop_signals.h"
 #include "files/whole_file.h"
+#include "gl/frame_size.h"
 #include "texture/png_writer.h"
 
 namespace {
 
-constexpr int kWindowWidth = 800;
-constexpr int kWindowHeight = 600;
+// The hidden window is the show's own size; larger frames are drawn into the drawing surface.
+constexpr int kWindowWidth = FrameSize::kDesignWidth;
+constexpr int kWindowHeight = FrameSize::kDesignHeight;
 // The first stop signal ends the capture after the frame at hand, keeping what was written and
 // finishing the video. A second one forces the stop: whatever the capture waits on (ffmpeg
 // taking a frame, or finishing the file) is given up, so a capture that seems stuck still ends,
