@@ -90,16 +90,26 @@ public:
         }
     }
 
-    // Appends the uv entries of one corner, map by map in file order; returns how many.
-    size_t addCornerUvs(int32_t pointSet, int32_t point, int32_t polygon, std::vector<MeshUv>& uvs) const {
-        auto sources = bySet_.find(pointSet);
-        if (sources == bySet_.end()) return 0;
+    // The maps over one point set, in file order; null when none is.
+    const std::vector<UvSource>* sourcesFor(int32_t pointSet) const {
+        auto found = bySet_.find(pointSet);
+        return found == bySet_.end() ? nullptr : &found->second;
+    }
+
+    // Appends the uv entries of one corner from `sources` (sourcesFor's), map by map in file
+    // order; returns how many.
+    static size_t addCornerUvs(const std::vector<UvSource>& sources, int32_t point, int32_t polygon,
+                               std::vector<MeshUv>& uvs) {
         size_t added = 0;
-        for (const UvSource& source : sources->second) {
+        for (const UvSource& source : sources) {
             MeshUv uv;
             const int32_t e = source.byVertex.find(point);
             const bool continuous = e != kNoEntry && uvOf(source.map->entries[e], uv);
             if (continuous) uvs.push_back(uv);
+            if (source.byCorner->empty()) {
+                added += continuous ? 1 : 0;
+                continue;
+            }
             auto disc = source.byCorner->find(cornerKey(point, polygon));
             if (disc != source.byCorner->end() && uvOf(*disc->second, uv)) {
                 // Replaces this corner's entry from the continuous map; without one there is
@@ -124,6 +134,43 @@ std::string located(const LwoPolygonSet& set, const char* format, long long a, l
     int n = std::snprintf(text, sizeof text, "POLS at 0x%x: ", static_cast<unsigned>(set.chunkOffset));
     std::snprintf(text + n, sizeof text - n, format, a, b);
     return text;
+}
+
+// What the polygons of one set are built from: its point set and the UV maps over it (null
+// for none).
+struct SetSources {
+    const std::vector<Vec3>& points;
+    const std::vector<UvSource>* uvMaps;
+};
+
+// Polygon j of `set`, whose point numbers start at `cursor` (moved past them), into `polygon`;
+// `uvs` is scratch. True on failure, with the located reason in *error.
+bool buildPolygon(const LwoPolygonSet& set, size_t j, const SetSources& from, size_t& cursor,
+                  std::vector<MeshUv>& uvs, MeshPolygon& polygon, std::string* error) {
+    polygon.layer = set.layerCount;
+    polygon.cornerCount = set.cornerCounts[j];
+    polygon.positions.reserve(polygon.cornerCount);
+    uvs.clear();
+    for (int k = 0; k < polygon.cornerCount && cursor < set.indices.size(); ++k, ++cursor) {
+        const int32_t n = set.indices[cursor];
+        if (n < 0 || static_cast<size_t>(n) >= from.points.size()) {
+            if (error) *error = located(set, "point %lld >= %lld points", n, from.points.size());
+            return true;
+        }
+        const Vec3& p = from.points[n];
+        polygon.positions.push_back(Vec3{-p.x, -p.y, -p.z});
+        if (!from.uvMaps) continue;
+        const size_t added = UvSources::addCornerUvs(*from.uvMaps, n, static_cast<int32_t>(j), uvs);
+        if (added > kMaxUvEntriesPerCorner) {
+            if (error) {
+                *error = located(set, "polygon %lld has a corner with more than %lld UV entries",
+                                 static_cast<long long>(j), kMaxUvEntriesPerCorner);
+            }
+            return true;
+        }
+    }
+    if (!uvs.empty()) polygon.uvs.assign(uvs.begin(), uvs.end());
+    return false;
 }
 
 // The projection of a surface's first enabled colour image block, when that block projects from
@@ -175,6 +222,13 @@ template <typename Visit>
 void forEachSurfaceTag(const LwoReader& reader, const PolygonSetStarts& setStarts, size_t polygonCount, Visit visit) {
     std::unordered_map<std::string, size_t> surfaceByName;
     for (size_t s = reader.surfaces.size(); s-- > 0;) surfaceByName[reader.surfaces[s].name] = s;
+    // Each tag's surface is found by name once, not once per polygon it tags.
+    constexpr size_t kNoSurface = SIZE_MAX;
+    std::vector<size_t> surfaceOfTag(reader.tagList.tags.size(), kNoSurface);
+    for (size_t t = 0; t < surfaceOfTag.size(); ++t) {
+        auto found = surfaceByName.find(reader.tagList.tags[t]);
+        if (found != surfaceByName.end()) surfaceOfTag[t] = found->second;
+    }
     for (const LwoPolygonTags& tagSet : reader.polygonTagSets) {
         // Part names, smoothing groups and the like tag polygons but do not choose surfaces.
         if (tagSet.type != "SURF") continue;
@@ -185,10 +239,9 @@ void forEachSurfaceTag(const LwoReader& reader, const PolygonSetStarts& setStart
         for (size_t i = 0; i < tagSet.polygonIndices.size() && i < tagSet.tags.size(); ++i) {
             const size_t tag = tagSet.tags[i];
             const int32_t q = tagSet.polygonIndices[i];
-            if (tag >= reader.tagList.tags.size() || q < 0 || static_cast<size_t>(q) >= setSize) continue;
-            auto found = surfaceByName.find(reader.tagList.tags[tag]);
-            if (found == surfaceByName.end() || base + q >= polygonCount) continue;
-            visit(base + q, found->second);
+            if (tag >= surfaceOfTag.size() || q < 0 || static_cast<size_t>(q) >= setSize) continue;
+            if (surfaceOfTag[tag] == kNoSurface || base + q >= polygonCount) continue;
+            visit(base + q, surfaceOfTag[tag]);
         }
     }
 }
@@ -232,6 +285,10 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
         return true;
     }
     const UvSources sources(reader, uvMap);
+    size_t total = polygons.size();
+    for (const LwoPolygonSet& set : reader.polygonSets) total += set.cornerCounts.size();
+    polygons.reserve(total);
+    std::vector<MeshUv> uvs;  // one polygon's, reused: each polygon then holds exactly its own
     for (const LwoPolygonSet& set : reader.polygonSets) {
         setStarts.push_back(static_cast<int32_t>(polygons.size()));
         if (set.cornerCounts.empty()) continue;
@@ -241,32 +298,14 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
                                  reader.pointSets.size());
             return true;
         }
-        const std::vector<Vec3>& points = reader.pointSets[set.pointSetIndex].points;
+        const SetSources from{reader.pointSets[set.pointSetIndex].points, sources.sourcesFor(set.pointSetIndex)};
         size_t cursor = 0;
         for (size_t j = 0; j < set.cornerCounts.size(); ++j) {
-            MeshPolygon polygon;
-            polygon.layer = set.layerCount;
-            polygon.cornerCount = set.cornerCounts[j];
-            polygon.positions.reserve(polygon.cornerCount);
-            for (int k = 0; k < polygon.cornerCount && cursor < set.indices.size(); ++k, ++cursor) {
-                int32_t n = set.indices[cursor];
-                if (n < 0 || static_cast<size_t>(n) >= points.size()) {
-                    if (error) *error = located(set, "point %lld >= %lld points", n, points.size());
-                    return true;
-                }
-                const Vec3& p = points[n];
-                polygon.positions.push_back(Vec3{-p.x, -p.y, -p.z});
-                const size_t added =
-                    sources.addCornerUvs(set.pointSetIndex, n, static_cast<int32_t>(j), polygon.uvs);
-                if (added > kMaxUvEntriesPerCorner) {
-                    if (error) {
-                        *error = located(set, "polygon %lld has a corner with more than %lld UV entries",
-                                         static_cast<long long>(j), kMaxUvEntriesPerCorner);
-                    }
-                    return true;
-                }
+            polygons.emplace_back();
+            if (buildPolygon(set, j, from, cursor, uvs, polygons.back(), error)) {
+                polygons.pop_back();  // a failed build leaves the polygons before it, as they were
+                return true;
             }
-            polygons.push_back(std::move(polygon));
         }
     }
     addProjectedUvs(reader, setStarts, polygons);

@@ -208,6 +208,7 @@ struct ObjectsGrowth {
     int64_t held = 0;  // after the load, with the scene alive
     int64_t peak = 0;
     std::vector<std::string> reasons;
+    bool fileKept = false;  // a loaded object still holds its file's bytes
 };
 
 ObjectsGrowth objectsGrowth(const std::string& text, int64_t maxObjectBytes = kMaxSceneObjectBytes) {
@@ -223,6 +224,8 @@ ObjectsGrowth objectsGrowth(const std::string& text, int64_t maxObjectBytes = kM
     growth.held = liveBytes.load() - before;
     growth.peak = peakBytes.load() - before;
     growth.reasons = scene.reasons();
+    for (const SceneItem& item : scene.objects)
+        growth.fileKept = growth.fileKept || (item.mesh && item.mesh->reader.bytes.capacity() > 0);
     return growth;
 }
 
@@ -241,7 +244,9 @@ TEST(LwsMemory, ObjectsOfOneSceneAreSharedAndBoundedAsAWhole) {
     EXPECT_TRUE(twenty.reasons.empty()) << twenty.reasons.front();
     const int64_t oneObject = kObjectBytesPerFileByte * file + kObjectFixedBytes;
     EXPECT_LE(twenty.peak, oneObject + 20 * kSceneItemBytes) << "peak of one object named 20 times";
-    EXPECT_LE(twenty.held, twenty.peak - file) << "the file is let go once read";
+    // Asked of the object itself: the peak cannot tell, as the polygons built after the file is
+    // let go can be the largest moment of the load.
+    EXPECT_FALSE(twenty.fileKept) << "the file is let go once read";
 
     // Room for one file and a half: the second distinct file is refused, the first shared on.
     const ObjectsGrowth overBudget =
