@@ -52,10 +52,7 @@ public:
     }
     float readF4() {
         if (!need(4, "F4")) return 0.0f;
-        const uint32_t bits = takeU4();
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        return value;
+        return takeF4();
     }
     // Three F4s, x y z (VEC12).
     Vec3 readVec12() {
@@ -76,6 +73,22 @@ public:
         if (!need(4, "VX (4-byte form)")) return 0;
         return static_cast<int32_t>(takeU4() & 0xFFFFFFu);
     }
+    // The same reads where the caller has checked, once for a run of values, that the bytes are
+    // there (need(n) returned true for all of them): a chunk-level check instead of one per value.
+    uint16_t takeCheckedU2() { return takeU2(); }
+    Vec3 takeCheckedVec12() {
+        Vec3 v;
+        v.x = takeF4();
+        v.y = takeF4();
+        v.z = takeF4();
+        return v;
+    }
+    // A VX in its longer form is four bytes: have four checked for each.
+    int32_t takeCheckedVariableIndex() {
+        if (data_[position_] != 0xFF) return takeU2();
+        return static_cast<int32_t>(takeU4() & 0xFFFFFFu);
+    }
+
     // Skips n bytes, which must be there.
     void skip(size_t n);
 
@@ -104,6 +117,12 @@ private:
         const uint8_t* p = data_ + position_;
         position_ += 2;
         return static_cast<uint16_t>((p[0] << 8) | p[1]);
+    }
+    float takeF4() {
+        const uint32_t bits = takeU4();
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
     }
     uint32_t takeU4() {
         const uint8_t* p = data_ + position_;

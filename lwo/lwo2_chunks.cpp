@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <ostream>
 #include <utility>
+#include <vector>
 
 namespace lwo2 {
 
@@ -21,13 +22,48 @@ int32_t readPointIndex(ByteCursor& c, long long pointCount) {
     return point;
 }
 
+// The point numbers of a polygon of `corners` corners. A VX is at most four bytes: where that
+// many are left for every corner, one check covers the polygon instead of one per corner.
+void readCorners(ByteCursor& c, int corners, long long pointCount, std::vector<int32_t>& indices) {
+    if (c.remaining() < static_cast<size_t>(corners) * 4) {
+        for (int k = 0; k < corners && !c.failed(); ++k) indices.push_back(readPointIndex(c, pointCount));
+        return;
+    }
+    for (int k = 0; k < corners; ++k) {
+        const size_t at = c.position();
+        const int32_t point = c.takeCheckedVariableIndex();
+        indices.push_back(point);
+        if (point >= pointCount) {
+            c.failAt(at, describe("point %lld >= %lld points", point, pointCount));
+            return;
+        }
+    }
+}
+
 void readFaces(ByteCursor& c, long long pointCount, LwoPolygonSet& set) {
     while (!c.atEnd()) {
         const int16_t corners = static_cast<int16_t>(c.readU2() & kCornerCountMask);
         set.cornerCounts.push_back(corners);
-        for (int k = 0; k < corners && !c.failed(); ++k) set.indices.push_back(readPointIndex(c, pointCount));
+        readCorners(c, corners, pointCount, set.indices);
     }
     set.fileCount = static_cast<int32_t>(set.cornerCounts.size());
+}
+
+// The longest PTAG entry: a VX in its four-byte form and a U2.
+constexpr size_t kLongestTagEntry = 6;
+
+// One PTAG entry; `tagAt` is where its tag begins. One check covers the entry where its longest
+// form fits; nearer the end each value is checked.
+void readTagEntry(ByteCursor& c, int32_t& polygon, uint16_t& tag, size_t& tagAt) {
+    if (c.remaining() >= kLongestTagEntry) {
+        polygon = c.takeCheckedVariableIndex();
+        tagAt = c.position();
+        tag = c.takeCheckedU2();
+        return;
+    }
+    polygon = c.readVariableIndex();
+    tagAt = c.position();
+    tag = c.readU2();
 }
 
 // COLR, DIFF and TRAN of an LWO2 surface: F4 values, then an optional envelope.
@@ -90,7 +126,7 @@ void readPoints(LwoImport& in, const iff::Body& body) {
     set.chunkLength = static_cast<int32_t>(body.length());
     set.points.reserve(c.remaining() / 12);
     // A remainder shorter than a point carries nothing and is ignored.
-    while (c.remaining() >= 12) set.points.push_back(c.readVec12());
+    while (c.remaining() >= 12) set.points.push_back(c.takeCheckedVec12());
     in.records.pointSets.push_back(std::move(set));
 }
 
@@ -125,9 +161,10 @@ void readPolygonTags(LwoImport& in, const iff::Body& body) {
     const long long tagCount = static_cast<long long>(r.tagList.tags.size());
     while (!c.atEnd()) {
         const size_t at = c.position();
-        const int32_t polygon = c.readVariableIndex();
-        const size_t tagAt = c.position();
-        const uint16_t tag = c.readU2();
+        int32_t polygon = 0;
+        uint16_t tag = 0;
+        size_t tagAt = 0;
+        readTagEntry(c, polygon, tag, tagAt);
         if (c.failed()) break;
         if (polygonCount >= 0 && polygon >= polygonCount) {
             c.failAt(at, describe("polygon %lld >= %lld polygons", polygon, polygonCount));

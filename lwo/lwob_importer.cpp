@@ -36,17 +36,18 @@ void readPolygon(ByteCursor& c, long long pointCount, LwoPolygonSet& set, LwoPol
         c.failAt(at, describe("polygon with %lld corners, at most %lld", corners, kMaxCorners));
         return;
     }
+    // One check for the whole polygon: its points and its surface are then read unchecked.
     if (!c.need(size_t(corners) * 2 + 2, "polygon")) return;
     for (uint16_t k = 0; k < corners; ++k) {
         const size_t pointAt = c.position();
-        const int32_t point = c.readU2();
+        const int32_t point = c.takeCheckedU2();
         if (point >= pointCount) {
             c.failAt(pointAt, describe("point %lld >= %lld points", point, pointCount));
             return;
         }
         set.indices.push_back(point);
     }
-    int32_t surface = static_cast<int16_t>(c.readU2());
+    int32_t surface = static_cast<int16_t>(c.takeCheckedU2());
     if (surface < 0) {
         surface = -surface;
         c.readU2();  // how many detail polygons follow: they are read one by one anyway
