@@ -76,6 +76,7 @@ public:
     // The same reads where the caller has checked, once for a run of values, that the bytes are
     // there (need(n) returned true for all of them): a chunk-level check instead of one per value.
     uint16_t takeCheckedU2() { return takeU2(); }
+    float takeCheckedF4() { return takeF4(); }
     Vec3 takeCheckedVec12() {
         Vec3 v;
         v.x = takeF4();

@@ -87,6 +87,32 @@ void readSurfaceValue(const std::string& id, ByteCursor& c, int16_t length, LwoS
     if (id == "DIFF") surface.hasDiffuse = true;
 }
 
+// The entries of a vertex map, up to the chunk's end: a point (and for a per-polygon map a
+// polygon, checked when polygonCount >= 0), then `dimension` F4 values.
+void readMapEntries(ByteCursor& c, long long pointCount, long long polygonCount, bool perPolygon,
+                    LwoVertexMap& map) {
+    if (c.failed()) return;
+    // As many entries as the shortest ones (two-byte VX) would make: the count of a map of
+    // two-byte numbers, which no map exceeds.
+    const size_t shortest = (perPolygon ? 4 : 2) + size_t(map.dimension) * 4;
+    map.entries.reserve(c.remaining() / shortest);
+    while (!c.atEnd()) {
+        LwoVertexMapEntry entry;
+        entry.vertex = readPointIndex(c, pointCount);
+        if (perPolygon) {
+            const size_t at = c.position();
+            entry.polygon = c.readVariableIndex();
+            if (!c.failed() && polygonCount >= 0 && entry.polygon >= polygonCount) {
+                c.failAt(at, describe("polygon %lld >= %lld polygons", entry.polygon, polygonCount));
+            }
+        }
+        if (!c.need(size_t(map.dimension) * 4, "vertex map values")) break;
+        entry.values.resize(map.dimension);
+        for (float& value : entry.values) value = c.takeCheckedF4();
+        map.entries.push_back(std::move(entry));
+    }
+}
+
 }  // namespace
 
 void readShadingValue(const std::string& id, ByteCursor& c, LwoSurface& surface) {
@@ -223,23 +249,8 @@ void readVertexMap(LwoImport& in, const iff::Body& body, bool perPolygon) {
     if (!c.failed() && map.dimension < 2) {
         c.failAt(dimensionAt, describe("TXUV dimension %lld < %lld", map.dimension, 2));
     }
-    const long long pointCount = static_cast<long long>(r.latestPointCount());
-    const long long polygonCount = r.latestPolygonCount();
-    while (!c.atEnd()) {
-        LwoVertexMapEntry entry;
-        entry.vertex = readPointIndex(c, pointCount);
-        if (perPolygon) {
-            const size_t at = c.position();
-            entry.polygon = c.readVariableIndex();
-            if (!c.failed() && polygonCount >= 0 && entry.polygon >= polygonCount) {
-                c.failAt(at, describe("polygon %lld >= %lld polygons", entry.polygon, polygonCount));
-            }
-        }
-        if (!c.need(size_t(map.dimension) * 4, "vertex map values")) break;
-        entry.values.resize(map.dimension);
-        for (float& value : entry.values) value = c.readF4();
-        map.entries.push_back(std::move(entry));
-    }
+    readMapEntries(c, static_cast<long long>(r.latestPointCount()), perPolygon ? r.latestPolygonCount() : -1,
+                   perPolygon, map);
     (perPolygon ? r.discVertexMaps : r.vertexMaps).push_back(std::move(map));
 }
 
