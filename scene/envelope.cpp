@@ -2,6 +2,7 @@
 
 #include "scene/scene_tokens.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -46,15 +47,29 @@ void appendLinearSpan(const EnvelopeKey& from, const EnvelopeKey& to, double n,
     }
 }
 
+// How many samples each appends for a span of n frames (before the channel's cap): a Hermite
+// span one for every whole frame from 0 below n, a linear span one for each whole step.
+double hermiteSpanSamples(double n) { return n > 0.0 ? std::ceil(n) : 0.0; }
+double linearSpanSamples(double n) { return n >= 1.0 ? std::trunc(n) : 0.0; }
+
 using SpanBaker = void (*)(const EnvelopeKey&, const EnvelopeKey&, double, SampleArray&);
+using SpanCounter = double (*)(double);
+
+// The samples a channel bakes, known before baking so they are allocated once at their size.
+size_t channelSamples(const std::vector<EnvelopeKey>& keys, int32_t framesPerSecond, SpanCounter count) {
+    double total = 0.0;
+    for (size_t k = 0; k + 1 < keys.size(); ++k) total += count(spanFrames(keys[k], keys[k + 1], framesPerSecond));
+    return static_cast<size_t>(std::min(total, static_cast<double>(kMaxSamplesPerChannel)));
+}
 
 BakedChannels bakeWith(const std::vector<EnvelopeChannel>& channels, int32_t framesPerSecond,
-                       SpanBaker bakeSpan) {
+                       SpanBaker bakeSpan, SpanCounter countSpan) {
     BakedChannels baked;
     baked.reserve(channels.size());
     for (const EnvelopeChannel& channel : channels) {
         const std::vector<EnvelopeKey>& keys = channel.envelope.keys;
         SampleArray samples;
+        samples.reserve(channelSamples(keys, framesPerSecond, countSpan));
         for (size_t k = 0; k + 1 < keys.size(); ++k) {
             bakeSpan(keys[k], keys[k + 1], spanFrames(keys[k], keys[k + 1], framesPerSecond),
                      samples);
@@ -96,12 +111,12 @@ void readTrailingBehaviors(SceneTokens& tokens, Envelope& envelope) {
 
 BakedChannels bakeEnvelopes(const std::vector<EnvelopeChannel>& channels,
                             int32_t framesPerSecond) {
-    return bakeWith(channels, framesPerSecond, appendHermiteSpan);
+    return bakeWith(channels, framesPerSecond, appendHermiteSpan, hermiteSpanSamples);
 }
 
 BakedChannels bakeEnvelopesLinear(const std::vector<EnvelopeChannel>& channels,
                                   int32_t framesPerSecond) {
-    return bakeWith(channels, framesPerSecond, appendLinearSpan);
+    return bakeWith(channels, framesPerSecond, appendLinearSpan, linearSpanSamples);
 }
 
 std::vector<MotionSample> interpolateMotionKeys(const MotionKey& from, const MotionKey& to) {
