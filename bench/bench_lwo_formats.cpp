@@ -107,7 +107,7 @@ void BM_LoadLwo2(benchmark::State& state) { load(state, lwo2); }
 void BM_LoadLwo3(benchmark::State& state) { load(state, lwo3); }
 
 BENCHMARK(BM_LoadLwob)->Arg(64)->Arg(255)->Unit(benchmark::kMillisecond);
-// 512 x 512: LWO2 and LWO3 files of about 7 MB, past the caches, as the largest real objects are.
+// 512 x 512: LWO2 and LWO3 files of about 9 MB, past the caches, as the largest real objects are.
 BENCHMARK(BM_LoadLwo2)->Arg(64)->Arg(255)->Arg(512)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLwo3)->Arg(64)->Arg(255)->Arg(512)->Unit(benchmark::kMillisecond);
 
