@@ -25,8 +25,8 @@ void postQuitMessage(int code) {
     SDL_PushEvent(&event);
 }
 
-// The class name is the specification's ("klasa_okna"): SDL registers no window classes, so it
-// names nothing here and is kept for the call's shape.
+// The window class name ("klasa_okna") is kept for the call's shape: SDL registers no window
+// classes, so it names nothing here.
 DemoWindow* createDemoWindow(int width, int height, int bitsPerPixel, const char* /*className*/,
                              const char* title, std::string* error, const WindowDescription& description) {
     WindowDescription wanted = description;
