@@ -51,7 +51,7 @@ void BM_LoadUvGrid(benchmark::State& state) {
         object.diagnostics = &quiet;
         if (object.loadFromMemory(file.data(), file.size())) state.SkipWithError("load failed");
         polygons = object.polygons.size();
-        benchmark::DoNotOptimize(object.polygons.data());
+        benchmark::DoNotOptimize(object.polygons.allPositions().data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
     state.counters["fileMB"] = double(file.size()) / 1e6;

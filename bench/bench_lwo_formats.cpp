@@ -94,7 +94,7 @@ void load(benchmark::State& state, std::vector<uint8_t> (*save)(const Grid&)) {
         mesh.diagnostics = &quiet;
         if (mesh.loadFromMemory(bytes.data(), bytes.size(), "grid.lwo") || mesh.polygons.size() != g.quads.size())
             state.SkipWithError(mesh.lastError().c_str());
-        benchmark::DoNotOptimize(mesh.polygons.data());
+        benchmark::DoNotOptimize(mesh.polygons.allPositions().data());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
     state.counters["polygons/s"] =

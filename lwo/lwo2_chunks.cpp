@@ -96,6 +96,7 @@ void readMapEntries(ByteCursor& c, long long pointCount, long long polygonCount,
     // two-byte numbers, which no map exceeds.
     const size_t shortest = (perPolygon ? 4 : 2) + size_t(map.dimension) * 4;
     map.entries.reserve(c.remaining() / shortest);
+    map.values.reserve(map.entries.capacity() * map.dimension);
     while (!c.atEnd()) {
         LwoVertexMapEntry entry;
         entry.vertex = readPointIndex(c, pointCount);
@@ -107,9 +108,8 @@ void readMapEntries(ByteCursor& c, long long pointCount, long long polygonCount,
             }
         }
         if (!c.need(size_t(map.dimension) * 4, "vertex map values")) break;
-        entry.values.resize(map.dimension);
-        for (float& value : entry.values) value = c.takeCheckedF4();
-        map.entries.push_back(std::move(entry));
+        for (uint16_t i = 0; i < map.dimension; ++i) map.values.push_back(c.takeCheckedF4());
+        map.entries.push_back(entry);
     }
 }
 

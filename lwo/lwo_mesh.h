@@ -76,7 +76,7 @@ public:
     int32_t currentChunkKind = static_cast<int32_t>(LwoChunkKind::Unknown);
     int32_t formLength = 0;
     LwoReader reader;
-    std::vector<MeshPolygon> polygons;
+    MeshPolygons polygons;
     std::string loadError;
     PolygonSetStarts polygonSetStarts;  // of the last build
     // Where the reader's texts go; null means standard output.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "lwo/byte_cursor.h"
+#include "lwo/span.h"
 #include "lwo/vec3.h"
 
 #include <array>
@@ -164,7 +165,6 @@ struct LwoSurface {
 struct LwoVertexMapEntry {
     int32_t vertex = 0;  // point number
     int32_t polygon = 0;  // polygon number within its set (VMAD entries only)
-    std::vector<float> values;  // `dimension` long
 };
 
 struct LwoVertexMap {
@@ -173,7 +173,13 @@ struct LwoVertexMap {
     uint16_t dimension = 0;
     std::string name;
     std::vector<LwoVertexMapEntry> entries;
+    // Every entry's values, `dimension` each, entry after entry: one array for the map rather
+    // than one per entry.
+    std::vector<float> values;
     int32_t pointSetIndex = -1;  // the PNTS chunk the vertices refer to (the latest one)
+
+    // Entry e's values.
+    Span<float> valuesOf(size_t e) const { return Span<float>(values.data() + e * dimension, dimension); }
 };
 
 struct LwoClip {

@@ -29,7 +29,7 @@ void add(Vec3& p, const Vec3& d) {
 
 }  // namespace
 
-std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& polygons) {
+std::vector<float> buildInterleavedTriangles(const MeshPolygons& polygons) {
     std::vector<float> out;
     out.reserve(polygons.size() * 3 * kInterleavedFloatsPerVertex);
     for (const MeshPolygon& polygon : polygons) {
@@ -40,13 +40,7 @@ std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& pol
     return out;
 }
 
-PositionList collectCornerPositions(const std::vector<MeshPolygon>& polygons) {
-    PositionList positions;
-    for (const MeshPolygon& polygon : polygons) {
-        positions.insert(positions.end(), polygon.positions.begin(), polygon.positions.end());
-    }
-    return positions;
-}
+PositionList collectCornerPositions(const MeshPolygons& polygons) { return polygons.allPositions(); }
 
 void applyMorphStep(const PositionList& start, const PositionList& target, PositionList& current,
                     uint32_t stepCount, float steps) {
@@ -72,7 +66,7 @@ std::vector<PositionList> buildMorphFrameList(const PositionList& start, const P
     return frames;
 }
 
-int morphGroupSize(const std::vector<MeshPolygon>& polygons) {
+int morphGroupSize(const MeshPolygons& polygons) {
     if (polygons.empty()) return 0;
     const int corners = polygons.front().cornerCount;
     return corners == 3 || corners == 4 ? corners : 0;

@@ -19,10 +19,10 @@ constexpr int kInterleavedFloatsPerVertex = 8;
 // Every polygon as its triangles (polygonTriangles): triangles as they are, convex quads as (0,
 // 1, 2) and (0, 2, 3), others cut as lwo/triangulate.h says. Textured corners are white with
 // their uv; others have the polygon's colour and texture coordinates (0, 0).
-[[nodiscard]] std::vector<float> buildInterleavedTriangles(const std::vector<MeshPolygon>& polygons);
+[[nodiscard]] std::vector<float> buildInterleavedTriangles(const MeshPolygons& polygons);
 
 // Every corner position of every polygon, polygon by polygon.
-[[nodiscard]] PositionList collectCornerPositions(const std::vector<MeshPolygon>& polygons);
+[[nodiscard]] PositionList collectCornerPositions(const MeshPolygons& polygons);
 
 // One step of a live morph: point i of `current` moves by (target_i - start_i) / steps while
 // stepCount < steps. A target shorter than start repeats its last point; an empty target
@@ -36,4 +36,4 @@ void applyMorphStep(const PositionList& start, const PositionList& target, Posit
 
 // How morph drawing groups points: the first polygon's corner count when it is 3 or 4, else 0
 // (nothing is drawn).
-int morphGroupSize(const std::vector<MeshPolygon>& polygons);
+int morphGroupSize(const MeshPolygons& polygons);

@@ -2,7 +2,9 @@
 
 #include "lwo/projection_uv.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <stdexcept>
 #include <map>
 #include <unordered_map>
 #include <utility>
@@ -43,7 +45,11 @@ uint64_t cornerKey(int32_t vertex, int32_t polygon) {
 // (point, polygon) -> the entry that ends up on that corner from all per-polygon maps of one
 // name and point set. Each such map replaces what the previous one put there, so the last map
 // holding the pair wins, with its first entry for it.
-using CornerIndex = std::unordered_map<uint64_t, const LwoVertexMapEntry*>;
+struct MapEntry {
+    const LwoVertexMap* map;
+    size_t entry;
+};
+using CornerIndex = std::unordered_map<uint64_t, MapEntry>;
 
 CornerIndex indexByCorner(const LwoReader& reader, const std::string& name, int32_t pointSet) {
     CornerIndex index;
@@ -51,16 +57,17 @@ CornerIndex indexByCorner(const LwoReader& reader, const std::string& name, int3
         if (disc.name != name || disc.pointSetIndex != pointSet) continue;
         for (size_t e = disc.entries.size(); e-- > 0;) {
             const LwoVertexMapEntry& entry = disc.entries[e];
-            index[cornerKey(entry.vertex, entry.polygon)] = &entry;
+            index[cornerKey(entry.vertex, entry.polygon)] = MapEntry{&disc, e};
         }
     }
     return index;
 }
 
-bool uvOf(const LwoVertexMapEntry& entry, MeshUv& uv) {
-    if (entry.values.size() < 2) return false;
-    uv.u = entry.values[0];
-    uv.v = 1.0f - entry.values[1];
+bool uvOf(const LwoVertexMap& map, size_t entry, MeshUv& uv) {
+    if (map.dimension < 2) return false;
+    const Span<float> values = map.valuesOf(entry);
+    uv.u = values[0];
+    uv.v = 1.0f - values[1];
     return true;
 }
 
@@ -96,30 +103,23 @@ public:
         return found == bySet_.end() ? nullptr : &found->second;
     }
 
-    // Appends the uv entries of one corner from `sources` (sourcesFor's), map by map in file
-    // order; returns how many.
+    // Appends the uv entries of one corner from `sources` (sourcesFor's) to the polygon being
+    // built, map by map in file order: one per map that covers the corner, its per-polygon
+    // entry over its own. Returns how many.
     static size_t addCornerUvs(const std::vector<UvSource>& sources, int32_t point, int32_t polygon,
-                               std::vector<MeshUv>& uvs) {
+                               MeshPolygons& mesh) {
         size_t added = 0;
         for (const UvSource& source : sources) {
             MeshUv uv;
             const int32_t e = source.byVertex.find(point);
-            const bool continuous = e != kNoEntry && uvOf(source.map->entries[e], uv);
-            if (continuous) uvs.push_back(uv);
-            if (source.byCorner->empty()) {
-                added += continuous ? 1 : 0;
-                continue;
+            bool covered = e != kNoEntry && uvOf(*source.map, size_t(e), uv);
+            if (!source.byCorner->empty()) {
+                auto disc = source.byCorner->find(cornerKey(point, polygon));
+                covered = (disc != source.byCorner->end() && uvOf(*disc->second.map, disc->second.entry, uv)) || covered;
             }
-            auto disc = source.byCorner->find(cornerKey(point, polygon));
-            if (disc != source.byCorner->end() && uvOf(*disc->second, uv)) {
-                // Replaces this corner's entry from the continuous map; without one there is
-                // nothing of this corner's to replace, so the entry is added.
-                if (continuous) uvs.back() = uv;
-                else uvs.push_back(uv);
-                added += 1;
-            } else {
-                added += continuous ? 1 : 0;
-            }
+            if (!covered) continue;
+            mesh.addUv(uv);
+            ++added;
         }
         return added;
     }
@@ -143,24 +143,22 @@ struct SetSources {
     const std::vector<UvSource>* uvMaps;
 };
 
-// Polygon j of `set`, whose point numbers start at `cursor` (moved past them), into `polygon`;
-// `uvs` is scratch. True on failure, with the located reason in *error.
+// Polygon j of `set`, whose point numbers start at `cursor` (moved past them), onto the end of
+// `polygons`. True on failure, with the located reason in *error.
 bool buildPolygon(const LwoPolygonSet& set, size_t j, const SetSources& from, size_t& cursor,
-                  std::vector<MeshUv>& uvs, MeshPolygon& polygon, std::string* error) {
-    polygon.layer = set.layerCount;
-    polygon.cornerCount = set.cornerCounts[j];
-    polygon.positions.reserve(polygon.cornerCount);
-    uvs.clear();
-    for (int k = 0; k < polygon.cornerCount && cursor < set.indices.size(); ++k, ++cursor) {
+                  MeshPolygons& polygons, std::string* error) {
+    const int32_t cornerCount = set.cornerCounts[j];
+    polygons.startPolygon(set.layerCount, cornerCount);
+    for (int k = 0; k < cornerCount && cursor < set.indices.size(); ++k, ++cursor) {
         const int32_t n = set.indices[cursor];
         if (n < 0 || static_cast<size_t>(n) >= from.points.size()) {
             if (error) *error = located(set, "point %lld >= %lld points", n, from.points.size());
             return true;
         }
         const Vec3& p = from.points[n];
-        polygon.positions.push_back(Vec3{-p.x, -p.y, -p.z});
+        polygons.addPosition(Vec3{-p.x, -p.y, -p.z});
         if (!from.uvMaps) continue;
-        const size_t added = UvSources::addCornerUvs(*from.uvMaps, n, static_cast<int32_t>(j), uvs);
+        const size_t added = UvSources::addCornerUvs(*from.uvMaps, n, static_cast<int32_t>(j), polygons);
         if (added > kMaxUvEntriesPerCorner) {
             if (error) {
                 *error = located(set, "polygon %lld has a corner with more than %lld UV entries",
@@ -169,7 +167,6 @@ bool buildPolygon(const LwoPolygonSet& set, size_t j, const SetSources& from, si
             return true;
         }
     }
-    if (!uvs.empty()) polygon.uvs.assign(uvs.begin(), uvs.end());
     return false;
 }
 
@@ -248,7 +245,7 @@ void forEachSurfaceTag(const LwoReader& reader, const PolygonSetStarts& setStart
 
 // Polygons of projection-mapped surfaces that no UV map reached get a uv per corner from the
 // projection, v flipped as a map's is, so they draw as UV-mapped polygons do.
-void addProjectedUvs(const LwoReader& reader, const PolygonSetStarts& setStarts, std::vector<MeshPolygon>& polygons) {
+void addProjectedUvs(const LwoReader& reader, const PolygonSetStarts& setStarts, MeshPolygons& polygons) {
     std::vector<TextureProjection> projections(reader.surfaces.size());
     std::vector<bool> projected(reader.surfaces.size(), false);
     bool any = false;
@@ -259,22 +256,25 @@ void addProjectedUvs(const LwoReader& reader, const PolygonSetStarts& setStarts,
     if (!any) return;
     const std::vector<int32_t> surfaceOf = polygonSurfaceIndices(reader, setStarts, polygons.size());
     std::vector<Vec3> corners;
+    std::vector<MeshUv> uvs;
     for (size_t i = 0; i < polygons.size(); ++i) {
-        MeshPolygon& polygon = polygons[i];
+        const MeshPolygon polygon = polygons[i];
         const int32_t s = surfaceOf[i];
         if (s < 0 || !projected[s] || !polygon.uvs.empty()) continue;
         corners.clear();
         // Back to the file's coordinates, which the projection is given in.
         for (const Vec3& p : polygon.positions) corners.push_back(Vec3{-p.x, -p.y, -p.z});
+        uvs.clear();
         for (const ProjectedUv& uv : projectPolygon(projections[s], corners)) {
-            polygon.uvs.push_back(MeshUv{uv.u, 1.0f - uv.v, 0.0f});
+            uvs.push_back(MeshUv{uv.u, 1.0f - uv.v, 0.0f});
         }
+        polygons.setUvs(i, uvs);
     }
 }
 
 }  // namespace
 
-bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolygon>& polygons,
+bool buildMeshPolygons(const LwoReader& reader, int uvMap, MeshPolygons& polygons,
                        PolygonSetStarts& setStarts, std::string* error) {
     setStarts.clear();
     if (uvMap >= 0 && !reader.vertexMaps.empty() && static_cast<size_t>(uvMap) >= reader.vertexMaps.size()) {
@@ -285,10 +285,12 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
         return true;
     }
     const UvSources sources(reader, uvMap);
-    size_t total = polygons.size();
-    for (const LwoPolygonSet& set : reader.polygonSets) total += set.cornerCounts.size();
-    polygons.reserve(total);
-    std::vector<MeshUv> uvs;  // one polygon's, reused: each polygon then holds exactly its own
+    size_t polygonCount = 0, cornerCount = 0;
+    for (const LwoPolygonSet& set : reader.polygonSets) {
+        polygonCount += set.cornerCounts.size();
+        cornerCount += set.indices.size();
+    }
+    polygons.reserve(polygonCount, cornerCount);
     for (const LwoPolygonSet& set : reader.polygonSets) {
         setStarts.push_back(static_cast<int32_t>(polygons.size()));
         if (set.cornerCounts.empty()) continue;
@@ -301,9 +303,9 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, std::vector<MeshPolyg
         const SetSources from{reader.pointSets[set.pointSetIndex].points, sources.sourcesFor(set.pointSetIndex)};
         size_t cursor = 0;
         for (size_t j = 0; j < set.cornerCounts.size(); ++j) {
-            polygons.emplace_back();
-            if (buildPolygon(set, j, from, cursor, uvs, polygons.back(), error)) {
-                polygons.pop_back();  // a failed build leaves the polygons before it, as they were
+            if (buildPolygon(set, j, from, cursor, polygons, error)) {
+                // A failed build leaves the polygons before it as they were.
+                polygons.truncate(polygons.size() - 1);
                 return true;
             }
         }
@@ -324,12 +326,75 @@ std::vector<int32_t> polygonSurfaceIndices(const LwoReader& reader, const Polygo
 bool drawsTextured(const LwoSurface& surface) { return surface.hasBlock || !surface.imageName.empty(); }
 
 int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
-                        std::vector<MeshPolygon>& polygons, const LwoColour* colour) {
+                        MeshPolygons& polygons, const LwoColour* colour) {
     forEachSurfaceTag(reader, setStarts, polygons.size(), [&](size_t q, size_t s) {
         const LwoSurface& surface = reader.surfaces[s];
-        MeshPolygon& polygon = polygons[q];
-        polygon.colour = colour ? *colour : surface.colour;
-        if (drawsTextured(surface)) polygon.textured = true;
+        polygons.setColour(q, colour ? *colour : surface.colour);
+        if (drawsTextured(surface)) polygons.setTextured(q, true);
     });
     return static_cast<int>(reader.polygonTagSets.size());
+}
+
+MeshPolygon MeshPolygons::operator[](size_t i) const {
+    const Record& r = records_[i];
+    MeshPolygon polygon;
+    polygon.positions = Span<Vec3>(positions_.data() + r.firstPosition, r.positionCount);
+    polygon.cornerCount = r.cornerCount;
+    polygon.uvs = Span<MeshUv>(uvs_.data() + r.firstUv, r.uvCount);
+    polygon.textured = r.textured;
+    polygon.layer = r.layer;
+    polygon.colour = r.colour;
+    return polygon;
+}
+
+MeshPolygon MeshPolygons::at(size_t i) const {
+    if (i >= size()) throw std::out_of_range("MeshPolygons::at");
+    return (*this)[i];
+}
+
+void MeshPolygons::clear() {
+    records_.clear();
+    positions_.clear();
+    uvs_.clear();
+}
+
+void MeshPolygons::reserve(size_t polygons, size_t corners) {
+    records_.reserve(records_.size() + polygons);
+    positions_.reserve(positions_.size() + corners);
+}
+
+void MeshPolygons::startPolygon(int32_t layer, int32_t cornerCount) {
+    Record r;
+    r.firstPosition = positions_.size();
+    r.firstUv = uvs_.size();
+    r.cornerCount = cornerCount;
+    r.layer = layer;
+    records_.push_back(r);
+}
+
+void MeshPolygons::truncate(size_t count) {
+    if (count >= records_.size()) return;
+    // Projected uvs of earlier polygons may lie after a later polygon's own, so the uvs keep
+    // everything up to the end of the last one kept.
+    const Record& first = records_[count];
+    size_t uvEnd = first.firstUv;
+    for (size_t i = 0; i < count; ++i) uvEnd = std::max(uvEnd, records_[i].firstUv + records_[i].uvCount);
+    positions_.resize(first.firstPosition);
+    uvs_.resize(uvEnd);
+    records_.resize(count);
+}
+
+void MeshPolygons::add(const MeshPolygon& polygon) {
+    startPolygon(polygon.layer, polygon.cornerCount);
+    for (const Vec3& p : polygon.positions) addPosition(p);
+    for (const MeshUv& uv : polygon.uvs) addUv(uv);
+    records_.back().colour = polygon.colour;
+    records_.back().textured = polygon.textured;
+}
+
+void MeshPolygons::setUvs(size_t i, Span<MeshUv> uvs) {
+    Record& r = records_[i];
+    r.firstUv = uvs_.size();
+    r.uvCount = static_cast<uint32_t>(uvs.size());
+    uvs_.insert(uvs_.end(), uvs.begin(), uvs.end());
 }

@@ -12,9 +12,12 @@
 #pragma once
 
 #include "lwo/lwo_reader.h"
+#include "lwo/span.h"
 #include "lwo/vec3.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,18 +28,92 @@ struct MeshUv {
     float unused = 0.0f;
 };
 
+// A polygon as the mesh's users see it. Its positions and uvs are views into the whole mesh's
+// arrays (MeshPolygons), valid while the mesh is neither changed nor destroyed.
 struct MeshPolygon {
-    std::vector<Vec3> positions;  // one per corner, negated file coordinates
+    Span<Vec3> positions;  // one per corner, negated file coordinates
     int32_t cornerCount = 0;  // 0-1023
     // Entry j belongs to corner j when exactly one map covers every corner; shorter when a map
     // lacks a corner, longer when several maps cover one.
-    std::vector<MeshUv> uvs;
+    Span<MeshUv> uvs;
     bool textured = false;  // its surface draws textured (drawsTextured)
     int32_t layer = 0;  // LAYR chunks read before its POLS chunk
     LwoColour colour = {1.0f, 1.0f, 1.0f};  // white until a surface says otherwise
 
     // Corner j is drawn with texture coordinates: the surface is textured and a uv is there.
     bool cornerTextured(size_t j) const { return textured && j < uvs.size(); }
+};
+
+// The polygon list. Every polygon's corner positions sit in one array for the whole mesh, and
+// its uvs in another, each polygon knowing where its own start: a mesh of a million polygons is
+// three allocations, not two million, and is walked in the order it is stored.
+class MeshPolygons {
+public:
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = MeshPolygon;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = MeshPolygon;
+        const_iterator(const MeshPolygons* mesh, size_t i) : mesh_(mesh), i_(i) {}
+        MeshPolygon operator*() const { return (*mesh_)[i_]; }
+        const_iterator& operator++() { ++i_; return *this; }
+        bool operator==(const const_iterator& o) const { return i_ == o.i_; }
+        bool operator!=(const const_iterator& o) const { return i_ != o.i_; }
+
+    private:
+        const MeshPolygons* mesh_;
+        size_t i_;
+    };
+
+    size_t size() const { return records_.size(); }
+    bool empty() const { return records_.empty(); }
+    MeshPolygon operator[](size_t i) const;
+    MeshPolygon at(size_t i) const;  // throws std::out_of_range past the end
+    MeshPolygon front() const { return (*this)[0]; }
+    MeshPolygon back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+    // Every corner position of every polygon, polygon by polygon.
+    const std::vector<Vec3>& allPositions() const { return positions_; }
+
+    void clear();
+    void reserve(size_t polygons, size_t corners);
+    // Starts a polygon: the positions and uvs appended next are its own, until the next starts.
+    void startPolygon(int32_t layer, int32_t cornerCount);
+    void addPosition(const Vec3& p) {
+        positions_.push_back(p);
+        ++records_.back().positionCount;
+    }
+    void addUv(const MeshUv& uv) {
+        uvs_.push_back(uv);
+        ++records_.back().uvCount;
+    }
+    // Drops the polygons from `count` on, with their corners.
+    void truncate(size_t count);
+    // A copy of `polygon`, corners and all: for meshes made by hand.
+    void add(const MeshPolygon& polygon);
+
+    // Gives polygon i the uvs (it had none), stored after everything built before.
+    void setUvs(size_t i, Span<MeshUv> uvs);
+    void setColour(size_t i, const LwoColour& colour) { records_[i].colour = colour; }
+    void setTextured(size_t i, bool textured) { records_[i].textured = textured; }
+
+private:
+    struct Record {
+        size_t firstPosition = 0;
+        uint32_t positionCount = 0;  // at most 1023, as cornerCount
+        size_t firstUv = 0;
+        uint32_t uvCount = 0;  // at most kMaxUvEntriesPerCorner per corner
+        int32_t cornerCount = 0;
+        int32_t layer = 0;
+        LwoColour colour = {1.0f, 1.0f, 1.0f};
+        bool textured = false;
+    };
+    std::vector<Record> records_;
+    std::vector<Vec3> positions_;
+    std::vector<MeshUv> uvs_;
 };
 
 // More UV entries than this on one corner (one per covering map) fail the build: no real object
@@ -50,7 +127,7 @@ using PolygonSetStarts = std::vector<int32_t>;
 // only map number uvMap and the per-polygon maps of the same name; then projected uvs where no
 // map gave any. True on failure (an index out of range), with the located reason in *error.
 [[nodiscard]] bool buildMeshPolygons(const LwoReader& reader, int uvMap,
-                                     std::vector<MeshPolygon>& polygons, PolygonSetStarts& setStarts,
+                                     MeshPolygons& polygons, PolygonSetStarts& setStarts,
                                      std::string* error);
 
 // The surface (index into reader.surfaces) each polygon takes, by its last SURF tag; -1 where
@@ -68,4 +145,4 @@ bool drawsTextured(const LwoSurface& surface);
 // given) and sets `textured` when the surface draws textured. Surfaces are found by the tag's
 // name. Returns the number of polygon tag sets.
 int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
-                        std::vector<MeshPolygon>& polygons, const LwoColour* colour = nullptr);
+                        MeshPolygons& polygons, const LwoColour* colour = nullptr);

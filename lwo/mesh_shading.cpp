@@ -45,7 +45,7 @@ PointKey keyOf(const Vec3& p) {
 // The polygons of one part and, per point, which of them touch it.
 class Smoother {
 public:
-    Smoother(const std::vector<MeshPolygon>& polygons, const std::vector<size_t>& members, float angle)
+    Smoother(const MeshPolygons& polygons, const std::vector<size_t>& members, float angle)
         : polygons_(polygons), cosLimit_(std::cos(angle)), smooth_(angle > 0.0f) {
         for (size_t m : members) faceNormal_[m] = outwardNormal(polygons[m]);
         if (!smooth_) return;
@@ -72,7 +72,7 @@ public:
     }
 
 private:
-    const std::vector<MeshPolygon>& polygons_;
+    const MeshPolygons& polygons_;
     float cosLimit_;
     bool smooth_;
     std::unordered_map<size_t, Vec3> faceNormal_;
@@ -97,7 +97,7 @@ void appendPolygon(const MeshPolygon& polygon, size_t index, const Smoother& smo
 }  // namespace
 
 std::vector<ShadedPart> shadeMesh(const LwoMesh& mesh) {
-    const std::vector<MeshPolygon>& polygons = mesh.polygons;
+    const MeshPolygons& polygons = mesh.polygons;
     const std::vector<int32_t> surfaceOf =
         polygonSurfaceIndices(mesh.reader, mesh.polygonSetStarts, polygons.size());
     std::map<std::pair<int32_t, int32_t>, size_t> partOf;

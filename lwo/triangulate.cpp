@@ -17,7 +17,7 @@ double turn(const Point2& a, const Point2& b, const Point2& c) {
 
 // Corners on the plane through the origin with normal n, in a basis (u, v) with u × v = n, so a
 // polygon that turns right-handed about n turns counter-clockwise here.
-std::vector<Point2> projected(const std::vector<Vec3>& corners, const Vec3& n) {
+std::vector<Point2> projected(Span<Vec3> corners, const Vec3& n) {
     const double nx = n.x, ny = n.y, nz = n.z;
     const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
     const double a[3] = {nx / length, ny / length, nz / length};
@@ -104,7 +104,7 @@ std::vector<CornerTriangle> clipEars(const std::vector<Point2>& p) {
 
 }  // namespace
 
-Vec3 newellNormal(const std::vector<Vec3>& corners) {
+Vec3 newellNormal(Span<Vec3> corners) {
     double n[3] = {0.0, 0.0, 0.0};
     const size_t count = corners.size();
     for (size_t i = 0; i < count; ++i) {
@@ -117,7 +117,7 @@ Vec3 newellNormal(const std::vector<Vec3>& corners) {
     return Vec3{static_cast<float>(n[0]), static_cast<float>(n[1]), static_cast<float>(n[2])};
 }
 
-std::vector<CornerTriangle> triangulatePolygon(const std::vector<Vec3>& corners) {
+std::vector<CornerTriangle> triangulatePolygon(Span<Vec3> corners) {
     const size_t n = corners.size();
     if (n < 3) return {};
     std::vector<int32_t> order(n);
@@ -136,8 +136,7 @@ std::vector<CornerTriangle> polygonTriangles(const MeshPolygon& polygon) {
     const int corners = polygon.cornerCount;
     if (corners < 3 || polygon.positions.size() < size_t(corners)) return {};
     if (corners == 3) return {{0, 1, 2}};
-    if (polygon.positions.size() == size_t(corners)) return triangulatePolygon(polygon.positions);
-    return triangulatePolygon(std::vector<Vec3>(polygon.positions.begin(), polygon.positions.begin() + corners));
+    return triangulatePolygon(polygon.positions.first(size_t(corners)));
 }
 
 bool isFannedQuad(const MeshPolygon& polygon) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "lwo/mesh_build.h"
+#include "lwo/span.h"
 #include "lwo/vec3.h"
 
 #include <array>
@@ -20,11 +21,11 @@ using CornerTriangle = std::array<int32_t, 3>;
 // corners.size() - 2 triangles for 3 or more corners (none for fewer), whatever the shape: a
 // polygon too degenerate or self-crossing for a proper ear still yields its full count, its
 // leftover corners fanned.
-std::vector<CornerTriangle> triangulatePolygon(const std::vector<Vec3>& corners);
+std::vector<CornerTriangle> triangulatePolygon(Span<Vec3> corners);
 
 // The polygon's unnormalised Newell normal: its length is twice the projected area. For a flat
 // polygon it is the plane's normal by the right-hand rule over the corner order.
-Vec3 newellNormal(const std::vector<Vec3>& corners);
+Vec3 newellNormal(Span<Vec3> corners);
 
 // A mesh polygon's triangles as corner numbers; none for fewer than three corners or a polygon
 // shorter than its count.

@@ -15,7 +15,7 @@ set(readers_pkgconfig_dir ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 set(readers_headers
   files/frame_files.h files/whole_file.h
   lwo/byte_cursor.h lwo/lwo_mesh.h lwo/lwo_reader.h lwo/lwo_records.h lwo/lwo_writer.h lwo/mesh_build.h lwo/triangulate.h
-  lwo/vec3.h
+  lwo/span.h lwo/vec3.h
   texture/jpeg_decoder.h texture/png_writer.h)
 foreach(header ${readers_headers})
   get_filename_component(folder ${header} DIRECTORY)

@@ -8,7 +8,7 @@
 
 namespace lwotest {
 
-void frameMesh(const std::vector<MeshPolygon>& polygons, const MeshView& view) {
+void frameMesh(const MeshPolygons& polygons, const MeshView& view) {
     Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
     for (const MeshPolygon& p : polygons) {
         for (const Vec3& v : p.positions) {

@@ -25,6 +25,6 @@ struct MeshView {
 
 // Loads the projection and modelview matrices for an 800x600 view of `polygons` and turns on
 // depth testing (GL_LEQUAL). Needs a current GL context.
-void frameMesh(const std::vector<MeshPolygon>& polygons, const MeshView& view);
+void frameMesh(const MeshPolygons& polygons, const MeshView& view);
 
 }  // namespace lwotest

@@ -137,7 +137,8 @@ TEST(LwoFormatsRealFiles, UvMappedLwo3ObjectsGetTheirUvsAndImage) {
     // Every corner's uv is one the map's VMAP or VMAD entries hold (v flipped), never projected.
     std::vector<std::pair<float, float>> held;
     for (const LwoVertexMap& map : cube->reader.vertexMaps)
-        for (const LwoVertexMapEntry& e : map.entries) held.emplace_back(e.values[0], 1.0f - e.values[1]);
+        for (size_t e = 0; e < map.entries.size(); ++e)
+            held.emplace_back(map.valuesOf(e)[0], 1.0f - map.valuesOf(e)[1]);
     for (const MeshPolygon& p : cube->polygons)
         for (const MeshUv& uv : p.uvs)
             EXPECT_NE(std::find(held.begin(), held.end(), std::make_pair(uv.u, uv.v)), held.end())

@@ -228,7 +228,7 @@ TEST(LwoChunks, OnlyUvMapsAreKeptOthersAreAnnounced) {
     EXPECT_EQ(uv.dimension, 2);
     ASSERT_EQ(uv.entries.size(), 1u);
     EXPECT_EQ(uv.entries[0].vertex, 1);
-    EXPECT_EQ(uv.entries[0].values, (std::vector<float>{0.25f, 0.75f}));
+    EXPECT_EQ(uv.valuesOf(0).toVector(), (std::vector<float>{0.25f, 0.75f}));
     EXPECT_EQ(readerOf(p).tagList.tags.size(), 1u);
 }
 

@@ -98,7 +98,7 @@ TEST(MeshBuild, UvEntriesFlipVAndStackPerMap) {
     onlySecond.diagnostics = &quiet;
     const auto file = w.file();
     ASSERT_FALSE(onlySecond.readMemory(file.data(), file.size(), "m"));
-    onlySecond.polygons.resize(5);
+    for (int i = 0; i < 5; ++i) onlySecond.polygons.add(MeshPolygon{});
     EXPECT_EQ(onlySecond.buildFacesFromUvMap(1), 1);
     ASSERT_EQ(onlySecond.polygons.size(), 2u);  // emptied first
     EXPECT_EQ(uvList(onlySecond.polygons[1]), (std::vector<float>{0.5f, 1, 0.5f, 1, 0.5f, 1, 0.5f, 1}));

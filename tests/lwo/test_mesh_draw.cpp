@@ -201,23 +201,31 @@ TEST(MeshDraw, ShippedObjectsDrawnAsTheShowDrawsThem) {
 }
 
 TEST(MeshArrays, InterleavedVerticesCarryUvColourAndPosition) {
+    const std::vector<Vec3> triangleCorners = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
+    const std::vector<MeshUv> triangleUvs = {{0.25f, 0.5f, 0}, {0.75f, 1.0f, 0}};  // one corner short
     MeshPolygon textured;
     textured.cornerCount = 3;
-    textured.positions = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}};
-    textured.uvs = {{0.25f, 0.5f, 0}, {0.75f, 1.0f, 0}};  // one corner short
+    textured.positions = triangleCorners;
+    textured.uvs = triangleUvs;
     textured.textured = true;
     textured.colour = {0.5f, 0.25f, 0.125f};
+    const std::vector<Vec3> quadCorners = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     MeshPolygon quad;
     quad.cornerCount = 4;
-    quad.positions = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    quad.positions = quadCorners;
     quad.colour = {0, 1, 0};
+    const std::vector<Vec3> fiveCorners(5);
     MeshPolygon pentagon;
     pentagon.cornerCount = 5;
-    pentagon.positions.resize(4);  // short of its count: left out
-    const std::vector<float> array = buildInterleavedTriangles({textured, pentagon, quad});
+    pentagon.positions = Span<Vec3>(fiveCorners.data(), 4);  // short of its count: left out
+    MeshPolygons three;
+    for (const MeshPolygon& p : {textured, pentagon, quad}) three.add(p);
+    const std::vector<float> array = buildInterleavedTriangles(three);
     ASSERT_EQ(array.size(), 9u * kInterleavedFloatsPerVertex);
-    pentagon.positions.resize(5);
-    EXPECT_EQ(buildInterleavedTriangles({pentagon}).size(), 9u * kInterleavedFloatsPerVertex);
+    pentagon.positions = fiveCorners;
+    MeshPolygons one;
+    one.add(pentagon);
+    EXPECT_EQ(buildInterleavedTriangles(one).size(), 9u * kInterleavedFloatsPerVertex);
     const std::vector<float> first(array.begin(), array.begin() + 24);
     EXPECT_EQ(first, (std::vector<float>{0.25f, 0.5f, 1, 1, 1, 1, 2, 3,  //
                                          0.75f, 1.0f, 1, 1, 1, 4, 5, 6,  //
@@ -276,7 +284,12 @@ TEST(MeshMorph, OddCountsAndOtherPolygonsNeverOverrun) {
     seven.resize(7, Vec3{9, 9, 9});
     object.startMorph(seven, seven);
     EXPECT_EQ(object.drawMorphStep(1.0f), 1u);
-    object.polygons[0].cornerCount = 5;
+    MeshPolygon five = object.polygons[0];
+    const std::vector<Vec3> corners = five.positions.toVector();
+    five.positions = corners;
+    five.cornerCount = 5;
+    object.polygons.clear();
+    object.polygons.add(five);
     EXPECT_EQ(object.drawMorphStep(1.0f), 2u);  // no grouping to draw with: nothing drawn
     object.polygons.clear();
     EXPECT_EQ(object.drawMorphStep(1.0f), 3u);

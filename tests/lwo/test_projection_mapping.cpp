@@ -366,8 +366,9 @@ TEST(ProjectionUv, CylindricalSeamStaysAtTheBackWhereThisUvMapPutsItOnTheLeft) {
         const auto entry = std::find_if(map.entries.begin(), map.entries.end(),
                                         [&](const LwoVertexMapEntry& e) { return e.vertex == c.point; });
         ASSERT_NE(entry, map.entries.end());
-        EXPECT_NEAR(entry->values[0], c.fileU, 1e-5f);
-        EXPECT_NEAR(entry->values[1], c.fileV, 1e-5f);
+        const Span<float> values = map.valuesOf(size_t(entry - map.entries.begin()));
+        EXPECT_NEAR(values[0], c.fileU, 1e-5f);
+        EXPECT_NEAR(values[1], c.fileV, 1e-5f);
         const ProjectedUv ours = projectPoint(cylinder, mesh.reader.pointSets.at(0).points.at(c.point), 1);
         EXPECT_NEAR(ours.u, c.u, 1e-5f);
         EXPECT_NEAR(ours.v, c.fileV, 1e-5f);

@@ -26,13 +26,13 @@ struct AreaCheck {
     int backwards = 0;  // triangles turning against the polygon
 };
 
-AreaCheck checkArea(const std::vector<Vec3>& corners, const std::vector<CornerTriangle>& triangles) {
+AreaCheck checkArea(Span<Vec3> corners, const std::vector<CornerTriangle>& triangles) {
     const Vec3 normal = newellNormal(corners);
     const double n = length(normal);
     AreaCheck check;
     check.polygonArea = n / 2.0;
     for (const CornerTriangle& t : triangles) {
-        const Vec3 tn = newellNormal({corners[size_t(t[0])], corners[size_t(t[1])], corners[size_t(t[2])]});
+        const Vec3 tn = newellNormal(std::vector<Vec3>{corners[size_t(t[0])], corners[size_t(t[1])], corners[size_t(t[2])]});
         const double along = n > 0.0 ? dot(tn, normal) / n / 2.0 : 0.0;
         check.coveredArea += std::fabs(along);
         if (along < -1e-9 * check.polygonArea) ++check.backwards;
@@ -93,7 +93,7 @@ TEST(Triangulate, ConvexPolygonsAreFannedFromTheFirstCorner) {
     const std::vector<CornerTriangle> fan = triangulatePolygon(octagon);
     ASSERT_EQ(fan.size(), 6u);
     EXPECT_EQ(fan.back(), (CornerTriangle{0, 6, 7}));
-    EXPECT_TRUE(triangulatePolygon({{0, 0, 0}, {1, 0, 0}}).empty());
+    EXPECT_TRUE(triangulatePolygon(std::vector<Vec3>{{0, 0, 0}, {1, 0, 0}}).empty());
 }
 
 TEST(Triangulate, ConcaveAndBentPolygonsAreCutWithoutFolds) {
@@ -110,11 +110,12 @@ TEST(Triangulate, ConcaveAndBentPolygonsAreCutWithoutFolds) {
     expectProperCut(reversed, "reversed comb");
     // A concave quad whose reflex corner is 1: the fan from 0 would fold, so it is not drawn
     // as a GL quad.
+    const std::vector<Vec3> corners = {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}, {1, 3, 0}};
     MeshPolygon dart;
-    dart.positions = {{0, 0, 0}, {1, 1, 0}, {2, 0, 0}, {1, 3, 0}};
+    dart.positions = corners;
     dart.cornerCount = 4;
     EXPECT_FALSE(isFannedQuad(dart));
-    expectProperCut(dart.positions, "dart");
+    expectProperCut(corners, "dart");
 }
 
 TEST(Triangulate, DegeneratePolygonsStillGiveTheirCount) {

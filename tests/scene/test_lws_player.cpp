@@ -49,7 +49,7 @@ void makeTriangles(std::shared_ptr<LwoObject>& loaded, LwoColour colour, bool tr
         polygon.positions = corners;
         polygon.cornerCount = 3;
         polygon.colour = colour;
-        mesh.polygons.push_back(polygon);
+        mesh.polygons.add(polygon);
     }
     LwoSurface surface;
     surface.hasTransparency = transparent;

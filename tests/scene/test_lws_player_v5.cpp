@@ -201,14 +201,14 @@ const std::string kMarkerScene =
 // negated as the mesh model stores points: drawn only if the player keeps both conventions.
 void giveMarker(std::shared_ptr<LwoObject>& mesh) {
     mesh = std::make_shared<LwoObject>();
-    MeshPolygon square;
     const double corners[4][2] = {{0.3, 0.2}, {0.7, 0.2}, {0.7, -0.2}, {0.3, -0.2}};
-    for (const auto& c : corners) {
-        square.positions.push_back({static_cast<float>(-c[0]), static_cast<float>(-c[1]), 0.0f});
-    }
+    std::vector<Vec3> positions;
+    for (const auto& c : corners) positions.push_back({static_cast<float>(-c[0]), static_cast<float>(-c[1]), 0.0f});
+    MeshPolygon square;
+    square.positions = positions;
     square.cornerCount = 4;
     square.colour = {1.0f, 0.0f, 0.0f};
-    mesh->polygons.push_back(square);
+    mesh->polygons.add(square);
 }
 
 // Where a point of the camera's view (x right, y up, z ahead) lands in the 800x600 frame. The
