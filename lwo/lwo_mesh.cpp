@@ -21,11 +21,15 @@ bool LwoMesh::readFile(const char* fileName) {
 }
 
 bool LwoMesh::readMemory(const uint8_t* data, size_t size, const std::string& name) {
-    return readBytes(std::vector<uint8_t>(data, data + size), name);
+    // Read where the bytes are: the reader lets go of them before this returns.
+    return parse(LwoReader(data, size, name));
 }
 
 bool LwoMesh::readBytes(std::vector<uint8_t> bytes, const std::string& name) {
-    LwoReader parsed(std::move(bytes), name);
+    return parse(LwoReader(std::move(bytes), name));
+}
+
+bool LwoMesh::parse(LwoReader parsed) {
     parsed.diagnostics = diagnostics;
     parsed.clipTextureLoader = clipTextureLoader;
     formLength = parsed.formLength;

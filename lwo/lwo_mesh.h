@@ -99,5 +99,7 @@ protected:
 
 private:
     int build(int uvMap, bool clearFirst);
+    // Parses with `parsed` (over the file), then lets the file go and keeps the records.
+    bool parse(LwoReader parsed);
     std::ostream& diagnosticStream() const;
 };

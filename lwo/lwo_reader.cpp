@@ -30,15 +30,24 @@ LwoImporter importerFor(LwoFormat format) {
 
 LwoReader::LwoReader(std::vector<uint8_t> fileBytes, std::string name)
     : bytes(std::move(fileBytes)), name_(std::move(name)), cursor_(bytes.data(), bytes.size()) {
+    readFormLength();
+}
+
+LwoReader::LwoReader(const uint8_t* data, size_t size, std::string name)
+    : name_(std::move(name)), borrowed_(data), borrowedSize_(size), cursor_(data, size) {
+    readFormLength();
+}
+
+void LwoReader::readFormLength() {
     ByteCursor& c = cursor_;
     c.setContext("FORM");
-    if (bytes.size() < iff::kFormHeaderSize) {
+    if (fileSize() < iff::kFormHeaderSize) {
         c.fail(describe("file too short for a FORM header (%lld bytes, %lld needed)",
-                        static_cast<long long>(bytes.size()), iff::kFormHeaderSize));
+                        static_cast<long long>(fileSize()), iff::kFormHeaderSize));
         return;
     }
     // Offsets are 32-bit, as in the format itself.
-    if (bytes.size() > size_t(INT32_MAX)) {
+    if (fileSize() > size_t(INT32_MAX)) {
         c.fail("file larger than 2 GiB");
         return;
     }
@@ -47,11 +56,13 @@ LwoReader::LwoReader(std::vector<uint8_t> fileBytes, std::string name)
 
 void LwoReader::releaseFile() {
     bytes = std::vector<uint8_t>();
+    borrowed_ = nullptr;
+    borrowedSize_ = 0;
     cursor_.rebind(nullptr, 0);
 }
 
 ByteCursor& LwoReader::cursor() {
-    cursor_.rebind(bytes.data(), bytes.size());
+    cursor_.rebind(fileData(), fileSize());
     return cursor_;
 }
 
@@ -96,7 +107,7 @@ void LwoReader::readChunkAt(int32_t offset, LwoChunkKind kind) {
     lwo2::readChunk(in, kind, chunk.body());
 }
 
-size_t LwoReader::walkLimit() const { return walkEnd_ ? walkEnd_ : bytes.size(); }
+size_t LwoReader::walkLimit() const { return walkEnd_ ? walkEnd_ : fileSize(); }
 
 bool LwoReader::checkFormHeader() {
     ByteCursor& c = cursor();

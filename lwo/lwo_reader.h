@@ -25,6 +25,9 @@ public:
     LwoReader() = default;
     // Takes the whole file and reads the form length at byte 4. `name` labels messages.
     explicit LwoReader(std::vector<uint8_t> fileBytes, std::string name = "");
+    // The same over bytes the caller keeps, unchanged, until releaseFile() or the reader's end:
+    // a file already in memory is read where it is rather than copied. `bytes` stays empty.
+    LwoReader(const uint8_t* data, size_t size, std::string name = "");
 
     // Primitive reads at an offset; each leaves the position after the bytes consumed.
     uint8_t readU1(int32_t offset);
@@ -65,6 +68,7 @@ public:
     std::string error() const;
     const std::string& name() const { return name_; }
 
+    // The file, when the reader holds it (the first constructor).
     std::vector<uint8_t> bytes;
 
     // The top-level chunk being (or last) read by the walk.
@@ -85,11 +89,16 @@ private:
     void readChunkAt(int32_t offset, LwoChunkKind kind);
     LwoImport importFrom(ByteCursor& c);
     bool checkFormHeader();
-    // The cursor over `bytes`, re-pointed at them on every use so copies of a reader stay valid.
+    // The cursor over the file, re-pointed at it on every use so copies of a reader stay valid.
     ByteCursor& cursor();
+    void readFormLength();
+    const uint8_t* fileData() const { return borrowed_ ? borrowed_ : bytes.data(); }
+    size_t fileSize() const { return borrowed_ ? borrowedSize_ : bytes.size(); }
     std::ostream& diagnosticStream() const;
 
     std::string name_;
+    const uint8_t* borrowed_ = nullptr;  // the caller's bytes, for the second constructor
+    size_t borrowedSize_ = 0;
     ByteCursor cursor_;
     size_t walkEnd_ = 0;
 };

@@ -167,6 +167,7 @@ bool buildPolygon(const LwoPolygonSet& set, size_t j, const SetSources& from, si
             return true;
         }
     }
+    polygons.endPolygon();
     return false;
 }
 
@@ -285,12 +286,18 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, MeshPolygons& polygon
         return true;
     }
     const UvSources sources(reader, uvMap);
-    size_t polygonCount = 0, cornerCount = 0;
+    // A uv per corner where a map is over the polygons' points: what a UV-mapped object has.
+    size_t polygonCount = 0, cornerCount = 0, uvCount = 0;
     for (const LwoPolygonSet& set : reader.polygonSets) {
         polygonCount += set.cornerCounts.size();
         cornerCount += set.indices.size();
+        if (sources.sourcesFor(set.pointSetIndex)) uvCount += set.indices.size();
     }
-    polygons.reserve(polygonCount, cornerCount);
+    if (polygons.allPositions().size() + cornerCount > kMaxMeshCorners) {
+        if (error) *error = "more than " + std::to_string(kMaxMeshCorners) + " corners in one mesh";
+        return true;
+    }
+    polygons.reserve(polygonCount, cornerCount, uvCount);
     for (const LwoPolygonSet& set : reader.polygonSets) {
         setStarts.push_back(static_cast<int32_t>(polygons.size()));
         if (set.cornerCounts.empty()) continue;
@@ -358,18 +365,10 @@ void MeshPolygons::clear() {
     uvs_.clear();
 }
 
-void MeshPolygons::reserve(size_t polygons, size_t corners) {
+void MeshPolygons::reserve(size_t polygons, size_t corners, size_t uvs) {
     records_.reserve(records_.size() + polygons);
     positions_.reserve(positions_.size() + corners);
-}
-
-void MeshPolygons::startPolygon(int32_t layer, int32_t cornerCount) {
-    Record r;
-    r.firstPosition = positions_.size();
-    r.firstUv = uvs_.size();
-    r.cornerCount = cornerCount;
-    r.layer = layer;
-    records_.push_back(r);
+    uvs_.reserve(uvs_.size() + uvs);
 }
 
 void MeshPolygons::truncate(size_t count) {
@@ -378,7 +377,7 @@ void MeshPolygons::truncate(size_t count) {
     // everything up to the end of the last one kept.
     const Record& first = records_[count];
     size_t uvEnd = first.firstUv;
-    for (size_t i = 0; i < count; ++i) uvEnd = std::max(uvEnd, records_[i].firstUv + records_[i].uvCount);
+    for (size_t i = 0; i < count; ++i) uvEnd = std::max<size_t>(uvEnd, records_[i].firstUv + records_[i].uvCount);
     positions_.resize(first.firstPosition);
     uvs_.resize(uvEnd);
     records_.resize(count);
@@ -388,13 +387,14 @@ void MeshPolygons::add(const MeshPolygon& polygon) {
     startPolygon(polygon.layer, polygon.cornerCount);
     for (const Vec3& p : polygon.positions) addPosition(p);
     for (const MeshUv& uv : polygon.uvs) addUv(uv);
+    endPolygon();
     records_.back().colour = polygon.colour;
     records_.back().textured = polygon.textured;
 }
 
 void MeshPolygons::setUvs(size_t i, Span<MeshUv> uvs) {
     Record& r = records_[i];
-    r.firstUv = uvs_.size();
-    r.uvCount = static_cast<uint32_t>(uvs.size());
+    r.firstUv = static_cast<uint32_t>(uvs_.size());
+    r.uvCount = static_cast<uint16_t>(uvs.size());
     uvs_.insert(uvs_.end(), uvs.begin(), uvs.end());
 }

@@ -77,22 +77,32 @@ public:
     const_iterator end() const { return {this, size()}; }
     // Every corner position of every polygon, polygon by polygon.
     const std::vector<Vec3>& allPositions() const { return positions_; }
+    size_t uvCount() const { return uvs_.size(); }
 
     void clear();
-    void reserve(size_t polygons, size_t corners);
-    // Starts a polygon: the positions and uvs appended next are its own, until the next starts.
-    void startPolygon(int32_t layer, int32_t cornerCount);
-    void addPosition(const Vec3& p) {
-        positions_.push_back(p);
-        ++records_.back().positionCount;
+    // Room for this many more polygons, corners and uvs.
+    void reserve(size_t polygons, size_t corners, size_t uvs);
+    // Starts a polygon: the positions and uvs appended next are its own, until endPolygon.
+    void startPolygon(int32_t layer, int32_t cornerCount) {
+        Record r;
+        r.firstPosition = static_cast<uint32_t>(positions_.size());
+        r.firstUv = static_cast<uint32_t>(uvs_.size());
+        r.cornerCount = static_cast<int16_t>(cornerCount);
+        r.layer = static_cast<int16_t>(layer);
+        records_.push_back(r);
     }
-    void addUv(const MeshUv& uv) {
-        uvs_.push_back(uv);
-        ++records_.back().uvCount;
+    void addPosition(const Vec3& p) { positions_.push_back(p); }
+    void addUv(const MeshUv& uv) { uvs_.push_back(uv); }
+    // The polygon started last takes what was added since.
+    void endPolygon() {
+        Record& r = records_.back();
+        r.positionCount = static_cast<uint16_t>(positions_.size() - r.firstPosition);
+        r.uvCount = static_cast<uint16_t>(uvs_.size() - r.firstUv);
     }
     // Drops the polygons from `count` on, with their corners.
     void truncate(size_t count);
-    // A copy of `polygon`, corners and all: for meshes made by hand.
+    // A copy of `polygon`, corners and all (up to 1023 corners and 65535 uvs): for meshes made by
+    // hand.
     void add(const MeshPolygon& polygon);
 
     // Gives polygon i the uvs (it had none), stored after everything built before.
@@ -101,13 +111,14 @@ public:
     void setTextured(size_t i, bool textured) { records_[i].textured = textured; }
 
 private:
+    // 32 bytes: a polygon's record is most of what a mesh of quads holds beyond its corners.
     struct Record {
-        size_t firstPosition = 0;
-        uint32_t positionCount = 0;  // at most 1023, as cornerCount
-        size_t firstUv = 0;
-        uint32_t uvCount = 0;  // at most kMaxUvEntriesPerCorner per corner
-        int32_t cornerCount = 0;
-        int32_t layer = 0;
+        uint32_t firstPosition = 0;  // below kMaxMeshCorners
+        uint32_t firstUv = 0;
+        uint16_t positionCount = 0;  // at most the corner count
+        uint16_t uvCount = 0;  // at most kMaxUvEntriesPerCorner per corner
+        int16_t cornerCount = 0;  // as the file's (int16) count
+        int16_t layer = 0;  // as the file's (int16) layer count
         LwoColour colour = {1.0f, 1.0f, 1.0f};
         bool textured = false;
     };
@@ -119,6 +130,12 @@ private:
 // More UV entries than this on one corner (one per covering map) fail the build: no real object
 // layers that many maps on a point, and it bounds the memory a small file can ask for.
 constexpr size_t kMaxUvEntriesPerCorner = 8;
+
+// Corners one mesh may hold, so that a polygon's offsets into the whole-mesh arrays fit in 32 bits
+// with its uvs (up to kMaxUvEntriesPerCorner per corner, and projected ones) beside them. One
+// build of the largest object file read has at most half as many; building again onto the same
+// mesh past this fails.
+constexpr size_t kMaxMeshCorners = size_t(1) << 28;
 
 // Where each polygon set's polygons start in the polygon list, per set (one build).
 using PolygonSetStarts = std::vector<int32_t>;
