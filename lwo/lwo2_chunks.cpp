@@ -29,15 +29,8 @@ void readCorners(ByteCursor& c, int corners, long long pointCount, std::vector<i
         for (int k = 0; k < corners && !c.failed(); ++k) indices.push_back(readPointIndex(c, pointCount));
         return;
     }
-    for (int k = 0; k < corners; ++k) {
-        const size_t at = c.position();
-        const int32_t point = c.takeCheckedVariableIndex();
-        indices.push_back(point);
-        if (point >= pointCount) {
-            c.failAt(at, describe("point %lld >= %lld points", point, pointCount));
-            return;
-        }
-    }
+    const size_t at = c.takeCheckedIndicesBelow(static_cast<size_t>(corners), pointCount, indices);
+    if (at != SIZE_MAX) c.failAt(at, describe("point %lld >= %lld points", indices.back(), pointCount));
 }
 
 void readFaces(ByteCursor& c, long long pointCount, LwoPolygonSet& set) {
@@ -150,9 +143,9 @@ void readPoints(LwoImport& in, const iff::Body& body) {
     ByteCursor& c = in.cursor;
     LwoPointSet set;
     set.chunkLength = static_cast<int32_t>(body.length());
-    set.points.reserve(c.remaining() / 12);
     // A remainder shorter than a point carries nothing and is ignored.
-    while (c.remaining() >= 12) set.points.push_back(c.takeCheckedVec12());
+    set.points.resize(c.remaining() / 12);
+    c.takeCheckedVec12s(set.points.data(), set.points.size());
     in.records.pointSets.push_back(std::move(set));
 }
 

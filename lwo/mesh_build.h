@@ -84,12 +84,13 @@ public:
     void reserve(size_t polygons, size_t corners, size_t uvs);
     // Starts a polygon: the positions and uvs appended next are its own, until endPolygon.
     void startPolygon(int32_t layer, int32_t cornerCount) {
-        Record r;
+        // Filled where it lies: a record put together aside and copied in stalls on reading
+        // back the narrow stores that made it.
+        Record& r = records_.emplace_back();
         r.firstPosition = static_cast<uint32_t>(positions_.size());
         r.firstUv = static_cast<uint32_t>(uvs_.size());
         r.cornerCount = static_cast<int16_t>(cornerCount);
         r.layer = static_cast<int16_t>(layer);
-        records_.push_back(r);
     }
     void addPosition(const Vec3& p) { positions_.push_back(p); }
     void addUv(const MeshUv& uv) { uvs_.push_back(uv); }
