@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
+#include <string_view>
 
 double hermiteBasis1(double t) { return 2.0 * t * t * t - 3.0 * t * t + 1.0; }
 double hermiteBasis2(double t) { return -2.0 * t * t * t + 3.0 * t * t; }
@@ -87,7 +88,7 @@ int64_t frameNumber(const MotionKey& key) { return key.params.empty() ? 0 : key.
 
 // A whole number read without stopping the reader on a token that is none: only looked at.
 bool peekedWhole(SceneTokens& tokens, int32_t& value) {
-    std::string token;
+    std::string_view token;
     if (!tokens.next(token)) return false;
     const char* end = token.data() + token.size();
     const std::from_chars_result result = std::from_chars(token.data(), end, value);
@@ -99,7 +100,7 @@ bool peekedWhole(SceneTokens& tokens, int32_t& value) {
 void readTrailingBehaviors(SceneTokens& tokens, Envelope& envelope) {
     if (!tokens.good()) return;
     const SceneTokens::Place before = tokens.place();
-    std::string token;
+    std::string_view token;
     int32_t pre = 0, post = 0;
     if (tokens.next(token) && token == "Behaviors" && peekedWhole(tokens, pre) && peekedWhole(tokens, post)) {
         envelope.preBehavior = pre;
