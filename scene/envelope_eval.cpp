@@ -109,6 +109,10 @@ double incomingTangent(const KeyList& keys, size_t k) {
     return 0.0;
 }
 
+SpanTangents hermiteTangents(const KeyList& keys, size_t k) {
+    return {outgoingTangent(keys, k - 1), incomingTangent(keys, k)};
+}
+
 double cubicBezier(double p0, double p1, double p2, double p3, double t) {
     const double u = 1.0 - t;
     return u * u * u * p0 + 3.0 * u * u * t * p1 + 3.0 * u * t * t * p2 + t * t * t * p3;
@@ -146,10 +150,9 @@ double bezier2DSpan(const KeyList& keys, size_t k, double time) {
     return cubicBezier(from.value, y1, y2, to.value, t);
 }
 
-double hermiteSpan(const KeyList& keys, size_t k, double t) {
+double hermiteSpan(const KeyList& keys, size_t k, double t, const SpanTangents& tangents) {
     return hermiteBasis1(t) * keys[k - 1].value + hermiteBasis2(t) * keys[k].value +
-           hermiteBasis3(t) * outgoingTangent(keys, k - 1) +
-           hermiteBasis4(t) * incomingTangent(keys, k);
+           hermiteBasis3(t) * tangents.leaving + hermiteBasis4(t) * tangents.arriving;
 }
 
 // The index of the key that ends the span holding `time`: the first key after the first
@@ -168,9 +171,10 @@ size_t spanEnd(const KeyList& keys, double time) {
     return low;
 }
 
-// The value at a time within the keys (two or more of them).
-double insideKeys(const KeyList& keys, double time) {
-    const size_t k = spanEnd(keys, time);
+// The value at `time` within the span that ends at keys[k]; `tangents()` gives the span's
+// Hermite tangents, asked only for a span that needs them.
+template <typename Tangents>
+double spanValue(const KeyList& keys, size_t k, double time, Tangents tangents) {
     const EnvelopeKey& from = keys[k - 1];
     const EnvelopeKey& to = keys[k];
     if (time == from.time) return from.value;
@@ -182,7 +186,7 @@ double insideKeys(const KeyList& keys, double time) {
         case SpanShape::Tcb:
         case SpanShape::Hermite:
         case SpanShape::Bezier1D:
-            return hermiteSpan(keys, k, t);
+            return hermiteSpan(keys, k, t, tangents());
         case SpanShape::Bezier2D:
             return bezier2DSpan(keys, k, time);
         case SpanShape::Linear:
@@ -191,6 +195,12 @@ double insideKeys(const KeyList& keys, double time) {
             return from.value;
     }
     return 0.0;
+}
+
+// The value at a time within the keys (two or more of them).
+double insideKeys(const KeyList& keys, double time) {
+    const size_t k = spanEnd(keys, time);
+    return spanValue(keys, k, time, [&] { return hermiteTangents(keys, k); });
 }
 
 // A time outside the keys moved by whole key ranges into [first, last], and how many ranges
@@ -324,6 +334,35 @@ std::optional<SpanShape> spanShapeFromCode(double code) {
 std::optional<EnvelopeBehavior> behaviorFromCode(int32_t code) {
     if (code < 0 || code > 5) return std::nullopt;
     return static_cast<EnvelopeBehavior>(code);
+}
+
+// Keys in time order: the span of a later time is never before the span of an earlier one.
+// NaN times count as out of order.
+bool inTimeOrder(const KeyList& keys) {
+    for (size_t k = 1; k < keys.size(); ++k) {
+        if (!(keys[k - 1].time <= keys[k].time)) return false;
+    }
+    return true;
+}
+
+EnvelopeWalk::EnvelopeWalk(const Envelope& envelope)
+    : envelope_(envelope), ordered_(inTimeOrder(envelope.keys)) {}
+
+// For keys in time order the span found by halving is the first whose end is not before the
+// time, which a time no earlier than the last one asked reaches by stepping on.
+double EnvelopeWalk::at(double seconds) {
+    const KeyList& keys = envelope_.keys;
+    const bool inside = keys.size() >= 2 && seconds >= keys.front().time && seconds <= keys.back().time;
+    if (!ordered_ || !inside || seconds < lastTime_) return evaluateEnvelope(envelope_, seconds);
+    lastTime_ = seconds;
+    while (span_ + 1 < keys.size() && keys[span_].time < seconds) ++span_;
+    return spanValue(keys, span_, seconds, [&] {
+        if (tangentsSpan_ != span_) {
+            tangents_ = hermiteTangents(keys, span_);
+            tangentsSpan_ = span_;
+        }
+        return tangents_;
+    });
 }
 
 double evaluateEnvelope(const Envelope& envelope, double seconds) {

@@ -66,7 +66,9 @@ bool parsedShortDecimal(std::string_view token, double& value) {
         }
     }
     if (digits == 0 || whole > kMostExactWhole || fractionDigits > kMostExactPower) return false;
-    const double magnitude = static_cast<double>(whole) / kExactPowersOfTen[fractionDigits];
+    // A whole number (most are) needs no division, which would give the same value.
+    const double exact = static_cast<double>(whole);
+    const double magnitude = fractionDigits == 0 ? exact : exact / kExactPowersOfTen[fractionDigits];
     value = negative ? -magnitude : magnitude;
     return true;
 }
