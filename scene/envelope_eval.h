@@ -74,8 +74,13 @@ class EnvelopeWalk {
 public:
     explicit EnvelopeWalk(const Envelope& envelope);
     double at(double seconds);
+    // at() of frame `firstFrame` + i, at a rate above 0, into each samples[i].
+    void atFrames(int64_t firstFrame, int32_t framesPerSecond, SampleArray& samples);
 
 private:
+    bool walkTo(double seconds);
+    size_t bezierFrames(int64_t firstFrame, int32_t framesPerSecond, SampleArray& samples, size_t first);
+
     const Envelope& envelope_;
     bool ordered_;
     double lastTime_ = -HUGE_VAL;

@@ -221,11 +221,7 @@ void SceneReading::bakeOverFrames(SceneItem& item) {
     if (overBound_) return;
     for (const EnvelopeChannel& channel : item.channels) {
         SampleArray samples(static_cast<size_t>(frames));
-        EnvelopeWalk walk(channel.envelope);
-        for (int64_t i = 0; i < frames; ++i) {
-            const double frame = static_cast<double>(scene_.firstFrame + i);
-            samples[static_cast<size_t>(i)] = walk.at(frame / scene_.framesPerSecond);
-        }
+        EnvelopeWalk(channel.envelope).atFrames(scene_.firstFrame, scene_.framesPerSecond, samples);
         item.samples.push_back(std::move(samples));
     }
 }
