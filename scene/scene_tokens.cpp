@@ -81,19 +81,27 @@ SceneTokens::SceneTokens(std::string text, std::string sourceName)
 bool SceneTokens::next(std::string_view& token) {
     token = {};
     if (!good()) return false;
+    // Scanned with locals: the text's bytes may alias the members, which would otherwise be
+    // stored at every byte.
+    const char* const text = text_.data();
     const size_t size = text_.size();
-    while (pos_ < size && isSpace(text_[pos_])) {
-        if (text_[pos_] == '\n') ++line_;
-        ++pos_;
+    size_t pos = pos_;
+    int line = line_;
+    while (pos < size && isSpace(text[pos])) {
+        if (text[pos] == '\n') ++line;
+        ++pos;
     }
-    if (pos_ >= size) {
+    pos_ = pos;
+    line_ = line;
+    if (pos >= size) {
         exhausted_ = true;
         return false;
     }
-    tokenLine_ = line_;
-    tokenStart_ = pos_;
-    while (pos_ < size && !isSpace(text_[pos_])) ++pos_;
-    token = std::string_view(text_).substr(tokenStart_, pos_ - tokenStart_);
+    tokenLine_ = line;
+    tokenStart_ = pos;
+    while (pos < size && !isSpace(text[pos])) ++pos;
+    pos_ = pos;
+    token = std::string_view(text + tokenStart_, pos - tokenStart_);
     return true;
 }
 
