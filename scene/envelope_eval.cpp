@@ -109,6 +109,7 @@ double incomingTangent(const KeyList& keys, size_t k) {
     return 0.0;
 }
 
+// The tangents of the span that ends at keys[k].
 SpanTangents hermiteTangents(const KeyList& keys, size_t k) {
     return {outgoingTangent(keys, k - 1), incomingTangent(keys, k)};
 }
