@@ -6,11 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <string>
-
-double hermiteBasis1(double t) { return 2.0 * t * t * t - 3.0 * t * t + 1.0; }
-double hermiteBasis2(double t) { return -2.0 * t * t * t + 3.0 * t * t; }
-double hermiteBasis3(double t) { return t * t * t - 2.0 * t * t + t; }
-double hermiteBasis4(double t) { return t * t * t - t * t; }
+#include <string_view>
 
 namespace {
 
@@ -20,14 +16,20 @@ double spanFrames(const EnvelopeKey& from, const EnvelopeKey& to, int32_t frames
     return std::isnan(n) ? 0.0 : n;
 }
 
+// A Hermite span of n frames gives one sample for every whole frame from 0 below n.
+double hermiteSpanSamples(double n) { return n > 0.0 ? std::ceil(n) : 0.0; }
+
+// Its samples are counted first, against the channel's cap: no check of the cap per sample.
 void appendHermiteSpan(const EnvelopeKey& from, const EnvelopeKey& to, double n,
                        SampleArray& samples) {
+    const double room =
+        static_cast<double>(kMaxSamplesPerChannel - static_cast<int64_t>(samples.size()));
+    const size_t count = static_cast<size_t>(std::max(0.0, std::min(hermiteSpanSamples(n), room)));
     const double p0 = from.value;
     const double p1 = to.value;
     const double m0 = from.param5;
     const double m1 = to.param4;
-    for (int64_t i = 0; static_cast<double>(i) < n; ++i) {
-        if (static_cast<int64_t>(samples.size()) >= kMaxSamplesPerChannel) return;
+    for (size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / n;
         samples.push_back(p0 * hermiteBasis1(t) + p1 * hermiteBasis2(t) + m0 * hermiteBasis3(t) +
                           m1 * hermiteBasis4(t));
@@ -47,9 +49,8 @@ void appendLinearSpan(const EnvelopeKey& from, const EnvelopeKey& to, double n,
     }
 }
 
-// How many samples each appends for a span of n frames (before the channel's cap): a Hermite
-// span one for every whole frame from 0 below n, a linear span one for each whole step.
-double hermiteSpanSamples(double n) { return n > 0.0 ? std::ceil(n) : 0.0; }
+// How many samples a linear span of n frames appends (before the channel's cap): one for each
+// whole step.
 double linearSpanSamples(double n) { return n >= 1.0 ? std::trunc(n) : 0.0; }
 
 using SpanBaker = void (*)(const EnvelopeKey&, const EnvelopeKey&, double, SampleArray&);
@@ -87,7 +88,7 @@ int64_t frameNumber(const MotionKey& key) { return key.params.empty() ? 0 : key.
 
 // A whole number read without stopping the reader on a token that is none: only looked at.
 bool peekedWhole(SceneTokens& tokens, int32_t& value) {
-    std::string token;
+    std::string_view token;
     if (!tokens.next(token)) return false;
     const char* end = token.data() + token.size();
     const std::from_chars_result result = std::from_chars(token.data(), end, value);
@@ -99,7 +100,7 @@ bool peekedWhole(SceneTokens& tokens, int32_t& value) {
 void readTrailingBehaviors(SceneTokens& tokens, Envelope& envelope) {
     if (!tokens.good()) return;
     const SceneTokens::Place before = tokens.place();
-    std::string token;
+    std::string_view token;
     int32_t pre = 0, post = 0;
     if (tokens.next(token) && token == "Behaviors" && peekedWhole(tokens, pre) && peekedWhole(tokens, post)) {
         envelope.preBehavior = pre;

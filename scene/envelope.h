@@ -57,10 +57,11 @@ struct MotionSample {
 // (a key at 1e300 s) cannot exhaust memory: about half an hour at 30 frames per second.
 constexpr int64_t kMaxSamplesPerChannel = 65536;
 
-double hermiteBasis1(double t);
-double hermiteBasis2(double t);
-double hermiteBasis3(double t);
-double hermiteBasis4(double t);
+// Inline: baking calls them for every sample of every channel.
+inline double hermiteBasis1(double t) { return 2.0 * t * t * t - 3.0 * t * t + 1.0; }
+inline double hermiteBasis2(double t) { return -2.0 * t * t * t + 3.0 * t * t; }
+inline double hermiteBasis3(double t) { return t * t * t - 2.0 * t * t + t; }
+inline double hermiteBasis4(double t) { return t * t * t - t * t; }
 
 class SceneTokens;
 

@@ -109,47 +109,81 @@ double incomingTangent(const KeyList& keys, size_t k) {
     return 0.0;
 }
 
+// The tangents of the span that ends at keys[k].
+SpanTangents hermiteTangents(const KeyList& keys, size_t k) {
+    return {outgoingTangent(keys, k - 1), incomingTangent(keys, k)};
+}
+
 double cubicBezier(double p0, double p1, double p2, double p3, double t) {
     const double u = 1.0 - t;
     return u * u * u * p0 + 3.0 * u * u * t * p1 + 3.0 * u * t * t * p2 + t * t * t * p3;
 }
 
-// The curve parameter at which a 2D Bezier span reaches `time`, by halving [0, 1], to far
-// finer than a frame. It takes the span's time to rise along the curve, as handles that stay
-// within their span make it; crossed handles still give a parameter in [0, 1].
-double bezierParameterAt(double x0, double x1, double x2, double x3, double time) {
-    constexpr double kTimeTolerance = 1e-10;  // seconds
-    constexpr int kMaxHalvings = 64;          // past 2^-53 halving changes nothing
-    double low = 0.0, high = 1.0, t = 0.5;
-    for (int i = 0; i < kMaxHalvings; ++i) {
-        t = 0.5 * (low + high);
-        const double x = cubicBezier(x0, x1, x2, x3, t);
-        if (std::fabs(x - time) <= kTimeTolerance) break;
-        (x > time ? high : low) = t;
-    }
-    return t;
-}
+// A 2D Bezier span's control points: times x, values y.
+struct BezierSpan {
+    double x0, x1, x2, x3;
+    double y0, y1, y2, y3;
+};
 
-// A 2D Bezier span from keys[k - 1] to keys[k]. A first key that is no 2D Bezier key has no
-// handle of its own: it gets one a third of the way along the span, raised by a third of its
-// stored outgoing tangent, which is where a Hermite tangent puts the Bezier control point.
-double bezier2DSpan(const KeyList& keys, size_t k, double time) {
+// The span from keys[k - 1] to keys[k]. A first key that is no 2D Bezier key has no handle of
+// its own: it gets one a third of the way along the span, raised by a third of its stored
+// outgoing tangent, which is where a Hermite tangent puts the Bezier control point.
+BezierSpan bezierSpanOf(const KeyList& keys, size_t k) {
     const EnvelopeKey& from = keys[k - 1];
     const EnvelopeKey& to = keys[k];
     const bool fromHasHandles = shapeOf(from) == SpanShape::Bezier2D;
     const double spanLength = to.time - from.time;
-    const double x1 = from.time + (fromHasHandles ? outHandleTime(from) : spanLength / 3.0);
-    const double y1 = from.value + (fromHasHandles ? outHandleValue(from) : outTangent(from) / 3.0);
-    const double x2 = to.time + inHandleTime(to);
-    const double y2 = to.value + inHandleValue(to);
-    const double t = bezierParameterAt(from.time, x1, x2, to.time, time);
-    return cubicBezier(from.value, y1, y2, to.value, t);
+    return {from.time,
+            from.time + (fromHasHandles ? outHandleTime(from) : spanLength / 3.0),
+            to.time + inHandleTime(to),
+            to.time,
+            from.value,
+            from.value + (fromHasHandles ? outHandleValue(from) : outTangent(from) / 3.0),
+            to.value + inHandleValue(to),
+            to.value};
 }
 
-double hermiteSpan(const KeyList& keys, size_t k, double t) {
+// Times of one span whose curve parameters are looked for together: their halvings depend on
+// nothing of each other's, so the processor overlaps them where one alone waits on each step.
+constexpr size_t kBezierLanes = 4;
+
+// The curve parameter at which the span reaches each of `lanes` times, by halving [0, 1], to
+// far finer than a frame. It takes the span's time to rise along the curve, as handles that
+// stay within their span make it; crossed handles still give a parameter in [0, 1].
+void bezierParametersAt(const BezierSpan& span, const double* time, double* t, size_t lanes) {
+    constexpr double kTimeTolerance = 1e-10;  // seconds
+    constexpr int kMaxHalvings = 64;          // past 2^-53 halving changes nothing
+    double low[kBezierLanes], high[kBezierLanes];
+    bool found[kBezierLanes];
+    for (size_t l = 0; l < lanes; ++l) low[l] = 0.0, high[l] = 1.0, t[l] = 0.5, found[l] = false;
+    for (int i = 0; i < kMaxHalvings; ++i) {
+        bool searching = false;
+        for (size_t l = 0; l < lanes; ++l) {
+            if (found[l]) continue;
+            t[l] = 0.5 * (low[l] + high[l]);
+            const double x = cubicBezier(span.x0, span.x1, span.x2, span.x3, t[l]);
+            found[l] = std::fabs(x - time[l]) <= kTimeTolerance;
+            if (!found[l]) (x > time[l] ? high[l] : low[l]) = t[l];
+            searching = searching || !found[l];
+        }
+        if (!searching) break;
+    }
+}
+
+double bezierValue(const BezierSpan& span, double t) {
+    return cubicBezier(span.y0, span.y1, span.y2, span.y3, t);
+}
+
+double bezier2DSpan(const KeyList& keys, size_t k, double time) {
+    const BezierSpan span = bezierSpanOf(keys, k);
+    double t = 0.0;
+    bezierParametersAt(span, &time, &t, 1);
+    return bezierValue(span, t);
+}
+
+double hermiteSpan(const KeyList& keys, size_t k, double t, const SpanTangents& tangents) {
     return hermiteBasis1(t) * keys[k - 1].value + hermiteBasis2(t) * keys[k].value +
-           hermiteBasis3(t) * outgoingTangent(keys, k - 1) +
-           hermiteBasis4(t) * incomingTangent(keys, k);
+           hermiteBasis3(t) * tangents.leaving + hermiteBasis4(t) * tangents.arriving;
 }
 
 // The index of the key that ends the span holding `time`: the first key after the first
@@ -168,9 +202,10 @@ size_t spanEnd(const KeyList& keys, double time) {
     return low;
 }
 
-// The value at a time within the keys (two or more of them).
-double insideKeys(const KeyList& keys, double time) {
-    const size_t k = spanEnd(keys, time);
+// The value at `time` within the span that ends at keys[k]; `tangents()` gives the span's
+// Hermite tangents, asked only for a span that needs them.
+template <typename Tangents>
+double spanValue(const KeyList& keys, size_t k, double time, Tangents tangents) {
     const EnvelopeKey& from = keys[k - 1];
     const EnvelopeKey& to = keys[k];
     if (time == from.time) return from.value;
@@ -182,7 +217,7 @@ double insideKeys(const KeyList& keys, double time) {
         case SpanShape::Tcb:
         case SpanShape::Hermite:
         case SpanShape::Bezier1D:
-            return hermiteSpan(keys, k, t);
+            return hermiteSpan(keys, k, t, tangents());
         case SpanShape::Bezier2D:
             return bezier2DSpan(keys, k, time);
         case SpanShape::Linear:
@@ -191,6 +226,12 @@ double insideKeys(const KeyList& keys, double time) {
             return from.value;
     }
     return 0.0;
+}
+
+// The value at a time within the keys (two or more of them).
+double insideKeys(const KeyList& keys, double time) {
+    const size_t k = spanEnd(keys, time);
+    return spanValue(keys, k, time, [&] { return hermiteTangents(keys, k); });
 }
 
 // A time outside the keys moved by whole key ranges into [first, last], and how many ranges
@@ -324,6 +365,90 @@ std::optional<SpanShape> spanShapeFromCode(double code) {
 std::optional<EnvelopeBehavior> behaviorFromCode(int32_t code) {
     if (code < 0 || code > 5) return std::nullopt;
     return static_cast<EnvelopeBehavior>(code);
+}
+
+// Keys in time order: the span of a later time is never before the span of an earlier one.
+// NaN times count as out of order.
+bool inTimeOrder(const KeyList& keys) {
+    for (size_t k = 1; k < keys.size(); ++k) {
+        if (!(keys[k - 1].time <= keys[k].time)) return false;
+    }
+    return true;
+}
+
+EnvelopeWalk::EnvelopeWalk(const Envelope& envelope)
+    : envelope_(envelope), ordered_(inTimeOrder(envelope.keys)) {}
+
+// For keys in time order the span found by halving is the first whose end is not before the
+// time, which a time no earlier than the last one asked reaches by stepping on. Stepping to a
+// time again moves nothing.
+bool EnvelopeWalk::walkTo(double seconds) {
+    const KeyList& keys = envelope_.keys;
+    const bool inside = keys.size() >= 2 && seconds >= keys.front().time && seconds <= keys.back().time;
+    if (!ordered_ || !inside || seconds < lastTime_) return false;
+    lastTime_ = seconds;
+    while (span_ + 1 < keys.size() && keys[span_].time < seconds) ++span_;
+    return true;
+}
+
+double EnvelopeWalk::at(double seconds) {
+    const KeyList& keys = envelope_.keys;
+    if (!walkTo(seconds)) return evaluateEnvelope(envelope_, seconds);
+    return spanValue(keys, span_, seconds, [&] {
+        if (tangentsSpan_ != span_) {
+            tangents_ = hermiteTangents(keys, span_);
+            tangentsSpan_ = span_;
+        }
+        return tangents_;
+    });
+}
+
+namespace {
+
+double frameSeconds(int64_t frame, int32_t framesPerSecond) {
+    return static_cast<double>(frame) / framesPerSecond;
+}
+
+}  // namespace
+
+// The samples from `first` on (of frame `firstFrame` + `first` on) that lie strictly within one
+// 2D Bezier span, up to kBezierLanes of them, each evaluated as at() would; how many there
+// were (none: the sample is for at()). A frame that ends the run has been walked to, which
+// at() or the next run does again without harm.
+size_t EnvelopeWalk::bezierFrames(int64_t firstFrame, int32_t framesPerSecond, SampleArray& samples,
+                                  size_t first) {
+    const KeyList& keys = envelope_.keys;
+    const size_t most = samples.size() - first;
+    const int64_t frame = firstFrame + static_cast<int64_t>(first);
+    double times[kBezierLanes];
+    size_t lanes = 0;
+    size_t span = 0;
+    for (; lanes < std::min(most, kBezierLanes); ++lanes) {
+        const double seconds = frameSeconds(frame + static_cast<int64_t>(lanes), framesPerSecond);
+        if (!walkTo(seconds) || (lanes > 0 && span_ != span) ||
+            shapeOf(keys[span_]) != SpanShape::Bezier2D || seconds == keys[span_ - 1].time ||
+            seconds == keys[span_].time) {
+            break;
+        }
+        span = span_;
+        times[lanes] = seconds;
+    }
+    if (lanes == 0) return 0;
+    const BezierSpan bezier = bezierSpanOf(keys, span);
+    double t[kBezierLanes];
+    bezierParametersAt(bezier, times, t, lanes);
+    for (size_t l = 0; l < lanes; ++l) samples[first + l] = bezierValue(bezier, t[l]);
+    return lanes;
+}
+
+void EnvelopeWalk::atFrames(int64_t firstFrame, int32_t framesPerSecond, SampleArray& samples) {
+    for (size_t i = 0; i < samples.size();) {
+        const size_t done = bezierFrames(firstFrame, framesPerSecond, samples, i);
+        if (done == 0) {
+            samples[i] = at(frameSeconds(firstFrame + static_cast<int64_t>(i), framesPerSecond));
+        }
+        i += std::max(done, size_t{1});
+    }
 }
 
 double evaluateEnvelope(const Envelope& envelope, double seconds) {

@@ -22,6 +22,8 @@
 
 #include "scene/envelope.h"
 
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
@@ -55,6 +57,37 @@ std::optional<EnvelopeBehavior> behaviorFromCode(int32_t code);
 // time (no loop over cycles); at an infinite time every behaviour but reset holds the edge
 // key's value.
 double evaluateEnvelope(const Envelope& envelope, double seconds);
+
+// The tangents of a Hermite span: leaving its first key, arriving at its last, each as a value
+// change over the span.
+struct SpanTangents {
+    double leaving;
+    double arriving;
+};
+
+// evaluateEnvelope at times that mostly rise (one per frame when a channel is baked), bit for
+// bit, without finding each time's span from the start or working out a span's tangents again
+// for each time in it. Any time may be asked: a time earlier than the last one, or outside the
+// keys, is evaluated as evaluateEnvelope does. Holds a reference to `envelope`, which must not
+// change while it is walked.
+class EnvelopeWalk {
+public:
+    explicit EnvelopeWalk(const Envelope& envelope);
+    double at(double seconds);
+    // at() of frame `firstFrame` + i, at a rate above 0, into each samples[i].
+    void atFrames(int64_t firstFrame, int32_t framesPerSecond, SampleArray& samples);
+
+private:
+    bool walkTo(double seconds);
+    size_t bezierFrames(int64_t firstFrame, int32_t framesPerSecond, SampleArray& samples, size_t first);
+
+    const Envelope& envelope_;
+    bool ordered_;
+    double lastTime_ = -HUGE_VAL;
+    size_t span_ = 1;  // ends at keys[span_]
+    size_t tangentsSpan_ = 0;  // no span ends at the first key: none worked out yet
+    SpanTangents tangents_ = {0.0, 0.0};
+};
 
 // Version 3 channels baked by bakeEnvelopes stop one frame before their last key. Where the file
 // gives a post behaviour that holding the last sample does not already give (reset, repeat,

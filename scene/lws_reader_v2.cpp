@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -17,11 +18,11 @@ constexpr int64_t kShortestKeyText = 12;
 
 bool isAngleChannel(size_t channel) { return channel >= 3 && channel <= 5; }
 
-bool isMotion(const std::string& token) {
+bool isMotion(std::string_view token) {
     return token == "ObjectMotion" || token == "LightMotion" || token == "CameraMotion";
 }
 
-bool isShow(const std::string& token) {
+bool isShow(std::string_view token) {
     return token == "ShowObject" || token == "ShowLight" || token == "ShowCamera";
 }
 
@@ -33,13 +34,13 @@ public:
         : reading_(reading), scene_(reading.scene()), tokens_(reading.tokens()) {}
 
     void read() {
-        std::string token;
+        std::string_view token;
         while (tokens_.next(token)) readKeyword(token);
         finishItem();
     }
 
 private:
-    void readKeyword(const std::string& token) {
+    void readKeyword(std::string_view token) {
         if (reading_.readFrameSetting(token) || readItemStart(token) ||
             readItemSetting(token)) {
             return;
@@ -47,7 +48,7 @@ private:
         reading_.skipUnread(token, false);
     }
 
-    bool readItemStart(const std::string& token) {
+    bool readItemStart(std::string_view token) {
         if (token == "LoadObject") {
             if (!startItem(sizeof(SceneItem))) return true;
             item_ = &scene_.objects.emplace_back();
@@ -72,7 +73,7 @@ private:
         return reading_.beginItem(recordBytes);
     }
 
-    bool readItemSetting(const std::string& token) {
+    bool readItemSetting(std::string_view token) {
         if (!item_) return false;
         if (isMotion(token)) {
             readMotion();
@@ -92,7 +93,7 @@ private:
         return true;
     }
 
-    bool readLightSetting(const std::string& token) {
+    bool readLightSetting(std::string_view token) {
         if (token == "LightColor") {
             for (float& c : light_->lightColour) c = static_cast<float>(reading_.readNumber() / 255.0);
         } else if (token == "LgtIntensity") {
@@ -105,7 +106,7 @@ private:
         return true;
     }
 
-    bool readCameraSetting(const std::string& token) {
+    bool readCameraSetting(std::string_view token) {
         if (token == "ZoomFactor") {
             camera_->zoomFactor = static_cast<float>(reading_.readNumber());
         } else if (token == "CustomSize") {
@@ -119,7 +120,8 @@ private:
 
     // "ObjectMotion name count", then each channel's keys.
     void readMotion() {
-        reading_.readToken();
+        std::string_view name;  // the motion's name, not kept
+        tokens_.next(name);
         const int32_t channels = reading_.readInt();
         item_->numChannels = channels;
         for (int32_t c = 0; c < channels && tokens_.good(); ++c) {

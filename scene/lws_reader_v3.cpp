@@ -54,7 +54,7 @@ const Keyword kKeywords[] = {
     {"PixelAspectRatio", SceneKeywordV3::Unknown, SceneKeywordV1::PixelAspectRatio},
 };
 
-const Keyword* keywordOf(const std::string& token) {
+const Keyword* keywordOf(std::string_view token) {
     for (const Keyword& keyword : kKeywords) {
         if (token == keyword.token) return &keyword;
     }
@@ -63,12 +63,12 @@ const Keyword* keywordOf(const std::string& token) {
 
 }  // namespace
 
-SceneKeywordV3 sceneKeywordV3(const std::string& token) {
+SceneKeywordV3 sceneKeywordV3(std::string_view token) {
     const Keyword* keyword = keywordOf(token);
     return keyword ? keyword->v3 : SceneKeywordV3::Unknown;
 }
 
-SceneKeywordV1 sceneKeywordV1(const std::string& token) {
+SceneKeywordV1 sceneKeywordV1(std::string_view token) {
     const Keyword* keyword = keywordOf(token);
     return keyword ? keyword->v1 : SceneKeywordV1::Unknown;
 }
@@ -80,7 +80,7 @@ public:
     explicit SceneReaderV3(SceneReading& reading) : reading_(reading), scene_(reading.scene()) {}
 
     void readVersion3() {
-        std::string token;
+        std::string_view token;
         while (reading_.next(token)) {
             switch (sceneKeywordV3(token)) {
                 case SceneKeywordV3::FirstFrame:
@@ -102,7 +102,7 @@ public:
     }
 
     void readVersion1() {
-        std::string token;
+        std::string_view token;
         while (reading_.next(token)) {
             switch (sceneKeywordV1(token)) {
                 case SceneKeywordV1::FrameStep: scene_.v1FrameStep = reading_.readInt(); break;
@@ -133,7 +133,7 @@ private:
     // ---- version 3 ----
 
     // Shown in the printout where the keyword has a label.
-    void readFrameSetting(const std::string& token) {
+    void readFrameSetting(std::string_view token) {
         const int32_t* value = reading_.readFrameSetting(token);
         const Keyword* keyword = keywordOf(token);
         if (!value || !keyword || !keyword->printed || !reading_.progress()) return;
@@ -147,7 +147,7 @@ private:
         reading_.progressWritten(true);
     }
 
-    static bool beginsItem(const std::string& token) {
+    static bool beginsItem(std::string_view token) {
         const SceneKeywordV3 code = sceneKeywordV3(token);
         return code == SceneKeywordV3::LoadObjectLayer || code == SceneKeywordV3::AddCamera ||
                code == SceneKeywordV3::AddLight;
@@ -168,7 +168,7 @@ private:
     // and what it lacked (`lacking`, asked only then).
     template <typename ReadLine, typename Lacking>
     void readItemLines(int32_t line, ReadLine readLine, Lacking lacking) {
-        std::string token;
+        std::string_view token;
         while (reading_.next(token)) {
             if (beginsItem(token)) {
                 const auto [item, found] = lacking();
@@ -186,7 +186,7 @@ private:
         object.name = reading_.keptToken();
         object.line = reading_.line();
         bool countKnown = false;
-        const auto readLine = [&](const std::string& token) {
+        const auto readLine = [&](std::string_view token) {
             if (token == "NumChannels") {
                 object.numChannels = reading_.readInt();
                 countKnown = true;
@@ -212,7 +212,7 @@ private:
         if (!reading_.beginChannel(channels)) return;
         EnvelopeChannel channel;
         channel.channelIndex = reading_.readInt();
-        std::string token;
+        std::string_view token;
         while (reading_.next(token)) {
             if (token == "Envelope") {
                 channel.envelope = reading_.readEnvelope(EnvelopeEnd::AtKeyCount);
@@ -223,7 +223,7 @@ private:
     }
 
     // The lines every item of version 3 may have; false for any other.
-    bool readItemLine(SceneItem& item, const std::string& token) {
+    bool readItemLine(SceneItem& item, std::string_view token) {
         if (token == "NumChannels") {
             item.numChannels = reading_.readInt();
         } else if (token == "Channel") {
@@ -247,9 +247,9 @@ private:
     // settings `readSetting` takes. False when the item is over the scene's bound.
     template <typename Record>
     bool readSettingsBlock(Record& record, std::string& name, const BlockWords& words,
-                           bool (SceneReading::*readSetting)(Record&, const std::string&)) {
+                           bool (SceneReading::*readSetting)(Record&, std::string_view)) {
         if (!reading_.beginItem(sizeof(Record))) return false;
-        const auto readLine = [&](const std::string& token) {
+        const auto readLine = [&](std::string_view token) {
             if (readItemLine(record, token) || (reading_.*readSetting)(record, token)) {
                 return token == words.lastLine;
             }
@@ -305,7 +305,7 @@ private:
         SceneObjectV1 object;
         object.name = reading_.keptToken();
         object.line = reading_.line();
-        std::string token;
+        std::string_view token;
         while (reading_.next(token)) {
             const SceneKeywordV1 code = sceneKeywordV1(token);
             if (code == SceneKeywordV1::LoadObject || code == SceneKeywordV1::CameraMotion) {

@@ -10,7 +10,7 @@
 
 #include "scene/scene_records.h"
 
-#include <string>
+#include <string_view>
 
 class SceneReading;
 
@@ -19,5 +19,5 @@ void readSceneVersion3(SceneReading& reading);
 void readSceneVersion1(SceneReading& reading);
 
 // Unknown for a token that is no keyword.
-SceneKeywordV3 sceneKeywordV3(const std::string& token);
-SceneKeywordV1 sceneKeywordV1(const std::string& token);
+SceneKeywordV3 sceneKeywordV3(std::string_view token);
+SceneKeywordV1 sceneKeywordV1(std::string_view token);

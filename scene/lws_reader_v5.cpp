@@ -6,8 +6,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
+#include <charconv>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -17,12 +18,12 @@ namespace {
 constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
 // An item id is at most eight hexadecimal digits; anything else is no id.
-bool parseItemId(const std::string& token, uint32_t& id) {
+bool parseItemId(std::string_view token, uint32_t& id) {
     if (token.empty() || token.size() > 8) return false;
     for (char c : token) {
         if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
     }
-    id = static_cast<uint32_t>(std::strtoul(token.c_str(), nullptr, 16));
+    std::from_chars(token.data(), token.data() + token.size(), id, 16);
     return true;
 }
 
@@ -32,7 +33,7 @@ public:
         : reading_(reading), scene_(reading.scene()), tokens_(reading.tokens()) {}
 
     void read() {
-        std::string token;
+        std::string_view token;
         while (tokens_.next(token)) readKeyword(token);
         finishItem();
         if (!reading_.overBound()) resolveParents();
@@ -49,17 +50,17 @@ private:
         int32_t line;
     };
 
-    void readKeyword(const std::string& token) {
+    void readKeyword(std::string_view token) {
         if (readFrameSetting(token) || readAmbient(token) || readItemStart(token) || readItemSetting(token))
             return;
         reading_.skipUnread(token, true);
     }
 
-    bool readFrameSetting(const std::string& token) {
+    bool readFrameSetting(std::string_view token) {
         return reading_.readFrameSetting(token) != nullptr;
     }
 
-    bool readAmbient(const std::string& token) {
+    bool readAmbient(std::string_view token) {
         if (token == "AmbientColor") {
             for (float& c : scene_.ambientColour) c = static_cast<float>(reading_.readNumber());
         } else if (token == "AmbientIntensity") {
@@ -70,7 +71,7 @@ private:
         return true;
     }
 
-    bool readItemStart(const std::string& token) {
+    bool readItemStart(std::string_view token) {
         if (token == "LoadObjectLayer") {
             startItem(Kind::Object, sizeof(SceneItem));
             item_.layerNumber = reading_.readInt();
@@ -95,7 +96,7 @@ private:
         return true;
     }
 
-    bool readItemSetting(const std::string& token) {
+    bool readItemSetting(std::string_view token) {
         if (kind_ == Kind::None) return false;
         if (token == "NumChannels") {
             item_.numChannels = reading_.readInt();
@@ -122,13 +123,13 @@ private:
         return true;
     }
 
-    bool readLightSetting(const std::string& token) {
+    bool readLightSetting(std::string_view token) {
         return reading_.readLightSetting(light_, token) ||
                reading_.readFloats(token, "LightConeAngle", {&light_.coneAngle}) ||
                reading_.readFloats(token, "LightEdgeAngle", {&light_.edgeAngle});
     }
 
-    bool readCameraSetting(const std::string& token) { return reading_.readCameraLens(camera_, token); }
+    bool readCameraSetting(std::string_view token) { return reading_.readCameraLens(camera_, token); }
 
     void startItem(Kind kind, size_t recordBytes) {
         finishItem();
@@ -142,21 +143,21 @@ private:
     }
 
     void readId() {
-        std::string token;
+        std::string_view token;
         if (!tokens_.next(token)) return;
         if (!parseItemId(token, item_.itemId)) {
             // A block whose id is damaged is not kept: nothing could name it as a parent.
-            tokens_.stop("item id \"" + token + "\" is not hexadecimal");
+            tokens_.stop("item id \"" + std::string(token) + "\" is not hexadecimal");
             kind_ = Kind::None;
         }
     }
 
     void readParent() {
-        std::string token;
+        std::string_view token;
         if (!tokens_.next(token)) return;
         uint32_t id = 0;
         if (!parseItemId(token, id)) {
-            tokens_.stop("parent id \"" + token + "\" is not hexadecimal");
+            tokens_.stop("parent id \"" + std::string(token) + "\" is not hexadecimal");
             return;
         }
         item_.parentId = id;
@@ -168,7 +169,7 @@ private:
         if (!reading_.beginChannel(item_.channels)) return;
         EnvelopeChannel channel;
         channel.channelIndex = reading_.readInt();
-        std::string token;
+        std::string_view token;
         if (!tokens_.next(token) || token != "{") return;
         if (!tokens_.next(token) || token != "Envelope") {
             skipBlock();

@@ -22,9 +22,9 @@ SceneReading::SceneReading(SceneRecords& scene, std::string text, const std::str
 }
 
 std::string SceneReading::readToken() {
-    std::string token;
+    std::string_view token;
     tokens_.next(token);
-    return token;
+    return std::string(token);
 }
 
 int32_t SceneReading::readInt() {
@@ -76,7 +76,7 @@ void SceneReading::countBaked(int64_t values) {
 
 // ---- what more than one version reads alike ----
 
-const int32_t* SceneReading::readFrameSetting(const std::string& token) {
+const int32_t* SceneReading::readFrameSetting(std::string_view token) {
     static const struct {
         const char* name;
         int32_t SceneRecords::*field;
@@ -101,7 +101,7 @@ const int32_t* SceneReading::readFrameSetting(const std::string& token) {
 void SceneReading::skipBlock() {
     ++scene_.skippedBlocks;
     int64_t depth = 1;
-    std::string token;
+    std::string_view token;
     while (depth > 0 && tokens_.next(token)) {
         if (token == "{") ++depth;
         if (token == "}") --depth;
@@ -110,12 +110,12 @@ void SceneReading::skipBlock() {
 
 void SceneReading::skipPlugin() {
     ++scene_.skippedBlocks;
-    std::string token;
+    std::string_view token;
     while (tokens_.next(token) && token != "EndPlugin") {
     }
 }
 
-void SceneReading::skipUnread(const std::string& token, bool bracedBlocks) {
+void SceneReading::skipUnread(std::string_view token, bool bracedBlocks) {
     if (bracedBlocks && token == "{") {
         skipBlock();
     } else if (token == "Plugin") {
@@ -130,20 +130,20 @@ void SceneReading::readShowPair(int32_t (&pair)[2]) {
     pair[1] = readInt();
 }
 
-bool SceneReading::readFloats(const std::string& token, const char* name,
+bool SceneReading::readFloats(std::string_view token, const char* name,
                               std::initializer_list<float*> fields) {
     if (token != name) return false;
     for (float* field : fields) *field = static_cast<float>(readNumber());
     return true;
 }
 
-bool SceneReading::readCameraLens(SceneCamera& camera, const std::string& token) {
+bool SceneReading::readCameraLens(SceneCamera& camera, std::string_view token) {
     return readFloats(token, "ZoomFactor", {&camera.zoomFactor}) ||
            readFloats(token, "FrameSize", {&camera.frameWidth, &camera.frameHeight}) ||
            readFloats(token, "PixelAspect", {&camera.pixelAspect});
 }
 
-bool SceneReading::readLightSetting(SceneLight& light, const std::string& token) {
+bool SceneReading::readLightSetting(SceneLight& light, std::string_view token) {
     float* const colour = light.lightColour;
     return readFloats(token, "LightColor", {&colour[0], &colour[1], &colour[2]}) ||
            readFloats(token, "LightIntensity", {&light.lightIntensity}) ||
@@ -162,7 +162,7 @@ Envelope SceneReading::readEnvelope(EnvelopeEnd end) {
     envelope.keyCount = readInt();
     // "Key" and nine numbers, each after a space.
     envelope.keys.reserve(roomFor(envelope.keyCount, 21));
-    std::string token;
+    std::string_view token;
     while (tokens_.next(token)) {
         if (end == EnvelopeEnd::AtClosingBrace && token == "}") break;
         if (token == "Key") {
@@ -221,11 +221,7 @@ void SceneReading::bakeOverFrames(SceneItem& item) {
     if (overBound_) return;
     for (const EnvelopeChannel& channel : item.channels) {
         SampleArray samples(static_cast<size_t>(frames));
-        for (int64_t i = 0; i < frames; ++i) {
-            const double frame = static_cast<double>(scene_.firstFrame + i);
-            samples[static_cast<size_t>(i)] =
-                evaluateEnvelope(channel.envelope, frame / scene_.framesPerSecond);
-        }
+        EnvelopeWalk(channel.envelope).atFrames(scene_.firstFrame, scene_.framesPerSecond, samples);
         item.samples.push_back(std::move(samples));
     }
 }

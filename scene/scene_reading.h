@@ -17,6 +17,7 @@
 #include <initializer_list>
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Where a load's texts go, and how much it may bake; null streams are silence.
@@ -47,8 +48,9 @@ public:
     SceneTokens& tokens() { return tokens_; }
     const std::string& sourceName() const { return sourceName_; }
 
-    // Tokens: "" and 0 once the input is used up or a number was malformed.
-    bool next(std::string& token) { return tokens_.next(token); }
+    // Tokens: "" and 0 once the input is used up or a number was malformed. A view lasts as
+    // long as the reading; a token kept is copied.
+    bool next(std::string_view& token) { return tokens_.next(token); }
     std::string readToken();
     int32_t readInt();
     double readNumber();
@@ -71,23 +73,23 @@ public:
 
     // The number after a frame setting ("FirstFrame", "FramesPerSecond", "PreviewLastFrame" ...)
     // into the scene, and the setting's record; null for any other token.
-    const int32_t* readFrameSetting(const std::string& token);
+    const int32_t* readFrameSetting(std::string_view token);
     // Past the "}" that closes a "{" already read, however deeply nested, and past the
     // "EndPlugin" of a "Plugin" already read; each counts as one block skipped.
     void skipBlock();
     void skipPlugin();
     // A token no reader acted on: a "Plugin" block (and, with `bracedBlocks`, a "{ ... }" block)
     // skipped whole, a word counted as a keyword skipped, anything else (a number) passed over.
-    void skipUnread(const std::string& token, bool bracedBlocks);
+    void skipUnread(std::string_view token, bool bracedBlocks);
     // The two numbers of a "ShowObject", "ShowLight" or "ShowCamera" line.
     void readShowPair(int32_t (&pair)[2]);
     // A camera's "ZoomFactor", "FrameSize" or "PixelAspect" line, and a light's "LightColor"
     // (0 to 1), "LightIntensity" or "LightType" line, as versions 3 to 5 write them; false for
     // any other token.
-    bool readCameraLens(SceneCamera& camera, const std::string& token);
-    bool readLightSetting(SceneLight& light, const std::string& token);
+    bool readCameraLens(SceneCamera& camera, std::string_view token);
+    bool readLightSetting(SceneLight& light, std::string_view token);
     // When `token` is `name`, the numbers after it into `fields`, in order.
-    bool readFloats(const std::string& token, const char* name,
+    bool readFloats(std::string_view token, const char* name,
                     std::initializer_list<float*> fields);
 
     // Room for the records a file says follow, up to as many as the rest of its text can hold

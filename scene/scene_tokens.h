@@ -9,14 +9,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class SceneTokens {
 public:
     // `sourceName` only labels error messages ("scene.lws: line 12: ...").
     SceneTokens(std::string text, std::string sourceName);
 
-    // False once the text is used up or a number was malformed.
-    bool next(std::string& token);
+    // False once the text is used up or a number was malformed. The token is a view into the
+    // text held here: valid while these tokens live, and copied by whoever keeps it.
+    bool next(std::string_view& token);
     bool nextInt(int32_t& value);
     // Finite numbers only: "nan" and "inf" are malformed.
     bool nextNumber(double& value);
@@ -51,7 +53,7 @@ public:
     const std::string& error() const { return error_; }
 
 private:
-    void fail(const std::string& token, const char* expected);
+    void fail(std::string_view token, const char* expected);
 
     std::string text_;
     std::string sourceName_;
@@ -62,5 +64,4 @@ private:
     bool exhausted_ = false;
     bool failed_ = false;
     std::string error_;
-    std::string numberToken_;  // the numbers' token, reused: no allocation per number
 };

@@ -245,6 +245,35 @@ TEST(EnvelopeEdges, CodesThatNameNoShapeOrBehaviour) {
     EXPECT_DOUBLE_EQ(at(e, 4.0), 3.0);
 }
 
+// --- frames in a row --------------------------------------------------------------------------
+
+// Baking walks a channel's frames in time order instead of evaluating each alone; with keys out
+// of order, keys sharing a time, frames landing on keys and every shape and behaviour, each
+// frame must still get exactly what it gets alone.
+TEST(EnvelopeWalk, FramesInARowGetWhatEachFrameGetsAlone) {
+    const std::array<double, 6> handles = {-0.1, 0.3, 0.2, -0.4, 0.5, 0.6};
+    const std::vector<Envelope> envelopes = {
+        envelope({key(0, 0, SpanShape::Tcb, {0.2, -0.3, 0.1}), key(2, 0.5, SpanShape::Bezier2D, handles),
+                  key(-1, 0.9, SpanShape::Hermite, handles), key(4, 0.9, SpanShape::Linear),
+                  key(3, 1.4, SpanShape::Bezier1D, handles), key(1, 2, SpanShape::Stepped),
+                  key(5, 2.7, SpanShape::Bezier2D, handles)},
+                 EnvelopeBehavior::Oscillate, EnvelopeBehavior::OffsetRepeat),
+        // Halving over these keys finds other spans than stepping through them would.
+        envelope({key(0, 0, SpanShape::Linear), key(5, 2, SpanShape::Tcb),
+                  key(1, 1, SpanShape::Bezier2D, handles), key(3, 3, SpanShape::Linear)},
+                 EnvelopeBehavior::Repeat, EnvelopeBehavior::Linear),
+    };
+    constexpr int64_t kFirstFrame = -40;
+    for (const Envelope& e : envelopes) {
+        SampleArray frames(200);
+        EnvelopeWalk(e).atFrames(kFirstFrame, 30, frames);
+        for (size_t i = 0; i < frames.size(); ++i) {
+            const double seconds = static_cast<double>(kFirstFrame + static_cast<int64_t>(i)) / 30;
+            EXPECT_EQ(frames[i], at(e, seconds)) << "frame " << kFirstFrame + static_cast<int64_t>(i);
+        }
+    }
+}
+
 // --- channels copied from real version 5 scenes (tests/data/lws), 30 frames a second -------
 
 TEST(EnvelopeRealScenes, MoveXPostOffsetRepeatChannel0) {
