@@ -8,6 +8,7 @@
 // "lwo-info: <file>: <where and why>". The reader's fixed show texts are kept off both. Exit
 // status 0 when every file loaded, 1 otherwise, 2 for a usage error. Clip pictures are not
 // loaded: the reader and mesh model here have no GL.
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -259,14 +260,17 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return usageError(kProgram, "no file given");
     bool allLoaded = true;
+    LwoMesh object;
     for (const std::string& file : files) {
         std::ostringstream readerTexts;  // the show's fixed texts: not this tool's to print
-        LwoMesh object;
+        object = LwoMesh();
         object.diagnostics = &readerTexts;
         const bool ok = !object.load(file.c_str());
         if (!ok) std::cerr << kProgram.name << ": " << printable(object.lastError()) << std::endl;
         allLoaded = allLoaded && ok;
         std::cout << (json ? toJson(file, ok, object) + "\n" : summary(file, ok, object)) << std::flush;
     }
-    return allLoaded ? 0 : 1;
+    // exit, not return: the last object is left for the end of the process to take back whole.
+    // Freeing a large object one polygon and map entry at a time is a fifth of a run.
+    std::exit(allLoaded ? 0 : 1);
 }
