@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Times `lwo-info FILE` of one or two builds against the peer's `assimp info FILE` (Debian's
 # assimp-utils), each as a whole process with its output thrown away, interleaved run by run
-# (old, new, peer, old, new, peer...) so that the machine's load falls on all of them alike.
-# Prints the median milliseconds of each and their ratios, one row per file, after a row for an
-# empty process (/bin/true): the least any process costs here.
+# (empty, old, new, peer, empty, old, new, peer...) so that the machine's load falls on all of
+# them alike. Prints the median milliseconds of each and their ratios, one row per file; the
+# empty process (/bin/true) is the least any process costs here.
 #
 #   bench/compare_with_peer.sh [-n RUNS] [-g MAKE_BENCH_OBJECTS [-s "MB..."]] BIN_DIR [BIN_DIR2] [-- FILE...]
 #
@@ -77,13 +77,12 @@ peer_faces() {  # prints the faces the peer imported, 0 when it failed
     awk '/^Faces:/ { print $2; found = 1 } END { if (!found) print 0 }' <<< "$out"
 }
 
-# Program i of a row on a file: the builds' lwo-info in order, then the peer; with no file,
-# the empty process in every place.
+# Program i of a row on a file: the empty process, the builds' lwo-info in order, the peer.
 run_program() {  # i file
-    if [ -z "$2" ]; then
+    if [ "$1" -eq 0 ]; then
         /bin/true
-    elif [ "$1" -lt ${#commands[@]} ]; then
-        "${commands[$1]}" "$2"
+    elif [ "$1" -le ${#commands[@]} ]; then
+        "${commands[$1 - 1]}" "$2"
     else
         "$peer" info "$2"
     fi
@@ -101,15 +100,15 @@ median_ms() {  # microsecond samples on stdin
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0 && a != "-" && b != "-") printf "%.3f", a / b; else printf "-" }'; }
 
-header="file KB"
+header="file KB empty_ms"
 for name in "${names[@]}"; do header+=" ${name}_ms"; done
 [ -n "$peer" ] && header+=" peer_ms peer_faces our_triangles"
 [ -n "$peer" ] && for name in "${names[@]}"; do header+=" ${name}/peer"; done
 [ ${#names[@]} -eq 2 ] && header+=" new/old"
 
-row() {  # label KB peer-timed(0/1) peer-faces triangles [file]
-    local label=$1 kb=$2 with_peer=$3 faces=$4 tris=$5 file=${6:-}
-    local programs=$((${#commands[@]} + with_peer))
+row() {  # label KB peer-timed(0/1) peer-faces triangles file
+    local label=$1 kb=$2 with_peer=$3 faces=$4 tris=$5 file=$6
+    local programs=$((1 + ${#commands[@]} + with_peer))
     for ((run = 0; run < runs; ++run)); do
         for ((i = 0; i < programs; ++i)); do time_once "$i" "$file" >> "$work/samples$i"; done
     done
@@ -118,21 +117,20 @@ row() {  # label KB peer-timed(0/1) peer-faces triangles [file]
         ms+=("$(median_ms < "$work/samples$i")")
         rm "$work/samples$i"
     done
-    local line="$label $kb"
-    for i in "${!names[@]}"; do line+=" ${ms[$i]}"; done
+    local line="$label $kb ${ms[0]}"
+    for i in "${!names[@]}"; do line+=" ${ms[$i + 1]}"; done
     if [ -n "$peer" ]; then
         local peer_ms=-
-        [ "$with_peer" -eq 1 ] && peer_ms=${ms[${#names[@]}]}
+        [ "$with_peer" -eq 1 ] && peer_ms=${ms[${#names[@]} + 1]}
         line+=" $peer_ms $faces $tris"
-        for i in "${!names[@]}"; do line+=" $(ratio "${ms[$i]}" "$peer_ms")"; done
+        for i in "${!names[@]}"; do line+=" $(ratio "${ms[$i + 1]}" "$peer_ms")"; done
     fi
-    [ ${#names[@]} -eq 2 ] && line+=" $(ratio "${ms[1]}" "${ms[0]}")"
+    [ ${#names[@]} -eq 2 ] && line+=" $(ratio "${ms[2]}" "${ms[1]}")"
     echo "$line"
 }
 
 {
     echo "$header"
-    row "(/bin/true)" 0 "$([ -n "$peer" ] && echo 1 || echo 0)" - -
     for f in "${files[@]}"; do
         for command in "${commands[@]}"; do
             "$command" "$f" > /dev/null || { echo "$command cannot read $f" >&2; exit 1; }
