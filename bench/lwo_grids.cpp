@@ -77,7 +77,8 @@ LwoWriter geometry(const LwoGrid& grid, const LwoGridLook& look) {
     if (look.uvMap) w.vertexMap("VMAP", "TXUV", "uv", 2, uvEntries(grid));
     w.polygons("FACE", grid.quads);
     if (look.uvMap) w.vertexMap("VMAD", "TXUV", "uv", 2, seamEntries(grid));
-    return std::move(w.polygonTags("SURF", tags));
+    w.polygonTags("SURF", tags);
+    return w;
 }
 
 // An LWO3 surface: its colour is the Color input of the material node wired to the surface.

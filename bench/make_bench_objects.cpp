@@ -7,7 +7,7 @@
 // DIR/lwob-<MB>MB.lwo (two surfaces) for each size, and one line per file on standard output:
 // its name, grid side and bytes. LWOB's two-byte point numbers cap its grids at about 1.5 MB:
 // for a larger size its largest grid is written once, as DIR/lwob-largest.lwo, with a note on
-// standard error. Exit status 1 when a file cannot
+// standard error (LWO2 and LWO3 likewise past about 600 MB). Exit status 1 when a file cannot
 // be written, 2 for a wrong command line.
 #include "bench/lwo_grids.h"
 
@@ -36,18 +36,19 @@ std::vector<uint8_t> saveLwob(const LwoGrid& g) { return lwobGrid(g, kLook.surfa
 std::vector<uint8_t> saveLwo2(const LwoGrid& g) { return lwo2Grid(g, kLook); }
 std::vector<uint8_t> saveLwo3(const LwoGrid& g) { return lwo3Grid(g, kLook); }
 
-const Format kFormats[] = {{"lwo2", saveLwo2, 1 << 14}, {"lwo3", saveLwo3, 1 << 14},
+const Format kFormats[] = {{"lwo2", saveLwo2, kLwo2LargestGrid}, {"lwo3", saveLwo3, kLwo2LargestGrid},
                            {"lwob", saveLwob, kLwobLargestGrid}};
 
 // The size grows with the square of the grid's side, give or take the rows' seams and the
 // longer point numbers of large grids: a few rescalings from a small grid land within 1 %.
+// One past the format's largest grid when the size is beyond it.
 int sideFor(const Format& format, double bytes) {
     int side = 64;
-    for (int step = 0; step < 4; ++step) {
+    for (int step = 0; step < 4 && side <= format.largestGrid; ++step) {
         const double made = static_cast<double>(format.save(lwoGrid(side)).size());
         const int next = static_cast<int>(std::lround(side * std::sqrt(bytes / made)));
         if (next == side || std::abs(made - bytes) < bytes / 100) break;
-        side = std::max(1, next);
+        side = std::clamp(next, 1, format.largestGrid + 1);
     }
     return side;
 }
