@@ -8,7 +8,6 @@
 // "lwo-info: <file>: <where and why>". The reader's fixed show texts are kept off both. Exit
 // status 0 when every file loaded, 1 otherwise, 2 for a usage error. Clip pictures are not
 // loaded: the reader and mesh model here have no GL.
-#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -206,13 +205,6 @@ std::string toJson(const std::string& file, bool ok, const LwoMesh& object) {
     return json::object(members);
 }
 
-// An object as this tool needs it: read and built into polygons, as a load does, but without
-// the surface colours laid on each polygon, which it never prints (a twentieth of a large load).
-class UncolouredMesh : public LwoMesh {
-public:
-    [[nodiscard]] bool load(const char* fileName) { return finishLoad(readFile(fileName) || !buildFaces()); }
-};
-
 std::string summary(const std::string& file, bool ok, const LwoMesh& object) {
     if (!ok) return "FAILED: " + printable(object.lastError()) + "\n";
     const LwoReader& r = object.reader;
@@ -267,17 +259,14 @@ int main(int argc, char** argv) {
     }
     if (files.empty()) return usageError(kProgram, "no file given");
     bool allLoaded = true;
-    UncolouredMesh object;
     for (const std::string& file : files) {
         std::ostringstream readerTexts;  // the show's fixed texts: not this tool's to print
-        object = UncolouredMesh();
+        LwoMesh object;
         object.diagnostics = &readerTexts;
         const bool ok = !object.load(file.c_str());
         if (!ok) std::cerr << kProgram.name << ": " << printable(object.lastError()) << std::endl;
         allLoaded = allLoaded && ok;
         std::cout << (json ? toJson(file, ok, object) + "\n" : summary(file, ok, object)) << std::flush;
     }
-    // exit, not return: the last object is left for the end of the process to take back whole.
-    // Freeing a large object one polygon and map entry at a time is a fifth of a run.
-    std::exit(allLoaded ? 0 : 1);
+    return allLoaded ? 0 : 1;
 }
