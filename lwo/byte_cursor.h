@@ -90,26 +90,26 @@ public:
         if (data_[position_] != 0xFF) return takeU2();
         return static_cast<int32_t>(takeU4() & 0xFFFFFFu);
     }
-    // `count` VXs appended to `out`, 4 * count bytes checked by the caller, in one loop that
-    // keeps its place in a register. Stops after the first at or above `limit` and returns where
-    // it began; SIZE_MAX when all are below.
-    size_t takeCheckedIndicesBelow(size_t count, long long limit, std::vector<int32_t>& out) {
+    // `count` VXs into `out`, 4 * count bytes checked by the caller, in one loop that keeps its
+    // place in a register. Stops after the first at or above `limit`, setting `badAt` to where it
+    // began (SIZE_MAX when all are below). Returns how many were written.
+    size_t takeCheckedIndicesBelow(size_t count, long long limit, int32_t* out, size_t& badAt) {
         const uint8_t* p = data_ + position_;
-        const size_t base = out.size();
-        out.resize(base + count);
-        int32_t* to = out.data() + base;
-        for (size_t k = 0; k < count; ++k) {
+        badAt = SIZE_MAX;
+        size_t k = 0;
+        while (k < count) {
             const bool longForm = p[0] == 0xFF;
-            to[k] = longForm ? static_cast<int32_t>(u4At(p) & 0xFFFFFFu) : (p[0] << 8) | p[1];
-            p += longForm ? 4 : 2;
-            if (to[k] >= limit) {
-                out.resize(base + k + 1);
-                position_ = static_cast<size_t>(p - data_);
-                return position_ - (longForm ? 4 : 2);
+            const int32_t index = longForm ? static_cast<int32_t>(u4At(p) & 0xFFFFFFu) : (p[0] << 8) | p[1];
+            out[k++] = index;
+            if (index >= limit) {
+                badAt = static_cast<size_t>(p - data_);
+                p += longForm ? 4 : 2;
+                break;
             }
+            p += longForm ? 4 : 2;
         }
         position_ = static_cast<size_t>(p - data_);
-        return SIZE_MAX;
+        return k;
     }
 
     // Skips n bytes, which must be there.

@@ -22,23 +22,40 @@ int32_t readPointIndex(ByteCursor& c, long long pointCount) {
     return point;
 }
 
-// The point numbers of a polygon of `corners` corners. A VX is at most four bytes: where that
-// many are left for every corner, one check covers the polygon instead of one per corner.
-void readCorners(ByteCursor& c, int corners, long long pointCount, std::vector<int32_t>& indices) {
-    if (c.remaining() < static_cast<size_t>(corners) * 4) {
-        for (int k = 0; k < corners && !c.failed(); ++k) indices.push_back(readPointIndex(c, pointCount));
-        return;
+// The point numbers of a polygon of `corners` corners, written from `out`; returns how many
+// (the one a read failed at included). A VX is at most four bytes: where that many are left for
+// every corner, one check covers the polygon instead of one per corner.
+size_t readCorners(ByteCursor& c, size_t corners, long long pointCount, int32_t* out) {
+    if (c.remaining() < corners * 4) {
+        size_t k = 0;
+        for (; k < corners && !c.failed(); ++k) out[k] = readPointIndex(c, pointCount);
+        return k;
     }
-    const size_t at = c.takeCheckedIndicesBelow(static_cast<size_t>(corners), pointCount, indices);
-    if (at != SIZE_MAX) c.failAt(at, describe("point %lld >= %lld points", indices.back(), pointCount));
+    size_t badAt = SIZE_MAX;
+    const size_t read = c.takeCheckedIndicesBelow(corners, pointCount, out, badAt);
+    if (badAt != SIZE_MAX) c.failAt(badAt, describe("point %lld >= %lld points", out[read - 1], pointCount));
+    return read;
 }
 
 void readFaces(ByteCursor& c, long long pointCount, LwoPolygonSet& set) {
+    // Both lists are sized once for the most the chunk can hold and trimmed after, instead of
+    // regrowing as they fill: every count and point number read takes two bytes or more, and
+    // the read that fails is the last, its entry included.
+    const size_t most = c.remaining() / 2 + 1;
+    std::vector<int16_t> counts(most);
+    std::vector<int32_t> indices(most);
+    size_t polygons = 0, corners = 0;
     while (!c.atEnd()) {
-        const int16_t corners = static_cast<int16_t>(c.readU2() & kCornerCountMask);
-        set.cornerCounts.push_back(corners);
-        readCorners(c, corners, pointCount, set.indices);
+        const int16_t n = static_cast<int16_t>(c.readU2() & kCornerCountMask);
+        counts[polygons++] = n;
+        corners += readCorners(c, static_cast<size_t>(n), pointCount, indices.data() + corners);
     }
+    counts.resize(polygons);
+    counts.shrink_to_fit();
+    indices.resize(corners);
+    indices.shrink_to_fit();
+    set.cornerCounts = std::move(counts);
+    set.indices = std::move(indices);
     set.fileCount = static_cast<int32_t>(set.cornerCounts.size());
 }
 
