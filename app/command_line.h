@@ -15,7 +15,7 @@ struct ProgramInfo {
     const char* usage;
 };
 
-// The project's version, from the build ("1.2.0").
+// The project's version, from the build ("2.0.0").
 const char* programVersion();
 
 // Scans argv for --help / --version (before a "--"): prints the usage (to stdout) or
