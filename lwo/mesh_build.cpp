@@ -334,9 +334,14 @@ bool drawsTextured(const LwoSurface& surface) { return surface.hasBlock || !surf
 
 int applySurfaceColours(const LwoReader& reader, const PolygonSetStarts& setStarts,
                         MeshPolygons& polygons, const LwoColour* colour) {
+    // Each surface's colour goes into the mesh's colour list once, when a tag first names it.
+    constexpr uint32_t kNotAdded = UINT32_MAX;
+    std::vector<uint32_t> colourOf(reader.surfaces.size(), kNotAdded);
+    const uint32_t given = colour ? polygons.addColour(*colour) : kNotAdded;
     forEachSurfaceTag(reader, setStarts, polygons.size(), [&](size_t q, size_t s) {
         const LwoSurface& surface = reader.surfaces[s];
-        polygons.setColour(q, colour ? *colour : surface.colour);
+        if (given == kNotAdded && colourOf[s] == kNotAdded) colourOf[s] = polygons.addColour(surface.colour);
+        polygons.setColourIndex(q, given != kNotAdded ? given : colourOf[s]);
         if (drawsTextured(surface)) polygons.setTextured(q, true);
     });
     return static_cast<int>(reader.polygonTagSets.size());
@@ -350,7 +355,7 @@ MeshPolygon MeshPolygons::operator[](size_t i) const {
     polygon.uvs = Span<MeshUv>(uvs_.data() + r.firstUv, r.uvCount);
     polygon.textured = r.textured;
     polygon.layer = r.layer;
-    polygon.colour = r.colour;
+    polygon.colour = colours_[r.colour];
     return polygon;
 }
 
@@ -363,6 +368,7 @@ void MeshPolygons::clear() {
     records_.clear();
     positions_.clear();
     uvs_.clear();
+    colours_.resize(1);
 }
 
 void MeshPolygons::reserve(size_t polygons, size_t corners, size_t uvs) {
@@ -388,7 +394,7 @@ void MeshPolygons::add(const MeshPolygon& polygon) {
     for (const Vec3& p : polygon.positions) addPosition(p);
     for (const MeshUv& uv : polygon.uvs) addUv(uv);
     endPolygon();
-    records_.back().colour = polygon.colour;
+    setColour(records_.size() - 1, polygon.colour);
     records_.back().textured = polygon.textured;
 }
 

@@ -108,22 +108,30 @@ public:
 
     // Gives polygon i the uvs (it had none), stored after everything built before.
     void setUvs(size_t i, Span<MeshUv> uvs);
-    void setColour(size_t i, const LwoColour& colour) { records_[i].colour = colour; }
+    // Colours are kept once each in a list of their own, and a polygon names its colour there:
+    // the colours of a mesh are its surfaces', a few for any number of polygons.
+    uint32_t addColour(const LwoColour& colour) {
+        colours_.push_back(colour);
+        return static_cast<uint32_t>(colours_.size() - 1);
+    }
+    void setColourIndex(size_t i, uint32_t colour) { records_[i].colour = colour; }
+    void setColour(size_t i, const LwoColour& colour) { setColourIndex(i, addColour(colour)); }
     void setTextured(size_t i, bool textured) { records_[i].textured = textured; }
 
 private:
-    // 32 bytes: a polygon's record is most of what a mesh of quads holds beyond its corners.
+    // 24 bytes: a polygon's record is most of what a mesh of quads holds beyond its corners.
     struct Record {
         uint32_t firstPosition = 0;  // below kMaxMeshCorners
         uint32_t firstUv = 0;
+        uint32_t colour = 0;  // into colours_; 0 is white
         uint16_t positionCount = 0;  // at most the corner count
         uint16_t uvCount = 0;  // at most kMaxUvEntriesPerCorner per corner
         int16_t cornerCount = 0;  // as the file's (int16) count
         int16_t layer = 0;  // as the file's (int16) layer count
-        LwoColour colour = {1.0f, 1.0f, 1.0f};
         bool textured = false;
     };
     std::vector<Record> records_;
+    std::vector<LwoColour> colours_{LwoColour{1.0f, 1.0f, 1.0f}};
     std::vector<Vec3> positions_;
     std::vector<MeshUv> uvs_;
 };
