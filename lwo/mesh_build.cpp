@@ -171,6 +171,44 @@ bool buildPolygon(const LwoPolygonSet& set, size_t j, const SetSources& from, si
     return false;
 }
 
+// The polygons of a set that no UV map is over. Their corners are the set's point numbers read
+// through in order, so the positions are made in one pass and the polygons laid over them in
+// another. A point number out of range fails the polygon it belongs to, as buildPolygon's
+// would: the polygons before it stay, with that one last for the caller to drop.
+bool buildPlainSet(const LwoPolygonSet& set, const std::vector<Vec3>& points, MeshPolygons& polygons,
+                   std::string* error) {
+    const size_t base = polygons.allPositions().size();
+    // Point numbers past the polygons' corners (records made by hand can have them) are no
+    // corner's and are not read.
+    size_t count = 0;
+    for (int16_t corners : set.cornerCounts) count += static_cast<size_t>(std::max<int16_t>(corners, 0));
+    count = std::min(count, set.indices.size());
+    Vec3* positions = polygons.addPositions(count);
+    size_t bad = count;
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t n = set.indices[i];
+        if (n < 0 || static_cast<size_t>(n) >= points.size()) {
+            bad = i;
+            break;
+        }
+        const Vec3& p = points[size_t(n)];
+        positions[i] = Vec3{-p.x, -p.y, -p.z};
+    }
+    size_t cursor = 0;
+    for (size_t j = 0; j < set.cornerCounts.size(); ++j) {
+        const int32_t cornerCount = set.cornerCounts[j];
+        // A list cut short gives its last polygon the corners that are there.
+        const size_t corners = std::min(static_cast<size_t>(std::max<int32_t>(cornerCount, 0)), count - cursor);
+        polygons.addPolygonOver(set.layerCount, cornerCount, base + cursor, corners);
+        if (bad < cursor + corners) {
+            if (error) *error = located(set, "point %lld >= %lld points", set.indices[bad], points.size());
+            return true;
+        }
+        cursor += corners;
+    }
+    return false;
+}
+
 // The projection of a surface's first enabled colour image block, when that block projects from
 // positions and was read whole (LWO2, LWO3).
 bool blockProjection(const LwoSurface& surface, TextureProjection& projection) {
@@ -308,6 +346,11 @@ bool buildMeshPolygons(const LwoReader& reader, int uvMap, MeshPolygons& polygon
             return true;
         }
         const SetSources from{reader.pointSets[set.pointSetIndex].points, sources.sourcesFor(set.pointSetIndex)};
+        if (!from.uvMaps) {
+            if (!buildPlainSet(set, from.points, polygons, error)) continue;
+            polygons.truncate(polygons.size() - 1);  // as below
+            return true;
+        }
         size_t cursor = 0;
         for (size_t j = 0; j < set.cornerCounts.size(); ++j) {
             if (buildPolygon(set, j, from, cursor, polygons, error)) {

@@ -93,6 +93,21 @@ public:
         r.layer = static_cast<int16_t>(layer);
     }
     void addPosition(const Vec3& p) { positions_.push_back(p); }
+    // Room for `count` more positions, written through the pointer (valid until positions are
+    // added again), for polygons added after with addPolygonOver.
+    Vec3* addPositions(size_t count) {
+        positions_.resize(positions_.size() + count);
+        return positions_.data() + positions_.size() - count;
+    }
+    // A polygon without uvs over `positionCount` positions already added, from `firstPosition`.
+    void addPolygonOver(int32_t layer, int32_t cornerCount, size_t firstPosition, size_t positionCount) {
+        Record& r = records_.emplace_back();
+        r.firstPosition = static_cast<uint32_t>(firstPosition);
+        r.firstUv = static_cast<uint32_t>(uvs_.size());
+        r.positionCount = static_cast<uint16_t>(positionCount);
+        r.cornerCount = static_cast<int16_t>(cornerCount);
+        r.layer = static_cast<int16_t>(layer);
+    }
     void addUv(const MeshUv& uv) { uvs_.push_back(uv); }
     // The polygon started last takes what was added since.
     void endPolygon() {
