@@ -46,7 +46,7 @@ struct MeshPolygon {
 
 // The polygon list. Every polygon's corner positions sit in one array for the whole mesh, and
 // its uvs in another, each polygon knowing where its own start: a mesh of a million polygons is
-// three allocations, not two million, and is walked in the order it is stored.
+// a few allocations, not two million, and is walked in the order it is stored.
 class MeshPolygons {
 public:
     class const_iterator {
@@ -77,7 +77,6 @@ public:
     const_iterator end() const { return {this, size()}; }
     // Every corner position of every polygon, polygon by polygon.
     const std::vector<Vec3>& allPositions() const { return positions_; }
-    size_t uvCount() const { return uvs_.size(); }
 
     void clear();
     // Room for this many more polygons, corners and uvs.
