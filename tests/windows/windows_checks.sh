@@ -18,13 +18,18 @@ host_run() { SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$@"; }
 no_cr() { tr -d '\r'; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
+# A capture that fails says so, with the last of what it printed.
+capture_once() {
+  local code=0
+  "$@" >"$scratch/said" 2>&1 || code=$?
+  [ "$code" -eq 0 ] || fail "${*:2}: exit $code: $(no_cr <"$scratch/said" | tail -5)"
+}
 # The usual 19 frames: every 15 s at 10 fps from 5 s, every 15 s at 60 fps from 50 s.
 capture_frames() {
   local run=$1 capture=$2 dir=$3
-  $run "$capture" --fps 10 --from 5 --to 170 --step 150 --png "$dir/10" >/dev/null 2>&1
-  $run "$capture" --fps 60 --from 50 --to 140 --step 900 --png "$dir/60" >/dev/null 2>&1
+  capture_once $run "$capture" --fps 10 --from 5 --to 170 --step 150 --png "$dir/10"
+  capture_once $run "$capture" --fps 60 --from 50 --to 140 --step 900 --png "$dir/60"
 }
-
 psnr() { ffmpeg -nostdin -hide_banner -i "$1" -i "$2" -lavfi psnr -f null - 2>&1 | sed -n 's/.*average:\([^ ]*\).*/\1/p'; }
 
 check_frames() {
