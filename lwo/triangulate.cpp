@@ -17,7 +17,8 @@ double turn(const Point2& a, const Point2& b, const Point2& c) {
 
 // Corners on the plane through the origin with normal n, in a basis (u, v) with u × v = n, so a
 // polygon that turns right-handed about n turns counter-clockwise here.
-std::vector<Point2> projected(Span<Vec3> corners, const Vec3& n) {
+// `out` has room for every corner.
+void project(Span<Vec3> corners, const Vec3& n, Point2* out) {
     const double nx = n.x, ny = n.y, nz = n.z;
     const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
     const double a[3] = {nx / length, ny / length, nz / length};
@@ -28,16 +29,12 @@ std::vector<Point2> projected(Span<Vec3> corners, const Vec3& n) {
     const double ul = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
     for (double& c : u) c /= ul;
     const double v[3] = {a[1] * u[2] - a[2] * u[1], a[2] * u[0] - a[0] * u[2], a[0] * u[1] - a[1] * u[0]};
-    std::vector<Point2> out;
-    out.reserve(corners.size());
     for (const Vec3& p : corners) {
-        out.push_back({u[0] * p.x + u[1] * p.y + u[2] * p.z, v[0] * p.x + v[1] * p.y + v[2] * p.z});
+        *out++ = {u[0] * p.x + u[1] * p.y + u[2] * p.z, v[0] * p.x + v[1] * p.y + v[2] * p.z};
     }
-    return out;
 }
 
-bool isConvex(const std::vector<Point2>& p) {
-    const size_t n = p.size();
+bool isConvex(const Point2* p, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (turn(p[i], p[(i + 1) % n], p[(i + 2) % n]) < 0.0) return false;
     }
@@ -117,19 +114,31 @@ Vec3 newellNormal(Span<Vec3> corners) {
     return Vec3{static_cast<float>(n[0]), static_cast<float>(n[1]), static_cast<float>(n[2])};
 }
 
+namespace {
+
+// Whether the polygon (4 or more corners) is simply fanned from corner 0: it has no plane to be
+// projected on, or is convex on it. Otherwise `flat` (room for every corner) holds it projected,
+// for the ears to be cut.
+bool fansFromFirst(Span<Vec3> corners, Point2* flat) {
+    const Vec3 normal = newellNormal(corners);
+    if (!(normal.x != 0.0f || normal.y != 0.0f || normal.z != 0.0f) ||
+        !std::isfinite(normal.x + normal.y + normal.z)) {
+        return true;
+    }
+    project(corners, normal, flat);
+    return isConvex(flat, corners.size());
+}
+
+}  // namespace
+
 std::vector<CornerTriangle> triangulatePolygon(Span<Vec3> corners) {
     const size_t n = corners.size();
     if (n < 3) return {};
     std::vector<int32_t> order(n);
     for (size_t i = 0; i < n; ++i) order[i] = static_cast<int32_t>(i);
     if (n == 3) return fan(0, order);
-    const Vec3 normal = newellNormal(corners);
-    if (!(normal.x != 0.0f || normal.y != 0.0f || normal.z != 0.0f) ||
-        !std::isfinite(normal.x + normal.y + normal.z)) {
-        return fan(0, order);
-    }
-    const std::vector<Point2> flat = projected(corners, normal);
-    return isConvex(flat) ? fan(0, order) : clipEars(flat);
+    std::vector<Point2> flat(n);
+    return fansFromFirst(corners, flat.data()) ? fan(0, order) : clipEars(flat);
 }
 
 std::vector<CornerTriangle> polygonTriangles(const MeshPolygon& polygon) {
@@ -139,8 +148,12 @@ std::vector<CornerTriangle> polygonTriangles(const MeshPolygon& polygon) {
     return triangulatePolygon(polygon.positions.first(size_t(corners)));
 }
 
+// Asked of every quad on every immediate-mode frame, so the usual answer, a fan, is found
+// without the heap; only a concave quad goes on to have its ears cut.
 bool isFannedQuad(const MeshPolygon& polygon) {
-    const std::vector<CornerTriangle> triangles = polygonTriangles(polygon);
-    return polygon.cornerCount == 4 && triangles.size() == 2 &&
-           triangles[0] == CornerTriangle{0, 1, 2} && triangles[1] == CornerTriangle{0, 2, 3};
+    if (polygon.cornerCount != 4 || polygon.positions.size() < 4) return false;
+    Point2 flat[4];
+    if (fansFromFirst(polygon.positions.first(4), flat)) return true;
+    const std::vector<CornerTriangle> triangles = clipEars(std::vector<Point2>(flat, flat + 4));
+    return triangles[0] == CornerTriangle{0, 1, 2} && triangles[1] == CornerTriangle{0, 2, 3};
 }

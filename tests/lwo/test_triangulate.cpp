@@ -116,6 +116,10 @@ TEST(Triangulate, ConcaveAndBentPolygonsAreCutWithoutFolds) {
     dart.cornerCount = 4;
     EXPECT_FALSE(isFannedQuad(dart));
     expectProperCut(corners, "dart");
+    // Reflex at corner 2 instead, the fan's own diagonal lies inside: still a GL quad.
+    const std::vector<Vec3> arrow = {{1, 3, 0}, {0, 0, 0}, {1, 1, 0}, {2, 0, 0}};
+    dart.positions = arrow;
+    EXPECT_TRUE(isFannedQuad(dart));
 }
 
 TEST(Triangulate, DegeneratePolygonsStillGiveTheirCount) {
