@@ -18,10 +18,10 @@ host_run() { SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$@"; }
 no_cr() { tr -d '\r'; }
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-# A capture that fails says so, with the last of what it printed. It is given one more try:
-# once in CI a capture ended early without a word kept, which hundreds of runs here never
-# repeated; a fault of the program fails both tries, and the frames are compared either way.
-capture_once() {
+# A capture that fails says so, with the last of what it printed, and is given one more try:
+# Wine's own state can fail a program's start (once in CI a capture ended early without a word
+# kept). A fault of the program that repeats fails both tries; the frames are compared either way.
+run_capture() {
   local try code
   for try in first second; do
     code=0
@@ -31,12 +31,14 @@ capture_once() {
   done
   fail "${*:2} failed twice"
 }
+
 # The usual 19 frames: every 15 s at 10 fps from 5 s, every 15 s at 60 fps from 50 s.
 capture_frames() {
   local run=$1 capture=$2 dir=$3
-  capture_once $run "$capture" --fps 10 --from 5 --to 170 --step 150 --png "$dir/10"
-  capture_once $run "$capture" --fps 60 --from 50 --to 140 --step 900 --png "$dir/60"
+  run_capture $run "$capture" --fps 10 --from 5 --to 170 --step 150 --png "$dir/10"
+  run_capture $run "$capture" --fps 60 --from 50 --to 140 --step 900 --png "$dir/60"
 }
+
 psnr() { ffmpeg -nostdin -hide_banner -i "$1" -i "$2" -lavfi psnr -f null - 2>&1 | sed -n 's/.*average:\([^ ]*\).*/\1/p'; }
 
 check_frames() {
