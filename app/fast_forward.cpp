@@ -11,6 +11,7 @@ FrameModes::~FrameModes() {
 }
 
 void FrameModes::set(FrameUse use) {
+    script_.setFramesUnseen(use == FrameUse::Skipped);
     if (use == FrameUse::Skipped) {
         calls_.off();
         return;

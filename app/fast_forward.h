@@ -2,7 +2,9 @@
 // the script runs over every earlier frame, since the show's state depends on each of them, but
 // a frame whose pixels nobody wants runs with its GL calls going nowhere (platform/gl_calls_off.h).
 // The script and the effects keep their state on the CPU and read nothing back from GL, so they
-// advance exactly as when drawn, at the cost of the script's own work alone.
+// advance exactly as when drawn, at the cost of the script's own work alone; the effects that
+// emit thousands of vertices a frame are told, and leave them out (DemoScript::setFramesUnseen),
+// since even calls that go nowhere cost a few nanoseconds each.
 //
 // What such a frame does not do is leave GL as a drawn frame would: the next frame starts from
 // whatever the previous one left (blending, depth, the bound texture, the current colour). So
@@ -14,6 +16,7 @@
 
 #include "gl/drawing_surface.h"
 #include "platform/gl_calls_off.h"
+#include "timeline/demo_script.h"
 
 enum class FrameUse {
     Shown,     // drawn: its pixels are wanted
@@ -28,11 +31,11 @@ constexpr long kSettlingFrames = 1;
 // anything above kSettlingFrames: none shown soon).
 FrameUse frameUseAhead(long framesBefore);
 
-// Sets GL and the surface up for each frame's use. Made with the show's context current, and
-// leaves it current and rasterising.
+// Sets GL, the surface and the script up for each frame's use. Made with the show's context
+// current, and leaves it current and rasterising.
 class FrameModes {
 public:
-    explicit FrameModes(DrawingSurface& surface) : surface_(surface) {}
+    FrameModes(DrawingSurface& surface, DemoScript& script) : surface_(surface), script_(script) {}
     ~FrameModes();
     FrameModes(const FrameModes&) = delete;
     FrameModes& operator=(const FrameModes&) = delete;
@@ -44,5 +47,6 @@ public:
 
 private:
     DrawingSurface& surface_;
+    DemoScript& script_;
     GlCallSwitch calls_;
 };

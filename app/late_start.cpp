@@ -86,7 +86,7 @@ std::optional<int> bringShowForward(DemoWindow& window, DemoScript& script, Demo
         while (ahead <= kSettlingFrames && (frame + ahead) / rate < seconds) ++ahead;
         return ahead;
     };
-    FrameModes modes(surface);
+    FrameModes modes(surface, script);
     const WaitHooks hooks{
         [&] {
             if (frame / rate >= seconds) return false;

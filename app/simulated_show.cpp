@@ -11,7 +11,7 @@ std::unique_ptr<GlContext> openShowContext(int width, int height, std::string* e
 }
 
 SimulatedShow::SimulatedShow(Show& show, DrawingSurface& surface, long rateNumerator, long rateDenominator)
-    : modes_(surface), rateNumerator_(rateNumerator), rateDenominator_(rateDenominator), script_(clock_, show) {}
+    : rateNumerator_(rateNumerator), rateDenominator_(rateDenominator), script_(clock_, show), modes_(surface, script_) {}
 
 void SimulatedShow::runFrame(long frame, FrameUse use) {
     modes_.set(use);

@@ -43,9 +43,9 @@ public:
     double frameTime(long frame) const { return simulatedFrameTime(frame, rateNumerator_, rateDenominator_); }
 
 private:
-    FrameModes modes_;
     const long rateNumerator_;
     const long rateDenominator_;
     DemoClock clock_;
     DemoScript script_;
+    FrameModes modes_;
 };

@@ -60,6 +60,7 @@ void CrossSprite::beginSpriteBatch() const {
 }
 
 void CrossSprite::batchSprite(float size, const SpritePlacement& placement) const {
+    if (unseen) return;
     float m[3][3];
     rotationMatrix(placement.axis, placement.degrees, m);
     const Vec3& o = placement.offset;

@@ -35,6 +35,9 @@ public:
     void endSpriteBatch() const;
 
     GLuint texture = 0;
+    // Set while the frames' GL calls go nowhere (a fast-forward): batchSprite then emits nothing,
+    // since a sprite's corners are work for GL alone; a cloud of them is most of such a frame.
+    bool unseen = false;
 
 private:
     void setSpriteState() const;

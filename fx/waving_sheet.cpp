@@ -32,6 +32,16 @@ void WavingSheet::drawWavingSheet(GLuint texture, int period) {
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     glBegin(GL_QUADS);
+    if (!unseen) emitQuads();
+    glEnd();
+    if (frameCounter == period) {
+        stepWave();
+        frameCounter = 0;
+    }
+    ++frameCounter;
+}
+
+void WavingSheet::emitQuads() const {
     for (int r = 0; r < kSize - 1; ++r) {
         const float s0 = r / kCells;
         const float s1 = (r + 1) / kCells;
@@ -44,12 +54,6 @@ void WavingSheet::drawWavingSheet(GLuint texture, int period) {
             emit(s1, t0, grid[r + 1][k]);
         }
     }
-    glEnd();
-    if (frameCounter == period) {
-        stepWave();
-        frameCounter = 0;
-    }
-    ++frameCounter;
 }
 
 void WavingSheet::stepWave() {

@@ -24,7 +24,11 @@ public:
 
     Vec3 grid[kSize][kSize];  // [row][column]
     int frameCounter = 0;
+    // Set while the frames' GL calls go nowhere (a fast-forward): the sheet's quads are then
+    // left out, since they are work for GL alone; the wave steps as when drawn.
+    bool unseen = false;
 
 private:
+    void emitQuads() const;
     void stepWave();
 };

@@ -80,6 +80,12 @@ void additiveBlending() {
 
 }  // namespace
 
+void DemoScript::setFramesUnseen(bool unseen) {
+    show_.particles.sprite.unseen = unseen;
+    show_.sheet.unseen = unseen;
+    if (show_.tubeEffect) show_.tubeEffect->sprite.unseen = unseen;
+}
+
 void DemoScript::renderFrame() {
     report_ = FrameReport{};
     frameStart();

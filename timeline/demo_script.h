@@ -27,6 +27,11 @@ public:
     // Draws one frame into the back buffer; the caller swaps.
     void renderFrame();
 
+    // Whether the frames from now on have their GL calls going nowhere (a fast-forward). Every
+    // effect still advances exactly as when drawn; the ones that emit geometry by the thousand
+    // vertices (the cloud's and the tube's sprites, the banner's sheet) then leave it out.
+    void setFramesUnseen(bool unseen);
+
     // Set by the frame that sees the end of the show: the exit code to post.
     bool quitRequested() const { return quitRequested_; }
     int quitCode() const { return quitCode_; }

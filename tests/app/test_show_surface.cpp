@@ -61,7 +61,7 @@ protected:
         if (bound) surface.bind();
         long shown = 0;
         while ((shown + 1) / kRate <= seconds) ++shown;
-        FrameModes modes(surface);
+        FrameModes modes(surface, *script);
         for (long frame = 0; frame <= shown; ++frame) {
             modes.set(frameUseAhead(shown - frame));
             clock.demoTime = frame / kRate;
