@@ -6,6 +6,8 @@ FrameUse frameUseAhead(long framesBefore) {
 }
 
 FrameModes::~FrameModes() {
+    // Whatever frame it ended on (a wait given up mid-way), the script draws its next one whole.
+    script_.setFramesUnseen(false);
     calls_.on();
     if (!surface_.rasterising()) surface_.setRasterising(true);
 }

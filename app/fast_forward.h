@@ -32,7 +32,8 @@ constexpr long kSettlingFrames = 1;
 FrameUse frameUseAhead(long framesBefore);
 
 // Sets GL, the surface and the script up for each frame's use. Made with the show's context
-// current, and leaves it current and rasterising.
+// current, and leaves it current and rasterising, and the script drawing everything; the script
+// outlives it.
 class FrameModes {
 public:
     FrameModes(DrawingSurface& surface, DemoScript& script) : surface_(surface), script_(script) {}

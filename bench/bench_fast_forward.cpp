@@ -1,9 +1,9 @@
 // What bringing the show to a later time costs, side by side in one run: per frame, a frame
 // drawn (its pixels, glFinish), a frame run with its GL calls but no pixels (how the show was
 // fast-forwarded before: every vertex still transformed and clipped), and a skipped frame (GL
-// calls going nowhere and the effects' bulk geometry left out, how it is fast-forwarded now); then reaching 170 s both ways in process,
-// and invitation-capture --from 170 --to 170 against --from 0 --to 0 as whole processes (wall
-// and CPU, start-up included). Figures, not a test.
+// calls going nowhere and the effects' bulk geometry left out, how it is fast-forwarded now);
+// then reaching 170 s both ways in process, and invitation-capture --from 170 --to 170 against
+// --from 0 --to 0 as whole processes (wall and CPU, start-up included). Figures, not a test.
 //
 //   bench_fast_forward [--fps RATE] [--to SECONDS]
 #include <GL/gl.h>
